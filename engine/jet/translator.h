@@ -1,0 +1,88 @@
+// The Jet SQL dialect on SQLite: parses one Jet statement and writes the
+// SQLite statement that does the same, using functions and a collation of
+// ours registered on every connection (registerJetFunctions).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/schema.h"
+#include "frame/automation_error.h"
+#include "frame/variant.h"
+
+struct sqlite3;
+
+namespace svrZIVE::engine::jet {
+
+enum class StatementKind {
+  Select,
+  Insert,
+  Update,
+  Delete,
+  CreateTable,
+  AlterTableAdd,
+  AlterTableDrop,
+  DropTable,
+  CreateIndex,
+};
+
+// Data definition, carried out by the engine through its table definitions.
+struct DdlCommand {
+  std::string table;
+  std::vector<ColumnInfo> columns;  // CreateTable: all; AlterTableAdd: the one added
+  std::string column;               // AlterTableDrop
+  std::string indexName;            // CreateIndex
+  std::vector<std::string> indexColumns;
+  bool unique = false;
+};
+
+struct ResultColumn {
+  std::string name;                  // the field name DAO gives it ("T02_CSDE", "Expr1000", ...)
+  DaoType type = DaoType::Unknown;   // the source column's type; Unknown: take the value's own
+};
+
+struct Translation {
+  StatementKind kind = StatementKind::Select;
+  std::string sql;  // the SQLite statement (empty for DDL)
+
+  // Select: the visible result columns, in order. When `updatableTable` is
+  // set (a plain select over one table) the SQLite result has one more,
+  // hidden, last column: the row's rowid.
+  std::vector<ResultColumn> columns;
+  std::string updatableTable;
+
+  // Insert, Update, Delete: the table written.
+  std::string table;
+
+  // DDL statements.
+  std::optional<DdlCommand> ddl;
+};
+
+// Translates exactly one Jet statement (a trailing ';' is allowed). Throws
+// AutomationError with the Jet error numbers and source "DAO.Database":
+// 3075 syntax error in an expression, 3134 in INSERT INTO, 3144 in UPDATE,
+// 3131 in FROM, 3129 invalid statement, 3078 table not found, 3061 unknown
+// name (too few parameters), 3085 undefined function, 3191 field defined twice.
+Translation translate(std::string_view jetSql, Catalog& catalog);
+
+// Registers on `db` the functions and the collation the translated statements
+// use. Errors raised inside those functions reach SQLite as the message
+// "#NNNN#description"; the engine turns it back into error NNNN.
+void registerJetFunctions(sqlite3* db);
+
+// The value that a write stores into `column`: converted to the column's type
+// (numbers rounded half to even for integer types, texts that read as numbers
+// for number columns), or AutomationError 3464 (type mismatch), 3163 (text
+// too long), 3314 (required field Null), 3315 (zero-length text not allowed),
+// 6 (overflow). Used by the translated INSERT and UPDATE statements and by
+// the engine's updatable recordsets alike.
+Variant storeValue(const Variant& value, const ColumnInfo& column, std::string_view table);
+
+// Jet's comparison of two values: texts ignore letter case (accented letters
+// too), a text against a number compares as numbers when the text reads as a
+// number. Negative, zero or positive. Nulls sort first.
+int jetCompare(const Variant& a, const Variant& b);
+
+}  // namespace svrZIVE::engine::jet

@@ -1,0 +1,52 @@
+#include "engine/schema.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace svrZIVE::engine {
+
+std::string_view daoTypeName(DaoType type) {
+  switch (type) {
+    case DaoType::Unknown: return "Unknown";
+    case DaoType::Boolean: return "Boolean";
+    case DaoType::Byte: return "Byte";
+    case DaoType::Integer: return "Integer";
+    case DaoType::Long: return "Long";
+    case DaoType::Currency: return "Currency";
+    case DaoType::Single: return "Single";
+    case DaoType::Double: return "Double";
+    case DaoType::Date: return "Date";
+    case DaoType::Text: return "Text";
+    case DaoType::Memo: return "Memo";
+  }
+  return "Unknown";
+}
+
+bool namesEqual(std::string_view a, std::string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
+           return std::tolower(x) == std::tolower(y);
+         });
+}
+
+static bool nameLess(std::string_view a, std::string_view b) {
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                      [](unsigned char x, unsigned char y) {
+                                        return std::tolower(x) < std::tolower(y);
+                                      });
+}
+
+void sortByOrdinalPosition(std::vector<ColumnInfo>& columns) {
+  std::stable_sort(columns.begin(), columns.end(), [](const ColumnInfo& a, const ColumnInfo& b) {
+    if (a.ordinalPosition != b.ordinalPosition) return a.ordinalPosition < b.ordinalPosition;
+    return nameLess(a.name, b.name);
+  });
+}
+
+const ColumnInfo* TableInfo::findColumn(std::string_view column) const {
+  for (const auto& c : columns)
+    if (namesEqual(c.name, column)) return &c;
+  return nullptr;
+}
+
+}  // namespace svrZIVE::engine

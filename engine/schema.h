@@ -1,0 +1,65 @@
+// What the engine knows of a table beyond what SQLite keeps: the DAO type of
+// each field, its text size, Required, AllowZeroLength, DefaultValue,
+// auto-increment and OrdinalPosition. Shared by the SQL translator and the
+// object model; neither knows anything of the system's forms.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace svrZIVE::engine {
+
+// DAO field type codes.
+enum class DaoType : int16_t {
+  Unknown = 0,  // an expression whose type is only known from its value
+  Boolean = 1,
+  Byte = 2,
+  Integer = 3,
+  Long = 4,
+  Currency = 5,
+  Single = 6,
+  Double = 7,
+  Date = 8,
+  Text = 10,
+  Memo = 12,
+};
+
+std::string_view daoTypeName(DaoType type);  // "Boolean", "Byte", ..., "Text", "Memo"
+
+struct ColumnInfo {
+  std::string name;
+  DaoType type = DaoType::Text;
+  int32_t size = 0;               // Text: maximum characters (1 to 255); others: the type's byte size
+  bool required = false;
+  bool allowZeroLength = false;
+  std::string defaultValue;       // DAO's DefaultValue text; empty: no default
+  int16_t ordinalPosition = 0;
+  bool autoIncrement = false;     // COUNTER: a Long the engine assigns, never reused
+};
+
+struct TableInfo {
+  std::string name;                 // as created (letter case kept)
+  std::vector<ColumnInfo> columns;  // in field-collection order: by OrdinalPosition, equal positions by name
+
+  // Case-insensitive lookup; nullptr when there is no such column.
+  const ColumnInfo* findColumn(std::string_view column) const;
+};
+
+// Sorts columns into field-collection order: ascending OrdinalPosition, fields
+// with equal positions in alphabetical order of their names (case-insensitive).
+void sortByOrdinalPosition(std::vector<ColumnInfo>& columns);
+
+// ASCII case-insensitive name comparison (Jet names ignore letter case).
+bool namesEqual(std::string_view a, std::string_view b);
+
+// The translator's view of the database's tables.
+class Catalog {
+ public:
+  virtual ~Catalog() = default;
+  // Case-insensitive lookup by table name; nullptr when there is no such table.
+  virtual const TableInfo* findTable(std::string_view name) = 0;
+};
+
+}  // namespace svrZIVE::engine

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs every Debian package that svrZIVE builds, tests or benchmarks with.
+# Idempotent: packages already present are left as they are.
+set -euo pipefail
+
+packages=(
+  g++ cmake ninja-build pkg-config     # toolchain
+  libsqlite3-dev sqlite3               # the storage engine under our Jet layer
+  libicu-dev                           # Unicode case-insensitive text comparison
+  nlohmann-json3-dev                   # JSON output of the command line
+  libgtest-dev libgmock-dev            # tests
+  libbenchmark-dev                     # benchmarks
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+else
+  echo "setup: all packages present"
+fi
