@@ -1,0 +1,14 @@
+// The subcommands of `zive`. Each takes the arguments after its name and
+// returns the process exit status.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace svrZIVE::cli {
+
+using Arguments = std::vector<std::string>;
+
+int runSql(const Arguments& args);
+
+}  // namespace svrZIVE::cli

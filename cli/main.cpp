@@ -1,0 +1,39 @@
+// zive: creates and upgrades databases, calls any operation by name, runs SQL
+// in the Jet dialect, and runs the demo.
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "cli/commands.h"
+
+namespace {
+
+struct Command {
+  std::string_view name;
+  std::string_view usage;
+  int (*run)(const svrZIVE::cli::Arguments&);
+};
+
+constexpr Command kCommands[] = {
+    {"sql", "sql [--create] [--json] FILE \"STATEMENT\"   run one Jet SQL statement",
+     svrZIVE::cli::runSql},
+};
+
+int usage(FILE* out) {
+  std::fprintf(out, "usage: zive COMMAND [ARGUMENTS]\n\ncommands:\n");
+  for (const auto& c : kCommands) std::fprintf(out, "  zive %.*s\n", int(c.usage.size()), c.usage.data());
+  return out == stdout ? 0 : 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return usage(stderr);
+  std::string_view name = argv[1];
+  if (name == "-h" || name == "--help" || name == "help") return usage(stdout);
+  for (const auto& c : kCommands) {
+    if (c.name == name) return c.run(svrZIVE::cli::Arguments(argv + 2, argv + argc));
+  }
+  std::fprintf(stderr, "zive: unknown command '%s'\n\n", argv[1]);
+  return usage(stderr);
+}
