@@ -1,0 +1,249 @@
+// Variant types, arrays of variants, the two equalities and automation errors.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "frame/automation_error.h"
+#include "frame/variant.h"
+
+namespace svrZIVE {
+namespace {
+
+template <class Work>
+int32_t errorNumberOf(Work&& work) {
+  try {
+    work();
+  } catch (const AutomationError& e) {
+    return e.number();
+  }
+  return 0;
+}
+
+struct ObjectStub : Dispatch {
+  std::string className() const override { return "Stub"; }
+};
+
+TEST(Variant, TypesAreTheRuntimeCodes) {
+  const struct { Variant v; VarType type; uint16_t code; const char* name; } cases[] = {
+      {Variant(), VarType::Empty, 0, "Empty"},
+      {Variant::null(), VarType::Null, 1, "Null"},
+      {Variant(int16_t(1)), VarType::Integer, 2, "Integer"},
+      {Variant(int32_t(1)), VarType::Long, 3, "Long"},
+      {Variant(1.0), VarType::Double, 5, "Double"},
+      {Variant("a"), VarType::String, 8, "String"},
+      {Variant(std::shared_ptr<Dispatch>()), VarType::Object, 9, "Object"},
+      {Variant(true), VarType::Boolean, 11, "Boolean"},
+      {Variant(uint8_t(1)), VarType::Byte, 17, "Byte"},
+      {Variant(VariantArray::vector(0, 0)), VarType::Array, 0x2000, "Array"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.v.type(), c.type) << c.name;
+    EXPECT_EQ(static_cast<uint16_t>(c.v.type()), c.code) << c.name;
+    EXPECT_EQ(varTypeName(c.v.type()), c.name);
+  }
+  EXPECT_TRUE(Variant(uint8_t(0)).isNumeric());
+  EXPECT_TRUE(Variant(false).isNumeric());
+  EXPECT_FALSE(Variant("1").isNumeric());
+  EXPECT_FALSE(Variant().isNumeric());
+  EXPECT_NE(Variant(), Variant::null());
+}
+
+TEST(VariantArray, BoundsAndSubscripts) {
+  VariantArray a = VariantArray::vector(-2, 3);
+  EXPECT_EQ(a.size(), 6u);
+  EXPECT_EQ(a.lbound(), -2);
+  EXPECT_EQ(a.ubound(1), 3);
+  for (const Variant& e : a.elements()) EXPECT_TRUE(e.isEmpty());
+  a[-2] = int32_t(10);
+  a[3] = "last";
+  EXPECT_EQ(a.elements().front(), Variant(int32_t(10)));
+  EXPECT_EQ(a.elements().back(), Variant("last"));
+  for (int32_t bad : {-3, 4}) EXPECT_EQ(errorNumberOf([&] { a[bad]; }), kSubscriptOutOfRange);
+  EXPECT_EQ(errorNumberOf([&] { a.at({0, 0}); }), kSubscriptOutOfRange);
+  EXPECT_EQ(errorNumberOf([&] { a.lbound(0); }), kSubscriptOutOfRange);
+  EXPECT_EQ(errorNumberOf([&] { a.ubound(2); }), kSubscriptOutOfRange);
+  EXPECT_EQ(errorNumberOf([] { VariantArray().lbound(); }), kSubscriptOutOfRange);
+  EXPECT_EQ(VariantArray::vector(0, -1).size(), 0u);
+}
+
+TEST(VariantArray, FirstSubscriptVariesFastest) {
+  VariantArray m = VariantArray::matrix(0, 2, 1, 2);  // 3 columns, rows 1..2
+  ASSERT_EQ(m.size(), 6u);
+  EXPECT_EQ(m.lbound(2), 1);
+  EXPECT_EQ(m.ubound(2), 2);
+  for (int32_t r = 1; r <= 2; ++r)
+    for (int32_t c = 0; c <= 2; ++c) m.at({c, r}) = int32_t(10 * r + c);
+  const std::vector<int32_t> expected = {10, 11, 12, 20, 21, 22};
+  for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(m.elements()[i].asLong(), expected[i]);
+  EXPECT_EQ(errorNumberOf([&] { m.at({3, 1}); }), kSubscriptOutOfRange);
+  EXPECT_EQ(errorNumberOf([&] { m.at({0, 0}); }), kSubscriptOutOfRange);
+  EXPECT_EQ(errorNumberOf([&] { m.at({0}); }), kSubscriptOutOfRange);
+  EXPECT_EQ(errorNumberOf([&] { m[0]; }), kSubscriptOutOfRange);
+
+  VariantArray cube({{1, 2}, {0, 1}, {5, 7}});
+  EXPECT_EQ(cube.size(), 12u);
+  cube.at({2, 1, 7}) = "corner";
+  EXPECT_EQ(cube.elements().back().asString(), "corner");
+  cube.at({2, 0, 5}) = "second";
+  EXPECT_EQ(cube.elements()[1].asString(), "second");
+  EXPECT_EQ(cube.ubound(3), 7);
+}
+
+TEST(VariantArray, RedimPreserveKeepsContent) {
+  VariantArray m = VariantArray::matrix(0, 6, 0, 1);
+  m.at({3, 1}) = "A";
+  m.at({6, 1}) = int32_t(7);
+  m.redimPreserve(3);
+  EXPECT_EQ(m.ubound(2), 3);
+  EXPECT_EQ(m.ubound(1), 6);
+  EXPECT_EQ(m.size(), 28u);
+  EXPECT_EQ(m.at({3, 1}), Variant("A"));
+  EXPECT_EQ(m.at({6, 1}), Variant(int32_t(7)));
+  EXPECT_TRUE(m.at({6, 3}).isEmpty());
+  m.at({6, 3}) = 1.5;
+  m.redimPreserve(1);  // drops rows 2 and 3
+  EXPECT_EQ(m.size(), 14u);
+  EXPECT_EQ(m.at({3, 1}), Variant("A"));
+  EXPECT_EQ(errorNumberOf([&] { m.at({6, 3}); }), kSubscriptOutOfRange);
+  m.redimPreserve(3);
+  EXPECT_TRUE(m.at({6, 3}).isEmpty());
+
+  VariantArray v = VariantArray::vector(1, 3);
+  v[1] = "x";
+  v[3] = "z";
+  v.redimPreserve(2);
+  EXPECT_EQ(v.size(), 2u);
+  EXPECT_EQ(v[1], Variant("x"));
+  v.redimPreserve(0);
+  EXPECT_EQ(v.size(), 0u);
+  EXPECT_EQ(errorNumberOf([&] { v.redimPreserve(-1); }), kSubscriptOutOfRange);
+  EXPECT_EQ(errorNumberOf([] { VariantArray().redimPreserve(1); }), kSubscriptOutOfRange);
+}
+
+TEST(VariantArray, CopiesAreIndependent) {
+  VariantArray inner = VariantArray::vector(0, 1);
+  inner[0] = "inner";
+  VariantArray outer = VariantArray::vector(0, 1);
+  outer[0] = inner;
+  Variant original(outer);
+
+  Variant copy(original);
+  copy.array()[1] = int32_t(1);
+  copy.array()[0].array()[0] = "changed";
+  EXPECT_TRUE(original.array()[1].isEmpty());
+  EXPECT_EQ(original.array()[0].array()[0], Variant("inner"));
+  EXPECT_NE(copy, original);
+
+  Variant assigned;
+  assigned = original;
+  EXPECT_EQ(assigned, original);
+  assigned.array().redimPreserve(5);
+  EXPECT_EQ(original.array().ubound(), 1);
+
+  // Assigning an element of a variant's own array to the variant.
+  Variant self(original);
+  self = self.array()[0];
+  EXPECT_EQ(self.array()[0], Variant("inner"));
+  self = self;
+  EXPECT_EQ(self.array().size(), 2u);
+
+  Variant moved(std::move(copy));
+  EXPECT_EQ(moved.array()[1], Variant(int32_t(1)));
+}
+
+TEST(Variant, IdentityComparesTypeAndValue) {
+  EXPECT_EQ(Variant(int32_t(1)), Variant(int32_t(1)));
+  EXPECT_NE(Variant(int32_t(1)), Variant(int16_t(1)));
+  EXPECT_NE(Variant(int32_t(1)), Variant(1.0));
+  EXPECT_NE(Variant("1"), Variant(int32_t(1)));
+  EXPECT_EQ(Variant::null(), Variant::null());
+  EXPECT_NE(VariantArray::vector(0, 1), VariantArray::vector(1, 2));
+  VariantArray a = VariantArray::vector(0, 1);
+  VariantArray b = a;
+  EXPECT_EQ(Variant(a), Variant(b));
+  b[1] = Variant::null();
+  EXPECT_NE(Variant(a), Variant(b));
+  auto object = std::make_shared<ObjectStub>();
+  EXPECT_EQ(Variant(std::shared_ptr<Dispatch>(object)), Variant(std::shared_ptr<Dispatch>(object)));
+  EXPECT_NE(Variant(std::shared_ptr<Dispatch>(object)),
+            Variant(std::shared_ptr<Dispatch>(std::make_shared<ObjectStub>())));
+}
+
+TEST(VariantEquals, FollowsTheRuntimeComparison) {
+  auto object = std::shared_ptr<Dispatch>(std::make_shared<ObjectStub>());
+  const struct { Variant a, b; bool equal; } cases[] = {
+      {Variant::null(), Variant::null(), false},
+      {Variant::null(), Variant(), false},
+      {Variant(int32_t(0)), Variant::null(), false},
+      {Variant(), Variant(), true},
+      {Variant(), Variant(int32_t(0)), true},
+      {Variant(0.0), Variant(), true},
+      {Variant(), Variant(""), true},
+      {Variant(""), Variant(), true},
+      {Variant(), Variant("0"), false},
+      {Variant(), Variant(false), true},
+      {Variant(int16_t(3)), Variant(3.0), true},
+      {Variant(uint8_t(3)), Variant(int32_t(3)), true},
+      {Variant(true), Variant(int32_t(-1)), true},
+      {Variant(int32_t(3)), Variant(" 3 "), true},
+      {Variant("3.0"), Variant(3.0), true},
+      {Variant(int32_t(3)), Variant("three"), false},
+      {Variant("3"), Variant("3.0"), false},
+      {Variant("A"), Variant("a"), false},
+      {Variant("A"), Variant("A"), true},
+      {Variant(VariantArray::vector(0, 0)), Variant(VariantArray::vector(0, 0)), false},
+      {Variant(object), Variant(object), false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(variantEquals(c.a, c.b), c.equal)
+        << varTypeName(c.a.type()) << " vs " << varTypeName(c.b.type());
+  }
+}
+
+TEST(AutomationError, RuntimeErrorsHaveTheStandardTexts) {
+  const struct { int32_t number; const char* description; } cases[] = {
+      {5, "Invalid procedure call or argument"},
+      {6, "Overflow"},
+      {9, "Subscript out of range"},
+      {13, "Type mismatch"},
+      {94, "Invalid use of Null"},
+      {424, "Object required"},
+      {438, "Object doesn't support this property or method"},
+      {450, "Wrong number of arguments or invalid property assignment"},
+      {1000, "Application-defined or object-defined error"},
+  };
+  for (const auto& c : cases) {
+    const AutomationError e = runtimeError(c.number);
+    EXPECT_EQ(e.number(), c.number);
+    EXPECT_EQ(e.description(), c.description);
+    EXPECT_STREQ(e.what(), c.description);
+    EXPECT_EQ(e.source(), "svrZIVE");
+    EXPECT_EQ(e.helpFile(), "");
+    EXPECT_EQ(e.helpContext(), 0);
+  }
+  EXPECT_EQ(errorNumberOf([] { raiseRuntimeError(kObjectRequired); }), kObjectRequired);
+}
+
+TEST(AutomationError, AnnotationsNestOuterFirst) {
+  const AutomationError original(-2147217900, "DAO.Database", "Syntax error in INSERT INTO statement.",
+                                 "jeterr40.chm", 5003134);
+  try {
+    annotate("cZIVEDeclarante.GuardarDeclarante ", [&] {
+      annotate("cZIVET01.Insertar", [&] { throw original; });
+    });
+    FAIL() << "nothing thrown";
+  } catch (const AutomationError& e) {
+    EXPECT_EQ(e.description(),
+              "cZIVEDeclarante.GuardarDeclarante cZIVET01.InsertarSyntax error in INSERT INTO statement.");
+    EXPECT_EQ(e.number(), original.number());
+    EXPECT_EQ(e.source(), original.source());
+    EXPECT_EQ(e.helpFile(), original.helpFile());
+    EXPECT_EQ(e.helpContext(), original.helpContext());
+  }
+  EXPECT_EQ(annotate("unused", [] { return 42; }), 42);
+  EXPECT_EQ(original.annotated("").description(), original.description());
+}
+
+}  // namespace
+}  // namespace svrZIVE
