@@ -1,0 +1,270 @@
+#include "upgrade/cZIVETraspaso.h"
+
+#include <cctype>
+#include <exception>
+
+#include "engine/dao.h"
+#include "frame/automation_error.h"
+#include "frame/message_box.h"
+#include "upgrade/file_system.h"
+
+namespace svrZIVE {
+namespace {
+
+using Outcome = TraspasoEvent::Outcome;
+using upgrade::FileSystem;
+using upgrade::WorkingObjects;
+
+// The driver's statements 2 to 17: each makes a table current (or keeps the
+// current one) and runs its existence tests in order. A failure ends the
+// statement; the run goes on with the next one.
+struct DriverTest {
+  enum Kind : uint8_t { Table, Field } kind;
+  std::string_view name;
+};
+
+struct DriverStatement {
+  int number;
+  std::string_view current;  // the table made current first; empty: keep the current one
+  std::vector<DriverTest> tests;
+};
+
+const std::vector<DriverStatement>& driverStatements() {
+  using T = DriverTest;
+  static const std::vector<DriverStatement> statements = {
+      {2, {}, {{T::Table, "T09_TIPOLOGIA5_NUEVA"}}},
+      {3, "T08_TIPOLOGIA6", {{T::Field, "T08_CODEPI6"}}},
+      {4, "T02_DECLARACIONES", {{T::Field, "T02_CAE"}}},
+      {5, {}, {{T::Field, "T02_ADMCOM"}}},
+      {6, {}, {{T::Table, "T00_GENERAL"}}},
+      {7, "T02_DECLARACIONES", {{T::Field, "T02_NESTAB"}}},
+      {8, "T03_TIPOLOGIA1", {{T::Field, "T03_TOTALCUOTA_A"}}},
+      {9,
+       {},
+       {{T::Table, "T10_TIPOLOGIA8"},
+        {T::Table, "T11_TIPOLOGIA9"},
+        {T::Table, "T12_TIPOLOGIA10"},
+        {T::Table, "T13_TIPOLOGIA11"},
+        {T::Table, "T14_TIPOLOGIA12"},
+        {T::Table, "T15_TIPOLOGIA13"},
+        {T::Table, "T16_TIPOLOGIA14"}}},
+      {10, "T03_TIPOLOGIA1", {{T::Field, "T03_BASEEXENTA"}}},
+      {11, "T10_TIPOLOGIA8", {{T::Field, "T10_OPEPRO1"}}},
+      {12, "T12_TIPOLOGIA10", {{T::Field, "T12_PPE_CLAVE1"}}},
+      {13, "T14_TIPOLOGIA12", {{T::Field, "T14_CE_OPEPRO1"}}},
+      {14, "T16_TIPOLOGIA14", {{T::Field, "T16_OPEPRO1"}}},
+      {15, {}, {{T::Table, "T17_TIPOLOGIA15"}, {T::Table, "T18_TIPOLOGIA16"}}},
+      {16, "T03_TIPOLOGIA1", {{T::Field, "T03_BASEIMP3"}}},
+      {17, {}, {{T::Table, "T19_TIPOLOGIA1"}}},
+  };
+  return statements;
+}
+
+std::string upperCase(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return out;
+}
+
+std::string describe(std::exception_ptr failure) {
+  try {
+    std::rethrow_exception(failure);
+  } catch (const AutomationError& e) {
+    return "error " + std::to_string(e.number()) + " (" + e.source() + "): " + e.description();
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+    return "unknown failure";
+  }
+}
+
+TraspasoEvent makeEvent(int statement, std::string action, std::string name, std::string table = {}) {
+  TraspasoEvent event;
+  event.statement = statement;
+  event.action = std::move(action);
+  event.name = std::move(name);
+  event.table = std::move(table);
+  return event;
+}
+
+[[noreturn]] void objectNotSet() {
+  throw AutomationError(91, std::string(kRuntimeSource), "Object variable or With block variable not set");
+}
+
+}  // namespace
+
+void cZIVETraspaso::mostrarMensaje(const std::string& text) {
+  if (event_) event_->messages.push_back(text);
+  MsgBox(text, vbCritical);
+}
+
+uint8_t cZIVETraspaso::CopiaSeguridad() {
+  uint8_t result = 2;
+  try {
+    std::string backup = backupPath();
+    if (!backupMade_ && !FileSystem::fileExists(backup)) {
+      FileSystem::copyFile(mdbmod_, backup, true);
+      backupMade_ = true;
+      result = 1;
+    }
+  } catch (...) {
+    mostrarMensaje(std::string(kBackupFailedMessage));
+    result = 0;
+  }
+  if (event_) event_->backup = result;
+  return result;
+}
+
+void cZIVETraspaso::BorrarCopiaSeguridad() {
+  try {
+    std::string backup = backupPath();
+    if (FileSystem::fileExists(backup)) FileSystem::deleteFile(backup, true);
+  } catch (...) {
+    // A backup that cannot be removed stays; the next run removes it.
+  }
+}
+
+TraspasoEvent::Outcome cZIVETraspaso::ComprobarTabla(std::string_view nombre, WorkingObjects& objects) {
+  if (!objects.database) objectNotSet();
+  for (int32_t i = 0; i < objects.database->tableDefs().count(); ++i) {
+    if (objects.database->tableDefs().item(i)->name() == nombre) return Outcome::Present;
+  }
+  CopiaSeguridad();
+  const upgrade::TableStep* step = upgrade::findTableStep(upperCase(nombre));
+  if (!step) return Outcome::Present;
+  if (step->hasHandler) {
+    try {
+      upgrade::runTableStep(*step, objects);
+    } catch (...) {
+      mostrarMensaje(upgrade::tableStepMessage(*step));
+      return Outcome::Failed;
+    }
+    return Outcome::Changed;
+  }
+  upgrade::runTableStep(*step, objects);
+  if (step->appendedByTest) {
+    if (!objects.tables) objectNotSet();
+    objects.tables->append(objects.table);
+    if (objects.created) objects.created->push_back(std::string(step->name));
+  }
+  return Outcome::Changed;
+}
+
+TraspasoEvent::Outcome cZIVETraspaso::ComprobarCampo(std::string_view nombre, WorkingObjects& objects) {
+  if (!objects.table) objectNotSet();
+  auto& fields = objects.table->fields();
+  for (int32_t i = 0, n = fields.count(); i < n; ++i) {
+    if (fields.item(i)->name() == nombre) return Outcome::Present;
+  }
+  CopiaSeguridad();
+  const upgrade::FieldStep* step = upgrade::findFieldStep(nombre);
+  if (!step) return Outcome::Present;
+  if (step->hasHandler) {
+    try {
+      upgrade::runFieldStep(*step, objects);
+    } catch (...) {
+      mostrarMensaje(upgrade::fieldStepMessage(*step));
+      return Outcome::Failed;
+    }
+    return Outcome::Changed;
+  }
+  upgrade::runFieldStep(*step, objects);
+  return Outcome::Changed;
+}
+
+bool cZIVETraspaso::Traspaso() {
+  WorkingObjects objects;
+  std::vector<std::string> created;
+  objects.created = &created;
+
+  // Runs one unit of the driver; a failure leaving it is recorded and ends it.
+  auto run = [&](TraspasoEvent& event, auto&& work) -> bool {
+    created.clear();
+    event_ = &event;
+    bool ok = true;
+    try {
+      event.outcome = work();
+    } catch (...) {
+      event.outcome = Outcome::Error;
+      event.error = describe(std::current_exception());
+      ok = false;
+    }
+    event_ = nullptr;
+    event.created = created;
+    if (observer_) {
+      try {
+        observer_(event);
+      } catch (...) {
+      }
+    }
+    return ok;
+  };
+
+  // 1. Open the database; take its table-definition collection.
+  {
+    TraspasoEvent event = makeEvent(1, "open", mdbmod_);
+    run(event, [&] {
+      objects.database = engine::DBEngine::forThread().openDatabase(mdbmod_, false, false, "");
+      objects.tables = &objects.database->tableDefs();
+      return Outcome::Done;
+    });
+  }
+
+  // 2 to 17. The existence tests and their steps. Making a table current is
+  // part of the statement's first test.
+  for (const auto& statement : driverStatements()) {
+    bool first = true;
+    for (const auto& test : statement.tests) {
+      bool makeCurrent = first && !statement.current.empty();
+      first = false;
+      bool ok;
+      if (test.kind == DriverTest::Table) {
+        TraspasoEvent event = makeEvent(statement.number, "ComprobarTabla", std::string(test.name));
+        ok = run(event, [&] { return ComprobarTabla(test.name, objects); });
+      } else {
+        std::string current(statement.current);
+        if (current.empty() && objects.table) {
+          try {
+            current = objects.table->name();
+          } catch (...) {
+          }
+        }
+        TraspasoEvent event = makeEvent(statement.number, "ComprobarCampo", std::string(test.name), current);
+        ok = run(event, [&] {
+          if (makeCurrent) {
+            if (!objects.tables) objectNotSet();
+            objects.table = objects.tables->item(statement.current);
+          }
+          return ComprobarCampo(test.name, objects);
+        });
+      }
+      if (!ok) break;  // the rest of the statement is skipped
+    }
+  }
+
+  // 18. Close the database; release the working objects.
+  {
+    TraspasoEvent event = makeEvent(18, "close", mdbmod_);
+    run(event, [&] {
+      if (!objects.database) objectNotSet();
+      objects.database->close();
+      return Outcome::Done;
+    });
+    objects.field.reset();
+    objects.table.reset();
+    objects.tables = nullptr;
+    objects.database.reset();
+  }
+
+  // 19. Delete the backup copy.
+  {
+    TraspasoEvent event = makeEvent(19, "BorrarCopiaSeguridad", backupPath());
+    run(event, [&] {
+      BorrarCopiaSeguridad();
+      return Outcome::Done;
+    });
+  }
+  return false;
+}
+
+}  // namespace svrZIVE
