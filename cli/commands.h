@@ -10,5 +10,7 @@ namespace svrZIVE::cli {
 using Arguments = std::vector<std::string>;
 
 int runSql(const Arguments& args);
+int runInit(const Arguments& args);
+int runUpgrade(const Arguments& args);
 
 }  // namespace svrZIVE::cli

@@ -17,6 +17,8 @@ struct Command {
 constexpr Command kCommands[] = {
     {"sql", "sql [--create] [--json] FILE \"STATEMENT\"   run one Jet SQL statement",
      svrZIVE::cli::runSql},
+    {"init", "init DIR   create DIR/ZIVEMOD.MDB in the current layout", svrZIVE::cli::runInit},
+    {"upgrade", "upgrade PATH [--backup-dir DIR]   bring a database up to the current layout", svrZIVE::cli::runUpgrade},
 };
 
 int usage(FILE* out) {
