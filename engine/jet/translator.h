@@ -33,7 +33,9 @@ struct DdlCommand {
   std::string table;
   std::vector<ColumnInfo> columns;  // CreateTable: all; AlterTableAdd: the one added
   std::string column;               // AlterTableDrop
-  std::string indexName;            // CreateIndex
+  // CreateIndex: the index. CreateTable: its primary key, if it has one
+  // (indexName the constraint's name or "PrimaryKey", unique true).
+  std::string indexName;
   std::vector<std::string> indexColumns;
   bool unique = false;
 };

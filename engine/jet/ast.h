@@ -1,0 +1,153 @@
+// The syntax tree of one Jet statement, as the parser builds it and the
+// translator reads it. Nodes keep the byte offset of their first token so
+// that messages can point at them.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/jet/translator.h"
+
+namespace svrZIVE::engine::jet {
+
+enum class ExprKind {
+  Null,
+  Number,   // text: the literal as written; number: its value
+  String,   // text: the value
+  Boolean,  // True / False
+  Column,   // qualifier (may be empty) . text
+  Unary,    // op, args[0]
+  Binary,   // op, args[0], args[1]
+  Like,     // args[0] Like args[1]; negated for Not Like
+  Between,  // args[0] Between args[1] And args[2]; negated for Not Between
+  In,       // args[0] In (args[1..]); negated for Not In
+  IsNull,   // args[0] Is Null; negated for Is Not Null
+  Call,     // text: the function name as written; args; starArg for count(*)
+};
+
+enum class Op {
+  None,
+  // unary
+  Negate,
+  Plus,
+  Not,
+  // binary, lowest precedence first
+  Or,
+  And,
+  Eq,
+  Ne,
+  Lt,
+  Le,
+  Gt,
+  Ge,
+  Concat,
+  Add,
+  Sub,
+  Mod,
+  IntDiv,
+  Mul,
+  Div,
+  Pow,
+};
+
+struct Expr;
+using ExprPtr = std::unique_ptr<Expr>;
+
+struct Expr {
+  ExprKind kind = ExprKind::Null;
+  size_t offset = 0;
+  Op op = Op::None;
+  std::string text;
+  std::string qualifier;
+  double number = 0;
+  bool isInteger = false;  // Number: written without '.' or exponent and within 32 bits
+  bool boolean = false;
+  bool negated = false;
+  bool starArg = false;
+  std::vector<ExprPtr> args;
+};
+
+struct SelectItem {
+  ExprPtr expr;              // null for '*' and 't.*'
+  std::string starTable;     // 't' of 't.*'; empty for '*'
+  bool star = false;
+  std::string alias;         // empty: none
+  size_t offset = 0;
+};
+
+struct OrderItem {
+  ExprPtr expr;
+  bool descending = false;
+};
+
+struct TableRef {
+  std::string name;
+  std::string alias;  // empty: none
+  size_t offset = 0;
+};
+
+enum class JoinKind { Inner, Left, Right };
+
+struct FromNode {
+  bool isJoin = false;
+  TableRef table;  // !isJoin
+  JoinKind join = JoinKind::Inner;
+  std::unique_ptr<FromNode> left, right;
+  ExprPtr on;
+};
+
+struct SelectStmt {
+  bool distinct = false;
+  std::optional<int64_t> top;
+  std::vector<SelectItem> items;
+  std::vector<std::unique_ptr<FromNode>> from;  // comma-separated sources
+  ExprPtr where;
+  std::vector<ExprPtr> groupBy;
+  ExprPtr having;
+  std::vector<OrderItem> orderBy;
+};
+
+struct NamedRef {
+  std::string name;
+  size_t offset = 0;
+};
+
+struct InsertStmt {
+  TableRef table;
+  bool hasColumnList = false;
+  std::vector<NamedRef> columns;
+  std::vector<ExprPtr> values;          // VALUES (...)
+  std::unique_ptr<SelectStmt> select;   // or INSERT ... SELECT
+};
+
+struct Assignment {
+  NamedRef column;
+  std::string qualifier;
+  ExprPtr value;
+};
+
+struct UpdateStmt {
+  TableRef table;
+  std::vector<Assignment> assignments;
+  ExprPtr where;
+};
+
+struct DeleteStmt {
+  TableRef table;
+  ExprPtr where;
+};
+
+struct Statement {
+  StatementKind kind = StatementKind::Select;
+  std::unique_ptr<SelectStmt> select;
+  std::unique_ptr<InsertStmt> insert;
+  std::unique_ptr<UpdateStmt> update;
+  std::unique_ptr<DeleteStmt> del;
+  DdlCommand ddl;
+  std::vector<std::string> primaryKey;  // CreateTable: the key's columns, if any
+};
+
+}  // namespace svrZIVE::engine::jet
