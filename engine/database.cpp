@@ -1,0 +1,381 @@
+// Database: the connection set up on one file, Execute, OpenRecordset, and
+// the table-definition machinery that TableDefs and DDL statements share.
+#include <algorithm>
+#include <cctype>
+
+#include "engine/engine_impl.h"
+
+namespace svrZIVE::engine::detail {
+
+namespace {
+
+constexpr std::string_view kSrc = kSrcDatabase;
+
+std::string notOursMessage(const std::string& path) {
+  return jetMessage(kUnrecognizedFormat, path) +
+         " The file is not a database of this engine, which keeps its data in SQLite files that carry "
+         "its own catalog. To use an Access .mdb file, export it with mdb-tools (mdb-schema for the "
+         "tables, mdb-export for the rows) and load it into a database made by `zive init`, or create "
+         "one with `zive sql --create`.";
+}
+
+// A bare table name given to OpenRecordset opens the whole table.
+bool isBareName(std::string_view sql) {
+  std::string_view s = sql;
+  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
+  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
+  if (s.empty()) return false;
+  if (s.front() == '[' && s.back() == ']') return s.find(']') == s.size() - 1;
+  return std::all_of(s.begin(), s.end(), [](unsigned char c) { return std::isalnum(c) || c == '_'; });
+}
+
+std::string trimBrackets(std::string_view sql) {
+  std::string_view s = sql;
+  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
+  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
+  if (s.size() >= 2 && s.front() == '[') s = s.substr(1, s.size() - 2);
+  return std::string(s);
+}
+
+void validateColumn(ColumnInfo& c, std::string_view source) {
+  checkJetName(c.name, source);
+  switch (c.type) {
+    case DaoType::Boolean:
+    case DaoType::Byte:
+    case DaoType::Integer:
+    case DaoType::Long:
+    case DaoType::Currency:
+    case DaoType::Single:
+    case DaoType::Double:
+    case DaoType::Date:
+    case DaoType::Memo: c.size = fixedSize(c.type); break;
+    case DaoType::Text:
+      if (c.size < 1 || c.size > 255) raiseJet(kInvalidArgument, source);
+      break;
+    default: raiseJet(kInvalidFieldType, source);
+  }
+  if (c.autoIncrement && c.type != DaoType::Long) raiseJet(kInvalidFieldType, source);
+}
+
+}  // namespace
+
+void checkJetName(std::string_view name, std::string_view source) {
+  bool ok = !name.empty() && name.size() <= 64 && name.front() != ' ';
+  for (unsigned char c : name)
+    if (c < 32 || c == '.' || c == '!' || c == '`' || c == '[' || c == ']') ok = false;
+  if (ok && (lowerAscii(name).rfind("sqlite_", 0) == 0 || lowerAscii(name).rfind("zive_rebuild_", 0) == 0))
+    ok = false;
+  if (!ok) raiseJet(kInvalidName, source, name);
+}
+
+DatabaseImpl::DatabaseImpl(std::string path, bool readOnly, bool exclusive)
+    : path_(std::move(path)), readOnly_(readOnly), exclusive_(exclusive) {}
+
+DatabaseImpl::~DatabaseImpl() = default;
+
+void DatabaseImpl::open() { setUp(false); }
+void DatabaseImpl::create() { setUp(true); }
+
+void DatabaseImpl::setUp(bool creating) {
+  connection_.open(path_, readOnly_, creating, kSrc);
+  try {
+    if (exclusive_) connection_.exec("PRAGMA locking_mode = EXCLUSIVE", kSrc);
+    // A rollback journal, never a write-ahead log: a copy of the one file is
+    // a complete backup. Every commit reaches the disk before it returns.
+    connection_.exec("PRAGMA journal_mode = DELETE", kSrc);
+    connection_.exec("PRAGMA synchronous = FULL", kSrc);
+    if (creating) {
+      WriteTransaction tx(connection_, kSrc);
+      CatalogStore::initialize(connection_);
+      tx.commit();
+    } else if (!CatalogStore::isOurs(connection_)) {
+      raise(kUnrecognizedFormat, kSrc, notOursMessage(path_));
+    }
+    jet::registerJetFunctions(connection_.handle());
+    if (exclusive_) {
+      // In exclusive locking mode the lock taken by a write transaction is
+      // kept after it ends: other connections can neither read nor write.
+      connection_.exec("BEGIN EXCLUSIVE", kSrc);
+      connection_.exec("COMMIT", kSrc);
+    }
+    catalog_.checkForeignChanges();
+  } catch (const AutomationError& e) {
+    connection_.close();
+    if (e.number() == kCouldNotLock) raiseJet(kFileInUse, kSrc, path_);
+    if (e.number() == kUnrecognizedFormat) raise(kUnrecognizedFormat, kSrc, notOursMessage(path_));
+    if (e.number() == kCorruptDatabase) raiseJet(kCorruptDatabase, kSrc, path_);
+    throw;
+  }
+}
+
+Connection& DatabaseImpl::connection(std::string_view source) {
+  if (!connection_.isOpen()) raiseJet(kObjectClosed, source);
+  return connection_;
+}
+
+CatalogStore& DatabaseImpl::catalog(std::string_view source) {
+  connection(source);
+  if (catalog_.checkForeignChanges()) ++generation_;
+  return catalog_;
+}
+
+uint64_t DatabaseImpl::schemaGeneration(std::string_view source) {
+  catalog(source);
+  return generation_;
+}
+
+std::string DatabaseImpl::name() const {
+  if (!connection_.isOpen()) raiseJet(kObjectClosed, kSrc);
+  return path_;
+}
+
+int32_t DatabaseImpl::recordsAffected() const {
+  if (!connection_.isOpen()) raiseJet(kObjectClosed, kSrc);
+  return recordsAffected_;
+}
+
+Recordsets& DatabaseImpl::recordsets() {
+  connection(kSrc);
+  return recordsetsCollection_;
+}
+
+TableDefs& DatabaseImpl::tableDefs() {
+  connection(kSrc);
+  return tableDefs_;
+}
+
+std::shared_ptr<TableDef> DatabaseImpl::createTableDef(std::string name) {
+  connection(kSrc);
+  return std::make_shared<TableDefImpl>(weak_from_this(), std::move(name), false);
+}
+
+std::vector<std::shared_ptr<RecordsetImpl>> DatabaseImpl::openRecordsets() {
+  std::vector<std::shared_ptr<RecordsetImpl>> open;
+  std::vector<std::weak_ptr<RecordsetImpl>> kept;
+  for (auto& w : recordsets_) {
+    if (auto rs = w.lock(); rs && rs->isOpen()) {
+      open.push_back(rs);
+      kept.push_back(w);
+    }
+  }
+  recordsets_ = std::move(kept);
+  return open;
+}
+
+void DatabaseImpl::close() {
+  connection(kSrc);
+  for (auto& rs : openRecordsets()) rs->markClosed();
+  recordsets_.clear();
+  catalog_.invalidate();
+  connection_.close();
+}
+
+void DatabaseImpl::execute(std::string_view sql, int /*options*/) {
+  // Whatever the options, a statement that cannot write one of its rows
+  // fails whole and changes nothing.
+  Connection& conn = connection(kSrc);
+  jet::Translation t = jet::translate(sql, catalog(kSrc));
+  if (t.kind == jet::StatementKind::Select) raiseJet(kCannotExecuteSelect, kSrc);
+  if (t.ddl) {
+    runDdl(t, sql);
+    recordsAffected_ = 0;
+    return;
+  }
+  traceStatement(sql, t.sql);
+  WriteTransaction tx(conn, kSrc);
+  Statement st(conn.handle(), t.sql, kSrc);
+  st.run();
+  int changes = conn.changes();
+  tx.commit();
+  recordsAffected_ = changes;
+}
+
+std::shared_ptr<Recordset> DatabaseImpl::openRecordset(std::string_view sql, int /*type*/, int /*options*/) {
+  connection(kSrc);
+  std::string text = isBareName(sql) ? "SELECT * FROM [" + trimBrackets(sql) + "]" : std::string(sql);
+  jet::Translation t = jet::translate(text, catalog(kSrc));
+  if (t.kind != jet::StatementKind::Select) raiseJet(kInvalidOperation, kSrc);
+  traceStatement(text, t.sql);
+  auto rs = RecordsetImpl::open(shared_from_this(), t);
+  openRecordsets();  // drops the closed ones
+  recordsets_.push_back(rs);
+  return rs;
+}
+
+// ---------------------------------------------------------------------------
+// Table definitions.
+
+template <class Work>
+void DatabaseImpl::inSchemaTransaction(std::string_view source, Work&& work) {
+  Connection& conn = connection(source);
+  try {
+    WriteTransaction tx(conn, source);
+    if (catalog_.checkForeignChanges()) ++generation_;
+    work();
+    tx.commit();
+  } catch (...) {
+    // What was read inside the failed transaction may not be in the file.
+    catalog_.invalidate();
+    ++generation_;
+    throw;
+  }
+  catalog_.invalidate();
+  ++generation_;
+}
+
+void DatabaseImpl::createTable(const std::string& table, std::vector<ColumnInfo> columns,
+                               std::string_view source) {
+  checkJetName(table, source);
+  if (columns.empty()) raiseJet(kNoFieldDefined, source);
+  int counters = 0;
+  for (size_t i = 0; i < columns.size(); ++i) {
+    validateColumn(columns[i], source);
+    for (size_t j = 0; j < i; ++j)
+      if (namesEqual(columns[i].name, columns[j].name)) raiseJet(kFieldDefinedTwice, source);
+    if (columns[i].autoIncrement) ++counters;
+  }
+  if (counters > 1) raiseJet(kInvalidArgument, source);
+  inSchemaTransaction(source, [&] {
+    if (catalog_.findEntry(table)) raiseJet(kTableExists, source, table);
+    catalog_.createTable(table, columns);
+  });
+}
+
+void DatabaseImpl::addColumn(const std::string& table, ColumnInfo column, std::string_view source) {
+  validateColumn(column, source);
+  inSchemaTransaction(source, [&] {
+    const TableEntry* e = catalog_.findEntry(table);
+    if (!e) raiseJet(kItemNotFound, source);
+    if (e->info.findColumn(column.name)) raiseJet(kObjectExists, source);
+    if (column.autoIncrement &&
+        std::any_of(e->info.columns.begin(), e->info.columns.end(), [](const ColumnInfo& c) { return c.autoIncrement; }))
+      raiseJet(kInvalidArgument, source);
+    catalog_.addColumn(e->info.name, column);
+  });
+}
+
+void DatabaseImpl::dropColumn(const std::string& table, std::string_view column, std::string_view source) {
+  inSchemaTransaction(source, [&] {
+    const TableEntry* e = catalog_.findEntry(table);
+    if (!e) raiseJet(kItemNotFound, source);
+    const ColumnInfo* c = e->info.findColumn(column);
+    if (!c) raiseJet(kItemNotFound, source);
+    std::string tableName = e->info.name, columnName = c->name;
+    if (catalog_.columnIndexed(tableName, columnName)) raiseJet(kFieldInIndex, source);
+    if (e->info.columns.size() == 1) raiseJet(kInvalidOperation, source);  // a table keeps one field at least
+    std::vector<ColumnInfo> kept;
+    for (const auto& name : e->storageOrder)
+      if (!namesEqual(name, columnName)) kept.push_back(*e->info.findColumn(name));
+    catalog_.rebuildTable(tableName, kept);
+    catalog_.deleteCatalogRow(tableName, columnName);
+  });
+}
+
+void DatabaseImpl::dropTable(const std::string& table, std::string_view source) {
+  inSchemaTransaction(source, [&] {
+    const TableEntry* e = catalog_.findEntry(table);
+    if (!e) raiseJet(kItemNotFound, source);
+    catalog_.dropTable(e->info.name);
+  });
+}
+
+ColumnInfo DatabaseImpl::changeColumn(const std::string& table, std::string_view column,
+                                      const std::function<void(ColumnInfo&)>& change, std::string_view source) {
+  ColumnInfo result;
+  inSchemaTransaction(source, [&] {
+    const TableEntry* e = catalog_.findEntry(table);
+    if (!e) raiseJet(kItemNotFound, source);
+    const ColumnInfo* old = e->info.findColumn(column);
+    if (!old) raiseJet(kItemNotFound, source);
+    ColumnInfo changed = *old;
+    change(changed);
+    std::string tableName = e->info.name;
+    // What SQLite declares (NOT NULL, DEFAULT, the zero-length check) must
+    // follow the catalog: such a change writes the table anew.
+    bool declared = changed.required != old->required ||
+                    CatalogStore::defaultLiteral(changed) != CatalogStore::defaultLiteral(*old) ||
+                    changed.allowZeroLength != old->allowZeroLength;
+    if (declared) {
+      std::vector<ColumnInfo> columns;
+      for (const auto& name : e->storageOrder)
+        columns.push_back(namesEqual(name, changed.name) ? changed : *e->info.findColumn(name));
+      catalog_.rebuildTable(tableName, columns);
+    }
+    catalog_.updateCatalogRow(tableName, changed);
+    result = changed;
+  });
+  return result;
+}
+
+void DatabaseImpl::createIndex(const jet::DdlCommand& ddl, std::string_view source) {
+  checkJetName(ddl.indexName, source);
+  inSchemaTransaction(source, [&] {
+    const TableEntry* e = catalog_.findEntry(ddl.table);
+    if (!e) raiseJet(kInputTableNotFound, source, ddl.table);
+    std::string sql = std::string(ddl.unique ? "CREATE UNIQUE INDEX " : "CREATE INDEX ") + quoteName(ddl.indexName) +
+                      " ON " + quoteName(e->info.name) + " (";
+    for (size_t i = 0; i < ddl.indexColumns.size(); ++i) {
+      const ColumnInfo* c = e->info.findColumn(ddl.indexColumns[i]);
+      if (!c) raiseJet(kItemNotFound, source);
+      sql += (i ? ", " : "") + quoteName(c->name);
+    }
+    sql += ")";
+    {
+      Statement st(connection_.handle(), "SELECT 1 FROM sqlite_schema WHERE type = 'index' AND name = ?1 COLLATE NOCASE",
+                   source);
+      st.bindText(1, ddl.indexName);
+      if (st.step()) raiseJet(kIndexExists, source, ddl.indexName);
+    }
+    traceStatement("", sql);
+    connection_.exec(sql, source);
+  });
+}
+
+void DatabaseImpl::runDdl(const jet::Translation& t, std::string_view jetSql) {
+  const jet::DdlCommand& ddl = *t.ddl;
+  traceStatement(jetSql, t.sql);
+  switch (t.kind) {
+    case jet::StatementKind::CreateTable: {
+      std::vector<ColumnInfo> columns = ddl.columns;
+      for (size_t i = 0; i < columns.size(); ++i) {
+        columns[i].ordinalPosition = static_cast<int16_t>(i);
+        if (columns[i].type == DaoType::Text && columns[i].size == 0) columns[i].size = 255;
+      }
+      createTable(ddl.table, std::move(columns), kSrc);
+      break;
+    }
+    case jet::StatementKind::AlterTableAdd: {
+      const TableInfo* info = catalog(kSrc).findTable(ddl.table);
+      if (!info) raiseJet(kInputTableNotFound, kSrc, ddl.table);
+      for (ColumnInfo c : ddl.columns) {
+        int32_t next = 0;
+        for (const auto& existing : catalog(kSrc).findTable(ddl.table)->columns)
+          next = std::max<int32_t>(next, existing.ordinalPosition + 1);
+        c.ordinalPosition = static_cast<int16_t>(std::min<int32_t>(next, INT16_MAX));
+        if (c.type == DaoType::Text && c.size == 0) c.size = 255;
+        addColumn(ddl.table, std::move(c), kSrc);
+      }
+      break;
+    }
+    case jet::StatementKind::AlterTableDrop: dropColumn(ddl.table, ddl.column, kSrc); break;
+    case jet::StatementKind::DropTable: dropTable(ddl.table, kSrc); break;
+    case jet::StatementKind::CreateIndex: createIndex(ddl, kSrc); break;
+    default: raiseJet(kInvalidOperation, kSrc);
+  }
+}
+
+// ---------------------------------------------------------------------------
+
+int32_t RecordsetsImpl::count() const {
+  db_.connection(kSrcRecordsets);
+  return static_cast<int32_t>(db_.openRecordsets().size());
+}
+
+std::shared_ptr<Recordset> RecordsetsImpl::item(int32_t index) const {
+  db_.connection(kSrcRecordsets);
+  auto open = db_.openRecordsets();
+  if (index < 0 || static_cast<size_t>(index) >= open.size()) raiseJet(kItemNotFound, kSrcRecordsets);
+  return open[static_cast<size_t>(index)];
+}
+
+}  // namespace svrZIVE::engine::detail

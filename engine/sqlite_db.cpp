@@ -1,0 +1,341 @@
+#include "engine/sqlite_db.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "engine/dao.h"
+
+namespace svrZIVE::engine {
+
+namespace {
+thread_local StatementTrace tThreadTrace;
+
+bool traceToStderr() {
+  static const bool enabled = [] {
+    const char* v = std::getenv("ZIVE_TRACE");
+    return v != nullptr && std::strcmp(v, "1") == 0;
+  }();
+  return enabled;
+}
+}  // namespace
+
+void setStatementTrace(StatementTrace trace) { tThreadTrace = std::move(trace); }
+
+namespace detail {
+
+namespace {
+std::atomic<int> gBusyTimeoutMs{5000};
+
+std::string fill(std::string_view pattern, std::string_view arg) {
+  std::string out;
+  for (char c : pattern) {
+    if (c == '|') out.append(arg);
+    else out.push_back(c);
+  }
+  return out;
+}
+
+bool startsWith(std::string_view s, std::string_view prefix) {
+  return s.size() >= prefix.size() && s.substr(0, prefix.size()) == prefix;
+}
+}  // namespace
+
+int busyTimeoutMs() { return gBusyTimeoutMs.load(); }
+void setBusyTimeoutMs(int ms) { gBusyTimeoutMs.store(ms); }
+
+std::string jetMessage(int32_t number, std::string_view arg) {
+  switch (number) {
+    case kInvalidArgument: return "Invalid argument.";
+    case kTableExists: return fill("Table '|' already exists.", arg);
+    case kUpdateWithoutAddNew: return "Update or CancelUpdate without AddNew or Edit.";
+    case kNoCurrentRecord: return "No current record.";
+    case kDuplicateKey:
+      return "The changes you requested to the table were not successful because they would create "
+             "duplicate values in the index, primary key, or relationship. Change the data in the field "
+             "or fields that contain duplicate data, remove the index, or redefine the index to permit "
+             "duplicate entries and try again.";
+    case kFileNotFound: return fill("Could not find file '|'.", arg);
+    case kReadOnlyDatabase: return "Cannot update. Database or object is read-only.";
+    case kSystemResourceExceeded: return "System resource exceeded.";
+    case kDiskError: return "Disk or network error.";
+    case kInvalidPath:
+      return fill("'|' is not a valid path. Make sure that the path name is spelled correctly and that "
+                  "you are connected to the server on which the file resides.",
+                  arg);
+    case kFileInUse: return fill("Could not use '|'; file already in use.", arg);
+    case kCorruptDatabase:
+      return fill("Cannot open database '|'. It may not be a database that your application recognizes, "
+                  "or the file may be corrupt.",
+                  arg);
+    case kCouldNotLock: return "Could not lock file.";
+    case kCannotOpenFile:
+      return fill("The database engine cannot open the file '|'. It is already opened exclusively by "
+                  "another user, or you need permission to view its data.",
+                  arg);
+    case kCannotExecuteSelect: return "Cannot execute a select query.";
+    case kInvalidName:
+      return fill("'|' is not a valid name. Make sure that it does not include invalid characters or "
+                  "punctuation and that it is not too long.",
+                  arg);
+    case kFieldTooSmall:
+      return "The field is too small to accept the amount of data you attempted to add. Try inserting "
+             "or pasting less data.";
+    case kFieldNotUpdatable: return "Field cannot be updated.";
+    case kRecordDeleted: return "Record is deleted.";
+    case kDatabaseExists: return "Database already exists.";
+    case kInvalidOperation: return "Invalid operation.";
+    case kInvalidFieldType: return "Invalid field data type.";
+    case kNoFieldDefined: return "No field defined--cannot append TableDef or Index.";
+    case kItemNotFound: return "Item not found in this collection.";
+    case kFieldInIndex:
+      return "Cannot delete a field that is part of an index or is needed by the system relationships.";
+    case kRequiredIsNull:
+      return fill("The field '|' cannot contain a Null value because the Required property for this "
+                  "field is set to True. Enter a value in this field.",
+                  arg);
+    case kZeroLengthNotAllowed: return fill("Field '|' cannot be a zero-length string.", arg);
+    case kValidationRuleViolated:
+      return fill("One or more values are prohibited by the validation rule set for '|'.", arg);
+    case kUnrecognizedFormat: return fill("Unrecognized database format '|'.", arg);
+    case kObjectExists: return "Cannot append. An object with that name already exists in the collection.";
+    case kIndexExists: return fill("Table already has an index named '|'.", arg);
+    case kObjectClosed: return "Object invalid or no longer set.";
+    case kTypeMismatchInExpression: return "Data type mismatch in criteria expression.";
+    default: return fill("Reserved error (|); there is no message for this error.", arg);
+  }
+}
+
+void raise(int32_t number, std::string_view source, std::string description) {
+  throw AutomationError(number, std::string(source), std::move(description));
+}
+
+void raiseJet(int32_t number, std::string_view source, std::string_view arg) {
+  raise(number, source, jetMessage(number, arg));
+}
+
+AutomationError sqliteError(sqlite3* db, int rc, std::string_view source) {
+  std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+  int code = rc & 0xff;
+  auto make = [&](int32_t number, std::string description) {
+    return AutomationError(number, std::string(source), std::move(description));
+  };
+
+  // Our SQL functions report Jet errors as "#NNNN#description".
+  if (message.size() > 2 && message[0] == '#') {
+    size_t end = message.find('#', 1);
+    if (end != std::string::npos && end > 1) {
+      char* stop = nullptr;
+      long number = std::strtol(message.c_str() + 1, &stop, 10);
+      if (stop == message.c_str() + end) return make(static_cast<int32_t>(number), message.substr(end + 1));
+    }
+  }
+
+  switch (rc) {
+    case SQLITE_CONSTRAINT_NOTNULL: {
+      std::string field = startsWith(message, "NOT NULL constraint failed: ")
+                              ? message.substr(std::strlen("NOT NULL constraint failed: "))
+                              : std::string();
+      return make(kRequiredIsNull, jetMessage(kRequiredIsNull, field));
+    }
+    case SQLITE_CONSTRAINT_UNIQUE:
+    case SQLITE_CONSTRAINT_PRIMARYKEY:
+    case SQLITE_CONSTRAINT_ROWID: return make(kDuplicateKey, jetMessage(kDuplicateKey));
+    case SQLITE_CONSTRAINT_CHECK: {
+      // Our column constraints are named "zive_<kind>_<field>".
+      constexpr std::string_view kPrefix = "CHECK constraint failed: ";
+      std::string name = startsWith(message, kPrefix) ? message.substr(kPrefix.size()) : message;
+      if (startsWith(name, "zive_len_")) return make(kFieldTooSmall, jetMessage(kFieldTooSmall));
+      if (startsWith(name, "zive_zls_"))
+        return make(kZeroLengthNotAllowed, jetMessage(kZeroLengthNotAllowed, name.substr(9)));
+      if (startsWith(name, "zive_type_"))
+        return make(kTypeMismatchInExpression, jetMessage(kTypeMismatchInExpression));
+      return make(kValidationRuleViolated, jetMessage(kValidationRuleViolated, name));
+    }
+    default: break;
+  }
+  switch (code) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return make(kCouldNotLock, jetMessage(kCouldNotLock));
+    case SQLITE_READONLY: return make(kReadOnlyDatabase, jetMessage(kReadOnlyDatabase));
+    case SQLITE_NOTADB: return make(kUnrecognizedFormat, jetMessage(kUnrecognizedFormat, ""));
+    case SQLITE_CORRUPT: return make(kCorruptDatabase, jetMessage(kCorruptDatabase, ""));
+    case SQLITE_FULL:
+    case SQLITE_NOMEM:
+    case SQLITE_TOOBIG: return make(kSystemResourceExceeded, "System resource exceeded (" + message + ").");
+    case SQLITE_IOERR: return make(kDiskError, "Disk or network error (" + message + ").");
+    case SQLITE_MISMATCH: return make(kTypeMismatchInExpression, jetMessage(kTypeMismatchInExpression));
+    case SQLITE_CONSTRAINT:
+      return make(kValidationRuleViolated, "The changes were refused by a rule of the table: " + message + ".");
+    default: break;
+  }
+  if (startsWith(message, "no such table: "))
+    return make(kInputTableNotFound, "The database engine cannot find the input table or query '" +
+                                         message.substr(15) + "'. Make sure it exists and that its name is "
+                                                              "spelled correctly.");
+  return make(kReservedError, "The database engine could not carry out the statement: " + message + ".");
+}
+
+std::string quoteName(std::string_view name) {
+  std::string out = "\"";
+  for (char c : name) {
+    if (c == '"') out.push_back('"');
+    out.push_back(c);
+  }
+  out.push_back('"');
+  return out;
+}
+
+std::string quoteText(std::string_view text) {
+  std::string out = "'";
+  for (char c : text) {
+    if (c == '\'') out.push_back('\'');
+    out.push_back(c);
+  }
+  out.push_back('\'');
+  return out;
+}
+
+std::string lowerAscii(std::string_view text) {
+  std::string out(text);
+  for (char& c : out)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return out;
+}
+
+void traceStatement(std::string_view jet, std::string_view sqlite) {
+  if (tThreadTrace) tThreadTrace(jet, sqlite);
+  if (traceToStderr()) {
+    std::fprintf(stderr, "[zive] jet:    %.*s\n[zive] sqlite: %.*s\n", int(jet.size()), jet.data(),
+                 int(sqlite.size()), sqlite.data());
+  }
+}
+
+// ---------------------------------------------------------------------------
+
+Statement::Statement(sqlite3* db, std::string_view sql, std::string_view source) : db_(db), source_(source) {
+  int rc = sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &stmt_, nullptr);
+  if (rc != SQLITE_OK) {
+    AutomationError error = sqliteError(db, rc, source);
+    sqlite3_finalize(stmt_);
+    throw error;
+  }
+}
+
+Statement::~Statement() { sqlite3_finalize(stmt_); }
+
+void Statement::bind(int index, const Variant& value) {
+  int rc = SQLITE_OK;
+  switch (value.type()) {
+    case VarType::Empty:
+    case VarType::Null: rc = sqlite3_bind_null(stmt_, index); break;
+    // Jet keeps True as -1.
+    case VarType::Boolean: rc = sqlite3_bind_int(stmt_, index, value.asBoolean() ? -1 : 0); break;
+    case VarType::Byte: rc = sqlite3_bind_int(stmt_, index, value.asByte()); break;
+    case VarType::Integer: rc = sqlite3_bind_int(stmt_, index, value.asInteger()); break;
+    case VarType::Long: rc = sqlite3_bind_int(stmt_, index, value.asLong()); break;
+    case VarType::Double: rc = sqlite3_bind_double(stmt_, index, value.asDouble()); break;
+    case VarType::String: {
+      const std::string& s = value.asString();
+      rc = sqlite3_bind_text(stmt_, index, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+      break;
+    }
+    default: raiseJet(kTypeMismatchInExpression, source_);
+  }
+  if (rc != SQLITE_OK) throw sqliteError(db_, rc, source_);
+}
+
+void Statement::bindText(int index, std::string_view text) {
+  int rc = sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+  if (rc != SQLITE_OK) throw sqliteError(db_, rc, source_);
+}
+
+void Statement::bindInt(int index, int64_t value) {
+  int rc = sqlite3_bind_int64(stmt_, index, value);
+  if (rc != SQLITE_OK) throw sqliteError(db_, rc, source_);
+}
+
+void Statement::bindNull(int index) {
+  int rc = sqlite3_bind_null(stmt_, index);
+  if (rc != SQLITE_OK) throw sqliteError(db_, rc, source_);
+}
+
+bool Statement::step() {
+  int rc = sqlite3_step(stmt_);
+  if (rc == SQLITE_ROW) return true;
+  if (rc == SQLITE_DONE) return false;
+  AutomationError error = sqliteError(db_, rc, source_);
+  sqlite3_reset(stmt_);
+  throw error;
+}
+
+void Statement::reset() {
+  sqlite3_reset(stmt_);
+  sqlite3_clear_bindings(stmt_);
+}
+
+std::string Statement::text(int column) const {
+  const unsigned char* p = sqlite3_column_text(stmt_, column);
+  int n = sqlite3_column_bytes(stmt_, column);
+  return p ? std::string(reinterpret_cast<const char*>(p), static_cast<size_t>(n)) : std::string();
+}
+
+// ---------------------------------------------------------------------------
+
+Connection::~Connection() { close(); }
+
+void Connection::open(const std::string& path, bool readOnly, bool create, std::string_view source) {
+  close();
+  int flags = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+  if (create) flags |= SQLITE_OPEN_CREATE;
+  sqlite3* db = nullptr;
+  int rc = sqlite3_open_v2(path.c_str(), &db, flags | SQLITE_OPEN_EXRESCODE, nullptr);
+  if (rc != SQLITE_OK) {
+    int sysErrno = db ? sqlite3_system_errno(db) : 0;
+    sqlite3_close_v2(db);
+    if (sysErrno == EACCES || sysErrno == EPERM) raiseJet(kCannotOpenFile, source, path);
+    raiseJet(kInvalidPath, source, path);
+  }
+  sqlite3_extended_result_codes(db, 1);
+  sqlite3_busy_timeout(db, busyTimeoutMs());
+  db_ = db;
+}
+
+void Connection::close() {
+  if (db_) {
+    sqlite3_close_v2(db_);
+    db_ = nullptr;
+  }
+}
+
+void Connection::exec(std::string_view sql, std::string_view source) {
+  std::string text(sql);
+  char* err = nullptr;
+  int rc = sqlite3_exec(db_, text.c_str(), nullptr, nullptr, &err);
+  sqlite3_free(err);
+  if (rc != SQLITE_OK) throw sqliteError(db_, rc, source);
+}
+
+int64_t Connection::queryInt(std::string_view sql, std::string_view source) {
+  Statement st(db_, sql, source);
+  return st.step() ? st.int64(0) : 0;
+}
+
+WriteTransaction::WriteTransaction(Connection& connection, std::string_view source)
+    : connection_(connection), source_(source) {
+  connection_.exec("BEGIN IMMEDIATE", source_);
+}
+
+WriteTransaction::~WriteTransaction() {
+  if (!done_ && connection_.inTransaction()) sqlite3_exec(connection_.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+void WriteTransaction::commit() {
+  connection_.exec("COMMIT", source_);
+  done_ = true;
+}
+
+}  // namespace detail
+}  // namespace svrZIVE::engine

@@ -1,0 +1,162 @@
+// Shared pieces of the engine tests: a fresh folder per test, a raw SQLite
+// connection to look at (and write into) a file behind the engine's back,
+// and a matcher for the engine's errors.
+#pragma once
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/dao.h"
+#include "engine/sqlite_db.h"
+
+namespace svrZIVE::engine::testing {
+
+class TempFolder {
+ public:
+  TempFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "zive-engine-XXXXXX").string();
+    char* made = mkdtemp(pattern.data());
+    if (!made) throw std::runtime_error("mkdtemp failed");
+    path_ = made;
+  }
+  ~TempFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+  std::string file(const std::string& name) const { return (path_ / name).string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// A plain SQLite connection, for checks from outside the engine.
+class RawDb {
+ public:
+  explicit RawDb(const std::string& file, bool create = false) {
+    int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+    if (sqlite3_open_v2(file.c_str(), &db_, flags, nullptr) != SQLITE_OK)
+      throw std::runtime_error("cannot open " + file);
+    sqlite3_busy_timeout(db_, 5000);
+  }
+  ~RawDb() { sqlite3_close_v2(db_); }
+  RawDb(const RawDb&) = delete;
+  RawDb& operator=(const RawDb&) = delete;
+
+  void exec(const std::string& sql) {
+    char* err = nullptr;
+    if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
+      std::string msg = err ? err : "?";
+      sqlite3_free(err);
+      throw std::runtime_error(msg + " in: " + sql);
+    }
+  }
+  // Every row, every value as text ("NULL" for Null).
+  std::vector<std::vector<std::string>> rows(const std::string& sql) {
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK)
+      throw std::runtime_error(std::string(sqlite3_errmsg(db_)) + " in: " + sql);
+    std::vector<std::vector<std::string>> out;
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+      std::vector<std::string> row;
+      for (int c = 0; c < sqlite3_column_count(st); ++c) {
+        const unsigned char* t = sqlite3_column_text(st, c);
+        row.push_back(t ? reinterpret_cast<const char*>(t) : "NULL");
+      }
+      out.push_back(std::move(row));
+    }
+    std::string err = rc == SQLITE_DONE ? "" : sqlite3_errmsg(db_);
+    sqlite3_finalize(st);
+    if (!err.empty()) throw std::runtime_error(err + " in: " + sql);
+    return out;
+  }
+  std::string value(const std::string& sql) {
+    auto r = rows(sql);
+    return r.empty() || r[0].empty() ? std::string("<none>") : r[0][0];
+  }
+  sqlite3* handle() const { return db_; }
+
+ private:
+  sqlite3* db_ = nullptr;
+};
+
+// The AutomationError `work` raises; a failure of the test when none.
+inline std::optional<AutomationError> errorOf(const std::function<void()>& work) {
+  try {
+    work();
+  } catch (const AutomationError& e) {
+    return e;
+  }
+  return std::nullopt;
+}
+
+#define EXPECT_JET_ERROR(statement, expectedNumber)                                             \
+  do {                                                                                          \
+    auto zive_error_ = ::svrZIVE::engine::testing::errorOf([&] { statement; });                 \
+    if (!zive_error_) ADD_FAILURE() << "expected error " << (expectedNumber) << " from " #statement; \
+    else EXPECT_EQ(zive_error_->number(), (expectedNumber))                                     \
+        << #statement << ": " << zive_error_->source() << ": " << zive_error_->description();   \
+  } while (false)
+
+// A fresh folder per test and the thread's engine.
+class EngineTest : public ::testing::Test {
+ protected:
+  std::string file(const std::string& name) const { return folder_.file(name); }
+  std::shared_ptr<Database> createDb(const std::string& name = "test.mdb") {
+    return DBEngine::forThread().createDatabase(file(name));
+  }
+  std::shared_ptr<Database> openDb(const std::string& name = "test.mdb") {
+    return DBEngine::forThread().openDatabase(file(name));
+  }
+  TempFolder folder_;
+};
+
+// Builds a table through the object model: fields given as (name, type, size).
+struct FieldSpec {
+  FieldSpec(std::string n, DaoType t, int32_t s = 0) : name(std::move(n)), type(t), size(s) {}
+  FieldSpec& req() { required = true; return *this; }
+  FieldSpec& noZeroLength() { allowZeroLength = false; return *this; }
+  FieldSpec& dflt(std::string v) { defaultValue = std::move(v); return *this; }
+  FieldSpec& counter() { isCounter = true; return *this; }
+
+  std::string name;
+  DaoType type;
+  int32_t size = 0;
+  bool required = false;
+  bool allowZeroLength = true;
+  std::string defaultValue;
+  bool isCounter = false;
+};
+
+inline void makeTable(Database& db, const std::string& name, const std::vector<FieldSpec>& specs) {
+  auto td = db.createTableDef(name);
+  for (const auto& s : specs) {
+    auto f = td->createField(s.name, s.type, s.size);
+    f->setRequired(s.required);
+    f->setAllowZeroLength(s.allowZeroLength);
+    if (!s.defaultValue.empty()) f->setDefaultValue(Variant(s.defaultValue));
+    if (s.isCounter) f->setAttributes(dbAutoIncrField);
+    td->fields().append(f);
+  }
+  db.tableDefs().append(td);
+}
+
+inline std::vector<std::string> fieldNames(Fields& fields) {
+  std::vector<std::string> names;
+  for (int32_t i = 0; i < fields.count(); ++i) names.push_back(fields.item(i)->name());
+  return names;
+}
+
+}  // namespace svrZIVE::engine::testing

@@ -1,0 +1,338 @@
+// Table definitions and their fields: creating tables, appending fields to
+// tables that hold rows, ordinal positions, field properties, and what the
+// file holds afterwards (looked at with a plain SQLite connection).
+#include "tests/engine/engine_test_support.h"
+
+namespace svrZIVE::engine::testing {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+
+class TableDefsTest : public EngineTest {
+ protected:
+  void SetUp() override { db = createDb(); }
+  std::shared_ptr<Database> db;
+};
+
+TEST_F(TableDefsTest, CreatedTableKeepsTheLetterCaseOfItsName) {
+  makeTable(*db, "T09_Tipologia5_Nueva", {FieldSpec("T09_SECDEC", DaoType::Double)});
+  auto& defs = db->tableDefs();
+  ASSERT_EQ(defs.count(), 1);
+  EXPECT_EQ(defs.item(0)->name(), "T09_Tipologia5_Nueva");
+  EXPECT_EQ(defs.item("t09_tipologia5_nueva")->name(), "T09_Tipologia5_Nueva");
+  RawDb raw(file("test.mdb"));
+  EXPECT_EQ(raw.value("SELECT name FROM sqlite_schema WHERE type = 'table' AND name LIKE 'T09%'"),
+            "T09_Tipologia5_Nueva");
+}
+
+TEST_F(TableDefsTest, ListsOnlyTheDatabasesTablesAlphabetically) {
+  makeTable(*db, "T2", {FieldSpec("ID", DaoType::Long).counter()});
+  makeTable(*db, "a1", {FieldSpec("X", DaoType::Long)});
+  makeTable(*db, "B3", {FieldSpec("X", DaoType::Long)});
+  std::vector<std::string> names;
+  for (int32_t i = 0; i < db->tableDefs().count(); ++i) names.push_back(db->tableDefs().item(i)->name());
+  // Neither SQLite's sqlite_sequence nor our catalog table is listed.
+  EXPECT_THAT(names, ElementsAre("a1", "B3", "T2"));
+  EXPECT_JET_ERROR(db->tableDefs().item("zive_fields"), kItemNotFound);
+  EXPECT_JET_ERROR(db->tableDefs().item("sqlite_sequence"), kItemNotFound);
+  EXPECT_JET_ERROR(db->tableDefs().item(3), kItemNotFound);
+  EXPECT_JET_ERROR(db->tableDefs().item(-1), kItemNotFound);
+}
+
+TEST_F(TableDefsTest, AppendRefusesEmptyTablesTakenNamesAndBadNames) {
+  EXPECT_JET_ERROR(db->tableDefs().append(db->createTableDef("Empty")), 3264);
+  makeTable(*db, "T00_GENERAL", {FieldSpec("A", DaoType::Long)});
+  auto e = errorOf([&] { makeTable(*db, "t00_general", {FieldSpec("A", DaoType::Long)}); });
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->number(), kTableExists);
+  EXPECT_EQ(e->source(), "DAO.TableDefs");
+  for (const char* bad : {"a.b", "x[1]", " lead", "sqlite_mine"}) {
+    SCOPED_TRACE(bad);
+    EXPECT_JET_ERROR(makeTable(*db, bad, {FieldSpec("A", DaoType::Long)}), 3125);
+  }
+  auto td = db->createTableDef("Twice");
+  td->fields().append(td->createField("A", DaoType::Long));
+  EXPECT_JET_ERROR(td->fields().append(td->createField("a", DaoType::Long)), 3367);
+  EXPECT_EQ(db->tableDefs().count(), 1);
+}
+
+struct TypeCase {
+  DaoType type;
+  int32_t sizeGiven;
+  int32_t size;
+  const char* declared;
+};
+
+TEST_F(TableDefsTest, FieldTypesSizesAndDeclaredTypes) {
+  const TypeCase cases[] = {
+      {DaoType::Boolean, 0, 1, "BOOLEAN"},   {DaoType::Byte, 0, 1, "TINYINT"},
+      {DaoType::Integer, 9, 2, "SMALLINT"},  {DaoType::Long, 0, 4, "INTEGER"},
+      {DaoType::Currency, 0, 8, "CURRENCY"}, {DaoType::Single, 0, 4, "REAL"},
+      {DaoType::Double, 0, 8, "DOUBLE"},     {DaoType::Date, 0, 8, "DATETIME"},
+      {DaoType::Text, 13, 13, "VARCHAR(13)"}, {DaoType::Text, 0, 50, "VARCHAR(50)"},
+      {DaoType::Memo, 0, 0, "TEXT"},
+  };
+  auto td = db->createTableDef("Types");
+  int n = 0;
+  for (const auto& c : cases) td->fields().append(td->createField("F" + std::to_string(n++), c.type, c.sizeGiven));
+  db->tableDefs().append(td);
+
+  auto again = openDb();
+  auto& fields = again->tableDefs().item("Types")->fields();
+  RawDb raw(file("test.mdb"));
+  auto declared = raw.rows("SELECT type FROM pragma_table_info('Types') ORDER BY cid");
+  ASSERT_EQ(fields.count(), static_cast<int32_t>(std::size(cases)));
+  for (int i = 0; i < fields.count(); ++i) {
+    SCOPED_TRACE(i);
+    auto f = fields.item(i);
+    EXPECT_EQ(f->type(), cases[i].type);
+    EXPECT_EQ(f->size(), cases[i].size);
+    EXPECT_EQ(f->ordinalPosition(), i);
+    EXPECT_EQ(declared[static_cast<size_t>(i)][0], cases[i].declared);
+  }
+}
+
+TEST_F(TableDefsTest, FieldPropertiesAreKept) {
+  auto td = db->createTableDef("P");
+  auto a = td->createField("A", DaoType::Double);
+  a->setRequired(true);
+  a->setDefaultValue(Variant(int32_t{0}));
+  EXPECT_EQ(a->defaultValue(), Variant("0"));  // DAO keeps the default as text
+  auto b = td->createField("B", DaoType::Text, 6);
+  b->setAllowZeroLength(true);
+  b->setDefaultValue(Variant(""));
+  auto c = td->createField("C", DaoType::Long);
+  c->setAttributes(dbAutoIncrField);
+  auto d = td->createField("D", DaoType::Text, 2);
+  d->setDefaultValue(Variant("\"00\""));
+  for (auto& f : {a, b, c, d}) td->fields().append(f);
+  db->tableDefs().append(td);
+
+  auto again = openDb();
+  auto& fields = again->tableDefs().item("P")->fields();
+  EXPECT_TRUE(fields.item("a")->required());
+  EXPECT_EQ(fields.item("A")->defaultValue(), Variant("0"));
+  EXPECT_TRUE(fields.item("B")->allowZeroLength());
+  EXPECT_EQ(fields.item("B")->defaultValue(), Variant(""));
+  EXPECT_EQ(fields.item("C")->attributes() & dbAutoIncrField, dbAutoIncrField);
+  EXPECT_EQ(fields.item("C")->type(), DaoType::Long);
+  EXPECT_EQ(fields.item("D")->defaultValue(), Variant("\"00\""));
+  EXPECT_JET_ERROR(fields.item("E"), kItemNotFound);
+
+  // Defaults reach rows that leave the fields out.
+  RawDb raw(file("test.mdb"));
+  raw.exec("INSERT INTO P DEFAULT VALUES");
+  EXPECT_THAT(raw.rows("SELECT A, B, C, D FROM P"), ElementsAre(ElementsAre("0.0", "NULL", "1", "00")));
+}
+
+// The layout constraints turn into Jet's errors for writes from anywhere.
+TEST_F(TableDefsTest, DeclaredConstraintsGiveJetErrors) {
+  makeTable(*db, "C", {FieldSpec("NAME", DaoType::Text, 3).req().noZeroLength(), FieldSpec("N", DaoType::Integer), FieldSpec("B", DaoType::Byte)});
+  auto conn = std::make_unique<detail::Connection>();
+  conn->open(file("test.mdb"), false, false, "DAO.Database");
+  struct Case {
+    const char* sql;
+    int32_t number;
+  } cases[] = {
+      {"INSERT INTO C (NAME) VALUES ('abcd')", kFieldTooSmall},
+      {"INSERT INTO C (NAME) VALUES ('')", kZeroLengthNotAllowed},
+      {"INSERT INTO C (N) VALUES ('x')", kRequiredIsNull},  // NAME is required
+      {"INSERT INTO C (NAME, N) VALUES ('a', 'x')", kTypeMismatchInExpression},
+      {"INSERT INTO C (NAME, N) VALUES ('a', 40000)", kTypeMismatchInExpression},
+      {"INSERT INTO C (NAME, B) VALUES ('a', -1)", kTypeMismatchInExpression},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.sql);
+    EXPECT_JET_ERROR(conn->exec(c.sql, "DAO.Database"), c.number);
+  }
+  conn->exec("INSERT INTO C (NAME, N, B) VALUES ('abc', -32768, 255)", "DAO.Database");
+}
+
+TEST_F(TableDefsTest, AppendingFieldsToATableHoldingRowsKeepsEveryRow) {
+  makeTable(*db, "T02", {FieldSpec("T02_SECDEC", DaoType::Long).counter(), FieldSpec("T02_MODELO", DaoType::Text, 3)});
+  {
+    RawDb raw(file("test.mdb"));
+    for (int i = 0; i < 50; ++i) raw.exec("INSERT INTO T02 (T02_MODELO) VALUES ('" + std::to_string(500 + i) + "')");
+  }
+  auto td = db->tableDefs().item("T02");
+  auto cae = td->createField("T02_CAE", DaoType::Text, 13);
+  cae->setAllowZeroLength(true);
+  cae->setDefaultValue(Variant(""));
+  td->fields().append(cae);
+  auto imp = td->createField("T02_IMP", DaoType::Double);
+  imp->setDefaultValue(Variant(int32_t{0}));
+  imp->setRequired(true);
+  td->fields().append(imp);
+  auto req = td->createField("T02_REQ", DaoType::Double);
+  req->setRequired(true);  // required, no default: kept in the catalog only
+  td->fields().append(req);
+  td->fields().refresh();
+
+  EXPECT_THAT(fieldNames(td->fields()), ElementsAre("T02_SECDEC", "T02_MODELO", "T02_CAE", "T02_IMP", "T02_REQ"));
+  EXPECT_TRUE(td->fields().item("T02_REQ")->required());
+  EXPECT_EQ(td->fields().item("T02_IMP")->ordinalPosition(), 3);
+
+  RawDb raw(file("test.mdb"));
+  EXPECT_EQ(raw.value("SELECT count(*) FROM T02"), "50");
+  EXPECT_EQ(raw.value("SELECT group_concat(T02_SECDEC || ':' || T02_MODELO, ',') FROM T02 WHERE T02_SECDEC IN (1, 50)"),
+            "1:500,50:549");
+  EXPECT_EQ(raw.value("SELECT count(*) FROM T02 WHERE T02_CAE IS NULL AND T02_IMP = 0 AND T02_REQ IS NULL"), "50");
+  EXPECT_EQ(raw.value("SELECT \"notnull\" FROM pragma_table_info('T02') WHERE name = 'T02_IMP'"), "1");
+  EXPECT_EQ(raw.value("SELECT \"notnull\" FROM pragma_table_info('T02') WHERE name = 'T02_REQ'"), "0");
+  EXPECT_EQ(raw.value("SELECT required FROM zive_fields WHERE table_name = 'T02' AND field_name = 'T02_REQ'"), "1");
+}
+
+TEST_F(TableDefsTest, PositionsEqualOnesSortByNameAndUnsetOnesGoAfterTheHighest) {
+  makeTable(*db, "T08", {FieldSpec("T08_SECDEC", DaoType::Double), FieldSpec("T08_CUOTAINTEGRA", DaoType::Double),
+                         FieldSpec("T08_DEDUCCUOTA", DaoType::Double), FieldSpec("T08_CUOTA", DaoType::Double)});
+  auto td = db->tableDefs().item("T08");
+  auto& fields = td->fields();
+  // Fields appended at positions others already hold.
+  struct Added {
+    const char* name;
+    int16_t position;
+  } added[] = {{"T08_CODEPI6", 1}, {"T08_BASIMP6", 2}, {"T08_TIPO6", 3}, {"T08_AAA", 3}};
+  for (const auto& a : added) {
+    auto f = td->createField(a.name, DaoType::Double);
+    f->setOrdinalPosition(a.position);
+    fields.append(f);
+  }
+  fields.refresh();
+  EXPECT_THAT(fieldNames(fields), ElementsAre("T08_SECDEC", "T08_CODEPI6", "T08_CUOTAINTEGRA", "T08_BASIMP6",
+                                              "T08_DEDUCCUOTA", "T08_AAA", "T08_CUOTA", "T08_TIPO6"));
+  // Without a position: after the highest one.
+  fields.append(td->createField("T08_LAST", DaoType::Double));
+  EXPECT_EQ(fields.item("T08_LAST")->ordinalPosition(), 4);
+  EXPECT_EQ(fields.item(fields.count() - 1)->name(), "T08_LAST");
+
+  // The same order seen from a new connection.
+  auto other = openDb();
+  EXPECT_THAT(fieldNames(other->tableDefs().item("T08")->fields()),
+              ElementsAre("T08_SECDEC", "T08_CODEPI6", "T08_CUOTAINTEGRA", "T08_BASIMP6", "T08_DEDUCCUOTA",
+                          "T08_AAA", "T08_CUOTA", "T08_TIPO6", "T08_LAST"));
+}
+
+TEST_F(TableDefsTest, ChangingPositionsKeepsEveryValue) {
+  makeTable(*db, "T", {FieldSpec("A", DaoType::Long), FieldSpec("B", DaoType::Text, 10), FieldSpec("C", DaoType::Double)});
+  RawDb raw(file("test.mdb"));
+  raw.exec("INSERT INTO T VALUES (1, 'one', 1.5), (2, 'two', 2.5), (3, NULL, 3.5)");
+  auto before = raw.rows("SELECT rowid, A, B, C FROM T ORDER BY rowid");
+
+  auto& fields = db->tableDefs().item("T")->fields();
+  fields.item("A")->setOrdinalPosition(7);
+  fields.item("C")->setOrdinalPosition(0);
+  fields.refresh();
+  EXPECT_THAT(fieldNames(fields), ElementsAre("C", "B", "A"));
+  EXPECT_EQ(raw.rows("SELECT rowid, A, B, C FROM T ORDER BY rowid"), before);
+  EXPECT_EQ(raw.value("SELECT ordinal_position FROM zive_fields WHERE field_name = 'A'"), "7");
+}
+
+TEST_F(TableDefsTest, ChangingRequiredAllowZeroLengthAndDefaultRewritesTheTableKeepingRows) {
+  makeTable(*db, "T", {FieldSpec("ID", DaoType::Long).counter(), FieldSpec("NAME", DaoType::Text, 5), FieldSpec("N", DaoType::Double)});
+  {
+    RawDb raw(file("test.mdb"));
+    raw.exec("INSERT INTO T (NAME, N) VALUES ('a', 1), ('b', 2), ('c', 3)");
+    raw.exec("DELETE FROM T WHERE ID = 3");
+    raw.exec("CREATE INDEX IX_T_N ON T (N)");
+  }
+  auto& fields = db->tableDefs().item("T")->fields();
+  fields.item("N")->setDefaultValue(Variant(7.5));
+  fields.item("NAME")->setAllowZeroLength(false);
+  fields.item("NAME")->setRequired(true);
+  EXPECT_EQ(fields.item("N")->defaultValue(), Variant("7.5"));
+  EXPECT_TRUE(fields.item("NAME")->required());
+
+  RawDb raw(file("test.mdb"));
+  EXPECT_THAT(raw.rows("SELECT ID, NAME, N FROM T ORDER BY ID"),
+              ElementsAre(ElementsAre("1", "a", "1.0"), ElementsAre("2", "b", "2.0")));
+  EXPECT_EQ(raw.value("SELECT count(*) FROM sqlite_schema WHERE name = 'IX_T_N'"), "1");
+  raw.exec("INSERT INTO T (NAME) VALUES ('d')");
+  // The counter does not hand out the deleted row's number again.
+  EXPECT_THAT(raw.rows("SELECT ID, N FROM T WHERE NAME = 'd'"), ElementsAre(ElementsAre("4", "7.5")));
+  EXPECT_THROW(raw.exec("INSERT INTO T (NAME) VALUES ('')"), std::runtime_error);
+  EXPECT_THROW(raw.exec("INSERT INTO T (N) VALUES (1)"), std::runtime_error);
+}
+
+TEST_F(TableDefsTest, NameTypeAndSizeOfAFieldInTheDatabaseCannotChange) {
+  makeTable(*db, "T", {FieldSpec("A", DaoType::Text, 5)});
+  auto f = db->tableDefs().item("T")->fields().item("A");
+  EXPECT_JET_ERROR(f->setName("B"), 3219);
+  EXPECT_JET_ERROR(f->setType(DaoType::Long), 3219);
+  EXPECT_JET_ERROR(f->setSize(10), 3219);
+  EXPECT_JET_ERROR(f->setAttributes(dbAutoIncrField), 3219);
+  EXPECT_JET_ERROR(f->value(), 3219);
+  EXPECT_EQ(f->name(), "A");
+  EXPECT_EQ(f->size(), 5);
+}
+
+TEST_F(TableDefsTest, CounterNeverHandsOutANumberAgain) {
+  makeTable(*db, "T01", {FieldSpec("T01_CSDE", DaoType::Long).counter(), FieldSpec("T01_NIF", DaoType::Text, 9)});
+  RawDb raw(file("test.mdb"));
+  raw.exec("INSERT INTO T01 (T01_NIF) VALUES ('a'), ('b'), ('c')");
+  raw.exec("DELETE FROM T01 WHERE T01_CSDE = 3");
+  raw.exec("INSERT INTO T01 (T01_NIF) VALUES ('d')");
+  EXPECT_EQ(raw.value("SELECT T01_CSDE FROM T01 WHERE T01_NIF = 'd'"), "4");
+  raw.exec("DELETE FROM T01");
+  raw.exec("INSERT INTO T01 (T01_NIF) VALUES ('e')");
+  EXPECT_EQ(raw.value("SELECT T01_CSDE FROM T01 WHERE T01_NIF = 'e'"), "5");
+}
+
+TEST_F(TableDefsTest, RemovingFieldsAndTables) {
+  makeTable(*db, "T", {FieldSpec("A", DaoType::Long), FieldSpec("B", DaoType::Text, 5), FieldSpec("C", DaoType::Double)});
+  RawDb raw(file("test.mdb"));
+  raw.exec("INSERT INTO T VALUES (1, 'x', 1.5), (2, 'y', 2.5)");
+  auto td = db->tableDefs().item("T");
+  td->fields().remove("b");
+  EXPECT_THAT(fieldNames(td->fields()), ElementsAre("A", "C"));
+  EXPECT_THAT(raw.rows("SELECT * FROM T ORDER BY A"), ElementsAre(ElementsAre("1", "1.5"), ElementsAre("2", "2.5")));
+  EXPECT_EQ(raw.value("SELECT count(*) FROM zive_fields WHERE table_name = 'T'"), "2");
+  EXPECT_JET_ERROR(td->fields().remove("B"), kItemNotFound);
+
+  db->tableDefs().remove("t");
+  EXPECT_EQ(db->tableDefs().count(), 0);
+  EXPECT_EQ(raw.value("SELECT count(*) FROM zive_fields"), "0");
+  EXPECT_JET_ERROR(db->tableDefs().remove("T"), kItemNotFound);
+}
+
+TEST_F(TableDefsTest, ChangesFromAnotherConnectionAreSeen) {
+  makeTable(*db, "T", {FieldSpec("A", DaoType::Long)});
+  auto& fields = db->tableDefs().item("T")->fields();
+  EXPECT_EQ(fields.count(), 1);
+  {
+    auto other = openDb();
+    auto td = other->tableDefs().item("T");
+    td->fields().append(td->createField("B", DaoType::Long));
+    makeTable(*other, "U", {FieldSpec("X", DaoType::Long)});
+  }
+  EXPECT_EQ(fields.count(), 2);
+  EXPECT_EQ(db->tableDefs().count(), 2);
+}
+
+TEST_F(TableDefsTest, AnAppendedFieldObjectStaysLiveInTheCollection) {
+  makeTable(*db, "T", {FieldSpec("A", DaoType::Long)});
+  auto td = db->tableDefs().item("T");
+  auto f = td->createField("B", DaoType::Double);
+  td->fields().append(f);
+  EXPECT_JET_ERROR(td->fields().append(f), 3367);
+  f->setOrdinalPosition(0);  // goes to the file: the field is in the database now
+  auto other = openDb();
+  EXPECT_THAT(fieldNames(other->tableDefs().item("T")->fields()), ElementsAre("A", "B"));
+  EXPECT_EQ(other->tableDefs().item("T")->fields().item("B")->ordinalPosition(), 0);
+}
+
+TEST_F(TableDefsTest, AddingACounterToATableHoldingRowsNumbersThem) {
+  makeTable(*db, "T", {FieldSpec("A", DaoType::Text, 5)});
+  RawDb raw(file("test.mdb"));
+  raw.exec("INSERT INTO T VALUES ('x'), ('y')");
+  auto td = db->tableDefs().item("T");
+  auto id = td->createField("ID", DaoType::Long);
+  id->setAttributes(dbAutoIncrField);
+  td->fields().append(id);
+  EXPECT_THAT(raw.rows("SELECT ID, A FROM T ORDER BY ID"), ElementsAre(ElementsAre("1", "x"), ElementsAre("2", "y")));
+  raw.exec("INSERT INTO T (A) VALUES ('z')");
+  EXPECT_EQ(raw.value("SELECT ID FROM T WHERE A = 'z'"), "3");
+}
+
+}  // namespace
+}  // namespace svrZIVE::engine::testing
