@@ -776,7 +776,10 @@ class Parser {
           next();
           return e;
         }
-        if (isReservedWord(t.text)) fail();
+        // Left( and Right( are the text functions, not joins.
+        if (isReservedWord(t.text) &&
+            !((t.isKeyword("LEFT") || t.isKeyword("RIGHT")) && peek(1).isSymbol("(")))
+          fail();
         if (peek(1).isSymbol("(")) {
           e->kind = ExprKind::Call;
           e->text = t.text;

@@ -1,0 +1,172 @@
+// Errors of translation (Jet's numbers) and statements that try to break out
+// of their text values.
+#include "tests/jet/jet_fixture.h"
+
+namespace svrZIVE::engine::jet::testing {
+namespace {
+
+struct ErrorCase {
+  const char* jet;
+  int32_t number;
+};
+
+class Errors : public JetDb {
+ protected:
+  void SetUp() override {
+    JetDb::SetUp();
+    addTable("V", {{"D", DaoType::Double}, {"L", DaoType::Long}, {"T", DaoType::Text, 20}});
+    addTable("W", {{"L", DaoType::Long}, {"X", DaoType::Text, 20}});
+    execSqlite("INSERT INTO V VALUES (1, 1, 'a'), (2, 2, 'b')");
+  }
+  int64_t count(const std::string& table) {
+    return scalar("SELECT count(*) FROM " + table).toLong();
+  }
+};
+
+TEST_F(Errors, Numbers) {
+  const ErrorCase cases[] = {
+      {"SELECT * FROM NOPE", 3078},
+      {"SELECT D FROM V INNER JOIN NOPE ON V.L = NOPE.L", 3078},
+      {"DELETE FROM NOPE", 3078},
+      {"UPDATE NOPE SET A = 1", 3078},
+      {"INSERT INTO NOPE (A) VALUES (1)", 3078},
+      {"SELECT NOPE FROM V", 3061},
+      {"SELECT D FROM V WHERE NOPE = 1", 3061},
+      {"SELECT V.NOPE FROM V", 3061},
+      {"SELECT W.D FROM V", 3061},
+      {"SELECT D FROM V ORDER BY NOPE", 3061},
+      {"UPDATE V SET NOPE = 1", 3061},
+      {"INSERT INTO V (T) VALUES (NOPE)", 3061},
+      {"SELECT L FROM V, W", 3079},
+      {"SELECT Foo(D) FROM V", 3085},
+      {"SELECT printf('%d', L) FROM V", 3085},
+      {"SELECT substr(T, 1, 1) FROM V", 3085},
+      {"SELECT coalesce(T, 'x') FROM V", 3085},
+      {"SELECT D FROM V WHERE D = = 1", 3075},
+      {"SELECT D E FROM V", 3075},
+      {"SELECT D FROM V WHERE T = 'x", 3075},
+      {"SELECT D FROM V WHERE T = [x", 3075},
+      {"SELECT D FROM V WHERE D = 1 AND", 3075},
+      {"SELECT D FROM V WHERE (D = 1", 3075},
+      {"SELECT D FROM V WHERE D = 1)", 3075},
+      {"SELECT D FROM V WHERE D Between 1", 3075},
+      {"SELECT D FROM V WHERE D In ()", 3075},
+      {"SELECT D FROM V WHERE D In (SELECT L FROM W)", 3075},
+      {"SELECT D FROM V WHERE T = \"a\" \"b\"", 3075},
+      {"SELECT D FROM V WHERE D = 1 GROUP D", 3075},
+      {"SELECT D FROM V WHERE D == 1", 3075},
+      {"SELECT D FROM V WHERE D != 1", 3075},
+      {"SELECT D FROM V WHERE D = 0x10", 3075},
+      {"SELECT D FROM V WHERE T = ?", 3075},
+      {"SELECT D FROM V WHERE D = 1 /* x */", 3075},
+      {"SELECT D, FROM V", 3075},
+      {"SELECT TOP x D FROM V", 3075},
+      {"SELECT TOP 0 D FROM V", 3075},
+      {"SELECT TOP 10 PERCENT D FROM V", 3075},
+      {"SELECT Left(T) FROM V", 3075},
+      {"SELECT IIf(D, 1) FROM V", 3075},
+      {"SELECT count(*, D) FROM V", 3075},
+      {"SELECT D FROM", 3131},
+      {"SELECT D FROM V INNER JOIN W", 3131},
+      {"SELECT D FROM V JOIN W ON V.L = W.L", 3131},
+      {"SELECT D FROM V,, W", 3131},
+      {"SELECT D FROM V W X", 3131},
+      {"SELECT D FROM (V", 3131},
+      {"SELECT D FROM (SELECT D FROM V)", 3131},
+      {"DELETE V", 3131},
+      {"INSERT V (T) VALUES ('a')", 3134},
+      {"INSERT INTO V (T) VALUE ('a')", 3134},
+      {"INSERT INTO V (T) VALUES ('a'", 3134},
+      {"INSERT INTO V (T VALUES ('a')", 3134},
+      {"INSERT INTO V (T) VALUES ('O'Brien')", 3134},
+      {"UPDATE V T = 1", 3144},
+      {"UPDATE V SET T = 'O'Brien' WHERE L = 1", 3144},
+      {"UPDATE V SET T 'x'", 3144},
+      {"UPDATE V SET", 3144},
+      {"UPDATE V SET T = 'x' WHERE T = 'O'Brien'", 3075},
+      {"SELEC D FROM V", 3129},
+      {"", 3129},
+      {";", 3129},
+      {"PRAGMA table_info(V)", 3129},
+      {"WITH x AS (SELECT 1) SELECT * FROM x", 3129},
+      {"SELECT D FROM V; DELETE FROM V", 3142},
+      {"DELETE FROM V;;", 3142},
+      {"SELECT D FROM V ORDER BY D DESCX", 3075},
+      {"SELECT D FROM V ORDER D", 3138},
+      {"INSERT INTO V (T, T) VALUES ('a', 'b')", 3191},
+      {"INSERT INTO V (T, t) VALUES ('a', 'b')", 3191},
+      {"CREATE TABLE X (A TEXT, a LONG)", 3191},
+      {"INSERT INTO V (NOPE) VALUES (1)", 3127},
+      {"INSERT INTO V (T) VALUES (1, 2)", 3346},
+      {"INSERT INTO V VALUES (1, 2)", 3346},
+      {"INSERT INTO V (T, L) SELECT X FROM W", 3346},
+      {"SELECT D FROM V WHERE count(*) > 1", 3096},
+      {"SELECT max(count(*)) FROM V", 3096},
+      {"SELECT T, count(*) FROM V", 3122},
+      {"SELECT T, count(*) FROM V GROUP BY L", 3122},
+      {"INSERT INTO V (T) VALUES ('abc' + 1)", 3464},
+      {"SELECT D FROM V WHERE T > 1", 3464},
+      {"SELECT D FROM V WHERE T & 'x' = 1", 3464},
+  };
+  for (const auto& c : cases) {
+    Failure f = failure(c.jet);
+    EXPECT_EQ(f.number, c.number) << c.jet << " -> " << f.description;
+    EXPECT_FALSE(f.description.empty()) << c.jet;
+  }
+}
+
+TEST_F(Errors, DescriptionsNameWhatIsAtFault) {
+  Failure f = failure("SELECT D FROM V WHERE T = 'O'Brien'");
+  EXPECT_EQ(f.description, "Syntax error in query expression 'T = 'O'Brien''.");
+  f = failure("SELECT * FROM NOPE");
+  EXPECT_NE(f.description.find("'NOPE'"), std::string::npos) << f.description;
+  f = failure("SELECT NOPE, D FROM V");
+  EXPECT_NE(f.description.find("'NOPE'"), std::string::npos) << f.description;
+  EXPECT_NE(f.description.find("expected 1"), std::string::npos) << f.description;
+  f = failure("SELECT NOPE, NADA FROM V");
+  EXPECT_NE(f.description.find("expected 2"), std::string::npos) << f.description;
+  f = failure("SELECT Foo(D) FROM V");
+  EXPECT_NE(f.description.find("'Foo'"), std::string::npos) << f.description;
+  f = failure("INSERT INTO V (T, T) VALUES ('a', 'b')");
+  EXPECT_NE(f.description.find("'T'"), std::string::npos) << f.description;
+  f = failure("SELECT D FROM V INNER JOIN W");
+  EXPECT_NE(f.description.find("FROM"), std::string::npos) << f.description;
+}
+
+TEST_F(Errors, ApostrophesCannotEscapeTheirText) {
+  // The system writes texts between apostrophes without doubling them.
+  EXPECT_EQ(failure("UPDATE V SET T = 'x' WHERE T = 'O'Brien'").number, 3075);
+  EXPECT_EQ(show(query("SELECT T FROM V ORDER BY L")), "('a')('b')");
+  EXPECT_EQ(failure("DELETE FROM V WHERE T = 'a' OR T = 'x'; DELETE FROM V").number, 3142);
+  EXPECT_EQ(failure("DELETE FROM V WHERE T = 'x'';DELETE FROM V WHERE ''1'='1'").number, 0);
+  EXPECT_EQ(count("V"), 2);  // the whole value was one text
+  EXPECT_EQ(failure("SELECT D FROM V WHERE T = 'x' --'").number, 3075);
+  EXPECT_NE(failure("SELECT D FROM V WHERE T = 'x' -- comment").number, 0);
+  EXPECT_EQ(failure("INSERT INTO V (T) VALUES ('a'); DROP TABLE V; --')").number, 3142);
+  EXPECT_EQ(count("V"), 2);
+  // Double-quoted texts are texts, never names, and keep their apostrophes.
+  EXPECT_EQ(scalar("SELECT count(*) FROM V WHERE T = \"x' OR 'x'='x\"").toLong(), 0);
+  EXPECT_EQ(scalar("SELECT count(*) FROM V WHERE T = 'x'' OR ''x''=''x'").toLong(), 0);
+  exec("INSERT INTO V (T) VALUES (\"it's\")");
+  EXPECT_EQ(show(scalar("SELECT T FROM V WHERE T = 'it''s'")), "'it's'");
+  EXPECT_EQ(scalar("SELECT count(*) FROM V WHERE T = \"D\"").toLong(), 0);  // not the column D
+  // Names with quotes stay names.
+  EXPECT_EQ(failure("SELECT [a\"b] FROM V").number, 3061);
+}
+
+TEST_F(Errors, NothingOfSqliteLeaks) {
+  // & is not a bitwise and, and "x" is not a name.
+  EXPECT_EQ(show(scalar("SELECT 6 & 3 FROM V WHERE L = 1")), "'63'");
+  EXPECT_EQ(show(scalar("SELECT \"L\" FROM V WHERE L = 1")), "'L'");
+  // || is not concatenation, % is not modulo, == is not equality.
+  EXPECT_NE(failure("SELECT T || 'x' FROM V").number, 0);
+  EXPECT_NE(failure("SELECT L % 2 FROM V").number, 0);
+  // ORDER BY a number sorts by a constant, not by a column position.
+  EXPECT_EQ(show(query("SELECT T, L FROM V ORDER BY 1, L DESC")), "('b',2)('a',1)");
+  EXPECT_EQ(show(query("SELECT T, L FROM V GROUP BY T, L, 2 ORDER BY L DESC")), "('b',2)('a',1)");
+  // rowid is no column of ours.
+  EXPECT_EQ(failure("SELECT rowid FROM V").number, 3061);
+}
+
+}  // namespace
+}  // namespace svrZIVE::engine::jet::testing
