@@ -1,0 +1,199 @@
+// Data definition, result columns (names, types, updatability) and joins.
+#include "tests/jet/jet_fixture.h"
+
+namespace svrZIVE::engine::jet::testing {
+namespace {
+
+class Definitions : public JetDb {
+ protected:
+  void SetUp() override {
+    JetDb::SetUp();
+    addTable("A", {{"ID", DaoType::Long, 4, false, false, true}, {"NAME", DaoType::Text, 10}, {"K", DaoType::Long}});
+    addTable("B", {{"ID", DaoType::Long}, {"NAME", DaoType::Text, 10}, {"V", DaoType::Double}});
+    addTable("C", {{"BID", DaoType::Long}, {"W", DaoType::Text, 5}});
+    execSqlite("INSERT INTO A VALUES (1, 'uno', 10), (2, 'dos', 20), (3, 'tres', 30)");
+    execSqlite("INSERT INTO B VALUES (1, 'b1', 1.5), (2, 'b2', 2.5), (4, 'b4', 4.5)");
+    execSqlite("INSERT INTO C VALUES (1, 'c1'), (2, 'c2')");
+  }
+};
+
+TEST_F(Definitions, CreateTable) {
+  Translation t = translate(
+      "CREATE TABLE T09_X (T09_SECDEC COUNTER, B BYTE, S SHORT, S2 SMALLINT, I2 INTEGER2, L LONG, "
+      "I INTEGER, I4 INT, I5 INTEGER4, F SINGLE, R REAL, D DOUBLE, FL FLOAT, N NUMBER, M CURRENCY, "
+      "MO MONEY, DT DATETIME, DA DATE, BI BIT, YN YESNO, LG LOGICAL, T TEXT, T5 TEXT(5) NOT NULL, "
+      "V VARCHAR(20), CH CHAR(2), ME MEMO, LT LONGTEXT, AU AUTOINCREMENT)",
+      catalog_);
+  EXPECT_EQ(t.kind, StatementKind::CreateTable);
+  EXPECT_TRUE(t.sql.empty());
+  ASSERT_TRUE(t.ddl.has_value());
+  const DdlCommand& d = *t.ddl;
+  EXPECT_EQ(d.table, "T09_X");
+  const DaoType expected[] = {DaoType::Long,    DaoType::Byte,    DaoType::Integer, DaoType::Integer,
+                              DaoType::Integer, DaoType::Long,    DaoType::Long,    DaoType::Long,
+                              DaoType::Long,    DaoType::Single,  DaoType::Single,  DaoType::Double,
+                              DaoType::Double,  DaoType::Double,  DaoType::Currency, DaoType::Currency,
+                              DaoType::Date,    DaoType::Date,    DaoType::Boolean, DaoType::Boolean,
+                              DaoType::Boolean, DaoType::Text,    DaoType::Text,    DaoType::Text,
+                              DaoType::Text,    DaoType::Memo,    DaoType::Memo,    DaoType::Long};
+  ASSERT_EQ(d.columns.size(), std::size(expected));
+  for (size_t i = 0; i < d.columns.size(); ++i) {
+    EXPECT_EQ(d.columns[i].type, expected[i]) << d.columns[i].name;
+    EXPECT_EQ(d.columns[i].ordinalPosition, static_cast<int16_t>(i));
+  }
+  EXPECT_TRUE(d.columns[0].autoIncrement);
+  EXPECT_TRUE(d.columns.back().autoIncrement);
+  EXPECT_FALSE(d.columns[5].autoIncrement);
+  EXPECT_EQ(d.columns[21].size, 255);
+  EXPECT_TRUE(d.columns[21].allowZeroLength);
+  EXPECT_FALSE(d.columns[21].required);
+  EXPECT_EQ(d.columns[22].size, 5);
+  EXPECT_TRUE(d.columns[22].required);
+  EXPECT_EQ(d.columns[23].size, 20);
+  EXPECT_TRUE(d.indexColumns.empty());
+}
+
+TEST_F(Definitions, PrimaryKeys) {
+  auto d = *translate("create table K1 (A LONG PRIMARY KEY, B TEXT(3))", catalog_).ddl;
+  EXPECT_EQ(d.indexName, "PrimaryKey");
+  EXPECT_EQ(d.indexColumns, std::vector<std::string>{"A"});
+  EXPECT_TRUE(d.unique);
+  EXPECT_TRUE(d.columns[0].required);
+  d = *translate("CREATE TABLE K2 ([A b] LONG, B TEXT(3), CONSTRAINT PK_K2 PRIMARY KEY ([a B], b));", catalog_).ddl;
+  EXPECT_EQ(d.columns[0].name, "A b");
+  EXPECT_EQ(d.indexName, "PK_K2");
+  EXPECT_EQ(d.indexColumns, (std::vector<std::string>{"A b", "B"}));
+  EXPECT_EQ(failure("CREATE TABLE K3 (A LONG, CONSTRAINT P PRIMARY KEY (Z))").number, 3265);
+}
+
+TEST_F(Definitions, OtherStatements) {
+  auto t = translate("ALTER TABLE a ADD COLUMN EXTRA TEXT(13)", catalog_);
+  EXPECT_EQ(t.kind, StatementKind::AlterTableAdd);
+  EXPECT_EQ(t.ddl->table, "A");
+  ASSERT_EQ(t.ddl->columns.size(), 1u);
+  EXPECT_EQ(t.ddl->columns[0].name, "EXTRA");
+  EXPECT_EQ(t.ddl->columns[0].size, 13);
+  EXPECT_EQ(t.ddl->columns[0].ordinalPosition, 3);
+  EXPECT_EQ(translate("ALTER TABLE A ADD Z DOUBLE NOT NULL", catalog_).ddl->columns[0].required, true);
+  t = translate("ALTER TABLE A DROP COLUMN name", catalog_);
+  EXPECT_EQ(t.kind, StatementKind::AlterTableDrop);
+  EXPECT_EQ(t.ddl->column, "NAME");
+  t = translate("DROP TABLE b", catalog_);
+  EXPECT_EQ(t.kind, StatementKind::DropTable);
+  EXPECT_EQ(t.ddl->table, "B");
+  t = translate("CREATE UNIQUE INDEX IX ON A (name DESC, K)", catalog_);
+  EXPECT_EQ(t.kind, StatementKind::CreateIndex);
+  EXPECT_EQ(t.ddl->indexName, "IX");
+  EXPECT_TRUE(t.ddl->unique);
+  EXPECT_EQ(t.ddl->indexColumns, (std::vector<std::string>{"NAME", "K"}));
+  EXPECT_FALSE(translate("CREATE INDEX IX2 ON A (K ASC)", catalog_).ddl->unique);
+
+  const std::pair<const char*, int32_t> errors[] = {
+      {"ALTER TABLE A ADD NAME TEXT", 3191},
+      {"ALTER TABLE A DROP NOPE", 3265},
+      {"ALTER TABLE NOPE ADD X LONG", 3078},
+      {"ALTER TABLE A RENAME X", 3293},
+      {"DROP TABLE NOPE", 3376},
+      {"DROP A", 3295},
+      {"CREATE INDEX I ON A (NOPE)", 3265},
+      {"CREATE INDEX I A (K)", 3291},
+      {"CREATE TABLE X (A WHATEVER)", 3292},
+      {"CREATE TABLE X (A LONG(4))", 3292},
+      {"CREATE TABLE X (A TEXT(0))", 3292},
+      {"CREATE TABLE X (A TEXT(256))", 3292},
+      {"CREATE TABLE X A LONG", 3290},
+      {"CREATE TABLE X (A LONG, CONSTRAINT P UNIQUE (A))", 3289},
+      {"CREATE TABLE X (A LONG, A DOUBLE)", 3191},
+  };
+  for (const auto& [sql, number] : errors) EXPECT_EQ(failure(sql).number, number) << sql;
+}
+
+TEST_F(Definitions, ResultColumnNamesAndTypes) {
+  query("SELECT A.ID, B.ID, A.NAME AS N, K * 2, A.NAME & 'x', B.V, count(*) FROM A INNER JOIN B ON A.ID = B.ID "
+        "GROUP BY A.ID, B.ID, A.NAME, K, B.V, B.NAME");
+  ASSERT_EQ(last_.columns.size(), 7u);
+  EXPECT_EQ(last_.columns[0].name, "A.ID");
+  EXPECT_EQ(last_.columns[1].name, "B.ID");
+  EXPECT_EQ(last_.columns[2].name, "N");
+  EXPECT_EQ(last_.columns[2].type, DaoType::Text);
+  EXPECT_EQ(last_.columns[3].name, "Expr1003");
+  EXPECT_EQ(last_.columns[3].type, DaoType::Unknown);
+  EXPECT_EQ(last_.columns[4].name, "Expr1004");
+  EXPECT_EQ(last_.columns[4].type, DaoType::Text);
+  EXPECT_EQ(last_.columns[5].name, "V");
+  EXPECT_EQ(last_.columns[5].type, DaoType::Double);
+  EXPECT_EQ(last_.columns[6].type, DaoType::Long);
+  EXPECT_TRUE(last_.updatableTable.empty());
+  // Aliased tables lend their alias.
+  query("SELECT x.ID, y.ID FROM A AS x, B y WHERE x.ID = y.ID");
+  EXPECT_EQ(last_.columns[0].name, "x.ID");
+  EXPECT_EQ(last_.columns[1].name, "y.ID");
+  // max/min keep their argument's type.
+  query("SELECT max(NAME), min(K), sum(K), avg(K) FROM A");
+  EXPECT_EQ(last_.columns[0].type, DaoType::Text);
+  EXPECT_EQ(last_.columns[1].type, DaoType::Long);
+  EXPECT_EQ(last_.columns[2].type, DaoType::Unknown);
+  // Qualified star, column spelling from the catalog.
+  query("select b.*, a.name from A, B where a.id = b.id");
+  ASSERT_EQ(last_.columns.size(), 4u);
+  EXPECT_EQ(last_.columns[0].name, "ID");
+  EXPECT_EQ(last_.columns[1].name, "B.NAME");
+  EXPECT_EQ(last_.columns[3].name, "A.NAME");
+  query("select name from a");
+  EXPECT_EQ(last_.columns[0].name, "NAME");
+}
+
+TEST_F(Definitions, Updatable) {
+  const std::pair<const char*, bool> cases[] = {
+      {"SELECT * FROM A", true},
+      {"SELECT NAME FROM A WHERE K > 1 ORDER BY NAME", true},
+      {"SELECT x.NAME FROM A AS x", true},
+      {"SELECT DISTINCT NAME FROM A", false},
+      {"SELECT TOP 1 NAME FROM A ORDER BY K", false},
+      {"SELECT count(*) FROM A", false},
+      {"SELECT K FROM A GROUP BY K", false},
+      {"SELECT A.NAME FROM A INNER JOIN B ON A.ID = B.ID", false},
+      {"SELECT A.NAME FROM A, B", false},
+  };
+  for (const auto& [sql, updatable] : cases) {
+    auto rows = query(sql);
+    EXPECT_EQ(!last_.updatableTable.empty(), updatable) << sql;
+    if (updatable) {
+      EXPECT_EQ(last_.updatableTable, "A");
+      auto full = runSql(last_, true);
+      ASSERT_FALSE(full.empty());
+      EXPECT_EQ(full[0].size(), last_.columns.size() + 1) << sql;
+    }
+  }
+}
+
+TEST_F(Definitions, Joins) {
+  EXPECT_EQ(show(query("SELECT A.ID, B.V FROM A LEFT JOIN B ON A.ID = B.ID ORDER BY A.ID")),
+            "(1,1.5)(2,2.5)(3,<null>)");
+  EXPECT_EQ(show(query("SELECT A.ID, B.V FROM A RIGHT OUTER JOIN B ON A.ID = B.ID ORDER BY B.V")),
+            "(1,1.5)(2,2.5)(<null>,4.5)");
+  EXPECT_EQ(show(query("SELECT A.NAME, C.W FROM (A INNER JOIN B ON A.ID = B.ID) INNER JOIN C ON C.BID = B.ID "
+                       "ORDER BY C.W DESC")),
+            "('dos','c2')('uno','c1')");
+  EXPECT_EQ(show(query("SELECT A.NAME, C.W FROM A INNER JOIN (B INNER JOIN C ON C.BID = B.ID) ON A.ID = B.ID "
+                       "ORDER BY C.W")),
+            "('uno','c1')('dos','c2')");
+  EXPECT_EQ(show(query("SELECT [A].[NAME], c.w FROM a, c WHERE a.id = c.bid AND c.w = 'C2'")), "('dos','c2')");
+  EXPECT_EQ(show(query("SELECT x.K FROM A x INNER JOIN B AS y ON x.ID = y.ID WHERE y.V > 2")), "(20)");
+}
+
+TEST_F(Definitions, GroupingAndHaving) {
+  execSqlite("INSERT INTO C VALUES (1, 'C1'), (2, 'x')");
+  EXPECT_EQ(show(query("SELECT W, count(*) AS N FROM C GROUP BY W HAVING count(*) > 1")), "('c1',2)");
+  EXPECT_EQ(show(query("SELECT BID, count(*) FROM C GROUP BY BID ORDER BY count(*) DESC, BID")), "(1,2)(2,2)");
+  EXPECT_EQ(show(query("SELECT BID * 10 AS X FROM C GROUP BY BID * 10 ORDER BY X DESC")), "(20)(10)");
+  EXPECT_EQ(show(query("SELECT max(W), min(W) FROM C")), "('x','c1')");
+  EXPECT_EQ(show(query("SELECT count(*) FROM A WHERE K > 100")), "(0)");
+  EXPECT_EQ(show(query("SELECT sum(K), avg(K) FROM A")), "(60,20)");
+  EXPECT_EQ(show(query("SELECT max(K) FROM A WHERE K > 100")), "(<null>)");
+  EXPECT_EQ(show(query("SELECT DISTINCT W FROM C ORDER BY W")), "('c1')('c2')('x')");
+  EXPECT_EQ(show(query("SELECT TOP 1 W, count(*) FROM C GROUP BY W ORDER BY count(*) DESC")), "('c1',2)");
+}
+
+}  // namespace
+}  // namespace svrZIVE::engine::jet::testing

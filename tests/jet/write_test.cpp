@@ -1,0 +1,214 @@
+// INSERT, UPDATE, DELETE and the conversion of every value written.
+#include <cmath>
+
+#include "tests/jet/jet_fixture.h"
+
+namespace svrZIVE::engine::jet::testing {
+namespace {
+
+ColumnInfo column(DaoType type, int32_t size = 0, bool required = false, bool allowZeroLength = true,
+                  bool autoIncrement = false) {
+  ColumnInfo c;
+  c.name = "C";
+  c.type = type;
+  c.size = size;
+  c.required = required;
+  c.allowZeroLength = allowZeroLength;
+  c.autoIncrement = autoIncrement;
+  return c;
+}
+
+struct StoreCase {
+  Variant value;
+  ColumnInfo column;
+  const char* expected;    // show() of the stored value, when no error
+  int32_t error;           // else the error number
+  VarType type = VarType::Empty;  // the stored value's type, when given
+};
+
+TEST(StoreValue, ConversionsAndErrors) {
+  const StoreCase cases[] = {
+      {Variant(int32_t(5)), column(DaoType::Byte), "5", 0, VarType::Byte},
+      {Variant(255.4), column(DaoType::Byte), "255", 0, VarType::Byte},
+      {Variant(255.5), column(DaoType::Byte), nullptr, 6},
+      {Variant(-1.0), column(DaoType::Byte), nullptr, 6},
+      {Variant(2.5), column(DaoType::Integer), "2", 0, VarType::Integer},
+      {Variant(3.5), column(DaoType::Integer), "4", 0, VarType::Integer},
+      {Variant(32768.0), column(DaoType::Integer), nullptr, 6},
+      {Variant(-32768.0), column(DaoType::Integer), "-32768", 0},
+      {Variant(2.5), column(DaoType::Long), "2", 0, VarType::Long},
+      {Variant(-2.5), column(DaoType::Long), "-2", 0},
+      {Variant(2147483648.0), column(DaoType::Long), nullptr, 6},
+      {Variant("12"), column(DaoType::Long), "12", 0, VarType::Long},
+      {Variant(" 1.5 "), column(DaoType::Double), "1.5", 0, VarType::Double},
+      {Variant("1E+3"), column(DaoType::Double), "1000", 0},
+      {Variant("abc"), column(DaoType::Double), nullptr, 3464},
+      {Variant(""), column(DaoType::Long), nullptr, 3464},
+      {Variant(true), column(DaoType::Long), "-1", 0},
+      {Variant(int32_t(3)), column(DaoType::Double), "3", 0, VarType::Double},
+      {Variant(1.23456789), column(DaoType::Currency), "1.2346", 0},
+      {Variant(int32_t(7)), column(DaoType::Boolean), "-1", 0, VarType::Boolean},
+      {Variant(int32_t(0)), column(DaoType::Boolean), "0", 0, VarType::Boolean},
+      {Variant("True"), column(DaoType::Boolean), "-1", 0},
+      {Variant("x"), column(DaoType::Boolean), nullptr, 3464},
+      {Variant("abc"), column(DaoType::Text, 3), "'abc'", 0, VarType::String},
+      {Variant("ÁRBOL"), column(DaoType::Text, 5), "'ÁRBOL'", 0},  // five characters, not bytes
+      {Variant("abcd"), column(DaoType::Text, 3), nullptr, 3163},
+      {Variant(2014.0), column(DaoType::Text, 10), "'2014'", 0, VarType::String},
+      {Variant(0.1), column(DaoType::Text, 10), "'0.1'", 0},
+      {Variant(int32_t(-7)), column(DaoType::Text, 10), "'-7'", 0},
+      {Variant(""), column(DaoType::Text, 10, false, true), "''", 0},
+      {Variant(""), column(DaoType::Text, 10, false, false), nullptr, 3315},
+      {Variant(""), column(DaoType::Memo, 0, false, false), nullptr, 3315},
+      {Variant(std::string(300, 'x')), column(DaoType::Memo), nullptr, 0},
+      {Variant::null(), column(DaoType::Text, 10), "<null>", 0},
+      {Variant::null(), column(DaoType::Text, 10, true), nullptr, 3314},
+      {Variant::null(), column(DaoType::Long, 4, true), nullptr, 3314},
+      {Variant::empty(), column(DaoType::Long, 4, true), nullptr, 3314},
+      {Variant::null(), column(DaoType::Long, 4, true, false, true), "<null>", 0},
+      {Variant(int32_t(42)), column(DaoType::Long, 4, true, false, true), "42", 0, VarType::Long},
+  };
+  for (const auto& c : cases) {
+    std::string what = show(c.value) + " into " + std::string(daoTypeName(c.column.type));
+    try {
+      Variant stored = storeValue(c.value, c.column, "T");
+      EXPECT_EQ(c.error, 0) << what << " stored " << show(stored);
+      if (c.expected) {
+        EXPECT_EQ(show(stored), c.expected) << what;
+      }
+      if (c.type != VarType::Empty) {
+        EXPECT_EQ(stored.type(), c.type) << what;
+      }
+    } catch (const AutomationError& e) {
+      EXPECT_EQ(e.number(), c.error) << what << ": " << e.description();
+    }
+  }
+}
+
+TEST(StoreValue, MessagesNameTheField) {
+  try {
+    storeValue(Variant("abcd"), column(DaoType::Text, 3), "T01_DECLARANTES");
+    FAIL();
+  } catch (const AutomationError& e) {
+    EXPECT_NE(e.description().find("T01_DECLARANTES.C"), std::string::npos) << e.description();
+  }
+}
+
+TEST(JetCompare, Order) {
+  EXPECT_EQ(jetCompare(Variant("ÁRBOL"), Variant("árbol")), 0);
+  EXPECT_LT(jetCompare(Variant("a"), Variant("á")), 0);
+  EXPECT_LT(jetCompare(Variant("abc"), Variant("ABD")), 0);
+  EXPECT_GT(jetCompare(Variant("Zorro"), Variant("beta")), 0);
+  EXPECT_LT(jetCompare(Variant("n"), Variant("ñ")), 0);
+  EXPECT_EQ(jetCompare(Variant("20163"), Variant(int32_t(20163))), 0);
+  EXPECT_LT(jetCompare(Variant(int32_t(9)), Variant("10")), 0);
+  EXPECT_GT(jetCompare(Variant(2.5), Variant(int32_t(2))), 0);
+  EXPECT_LT(jetCompare(Variant::null(), Variant(int32_t(-5))), 0);
+  EXPECT_EQ(jetCompare(Variant::null(), Variant::null()), 0);
+  EXPECT_GT(jetCompare(Variant("x"), Variant::null()), 0);
+  EXPECT_EQ(jetCompare(Variant(true), Variant(int32_t(-1))), 0);
+  try {
+    jetCompare(Variant("x"), Variant(int32_t(1)));
+    FAIL();
+  } catch (const AutomationError& e) {
+    EXPECT_EQ(e.number(), 3464);
+  }
+}
+
+class Writes : public JetDb {
+ protected:
+  void SetUp() override {
+    JetDb::SetUp();
+    addTable("T01_DECLARANTES", {{"T01_CSDE", DaoType::Long, 4, false, false, true},
+                                 {"T01_NIF", DaoType::Text, 9},
+                                 {"T01_NOMB", DaoType::Text, 40},
+                                 {"T01_PRODOM", DaoType::Byte},
+                                 {"T01_MUNDOM", DaoType::Integer},
+                                 {"T01_NUMTEL", DaoType::Long},
+                                 {"T01_SALDO", DaoType::Double},
+                                 {"T01_ACTIVO", DaoType::Boolean},
+                                 {"T01_COD", DaoType::Text, 2, false, false}});
+    addTable("REQ", {{"A", DaoType::Long, 4, true}, {"B", DaoType::Text, 5}});
+  }
+};
+
+TEST_F(Writes, InsertConvertsEveryValue) {
+  exec("INSERT INTO T01_DECLARANTES (T01_NIF,T01_NOMB,T01_PRODOM,T01_MUNDOM,T01_NUMTEL,T01_SALDO,T01_ACTIVO) "
+       "VALUES ( 'A','O''Brien',20,'69',943.5,2.5,True)");
+  EXPECT_EQ(last_.table, "T01_DECLARANTES");
+  EXPECT_EQ(last_.kind, StatementKind::Insert);
+  auto rows = query("Select * from T01_DECLARANTES");
+  EXPECT_EQ(show(rows), "(1,'A','O'Brien',20,69,944,2.5,-1,<null>)");
+  // Storage classes: integers as INTEGER, Double as REAL, texts as TEXT.
+  auto types = [&](const char* sql) {
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db_, sql, -1, &st, nullptr);
+    std::string out;
+    if (sqlite3_step(st) == SQLITE_ROW)
+      for (int i = 0; i < sqlite3_column_count(st); ++i) out += std::to_string(sqlite3_column_type(st, i));
+    sqlite3_finalize(st);
+    return out;
+  };
+  EXPECT_EQ(types("SELECT T01_NIF, T01_PRODOM, T01_MUNDOM, T01_NUMTEL, T01_SALDO, T01_ACTIVO FROM T01_DECLARANTES"),
+            "311121");
+  // A text of digits into a Double column is a number.
+  exec("INSERT INTO T01_DECLARANTES (T01_NIF, T01_SALDO) VALUES ('B', '3')");
+  EXPECT_EQ(types("SELECT T01_SALDO FROM T01_DECLARANTES WHERE T01_NIF = 'B'"), "2");
+  // A number into a Text column is its text.
+  exec("INSERT INTO T01_DECLARANTES (T01_NIF, T01_NOMB) VALUES (12, 2014.0)");
+  EXPECT_EQ(show(query("SELECT T01_NOMB FROM T01_DECLARANTES WHERE T01_NIF = '12'")), "('2014')");
+}
+
+TEST_F(Writes, InsertErrors) {
+  EXPECT_EQ(failure("INSERT INTO T01_DECLARANTES (T01_NIF) VALUES ('1234567890')").number, 3163);
+  EXPECT_EQ(failure("INSERT INTO T01_DECLARANTES (T01_PRODOM) VALUES (256)").number, 6);
+  EXPECT_EQ(failure("INSERT INTO T01_DECLARANTES (T01_MUNDOM) VALUES (40000)").number, 6);
+  EXPECT_EQ(failure("INSERT INTO T01_DECLARANTES (T01_NUMTEL) VALUES ('abc')").number, 3464);
+  EXPECT_EQ(failure("INSERT INTO T01_DECLARANTES (T01_COD) VALUES ('')").number, 3315);
+  EXPECT_EQ(failure("INSERT INTO REQ (A, B) VALUES (Null, 'x')").number, 3314);
+  // A required field left out is Null too.
+  EXPECT_EQ(failure("INSERT INTO REQ (B) VALUES ('x')").number, 3314);
+  EXPECT_EQ(scalar("SELECT count(*) FROM REQ").toLong(), 0);
+}
+
+TEST_F(Writes, InsertAllColumnsAndSelect) {
+  exec("INSERT INTO REQ VALUES (1, 'a')");
+  exec("INSERT INTO REQ VALUES (2.5, 3)");
+  EXPECT_EQ(show(query("SELECT A, B FROM REQ ORDER BY A")), "(1,'a')(2,'3')");
+  exec("INSERT INTO REQ (B, A) SELECT B & 'x', A + 10 FROM REQ WHERE A = 1");
+  EXPECT_EQ(show(query("SELECT A, B FROM REQ ORDER BY A")), "(1,'a')(2,'3')(11,'ax')");
+  EXPECT_EQ(failure("INSERT INTO REQ (A, B) SELECT A, B & 'xxxxx' FROM REQ").number, 3163);
+}
+
+TEST_F(Writes, CounterGivenExplicitly) {
+  exec("INSERT INTO T01_DECLARANTES (T01_CSDE, T01_NIF) VALUES (40, 'x')");
+  exec("INSERT INTO T01_DECLARANTES (T01_NIF) VALUES ('y')");
+  EXPECT_EQ(show(query("SELECT T01_CSDE FROM T01_DECLARANTES ORDER BY T01_CSDE")), "(40)(41)");
+  EXPECT_EQ(failure("UPDATE T01_DECLARANTES SET T01_CSDE = 3").number, 3164);
+}
+
+TEST_F(Writes, UpdateAndDelete) {
+  exec("INSERT INTO T01_DECLARANTES (T01_NIF, T01_MUNDOM, T01_SALDO) VALUES ('a', 1, 1)");
+  exec("INSERT INTO T01_DECLARANTES (T01_NIF, T01_MUNDOM, T01_SALDO) VALUES ('b', 2, 2)");
+  exec("UPDATE T01_DECLARANTES SET  T01_NIF = 'X' , T01_MUNDOM = 2.5 , T01_SALDO = T01_SALDO * 3 WHERE T01_CSDE = 1");
+  EXPECT_EQ(last_.kind, StatementKind::Update);
+  EXPECT_EQ(last_.table, "T01_DECLARANTES");
+  EXPECT_EQ(show(query("SELECT T01_NIF, T01_MUNDOM, T01_SALDO FROM T01_DECLARANTES ORDER BY T01_CSDE")),
+            "('X',2,3)('b',2,2)");
+  EXPECT_EQ(failure("UPDATE T01_DECLARANTES SET T01_MUNDOM = T01_MUNDOM * 20000").number, 6);
+  // The failed statement changed nothing.
+  EXPECT_EQ(show(query("SELECT T01_MUNDOM FROM T01_DECLARANTES ORDER BY T01_CSDE")), "(2)(2)");
+  exec("Update T01_DECLARANTES set T01_NIF = 'y' where T01_NIF = 'x'");  // letter case ignored
+  EXPECT_EQ(show(query("SELECT T01_NIF FROM T01_DECLARANTES ORDER BY T01_CSDE")), "('y')('b')");
+  exec("UPDATE T01_DECLARANTES SET T01_DECLARANTES.T01_NOMB = 'n'");
+  EXPECT_EQ(scalar("SELECT count(*) FROM T01_DECLARANTES WHERE T01_NOMB = 'N'").toLong(), 2);
+  exec("DELETE FROM T01_DECLARANTES WHERE T01_CSDE = 1");
+  EXPECT_EQ(last_.kind, StatementKind::Delete);
+  EXPECT_EQ(scalar("SELECT count(*) FROM T01_DECLARANTES").toLong(), 1);
+  exec("DELETE * FROM T01_DECLARANTES;");
+  EXPECT_EQ(scalar("SELECT count(*) FROM T01_DECLARANTES").toLong(), 0);
+  exec("Delete T01_DECLARANTES.* from T01_DECLARANTES WHERE T01_CSDE = 5");
+}
+
+}  // namespace
+}  // namespace svrZIVE::engine::jet::testing
