@@ -1,0 +1,166 @@
+// The in-process server's entry points against a temporary registration file.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "frame/class_registry.h"
+#include "frame/entry_points.h"
+#include "frame/zive_general.h"
+#include "tests/frame/frame_fixture.h"
+
+namespace svrZIVE {
+namespace {
+
+std::string readFile(const std::filesystem::path& path) {
+  std::ifstream in(path);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+class EntryPoints : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = testing::freshFolder("registry");
+    file_ = folder_ / "nested" / "registry.ini";
+    const char* previous = std::getenv("ZIVE_REGISTRY");
+    hadPrevious_ = previous != nullptr;
+    if (previous) previous_ = previous;
+    ::setenv("ZIVE_REGISTRY", file_.c_str(), 1);
+  }
+  void TearDown() override {
+    if (hadPrevious_) {
+      ::setenv("ZIVE_REGISTRY", previous_.c_str(), 1);
+    } else {
+      ::unsetenv("ZIVE_REGISTRY");
+    }
+    ZIVEGeneral::endThreadState();
+    std::error_code ec;
+    std::filesystem::remove_all(folder_, ec);
+  }
+  std::filesystem::path folder_;
+  std::filesystem::path file_;
+  bool hadPrevious_ = false;
+  std::string previous_;
+};
+
+TEST_F(EntryPoints, TheRegistrationFileFollowsZIVE_REGISTRY) {
+  EXPECT_EQ(registrationFilePath(), file_.string());
+}
+
+TEST_F(EntryPoints, RegisterWritesEveryClassAndTheTypeLibrary) {
+  ASSERT_EQ(DllRegisterServer(), hresult::S_OK);
+  const std::string text = readFile(file_);
+  for (const auto& c : ClassRegistry::global().classes()) {
+    EXPECT_NE(text.find("[" + c.progId + "]\nCLSID=" + c.clsid + "\n"), std::string::npos) << c.name;
+    EXPECT_NE(text.find("[CLSID\\" + c.clsid + "]\n@=" + c.progId + "\n"), std::string::npos) << c.name;
+  }
+  EXPECT_NE(text.find("[TypeLib\\" + std::string(kTypeLibraryId) + "\\1.0]"), std::string::npos);
+  EXPECT_NE(text.find("TypeLib=" + std::string(kTypeLibraryId)), std::string::npos);
+  EXPECT_NE(text.find("Version=1.0"), std::string::npos);
+  EXPECT_NE(text.find("ThreadingModel=Apartment"), std::string::npos);
+  // The library's own file (here the test program that holds the frame).
+  const auto at = text.find("InprocServer32=");
+  ASSERT_NE(at, std::string::npos);
+  const std::string library = text.substr(at + 15, text.find('\n', at) - at - 15);
+  EXPECT_TRUE(std::filesystem::path(library).is_absolute()) << library;
+  EXPECT_TRUE(std::filesystem::exists(library)) << library;
+
+  // Registering again replaces, never duplicates.
+  ASSERT_EQ(DllRegisterServer(), hresult::S_OK);
+  EXPECT_EQ(readFile(file_), text);
+}
+
+TEST_F(EntryPoints, UnregisterRemovesOnlyOurs) {
+  std::filesystem::create_directories(file_.parent_path());
+  {
+    std::ofstream out(file_);
+    out << "; shared by several servers\n\n[otro.Servidor]\nCLSID={AAAAAAAA-0000-0000-0000-000000000000}\n";
+  }
+  ASSERT_EQ(DllRegisterServer(), hresult::S_OK);
+  EXPECT_NE(readFile(file_).find("svrZIVE.cZIVEConexionDAO"), std::string::npos);
+  ASSERT_EQ(DllUnregisterServer(), hresult::S_OK);
+  const std::string text = readFile(file_);
+  EXPECT_EQ(text.find("svrZIVE"), std::string::npos) << text;
+  EXPECT_NE(text.find("[otro.Servidor]\nCLSID={AAAAAAAA-0000-0000-0000-000000000000}"), std::string::npos);
+  EXPECT_NE(text.find("; shared by several servers"), std::string::npos);
+}
+
+TEST_F(EntryPoints, UnregisterLeavesNoEmptyFileBehind) {
+  ASSERT_EQ(DllRegisterServer(), hresult::S_OK);
+  ASSERT_EQ(DllUnregisterServer(), hresult::S_OK);
+  EXPECT_FALSE(std::filesystem::exists(file_));
+  EXPECT_EQ(DllUnregisterServer(), hresult::S_OK) << "nothing to remove is no failure";
+}
+
+TEST_F(EntryPoints, AnUnwritableLocationFails) {
+  std::filesystem::create_directories(folder_);
+  const std::filesystem::path blocker = folder_ / "blocker";
+  { std::ofstream(blocker) << "x"; }
+  ::setenv("ZIVE_REGISTRY", (blocker / "registry.ini").c_str(), 1);
+  EXPECT_EQ(DllRegisterServer(), hresult::SELFREG_E_CLASS);
+}
+
+TEST_F(EntryPoints, GetClassObjectHandsOutAFactory) {
+  const std::string clsid(ClassRegistry::global().byName("cZIVEConexionDAO")->clsid);
+  void* raw = nullptr;
+  ASSERT_EQ(DllGetClassObject(clsid.c_str(), kIID_IClassFactory, &raw), hresult::S_OK);
+  ASSERT_NE(raw, nullptr);
+  auto* factory = static_cast<ClassFactory*>(raw);
+  EXPECT_EQ(factory->className(), "cZIVEConexionDAO");
+  EXPECT_EQ(DllCanUnloadNow(), hresult::S_FALSE) << "a factory is alive";
+  {
+    auto object = factory->CreateInstance();
+    EXPECT_EQ(object->className(), "cZIVEConexionDAO");
+    EXPECT_EQ(factory->Release(), 0u);
+    EXPECT_EQ(DllCanUnloadNow(), hresult::S_FALSE) << "an object is alive";
+  }
+  EXPECT_EQ(DllCanUnloadNow(), hresult::S_OK);
+
+  // Braces optional, any letter case, a null interface means the factory.
+  std::string bare = clsid.substr(1, 36);
+  for (char& ch : bare) ch = char(std::tolower(static_cast<unsigned char>(ch)));
+  ASSERT_EQ(DllGetClassObject(bare.c_str(), nullptr, &raw), hresult::S_OK);
+  static_cast<ClassFactory*>(raw)->Release();
+}
+
+TEST_F(EntryPoints, GetClassObjectRefusals) {
+  void* raw = reinterpret_cast<void*>(0x1);
+  const std::string notLanded(ClassRegistry::global().byName("cZIVEDeclarante")->clsid);
+  const std::string conexion(ClassRegistry::global().byName("cZIVEConexionDAO")->clsid);
+  if (!ClassRegistry::global().byName("cZIVEDeclarante")->creatable()) {
+    EXPECT_EQ(DllGetClassObject(notLanded.c_str(), nullptr, &raw), hresult::CLASS_E_CLASSNOTAVAILABLE);
+    EXPECT_EQ(raw, nullptr);
+  }
+  EXPECT_EQ(DllGetClassObject("{00000000-1111-2222-3333-444444444444}", nullptr, &raw),
+            hresult::CLASS_E_CLASSNOTAVAILABLE);
+  EXPECT_EQ(DllGetClassObject("not a class", nullptr, &raw), hresult::CLASS_E_CLASSNOTAVAILABLE);
+  EXPECT_EQ(DllGetClassObject(nullptr, nullptr, &raw), hresult::CLASS_E_CLASSNOTAVAILABLE);
+  EXPECT_EQ(DllGetClassObject(conexion.c_str(), "{12345678-1234-1234-1234-123456789012}", &raw),
+            hresult::E_NOINTERFACE);
+  EXPECT_EQ(DllGetClassObject(conexion.c_str(), nullptr, nullptr), hresult::E_POINTER);
+  EXPECT_EQ(DllCanUnloadNow(), hresult::S_OK);
+}
+
+TEST_F(EntryPoints, LockServerKeepsTheLibraryLoaded) {
+  const std::string clsid(ClassRegistry::global().byName("cZIVEConexionDAO")->clsid);
+  void* raw = nullptr;
+  ASSERT_EQ(DllGetClassObject(clsid.c_str(), kIID_IUnknown, &raw), hresult::S_OK);
+  auto* factory = static_cast<ClassFactory*>(raw);
+  factory->LockServer(true);
+  factory->AddRef();
+  EXPECT_EQ(factory->Release(), 1u);
+  EXPECT_EQ(factory->Release(), 0u);
+  EXPECT_EQ(DllCanUnloadNow(), hresult::S_FALSE);
+  ASSERT_EQ(DllGetClassObject(clsid.c_str(), nullptr, &raw), hresult::S_OK);
+  static_cast<ClassFactory*>(raw)->LockServer(false);
+  static_cast<ClassFactory*>(raw)->Release();
+  EXPECT_EQ(DllCanUnloadNow(), hresult::S_OK);
+}
+
+}  // namespace
+}  // namespace svrZIVE
