@@ -100,6 +100,8 @@ struct Typed {
   const ColumnInfo* column = nullptr;  // a plain column reference
   int binding = -1;                    // ... of this binding
   bool aggregate = false;      // holds an aggregate function
+  // Columns used outside aggregate functions: (SQL, name as written).
+  std::vector<std::pair<std::string, std::string>> free;
   bool constant = false;       // a literal
 };
 
@@ -232,6 +234,7 @@ class Translator {
     t.dao = column.type;
     t.column = &column;
     t.binding = b;
+    t.free.emplace_back(t.sql, column.name);
     return t;
   }
 
@@ -298,8 +301,14 @@ class Translator {
     return Ty::Num;
   }
 
+  static void absorb(Typed& t, const Typed& a) {
+    t.aggregate = t.aggregate || a.aggregate;
+    t.free.insert(t.free.end(), a.free.begin(), a.free.end());
+  }
+
   static Typed merge(Typed t, const Typed& a, const Typed& b) {
-    t.aggregate = a.aggregate || b.aggregate;
+    absorb(t, a);
+    absorb(t, b);
     return t;
   }
 
@@ -348,7 +357,7 @@ class Translator {
       t.sql = "jet_concat(";
       for (size_t i = 0; i < parts.size(); ++i) {
         Typed p = value(*parts[i]);
-        t.aggregate = t.aggregate || p.aggregate;
+        absorb(t, p);
         t.sql += (i ? ", " : "") + p.sql;
       }
       t.sql += ")";
@@ -418,7 +427,7 @@ class Translator {
     Typed t;
     t.cond = true;
     t.type = Ty::Bool;
-    for (const auto& x : v) t.aggregate = t.aggregate || x.aggregate;
+    for (const auto& x : v) absorb(t, x);
     std::string sql;
     switch (e.kind) {
       case ExprKind::Like:
@@ -515,7 +524,9 @@ class Translator {
         t.type = arithmeticType(a.type, b.type);
       else
         t.type = Ty::Unknown;
-      t.aggregate = c.aggregate || a.aggregate || b.aggregate;
+      absorb(t, c);
+      absorb(t, a);
+      absorb(t, b);
       return t;
     }
     const FunctionInfo* f = findFunction(name);
@@ -529,7 +540,7 @@ class Translator {
       if (i == 0 && f->sameAsArg) {
         t.type = isNumeric(a.type) ? (a.type == Ty::Bool ? Ty::Int : a.type) : Ty::Num;
       }
-      t.aggregate = t.aggregate || a.aggregate;
+      absorb(t, a);
       t.sql += (i ? ", " : "") + a.sql;
     }
     t.sql += ")";
@@ -579,7 +590,7 @@ class Translator {
           t.sql = "(NOT " + asCondition(a) + ")";
           t.cond = true;
           t.type = Ty::Bool;
-          t.aggregate = a.aggregate;
+          absorb(t, a);
           return t;
         }
         Typed a = value(*e.args[0]);
@@ -588,7 +599,7 @@ class Translator {
         t.type = a.type == Ty::Null ? Ty::Null
                  : isNumeric(a.type) ? (a.type == Ty::Bool ? Ty::Int : a.type)
                                      : Ty::Num;
-        t.aggregate = a.aggregate;
+        absorb(t, a);
         t.constant = a.constant;
         return t;
       }
@@ -738,7 +749,7 @@ class Translator {
     bool aggregate = !groups.empty() || having.aggregate ||
                      std::any_of(outputs.begin(), outputs.end(),
                                  [](const Output& o) { return o.typed.aggregate; });
-    if (aggregate) checkAggregate(s, outputs, groups, keys);
+    if (aggregate) checkAggregate(outputs, groups, keys, s.having ? &having : nullptr);
 
     for (const auto& o : outputs) out.columns.push_back(ResultColumn{o.name, o.typed.dao});
 
@@ -768,7 +779,10 @@ class Translator {
         ref = quoteName("k" + std::to_string(hidden.size()));
         hidden.push_back(itemSql(k) + " AS " + ref);
       }
-      keyRefs.push_back(collated(Typed{ref, k.type, k.cond}) + (desc ? " DESC" : ""));
+      Typed refTyped;
+      refTyped.sql = ref;
+      refTyped.type = k.type;
+      keyRefs.push_back(collated(refTyped) + (desc ? " DESC" : ""));
     }
 
     const bool wrap = (s.top && !s.orderBy.empty()) || (s.distinct && !hidden.empty());
@@ -819,25 +833,21 @@ class Translator {
   }
 
   // In a query with aggregates every column outside them must be grouped on.
-  void checkAggregate(const SelectStmt& s, const std::vector<Output>& outputs,
-                      const std::vector<Typed>& groups, const std::vector<std::pair<Typed, bool>>& keys) {
-    auto grouped = [&](const Typed& t) {
-      if (t.aggregate || t.constant) return true;
+  void checkAggregate(const std::vector<Output>& outputs, const std::vector<Typed>& groups,
+                      const std::vector<std::pair<Typed, bool>>& keys, const Typed* having) {
+    auto check = [&](const Typed& t) {
       for (const auto& g : groups)
-        if (g.sql == t.sql) return true;
-      return false;
+        if (g.sql == t.sql) return;
+      for (const auto& [sql, name] : t.free) {
+        bool grouped = std::any_of(groups.begin(), groups.end(), [&](const Typed& g) { return g.sql == sql; });
+        if (!grouped)
+          raise(kAggregateMissing, "The query does not include the field '" + name +
+                                       "' in an aggregate function or in its GROUP BY clause.");
+      }
     };
-    for (const auto& o : outputs) {
-      if (!grouped(o.typed) && o.typed.column != nullptr)
-        raise(kAggregateMissing, "The query does not include the expression '" + o.name +
-                                     "' in an aggregate function or in its GROUP BY clause.");
-    }
-    for (const auto& [k, desc] : keys) {
-      if (!grouped(k) && k.column != nullptr)
-        raise(kAggregateMissing, "The query does not include the expression '" + k.column->name +
-                                     "' in an aggregate function or in its GROUP BY clause.");
-    }
-    (void)s;
+    for (const auto& o : outputs) check(o.typed);
+    for (const auto& k : keys) check(k.first);
+    if (having != nullptr) check(*having);
   }
 
   // ---- INSERT, UPDATE, DELETE ---------------------------------------------
@@ -938,8 +948,6 @@ class Translator {
   }
 
   // ---- data definition ----------------------------------------------------
-
-  static void checkColumn(const ColumnInfo& c) { (void)c; }
 
   void ddl(const Statement& st, Translation& out) {
     DdlCommand d = st.ddl;

@@ -188,6 +188,8 @@ TEST_F(Definitions, GroupingAndHaving) {
   EXPECT_EQ(show(query("SELECT BID, count(*) FROM C GROUP BY BID ORDER BY count(*) DESC, BID")), "(1,2)(2,2)");
   EXPECT_EQ(show(query("SELECT BID * 10 AS X FROM C GROUP BY BID * 10 ORDER BY X DESC")), "(20)(10)");
   EXPECT_EQ(show(query("SELECT max(W), min(W) FROM C")), "('x','c1')");
+  EXPECT_EQ(show(query("SELECT BID * 10 + 1, count(*) FROM C GROUP BY BID ORDER BY BID")), "(11,2)(21,2)");
+  EXPECT_EQ(show(query("SELECT BID, count(*) FROM C GROUP BY BID HAVING BID > 1")), "(2,2)");
   EXPECT_EQ(show(query("SELECT count(*) FROM A WHERE K > 100")), "(0)");
   EXPECT_EQ(show(query("SELECT sum(K), avg(K) FROM A")), "(60,20)");
   EXPECT_EQ(show(query("SELECT max(K) FROM A WHERE K > 100")), "(<null>)");
