@@ -2,7 +2,6 @@
 #include "reference/reference_database.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -17,31 +16,14 @@
 #include "engine/dao.h"
 #include "frame/automation_error.h"
 #include "frame/variant.h"
+#include "tests/reference/sample_databases.h"
 
 namespace svrZIVE {
 namespace {
 
 namespace fs = std::filesystem;
 
-// A folder of its own under the system's temporary folder, removed at the end.
-class TempDir {
- public:
-  TempDir() {
-    static int counter = 0;
-    path_ = fs::temp_directory_path() /
-            ("zive_reference_" + std::to_string(::getpid()) + "_" + std::to_string(++counter));
-    fs::remove_all(path_);
-    fs::create_directories(path_);
-  }
-  ~TempDir() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
+using testing::TempDir;
 
 const std::vector<SeedTable>& seed() {
   static const std::vector<SeedTable> tables = readReferenceSeed(findReferenceSeedDir());
@@ -332,16 +314,9 @@ TEST(ReferenceSeedDir, EnvironmentVariableWins) {
 
 class ReferenceDatabase : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    dir_ = new TempDir;
-    path_ = (dir_->path() / "ZIVELEC.MDB").string();
-    createReferenceDatabase(path_, findReferenceSeedDir());
+  void SetUp() override {
+    db_ = engine::DBEngine::forThread().openDatabase(testing::sampleReferenceDatabase());
   }
-  static void TearDownTestSuite() {
-    delete dir_;
-    dir_ = nullptr;
-  }
-  void SetUp() override { db_ = engine::DBEngine::forThread().openDatabase(path_); }
   void TearDown() override { db_->close(); }
 
   Variant scalar(const std::string& sql) {
@@ -351,13 +326,8 @@ class ReferenceDatabase : public ::testing::Test {
     return v;
   }
 
-  static TempDir* dir_;
-  static std::string path_;
   std::shared_ptr<engine::Database> db_;
 };
-
-TempDir* ReferenceDatabase::dir_ = nullptr;
-std::string ReferenceDatabase::path_;
 
 TEST_F(ReferenceDatabase, HoldsEverySeedTableWithItsRows) {
   for (const auto& t : seed()) {
