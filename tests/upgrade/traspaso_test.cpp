@@ -1,0 +1,401 @@
+// The upgrade driver: existence tests, the backup copy, the messages and the
+// way failures pass from a step to the driver.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <fstream>
+
+#include "engine/dao.h"
+#include "frame/message_box.h"
+#include "upgrade/cZIVETraspaso.h"
+#include "upgrade/file_system.h"
+#include "upgrade_support.h"
+
+namespace svrZIVE::upgrade::testing {
+namespace {
+
+using Outcome = TraspasoEvent::Outcome;
+namespace fs = std::filesystem;
+
+constexpr const char* kBackup = "CopSegZIVEMod.mdb";
+
+// The current layout without the listed steps.
+EarlierLayout currentWithout(std::set<std::string> skipped, std::vector<TableLayout> extra = {}) {
+  return {"current_without", "", std::move(skipped), {}, std::move(extra)};
+}
+
+const TraspasoEvent* findEvent(const RunResult& run, const std::string& name) {
+  for (const auto& e : run.events)
+    if (e.name == name) return &e;
+  return nullptr;
+}
+
+void writeFile(const std::string& path, const std::string& content) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << content;
+}
+
+std::string tableMessage(const std::string& table) {
+  return "Se ha producido un error la creación de la tabla " + table;
+}
+std::string fieldsMessage(const std::string& table) {
+  return "Se ha producido un error la creación de los campos de la tabla " + table;
+}
+
+TEST(Traspaso, RunsTheNineteenStatementsInOrder) {
+  TempDir dir;
+  buildByInit(dir.file("ZIVEMOD.MDB"));
+  RunResult run = runUpgrade(dir.file("ZIVEMOD.MDB"), dir.slash());
+  std::vector<std::string> seen;
+  for (const auto& e : run.events) seen.push_back(std::to_string(e.statement) + " " + e.action + " " + e.name);
+  std::vector<std::string> expected = {
+      "1 open " + dir.file("ZIVEMOD.MDB"),
+      "2 ComprobarTabla T09_TIPOLOGIA5_NUEVA",
+      "3 ComprobarCampo T08_CODEPI6",
+      "4 ComprobarCampo T02_CAE",
+      "5 ComprobarCampo T02_ADMCOM",
+      "6 ComprobarTabla T00_GENERAL",
+      "7 ComprobarCampo T02_NESTAB",
+      "8 ComprobarCampo T03_TOTALCUOTA_A",
+      "9 ComprobarTabla T10_TIPOLOGIA8",
+      "9 ComprobarTabla T11_TIPOLOGIA9",
+      "9 ComprobarTabla T12_TIPOLOGIA10",
+      "9 ComprobarTabla T13_TIPOLOGIA11",
+      "9 ComprobarTabla T14_TIPOLOGIA12",
+      "9 ComprobarTabla T15_TIPOLOGIA13",
+      "9 ComprobarTabla T16_TIPOLOGIA14",
+      "10 ComprobarCampo T03_BASEEXENTA",
+      "11 ComprobarCampo T10_OPEPRO1",
+      "12 ComprobarCampo T12_PPE_CLAVE1",
+      "13 ComprobarCampo T14_CE_OPEPRO1",
+      "14 ComprobarCampo T16_OPEPRO1",
+      "15 ComprobarTabla T17_TIPOLOGIA15",
+      "15 ComprobarTabla T18_TIPOLOGIA16",
+      "16 ComprobarCampo T03_BASEIMP3",
+      "17 ComprobarTabla T19_TIPOLOGIA1",
+      "18 close " + dir.file("ZIVEMOD.MDB"),
+      "19 BorrarCopiaSeguridad " + dir.slash() + kBackup,
+  };
+  EXPECT_EQ(seen, expected);
+}
+
+TEST(Traspaso, CurrentDatabaseChangesNothingAndRemovesALeftoverBackup) {
+  TempDir dir;
+  std::string file = dir.file("ZIVEMOD.MDB");
+  buildByInit(file);
+  fillRows(file, 2);
+  auto layout = readLayout(file);
+  auto rows = readRows(file);
+  writeFile(dir.file(kBackup), "left over by an interrupted run");
+
+  bool leftoverUntouched = true;
+  RunResult run = runUpgrade(file, dir.slash(), [&](const TraspasoEvent& e) {
+    if (e.statement < 19) leftoverUntouched &= readFile(dir.file(kBackup)) == "left over by an interrupted run";
+  });
+  EXPECT_FALSE(run.result);
+  EXPECT_TRUE(run.messages.empty());
+  for (const auto& e : run.events) {
+    EXPECT_EQ(e.backup, -1) << e.name;  // no copy was even tried
+    EXPECT_TRUE(e.outcome == Outcome::Present || e.outcome == Outcome::Done) << e.name;
+  }
+  EXPECT_TRUE(leftoverUntouched);
+  EXPECT_FALSE(fs::exists(dir.file(kBackup)));
+  EXPECT_EQ(readLayout(file), layout);
+  EXPECT_EQ(readRows(file), rows);
+}
+
+TEST(Traspaso, MissingTableOneBackupJustBeforeTheChangeDeletedAtTheEnd) {
+  TempDir dir;
+  std::string file = dir.file("ZIVEMOD.MDB");
+  build(file, currentWithout({"T19_TIPOLOGIA1"}));
+  fillRows(file, 2);
+  std::string original = readFile(file);
+
+  bool copyExistedBefore17 = false, copyAt17 = false;
+  std::string copyContent;
+  RunResult run = runUpgrade(file, dir.slash(), [&](const TraspasoEvent& e) {
+    if (e.statement < 17) copyExistedBefore17 |= fs::exists(dir.file(kBackup));
+    if (e.statement == 17) {
+      copyAt17 = fs::exists(dir.file(kBackup));
+      copyContent = readFile(dir.file(kBackup));
+    }
+  });
+  EXPECT_TRUE(run.messages.empty());
+  EXPECT_EQ(run.backupsMade(), 1);
+  const TraspasoEvent* t19 = findEvent(run, "T19_TIPOLOGIA1");
+  ASSERT_NE(t19, nullptr);
+  EXPECT_EQ(t19->outcome, Outcome::Changed);
+  EXPECT_EQ(t19->backup, 1);
+  EXPECT_FALSE(copyExistedBefore17);
+  EXPECT_TRUE(copyAt17);
+  EXPECT_EQ(copyContent, original);  // a byte copy of the file before the change
+  EXPECT_FALSE(fs::exists(dir.file(kBackup)));
+  EXPECT_TRUE(readLayout(file).count("T19_TIPOLOGIA1"));
+}
+
+TEST(Traspaso, ABackupFoundAtStartIsNeverOverwritten) {
+  TempDir dir;
+  std::string file = dir.file("ZIVEMOD.MDB");
+  build(file, currentWithout({"T17_TIPOLOGIA15", "T19_TIPOLOGIA1"}));
+  writeFile(dir.file(kBackup), "older copy");
+  std::vector<std::string> seen;
+  RunResult run = runUpgrade(file, dir.slash(), [&](const TraspasoEvent& e) {
+    if (e.statement < 19) seen.push_back(readFile(dir.file(kBackup)));
+  });
+  EXPECT_EQ(run.backupsMade(), 0);
+  EXPECT_EQ(findEvent(run, "T17_TIPOLOGIA15")->backup, 2);
+  EXPECT_EQ(findEvent(run, "T19_TIPOLOGIA1")->backup, 2);
+  for (const auto& s : seen) EXPECT_EQ(s, "older copy");
+  EXPECT_FALSE(fs::exists(dir.file(kBackup)));
+}
+
+TEST(Traspaso, OneCopyPerRunAndNoneOnASecondRunOfTheSameObject) {
+  TempDir dir;
+  std::string file = dir.file("ZIVEMOD.MDB");
+  build(file, currentWithout({"T17_TIPOLOGIA15", "T18_TIPOLOGIA16", "T19_TIPOLOGIA1"}));
+  cZIVETraspaso traspaso;
+  traspaso.mdbmod(file);
+  traspaso.mdbPath(dir.slash());
+  RunResult first = runUpgrade(traspaso);
+  EXPECT_EQ(first.backupsMade(), 1);
+  EXPECT_EQ(findEvent(first, "T17_TIPOLOGIA15")->backup, 1);
+  EXPECT_EQ(findEvent(first, "T18_TIPOLOGIA16")->backup, 2);
+  EXPECT_EQ(findEvent(first, "T19_TIPOLOGIA1")->backup, 2);
+  EXPECT_FALSE(fs::exists(dir.file(kBackup)));
+
+  // Another database lacking a table, same object: no copy at all.
+  std::string second = dir.file("second.mdb");
+  build(second, currentWithout({"T19_TIPOLOGIA1"}));
+  traspaso.mdbmod(second);
+  bool copySeen = false;
+  RunResult again = runUpgrade(traspaso, [&](const TraspasoEvent&) { copySeen |= fs::exists(dir.file(kBackup)); });
+  EXPECT_EQ(again.backupsMade(), 0);
+  EXPECT_EQ(findEvent(again, "T19_TIPOLOGIA1")->backup, 2);
+  EXPECT_EQ(findEvent(again, "T19_TIPOLOGIA1")->outcome, Outcome::Changed);
+  EXPECT_FALSE(copySeen);
+
+  // A new object copies again.
+  std::string third = dir.file("third.mdb");
+  build(third, currentWithout({"T19_TIPOLOGIA1"}));
+  EXPECT_EQ(runUpgrade(third, dir.slash()).backupsMade(), 1);
+}
+
+struct CaseTable {
+  std::string table;      // the table built under a lower-case name instead
+  std::string statement;  // what the driver reports
+  bool message;
+};
+
+class LetterCase : public ::testing::TestWithParam<CaseTable> {};
+
+TEST_P(LetterCase, ANameDifferingInLetterCaseCountsAsMissingAndItsCreationFails) {
+  const CaseTable& c = GetParam();
+  TempDir dir;
+  std::string file = dir.file("ZIVEMOD.MDB");
+  std::string lower = c.table;
+  for (char& ch : lower) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+  build(file, currentWithout({c.table}, {renamed(createdTable(c.table), lower)}));
+  RunResult run = runUpgrade(file, dir.slash());
+  const TraspasoEvent* e = findEvent(run, c.table);
+  ASSERT_NE(e, nullptr);
+  EXPECT_EQ(e->backup, 1);
+  if (c.message) {
+    EXPECT_EQ(e->outcome, Outcome::Failed);
+    ASSERT_EQ(run.messages.size(), 1u);
+    EXPECT_EQ(run.messages[0], tableMessage(c.table));
+    EXPECT_EQ(run.messageStyles[0], 16);
+  } else {
+    EXPECT_EQ(e->outcome, Outcome::Error);
+    EXPECT_TRUE(run.messages.empty());
+  }
+  // The run went on to its end; the lower-case table is still the only one.
+  EXPECT_NE(findEvent(run, "T19_TIPOLOGIA1"), nullptr);
+  EXPECT_FALSE(fs::exists(dir.file(kBackup)));
+  auto layout = readLayout(file);
+  EXPECT_TRUE(layout.count(lower));
+  EXPECT_FALSE(layout.count(c.table));
+}
+
+INSTANTIATE_TEST_SUITE_P(Tables, LetterCase,
+                         ::testing::Values(CaseTable{"T09_TIPOLOGIA5_NUEVA", "2", true},
+                                           CaseTable{"T17_TIPOLOGIA15", "15", true},
+                                           CaseTable{"T18_TIPOLOGIA16", "15", true},
+                                           CaseTable{"T19_TIPOLOGIA1", "17", true},
+                                           CaseTable{"T00_GENERAL", "6", false},
+                                           CaseTable{"T16_TIPOLOGIA14", "9", false}),
+                         [](const auto& info) { return info.param.table; });
+
+TEST(Traspaso, AFailingTableCreationWithoutHandlerEndsItsStatement) {
+  // Statement 9 stops at the failing test: the tables after it wait for the next run.
+  TempDir dir;
+  std::string file = dir.file("ZIVEMOD.MDB");
+  build(file, currentWithout({"T10_TIPOLOGIA8", "T11_TIPOLOGIA9"},
+                             {renamed(createdTable("T10_TIPOLOGIA8"), "t10_tipologia8")}));
+  RunResult run = runUpgrade(file, dir.slash());
+  EXPECT_EQ(findEvent(run, "T10_TIPOLOGIA8")->outcome, Outcome::Error);
+  EXPECT_EQ(findEvent(run, "T11_TIPOLOGIA9"), nullptr);
+  EXPECT_TRUE(run.messages.empty());
+  EXPECT_EQ(findEvent(run, "T03_BASEEXENTA")->outcome, Outcome::Present);
+  EXPECT_FALSE(readLayout(file).count("T11_TIPOLOGIA9"));
+}
+
+TEST(Traspaso, APathThatCannotBeOpenedShowsNothingAndChangesNothing) {
+  TempDir dir;
+  for (std::string path : {dir.file("missing.mdb"), dir.file("no/such/folder/ZIVEMOD.MDB"), std::string()}) {
+    SCOPED_TRACE(path);
+    RunResult run = runUpgrade(path, dir.slash());
+    EXPECT_FALSE(run.result);
+    EXPECT_TRUE(run.messages.empty());
+    EXPECT_EQ(run.backupsMade(), 0);
+    ASSERT_EQ(run.events.size(), 19u);  // each statement ends at its first failure
+    EXPECT_EQ(run.events.front().outcome, Outcome::Error);
+    for (size_t i = 1; i + 1 < run.events.size(); ++i) EXPECT_EQ(run.events[i].outcome, Outcome::Error) << i;
+    EXPECT_EQ(run.events.back().outcome, Outcome::Done);
+    if (!path.empty()) {
+      EXPECT_FALSE(fs::exists(path));
+    }
+  }
+  EXPECT_TRUE(fs::is_empty(dir.path()));
+}
+
+TEST(Traspaso, AFileThatIsNotADatabaseIsLeftAlone) {
+  TempDir dir;
+  writeFile(dir.file("ZIVEMOD.MDB"), "not a database");
+  RunResult run = runUpgrade(dir.file("ZIVEMOD.MDB"), dir.slash());
+  EXPECT_TRUE(run.messages.empty());
+  EXPECT_EQ(run.events.front().outcome, Outcome::Error);
+  EXPECT_EQ(readFile(dir.file("ZIVEMOD.MDB")), "not a database");
+}
+
+TEST(Traspaso, BackupFolderWithoutSeparatorIsPlainConcatenation) {
+  TempDir dir;
+  std::string file = dir.file("ZIVEMOD.MDB");
+  build(file, currentWithout({"T19_TIPOLOGIA1"}));
+  std::string prefix = dir.file("copia");  // no trailing separator
+  bool seen = false;
+  cZIVETraspaso traspaso;
+  traspaso.mdbmod(file);
+  traspaso.mdbPath(prefix);
+  EXPECT_EQ(traspaso.backupPath(), prefix + "CopSegZIVEMod.mdb");
+  RunResult run = runUpgrade(traspaso, [&](const TraspasoEvent& e) {
+    if (e.statement == 17) seen = fs::exists(dir.file("copiaCopSegZIVEMod.mdb"));
+  });
+  EXPECT_TRUE(seen);
+  EXPECT_FALSE(fs::exists(dir.file("copiaCopSegZIVEMod.mdb")));
+  EXPECT_FALSE(fs::exists(dir.file(kBackup)));
+}
+
+TEST(Traspaso, BackupFailureShowsItsMessageEachTimeAndTheStepsGoOn) {
+  TempDir dir;
+  std::string file = dir.file("ZIVEMOD.MDB");
+  build(file, currentWithout({"T17_TIPOLOGIA15", "T19_TIPOLOGIA1"}));
+  RunResult run = runUpgrade(file, dir.file("no/such/folder/"));
+  ASSERT_EQ(run.messages.size(), 2u);
+  EXPECT_EQ(run.messages[0], std::string(kBackupFailedMessage));
+  EXPECT_EQ(run.messages[1], std::string(kBackupFailedMessage));
+  EXPECT_EQ(run.messageStyles[0], 16);
+  EXPECT_EQ(findEvent(run, "T17_TIPOLOGIA15")->backup, 0);
+  EXPECT_EQ(findEvent(run, "T17_TIPOLOGIA15")->outcome, Outcome::Changed);
+  EXPECT_EQ(findEvent(run, "T19_TIPOLOGIA1")->outcome, Outcome::Changed);
+}
+
+TEST(Traspaso, AFailingFieldStepShowsItsMessageKeepsEarlierFieldsAndTheDriverGoesOn) {
+  // T08_TIPOLOGIA6 holds "t08_tipo6": the step adds T08_CODEPI6 and T08_BASIMP6,
+  // then fails on T08_TIPO6 (the name is taken, letter case aside).
+  TempDir dir;
+  std::string file = dir.file("ZIVEMOD.MDB");
+  EarlierLayout layout{"t08", "T09_TIPOLOGIA5_NUEVA", {}, {}, {}};
+  layout.replaced["T08_TIPOLOGIA6"] = withColumns(firstLayoutTable("T08_TIPOLOGIA6"), "t08_tipo6");
+  build(file, layout);
+  fillRows(file, 2);
+  RunResult run = runUpgrade(file, dir.slash());
+  ASSERT_EQ(run.messages.size(), 1u);
+  EXPECT_EQ(run.messages[0], fieldsMessage("T08_TIPOLOGIA6"));
+  const TraspasoEvent* e = findEvent(run, "T08_CODEPI6");
+  EXPECT_EQ(e->outcome, Outcome::Failed);
+  EXPECT_EQ(e->created, (std::vector<std::string>{"T08_TIPOLOGIA6.T08_CODEPI6", "T08_TIPOLOGIA6.T08_BASIMP6"}));
+  // The statement did not run: the kept field does not hold its ' '.
+  auto rows = readRows(file);
+  EXPECT_NE(rows["T08_TIPOLOGIA6"][0]["T08_CODEPI6"], "String: ");
+  EXPECT_FALSE(rows["T08_TIPOLOGIA6"][0].count("T08_CUOTA6"));
+  // The driver went on: T02 got its fields, T19 was created.
+  EXPECT_EQ(findEvent(run, "T02_CAE")->outcome, Outcome::Changed);
+  EXPECT_EQ(rows["T02_DECLARACIONES"][0]["T02_CAE"], "String: ");
+  EXPECT_EQ(findEvent(run, "T19_TIPOLOGIA1")->outcome, Outcome::Changed);
+}
+
+TEST(Traspaso, TheFieldStepOfT02NestabPassesItsErrorToTheDriver) {
+  TempDir dir;
+  std::string file = dir.file("ZIVEMOD.MDB");
+  EarlierLayout layout{"t02", "T02_NESTAB", {"T02_CAE", "T02_ADMCOM"}, {}, {}};
+  layout.replaced["T02_DECLARACIONES"] = withColumns(firstLayoutTable("T02_DECLARACIONES"),
+                                                     "T02_CAE:T13= T02_TTA:T1= T02_ADMCOM:T2= t02_direstab:T50=");
+  build(file, layout);
+  RunResult run = runUpgrade(file, dir.slash());
+  EXPECT_TRUE(run.messages.empty());
+  const TraspasoEvent* e = findEvent(run, "T02_NESTAB");
+  EXPECT_EQ(e->outcome, Outcome::Error);
+  EXPECT_EQ(e->created, (std::vector<std::string>{"T02_DECLARACIONES.T02_NESTAB"}));
+  EXPECT_EQ(findEvent(run, "T03_TOTALCUOTA_A")->outcome, Outcome::Changed);
+}
+
+TEST(Traspaso, PositionOverflowEndsTheStepThroughItsHandler) {
+  // T10_SEXENT1 sits at position 32760: T10_OPEPRO2 would need 32774.
+  TempDir dir;
+  std::string file = dir.file("ZIVEMOD.MDB");
+  EarlierLayout layout{"t10", "T10_OPEPRO1", {}, {}, {}};
+  layout.replaced["T10_TIPOLOGIA8"] =
+      without(createdTable("T10_TIPOLOGIA8"), [](const std::string& n) { return n.rfind("T10_OPEPRO", 0) == 0; });
+  build(file, layout);
+  {
+    auto db = engine::DBEngine::forThread().openDatabase(file);
+    db->tableDefs().item("T10_TIPOLOGIA8")->fields().item("T10_SEXENT1")->setOrdinalPosition(32760);
+    db->close();
+  }
+  RunResult run = runUpgrade(file, dir.slash());
+  ASSERT_EQ(run.messages.size(), 1u);
+  EXPECT_EQ(run.messages[0], fieldsMessage("T10_TIPOLOGIA8"));
+  const TraspasoEvent* e = findEvent(run, "T10_OPEPRO1");
+  EXPECT_EQ(e->outcome, Outcome::Failed);
+  EXPECT_EQ(e->created, (std::vector<std::string>{"T10_TIPOLOGIA8.T10_OPEPRO1"}));
+  EXPECT_EQ(findEvent(run, "T12_PPE_CLAVE1")->outcome, Outcome::Changed);
+}
+
+TEST(Traspaso, MissingSettingsTableGetsItsOneRow) {
+  TempDir dir;
+  std::string file = dir.file("ZIVEMOD.MDB");
+  build(file, currentWithout({"T00_GENERAL"}));
+  RunResult run = runUpgrade(file, dir.slash());
+  EXPECT_EQ(findEvent(run, "T00_GENERAL")->outcome, Outcome::Changed);
+  auto rows = readRows(file)["T00_GENERAL"];
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0]["T00_ACTONLINE"], "Integer:-1");
+  EXPECT_EQ(rows[0]["T00_IDIOMA"], "String:C");
+  auto shape = readLayout(file)["T00_GENERAL"];
+  ASSERT_EQ(shape.fields.size(), 2u);
+  EXPECT_EQ(shape.fields[0].type, engine::DaoType::Integer);
+  EXPECT_TRUE(shape.fields[0].required);
+  EXPECT_EQ(shape.fields[0].defaultValue, "-1");
+  EXPECT_EQ(shape.fields[1].size, 9);
+}
+
+TEST(Traspaso, T17HasItsNinetyFiveColumns) {
+  TempDir dir;
+  std::string file = dir.file("ZIVEMOD.MDB");
+  build(file, currentWithout({"T17_TIPOLOGIA15"}));
+  runUpgrade(file, dir.slash());
+  auto shape = readLayout(file)["T17_TIPOLOGIA15"];
+  ASSERT_EQ(shape.selectStar.size(), 95u);
+  EXPECT_EQ(shape.selectStar[0], "T17_SECDEC");
+  EXPECT_EQ(shape.selectStar[1], "T17_CODEPI1");
+  EXPECT_EQ(shape.selectStar[29], "T17_DEDEPI1");
+  EXPECT_EQ(shape.selectStar[94], "T17_CUOTA");
+  EXPECT_EQ(shape.fields[0].type, engine::DaoType::Double);
+  EXPECT_TRUE(shape.fields[0].required);
+  EXPECT_EQ(shape.fields[0].defaultValue, "0");
+  EXPECT_TRUE(shape.fields[1].allowZeroLength);
+  EXPECT_EQ(shape.fields[1].size, 6);
+}
+
+}  // namespace
+}  // namespace svrZIVE::upgrade::testing

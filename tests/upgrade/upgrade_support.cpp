@@ -1,0 +1,279 @@
+#include "upgrade_support.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "frame/message_box.h"
+#include "upgrade/base_layout.h"
+#include "upgrade/schema_steps.h"
+
+namespace svrZIVE::upgrade::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using engine::DaoType;
+
+bool hasTableExactly(engine::Database& db, const std::string& name) {
+  auto& tables = db.tableDefs();
+  for (int32_t i = 0; i < tables.count(); ++i)
+    if (tables.item(i)->name() == name) return true;
+  return false;
+}
+
+bool hasFieldExactly(engine::TableDef& table, const std::string& name) {
+  auto& fields = table.fields();
+  for (int32_t i = 0; i < fields.count(); ++i)
+    if (fields.item(i)->name() == name) return true;
+  return false;
+}
+
+bool isUserTable(const std::string& name) { return !name.empty() && (name[0] == 'T' || name[0] == 't'); }
+
+std::string keyColumnOf(engine::TableDef& table) {
+  auto& fields = table.fields();
+  for (int32_t i = 0; i < fields.count(); ++i) {
+    std::string name = fields.item(i)->name();
+    if (name.size() > 5 && (name.ends_with("_CSDE") || name.ends_with("_SECDEC") || name.ends_with("_secdec")))
+      return name;
+  }
+  return {};
+}
+
+std::string literalFor(const engine::Field& field, int row, int column) {
+  switch (field.type()) {
+    case DaoType::Text: {
+      int size = field.size();
+      if (size <= 1) return "'" + std::string(1, char('a' + (row + column) % 26)) + "'";
+      std::string text = "v" + std::to_string(row) + "_" + std::to_string(column);
+      if (int(text.size()) > size) text = text.substr(text.size() - size);
+      return "'" + text + "'";
+    }
+    case DaoType::Double: return formatDouble(row * 1.5 + column + 0.25);
+    case DaoType::Long: return std::to_string(row * 100 + column);
+    case DaoType::Integer: return std::to_string((row * 7 + column) % 30000);
+    case DaoType::Byte: return std::to_string((row + column) % 250);
+    default: return "Null";
+  }
+}
+
+}  // namespace
+
+TempDir::TempDir() {
+  static std::atomic<int> counter{0};
+  path_ = fs::temp_directory_path() /
+          ("zive_upgrade_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
+  fs::remove_all(path_);
+  fs::create_directories(path_);
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  fs::remove_all(path_, ec);
+}
+
+const std::vector<std::string>& stepsInDriverOrder() {
+  static const std::vector<std::string> steps = {
+      "T09_TIPOLOGIA5_NUEVA", "T08_CODEPI6",     "T02_CAE",         "T02_ADMCOM",     "T00_GENERAL",
+      "T02_NESTAB",           "T03_TOTALCUOTA_A", "T10_TIPOLOGIA8",  "T11_TIPOLOGIA9", "T12_TIPOLOGIA10",
+      "T13_TIPOLOGIA11",      "T14_TIPOLOGIA12", "T15_TIPOLOGIA13", "T16_TIPOLOGIA14", "T03_BASEEXENTA",
+      "T10_OPEPRO1",          "T12_PPE_CLAVE1",  "T14_CE_OPEPRO1",  "T16_OPEPRO1",    "T17_TIPOLOGIA15",
+      "T18_TIPOLOGIA16",      "T03_BASEIMP3",    "T19_TIPOLOGIA1",
+  };
+  return steps;
+}
+
+TableLayout firstLayoutTable(const std::string& name) {
+  for (const auto& table : baseLayout())
+    if (table.name == name) return table;
+  throw std::invalid_argument("no first-layout table " + name);
+}
+
+TableLayout createdTable(const std::string& name) {
+  const TableStep* step = findTableStep(name);
+  if (!step) throw std::invalid_argument("no created table " + name);
+  return {name, tableColumns(*step)};
+}
+
+TableLayout withColumns(TableLayout table, const std::string& tokens) {
+  ColumnGroup group{0, 0, tokens};
+  for (auto& column : expandColumns(std::span(&group, 1), NumberDefault::ZeroText))
+    table.columns.push_back(std::move(column));
+  return table;
+}
+
+TableLayout without(TableLayout table, const std::function<bool(const std::string&)>& leaveOut) {
+  std::erase_if(table.columns, [&](const ColumnDef& c) { return leaveOut(c.name); });
+  return table;
+}
+
+TableLayout renamed(TableLayout table, const std::string& name) {
+  table.name = name;
+  return table;
+}
+
+void build(const std::string& file, const EarlierLayout& layout) {
+  auto db = engine::DBEngine::forThread().createDatabase(file);
+  for (const auto& table : baseLayout()) {
+    auto replacement = layout.replaced.find(table.name);
+    createTable(*db, replacement != layout.replaced.end() ? replacement->second : table);
+  }
+  for (const auto& step : stepsInDriverOrder()) {
+    if (!layout.stopBefore.empty() && step == layout.stopBefore) break;
+    if (layout.skipped.count(step)) continue;
+    if (const TableStep* tableStep = findTableStep(step)) {
+      if (hasTableExactly(*db, step)) continue;
+      auto replacement = layout.replaced.find(step);
+      if (replacement != layout.replaced.end()) createTable(*db, replacement->second);
+      else applyTableStep(db, tableStep->name);
+    } else {
+      const FieldStep* fieldStep = findFieldStep(step);
+      if (!fieldStep) throw std::invalid_argument("no step " + step);
+      std::string tableName(fieldStep->table);
+      if (!hasTableExactly(*db, tableName)) continue;
+      auto table = db->tableDefs().item(tableName);
+      if (hasFieldExactly(*table, step)) continue;
+      applyFieldStep(db, step);
+    }
+  }
+  for (const auto& table : layout.extra) createTable(*db, table);
+  db->close();
+}
+
+void buildByInit(const std::string& file) {
+  {
+    auto db = engine::DBEngine::forThread().createDatabase(file);
+    createBaseLayout(*db);
+    db->close();
+  }
+  auto folder = fs::path(file).parent_path().string() + "/";
+  RunResult run = runUpgrade(file, folder);
+  if (!run.messages.empty()) throw std::runtime_error("init showed: " + run.messages.front());
+  for (const auto& e : run.events)
+    if (e.outcome == TraspasoEvent::Outcome::Error)
+      throw std::runtime_error("init statement " + std::to_string(e.statement) + " failed: " + e.error);
+}
+
+void fillRows(const std::string& file, int rows) {
+  auto db = engine::DBEngine::forThread().openDatabase(file);
+  std::vector<std::string> names;
+  for (int32_t i = 0; i < db->tableDefs().count(); ++i) names.push_back(db->tableDefs().item(i)->name());
+  for (const auto& name : names) {
+    if (!isUserTable(name) || name == "T00_GENERAL") continue;
+    auto table = db->tableDefs().item(name);
+    auto& fields = table->fields();
+    std::string key = keyColumnOf(*table);
+    for (int row = 1; row <= rows; ++row) {
+      std::string columns, values;
+      for (int32_t c = 0; c < fields.count(); ++c) {
+        auto field = fields.item(c);
+        if (field->attributes() & engine::dbAutoIncrField) continue;
+        if (!columns.empty()) {
+          columns += ",";
+          values += ",";
+        }
+        columns += field->name();
+        values += field->name() == key ? std::to_string(row) : literalFor(*field, row, c);
+      }
+      db->execute("INSERT INTO " + name + " (" + columns + ") VALUES (" + values + ")");
+    }
+  }
+  db->close();
+}
+
+LayoutShape readLayout(const std::string& file) {
+  LayoutShape shape;
+  auto db = engine::DBEngine::forThread().openDatabase(file);
+  auto& tables = db->tableDefs();
+  for (int32_t i = 0; i < tables.count(); ++i) {
+    auto table = tables.item(i);
+    std::string name = table->name();
+    if (!isUserTable(name)) continue;
+    TableShape t;
+    auto& fields = table->fields();
+    for (int32_t c = 0; c < fields.count(); ++c) {
+      auto f = fields.item(c);
+      Variant d = f->defaultValue();
+      t.fields.push_back({f->name(), f->type(), f->size(), f->required(), f->allowZeroLength(),
+                          d.isNull() || d.isEmpty() ? std::string() : d.toText(), f->attributes(),
+                          f->ordinalPosition()});
+    }
+    auto rs = db->openRecordset("Select * from " + name);
+    for (int32_t c = 0; c < rs->fields().count(); ++c) t.selectStar.push_back(rs->fields().item(c)->name());
+    rs->close();
+    shape[name] = std::move(t);
+  }
+  db->close();
+  return shape;
+}
+
+std::string valueText(const Variant& value) {
+  if (value.isNull()) return "Null";
+  if (value.isEmpty()) return "Empty";
+  return std::string(varTypeName(value.type())) + ":" + value.toText();
+}
+
+Rows readRows(const std::string& file) {
+  Rows rows;
+  auto db = engine::DBEngine::forThread().openDatabase(file);
+  std::vector<std::string> names;
+  for (int32_t i = 0; i < db->tableDefs().count(); ++i) names.push_back(db->tableDefs().item(i)->name());
+  for (const auto& name : names) {
+    if (!isUserTable(name)) continue;
+    std::string key = keyColumnOf(*db->tableDefs().item(name));
+    auto rs = db->openRecordset("Select * from " + name + (key.empty() ? "" : " order by " + key));
+    auto& list = rows[name];
+    for (; !rs->eof(); rs->moveNext()) {
+      Row row;
+      for (int32_t c = 0; c < rs->fields().count(); ++c) row[rs->fields().item(c)->name()] = valueText(rs->value(c));
+      list.push_back(std::move(row));
+    }
+    rs->close();
+  }
+  db->close();
+  return rows;
+}
+
+int RunResult::backupsMade() const {
+  int n = 0;
+  for (const auto& e : events) n += e.backup == 1;
+  return n;
+}
+
+RunResult runUpgrade(cZIVETraspaso& traspaso, const std::function<void(const TraspasoEvent&)>& also) {
+  RunResult result;
+  traspaso.setObserver([&](const TraspasoEvent& event) {
+    result.events.push_back(event);
+    if (also) also(event);
+  });
+  {
+    ScopedMessageCallback messages([&](const std::string& text, int style) {
+      result.messages.push_back(text);
+      result.messageStyles.push_back(style);
+    });
+    result.result = traspaso.Traspaso();
+  }
+  traspaso.setObserver({});
+  return result;
+}
+
+RunResult runUpgrade(const std::string& file, const std::string& backupFolder,
+                     const std::function<void(const TraspasoEvent&)>& also) {
+  cZIVETraspaso traspaso;
+  traspaso.mdbmod(file);
+  traspaso.mdblec("");
+  traspaso.mdbPath(backupFolder);
+  return runUpgrade(traspaso, also);
+}
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+}  // namespace svrZIVE::upgrade::testing

@@ -1,0 +1,114 @@
+// Databases of earlier layouts for the upgrade's tests: the first layout,
+// then only some of the upgrade's steps, with some tables built in an older
+// form (without fields that later steps add), rows in every table, and
+// snapshots of layouts and rows to compare.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "engine/dao.h"
+#include "upgrade/cZIVETraspaso.h"
+#include "upgrade/layout.h"
+
+namespace svrZIVE::upgrade::testing {
+
+// A fresh folder per test, removed at the end.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+  std::string file(const std::string& name) const { return (path_ / name).string(); }
+  std::string slash() const { return path_.string() + "/"; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// The upgrade's steps in the order the driver tests them: table names and
+// marker fields.
+const std::vector<std::string>& stepsInDriverOrder();
+
+// How to build a database of an earlier layout.
+struct EarlierLayout {
+  std::string name;
+  // Steps applied in driver order up to (not including) this one; empty: all.
+  std::string stopBefore;
+  // Steps not applied although before the stop.
+  std::set<std::string> skipped;
+  // Tables built from this layout instead of their first-layout form or their step.
+  std::map<std::string, TableLayout> replaced;
+  // Extra tables created after everything else.
+  std::vector<TableLayout> extra;
+};
+
+// A table of the first layout or of a creation step, with columns added
+// (layout notation) or left out.
+TableLayout firstLayoutTable(const std::string& name);
+TableLayout createdTable(const std::string& name);
+TableLayout withColumns(TableLayout table, const std::string& tokens);
+TableLayout without(TableLayout table, const std::function<bool(const std::string&)>& leaveOut);
+TableLayout renamed(TableLayout table, const std::string& name);
+
+// Creates the database at `file` (which must not exist).
+void build(const std::string& file, const EarlierLayout& layout);
+
+// The current layout the way `zive init` makes it: first layout, then Traspaso.
+void buildByInit(const std::string& file);
+
+// Fills every table with `rows` rows of distinct values (through the engine).
+void fillRows(const std::string& file, int rows);
+
+struct FieldShape {
+  std::string name;
+  engine::DaoType type;
+  int32_t size;
+  bool required;
+  bool allowZeroLength;
+  std::string defaultValue;
+  int32_t attributes;
+  int16_t ordinalPosition;
+  bool operator==(const FieldShape&) const = default;
+};
+
+struct TableShape {
+  std::vector<FieldShape> fields;        // in collection order
+  std::vector<std::string> selectStar;   // column names of "Select * from" the table
+  bool operator==(const TableShape&) const = default;
+};
+
+// Tables by name (as stored).
+using LayoutShape = std::map<std::string, TableShape>;
+LayoutShape readLayout(const std::string& file);
+
+// Every row of every table: table -> rows (in key order) -> column -> value text.
+using Row = std::map<std::string, std::string>;
+using Rows = std::map<std::string, std::vector<Row>>;
+Rows readRows(const std::string& file);
+
+std::string valueText(const Variant& value);  // "Null", or the type and value
+
+// Runs Traspaso on `file` with mdbPath `backupFolder`, collecting what it shows.
+struct RunResult {
+  bool result = true;
+  std::vector<TraspasoEvent> events;
+  std::vector<std::string> messages;
+  std::vector<int> messageStyles;
+  int backupsMade() const;
+};
+RunResult runUpgrade(const std::string& file, const std::string& backupFolder,
+                     const std::function<void(const TraspasoEvent&)>& also = {});
+RunResult runUpgrade(cZIVETraspaso& traspaso, const std::function<void(const TraspasoEvent&)>& also = {});
+
+std::string readFile(const std::string& path);
+
+}  // namespace svrZIVE::upgrade::testing
