@@ -10,6 +10,8 @@ namespace svrZIVE::cli {
 using Arguments = std::vector<std::string>;
 
 int runSql(const Arguments& args);
+int runClasses(const Arguments& args);
+int runCall(const Arguments& args);
 int runInit(const Arguments& args);
 int runUpgrade(const Arguments& args);
 

@@ -17,6 +17,8 @@ struct Command {
 constexpr Command kCommands[] = {
     {"sql", "sql [--create] [--json] FILE \"STATEMENT\"   run one Jet SQL statement",
      svrZIVE::cli::runSql},
+    {"classes", "classes [--json]   list the public classes, their identifiers and members", svrZIVE::cli::runClasses},
+    {"call", "call [--mod PATH] [--ref PATH] [--json] [--typed] Class.Member [ARG ...]   call a member by name", svrZIVE::cli::runCall},
     {"init", "init DIR   create DIR/ZIVEMOD.MDB in the current layout", svrZIVE::cli::runInit},
     {"upgrade", "upgrade PATH [--backup-dir DIR]   bring a database up to the current layout", svrZIVE::cli::runUpgrade},
 };

@@ -1,0 +1,199 @@
+#include "cli/json_variant.h"
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+#include "frame/class_registry.h"
+
+namespace svrZIVE::cli {
+namespace {
+
+using nlohmann::json;
+
+json typedScalar(std::string_view type, json value) {
+  return json{{"$type", std::string(type)}, {"value", std::move(value)}};
+}
+
+json doubleToJson(double d, bool typed) {
+  if (std::isnan(d)) return typedScalar("Double", "nan");
+  if (std::isinf(d)) return typedScalar("Double", d > 0 ? "inf" : "-inf");
+  return typed ? typedScalar("Double", d) : json(d);
+}
+
+json arrayLevel(const VariantArray& a, std::vector<int32_t>& subscripts, std::size_t dimension,
+                bool typed) {
+  json level = json::array();
+  const ArrayBound& bound = a.bounds()[dimension];
+  for (int32_t i = bound.lower; i <= bound.upper; ++i) {
+    subscripts[dimension] = i;
+    if (dimension + 1 == a.dimensions()) {
+      level.push_back(variantToJson(a.at(std::span<const int32_t>(subscripts)), typed));
+    } else {
+      level.push_back(arrayLevel(a, subscripts, dimension + 1, typed));
+    }
+  }
+  return level;
+}
+
+json arrayToJson(const VariantArray& a, bool typed) {
+  if (a.dimensions() == 1 && a.lbound(1) == 0) {
+    json list = json::array();
+    for (const Variant& element : a.elements()) list.push_back(variantToJson(element, typed));
+    return list;
+  }
+  json lower = json::array(), upper = json::array();
+  for (const ArrayBound& b : a.bounds()) {
+    lower.push_back(b.lower);
+    upper.push_back(b.upper);
+  }
+  json values = json::array();
+  if (a.dimensions() > 0) {
+    std::vector<int32_t> subscripts(a.dimensions(), 0);
+    values = arrayLevel(a, subscripts, 0, typed);
+  }
+  return json{{"$array", {{"lbound", lower}, {"ubound", upper}, {"values", values}}}};
+}
+
+[[noreturn]] void bad(const std::string& what) { throw std::invalid_argument(what); }
+
+int32_t boundValue(const json& j) {
+  if (!j.is_number_integer()) bad("array bounds must be whole numbers");
+  const int64_t v = j.get<int64_t>();
+  if (v < std::numeric_limits<int32_t>::min() || v > std::numeric_limits<int32_t>::max()) {
+    bad("array bound out of range");
+  }
+  return static_cast<int32_t>(v);
+}
+
+void fillLevel(VariantArray& a, const json& level, std::vector<int32_t>& subscripts,
+               std::size_t dimension) {
+  const ArrayBound& bound = a.bounds()[dimension];
+  if (!level.is_array() || level.size() != static_cast<std::size_t>(bound.count())) {
+    bad("\"values\" must hold " + std::to_string(bound.count()) + " entries for dimension " +
+        std::to_string(dimension + 1));
+  }
+  for (int32_t i = 0; i < bound.count(); ++i) {
+    subscripts[dimension] = bound.lower + i;
+    const json& entry = level[static_cast<std::size_t>(i)];
+    if (dimension + 1 == a.dimensions()) {
+      a.at(std::span<const int32_t>(subscripts)) = variantFromJson(entry);
+    } else {
+      fillLevel(a, entry, subscripts, dimension + 1);
+    }
+  }
+}
+
+Variant arrayFromJson(const json& spec) {
+  if (!spec.is_object() || !spec.contains("lbound") || !spec.contains("ubound") ||
+      !spec["lbound"].is_array() || !spec["ubound"].is_array() ||
+      spec["lbound"].size() != spec["ubound"].size()) {
+    bad("\"$array\" needs \"lbound\" and \"ubound\" lists of the same length");
+  }
+  std::vector<ArrayBound> bounds;
+  for (std::size_t d = 0; d < spec["lbound"].size(); ++d) {
+    bounds.push_back({boundValue(spec["lbound"][d]), boundValue(spec["ubound"][d])});
+  }
+  VariantArray a(bounds);
+  const json values = spec.value("values", json::array());
+  if (!bounds.empty()) {
+    std::vector<int32_t> subscripts(bounds.size(), 0);
+    fillLevel(a, values, subscripts, 0);
+  }
+  return Variant(std::move(a));
+}
+
+Variant numberFromJson(const json& j) {
+  if (j.is_number_integer()) {
+    const bool fits = j.is_number_unsigned()
+                          ? j.get<uint64_t>() <= uint64_t(std::numeric_limits<int32_t>::max())
+                          : (j.get<int64_t>() >= std::numeric_limits<int32_t>::min() &&
+                             j.get<int64_t>() <= std::numeric_limits<int32_t>::max());
+    if (fits) return Variant(static_cast<int32_t>(j.get<int64_t>()));
+  }
+  return Variant(j.get<double>());
+}
+
+Variant typedFromJson(const std::string& type, const json& value) {
+  if (type == "Double" && value.is_string()) {
+    const std::string s = value.get<std::string>();
+    if (s == "nan") return Variant(std::numeric_limits<double>::quiet_NaN());
+    if (s == "inf") return Variant(std::numeric_limits<double>::infinity());
+    if (s == "-inf") return Variant(-std::numeric_limits<double>::infinity());
+  }
+  if (!value.is_primitive() || value.is_null()) bad("\"value\" of a \"$type\" must be a scalar");
+  // The value as it stands, then converted by the runtime's rules.
+  const Variant plain = value.is_boolean() ? Variant(value.get<bool>())
+                        : value.is_string() ? Variant(value.get<std::string>())
+                                            : Variant(value.get<double>());
+  if (type == "Byte") return Variant(plain.toByte());
+  if (type == "Integer") return Variant(plain.toInteger());
+  if (type == "Long") return Variant(plain.toLong());
+  if (type == "Double") return Variant(plain.toDouble());
+  if (type == "Boolean") return Variant(plain.toBoolean());
+  if (type == "String") return Variant(value.is_string() ? value.get<std::string>() : plain.toText());
+  bad("unknown \"$type\": " + type);
+}
+
+}  // namespace
+
+json variantToJson(const Variant& v, bool typed) {
+  switch (v.type()) {
+    case VarType::Empty: return json{{"$empty", true}};
+    case VarType::Null: return nullptr;
+    case VarType::Boolean: return typed ? typedScalar("Boolean", v.asBoolean()) : json(v.asBoolean());
+    case VarType::Byte: return typedScalar("Byte", v.asByte());
+    case VarType::Integer: return typedScalar("Integer", v.asInteger());
+    case VarType::Long: return typed ? typedScalar("Long", v.asLong()) : json(v.asLong());
+    case VarType::Double: return doubleToJson(v.asDouble(), typed);
+    case VarType::String: return typed ? typedScalar("String", v.asString()) : json(v.asString());
+    case VarType::Object: {
+      const auto& object = v.object();
+      return json{{"$object", object ? json(object->className()) : json(nullptr)}};
+    }
+    case VarType::Array: return arrayToJson(v.array(), typed);
+    default: break;
+  }
+  return json{{"$empty", true}};
+}
+
+Variant variantFromJson(const json& j) {
+  switch (j.type()) {
+    case json::value_t::null: return Variant::null();
+    case json::value_t::boolean: return Variant(j.get<bool>());
+    case json::value_t::number_integer:
+    case json::value_t::number_unsigned:
+    case json::value_t::number_float: return numberFromJson(j);
+    case json::value_t::string: return Variant(j.get<std::string>());
+    case json::value_t::array: {
+      VariantArray a = VariantArray::vector(0, static_cast<int32_t>(j.size()) - 1);
+      for (std::size_t i = 0; i < j.size(); ++i) a[static_cast<int32_t>(i)] = variantFromJson(j[i]);
+      return Variant(std::move(a));
+    }
+    case json::value_t::object: {
+      if (j.size() == 1 && j.contains("$empty")) return Variant();
+      if (j.contains("$type")) {
+        if (!j["$type"].is_string() || !j.contains("value")) bad("\"$type\" needs a type name and a \"value\"");
+        return typedFromJson(j["$type"].get<std::string>(), j["value"]);
+      }
+      if (j.size() == 1 && j.contains("$array")) return arrayFromJson(j["$array"]);
+      if (j.size() == 1 && j.contains("$object")) {
+        if (j["$object"].is_null()) return Variant(std::shared_ptr<Dispatch>());
+        if (!j["$object"].is_string()) bad("\"$object\" takes a class name");
+        return Variant(std::shared_ptr<Dispatch>(CreateObject(j["$object"].get<std::string>())));
+      }
+      bad("a JSON object must be {\"$empty\": true}, {\"$type\": ...}, {\"$array\": ...} or {\"$object\": ...}");
+    }
+    default: break;
+  }
+  bad("not an encoded variant");
+}
+
+Variant variantFromArgument(const std::string& argument) {
+  json parsed = json::parse(argument, nullptr, /*allow_exceptions=*/false);
+  if (parsed.is_discarded()) return Variant(argument);
+  return variantFromJson(parsed);
+}
+
+}  // namespace svrZIVE::cli

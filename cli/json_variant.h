@@ -1,0 +1,40 @@
+// One JSON encoding of variants for the command line, in both directions:
+//
+//   Empty                   {"$empty": true}
+//   Null                    null
+//   Boolean                 true / false
+//   String                  "text"
+//   Long                    a number without fraction in the 32-bit range
+//   Double                  any other number (written with a fraction or an exponent)
+//   Byte, Integer           {"$type": "Byte" | "Integer", "value": n}, always
+//   any scalar, typed       {"$type": "Byte" | "Integer" | "Long" | "Double" | "Boolean" | "String",
+//                            "value": ...}  (every scalar with `typed`; a Double that is
+//                            not finite is always typed, its value "inf", "-inf" or "nan")
+//   array, one dimension    a JSON array, when its lower bound is 0
+//   any other array         {"$array": {"lbound": [...], "ubound": [...],
+//                                       "values": nested lists, outermost for the first subscript}}
+//   object                  {"$object": "class name"}, {"$object": null} for Nothing
+//
+// Reading {"$object": NAME} creates a new object of the registered class NAME.
+// Every variant but an object survives writing and reading back: its type,
+// Empty against Null, the bounds and the element types of arrays.
+#pragma once
+
+#include <nlohmann/json.hpp>
+#include <stdexcept>
+#include <string>
+
+#include "frame/variant.h"
+
+namespace svrZIVE::cli {
+
+nlohmann::json variantToJson(const Variant& value, bool typed = false);
+
+// Throws std::invalid_argument for JSON that is no encoded variant.
+Variant variantFromJson(const nlohmann::json& json);
+
+// A command-line argument: JSON in the encoding above, or, when it is not
+// valid JSON, the word itself as a String.
+Variant variantFromArgument(const std::string& argument);
+
+}  // namespace svrZIVE::cli
