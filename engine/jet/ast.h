@@ -67,6 +67,7 @@ struct Expr {
   bool boolean = false;
   bool negated = false;
   bool starArg = false;
+  int depth = 1;  // of the binary-operator tree under it
   std::vector<ExprPtr> args;
 };
 

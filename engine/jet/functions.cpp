@@ -287,67 +287,76 @@ Variant fnPow(const Args& a) {
 // Like with Jet's wildcards: * any text, ? one character, # one digit,
 // [list] / [!list] one character in / not in the list (ranges a-z allowed).
 // Letter case is ignored.
-bool likeMatch(const std::vector<UChar32>& s, size_t si, const std::vector<UChar32>& p, size_t pi) {
-  while (pi < p.size()) {
-    UChar32 pc = p[pi];
-    if (pc == '*') {
-      while (pi < p.size() && p[pi] == '*') ++pi;
-      if (pi == p.size()) return true;
-      for (size_t k = si; k <= s.size(); ++k)
-        if (likeMatch(s, k, p, pi)) return true;
-      return false;
-    }
-    if (si >= s.size()) return false;
-    UChar32 c = s[si];
-    if (pc == '?') {
-      ++pi;
-    } else if (pc == '#') {
-      if (!u_isdigit(c)) return false;
-      ++pi;
-    } else if (pc == '[') {
-      size_t close = pi + 1;
-      // A ']' right after '[' or '[!' belongs to the list.
-      if (close < p.size() && p[close] == '!') ++close;
-      if (close < p.size() && p[close] == ']') ++close;
-      while (close < p.size() && p[close] != ']') ++close;
-      if (close >= p.size()) {
-        // No closing bracket: '[' stands for itself.
-        if (fold(c) != fold('[')) return false;
-        ++pi;
-      } else {
-        size_t i = pi + 1;
-        bool negate = false;
-        if (p[i] == '!' && i + 1 < close) {
-          negate = true;
-          ++i;
-        }
-        bool in = false;
-        UChar32 fc = fold(c);
-        for (; i < close; ++i) {
-          if (i + 2 < close && p[i + 1] == '-') {
-            UChar32 lo = fold(p[i]), hi = fold(p[i + 2]);
-            if ((fc >= lo && fc <= hi) || (c >= p[i] && c <= p[i + 2])) in = true;
-            i += 2;
-          } else if (fold(p[i]) == fc) {
-            in = true;
-          }
-        }
-        if (in == negate) return false;
-        pi = close + 1;
+
+// Whether the pattern element at `pi` (not '*') matches `c`; `next` is the
+// element after it.
+bool matchOne(const std::vector<UChar32>& p, size_t pi, UChar32 c, size_t& next) {
+  UChar32 pc = p[pi];
+  next = pi + 1;
+  if (pc == '?') return true;
+  if (pc == '#') return u_isdigit(c) != 0;
+  if (pc == '[') {
+    size_t close = pi + 1;
+    // A ']' right after '[' or '[!' belongs to the list.
+    if (close < p.size() && p[close] == '!') ++close;
+    if (close < p.size() && p[close] == ']') ++close;
+    while (close < p.size() && p[close] != ']') ++close;
+    if (close < p.size()) {
+      size_t i = pi + 1;
+      bool negate = false;
+      if (p[i] == '!' && i + 1 < close) {
+        negate = true;
+        ++i;
       }
-    } else {
-      if (fold(pc) != fold(c)) return false;
-      ++pi;
+      bool in = false;
+      const UChar32 fc = fold(c);
+      for (; i < close; ++i) {
+        if (i + 2 < close && p[i + 1] == '-') {
+          UChar32 lo = fold(p[i]), hi = fold(p[i + 2]);
+          if ((fc >= lo && fc <= hi) || (c >= p[i] && c <= p[i + 2])) in = true;
+          i += 2;
+        } else if (fold(p[i]) == fc) {
+          in = true;
+        }
+      }
+      next = close + 1;
+      return in != negate;
     }
-    ++si;
+    // No closing bracket: '[' stands for itself.
   }
-  return si == s.size();
+  return fold(pc) == fold(c);
+}
+
+// Greedy matching that goes back to the last '*' on a mismatch: linear in
+// the text for each '*', whatever the pattern.
+bool likeMatch(const std::vector<UChar32>& s, const std::vector<UChar32>& p) {
+  size_t si = 0, pi = 0;
+  size_t starP = std::string::npos, starS = 0;
+  while (si < s.size()) {
+    if (pi < p.size() && p[pi] == '*') {
+      while (pi < p.size() && p[pi] == '*') ++pi;
+      starP = pi;
+      starS = si;
+      continue;
+    }
+    size_t next = 0;
+    if (pi < p.size() && matchOne(p, pi, s[si], next)) {
+      ++si;
+      pi = next;
+      continue;
+    }
+    if (starP == std::string::npos) return false;
+    pi = starP;
+    si = ++starS;
+  }
+  while (pi < p.size() && p[pi] == '*') ++pi;
+  return pi == p.size();
 }
 
 Variant fnLike(const Args& a) {
   if (anyNull(a)) return Variant::null();
   return Variant(static_cast<int32_t>(
-      likeMatch(codePoints(toText(a[0])), 0, codePoints(toText(a[1])), 0) ? 1 : 0));
+      likeMatch(codePoints(toText(a[0])), codePoints(toText(a[1]))) ? 1 : 0));
 }
 
 Variant fnStore(const Args& a) {

@@ -1,5 +1,6 @@
 #include "engine/jet/parser.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -27,6 +28,7 @@ enum SyntaxError : int32_t {
   kInFieldDefinition = 3292,
   kInAlterTable = 3293,
   kInDrop = 3295,
+  kTooComplex = 3360,
 };
 
 std::string clauseDescription(int32_t number) {
@@ -566,6 +568,31 @@ class Parser {
 
   // ---- expressions --------------------------------------------------------
 
+  // Expressions nest at most this deep (parentheses, operators): the
+  // translation and the tree itself recurse over them.
+  static constexpr int kMaxDepth = 256;
+
+  struct DepthGuard {
+    Parser* p;
+    explicit DepthGuard(Parser* parser) : p(parser) {
+      if (++p->depth_ > kMaxDepth)
+        throw AutomationError(kTooComplex, std::string(kSource), "The query expression is too complex.");
+    }
+    ~DepthGuard() { --p->depth_; }
+  };
+
+  static constexpr int kMaxTreeDepth = 500;
+
+  // Sets the depth of a node from its operands'.
+  static ExprPtr sealed(ExprPtr e) {
+    int depth = 0;
+    for (const auto& a : e->args) depth = std::max(depth, a->depth);
+    e->depth = depth + 1;
+    if (e->depth > kMaxTreeDepth)
+      throw AutomationError(kTooComplex, std::string(kSource), "The query expression is too complex.");
+    return e;
+  }
+
   ExprPtr makeBinary(Op op, ExprPtr a, ExprPtr b) {
     auto e = std::make_unique<Expr>();
     e->kind = ExprKind::Binary;
@@ -573,10 +600,11 @@ class Parser {
     e->offset = a->offset;
     e->args.push_back(std::move(a));
     e->args.push_back(std::move(b));
-    return e;
+    return sealed(std::move(e));
   }
 
   ExprPtr orExpr() {
+    DepthGuard guard(this);
     auto left = andExpr();
     while (acceptKeyword("OR")) left = makeBinary(Op::Or, std::move(left), andExpr());
     return left;
@@ -589,13 +617,14 @@ class Parser {
   }
 
   ExprPtr notExpr() {
+    DepthGuard guard(this);
     if (peek().isKeyword("NOT")) {
       auto e = std::make_unique<Expr>();
       e->offset = next().offset;
       e->kind = ExprKind::Unary;
       e->op = Op::Not;
       e->args.push_back(notExpr());
-      return e;
+      return sealed(std::move(e));
     }
     return compareExpr();
   }
@@ -653,7 +682,7 @@ class Parser {
         if (negated) fail();
         return left;
       }
-      left = std::move(e);
+      left = sealed(std::move(e));
     }
   }
 
@@ -700,13 +729,14 @@ class Parser {
   }
 
   ExprPtr negExpr() {
+    DepthGuard guard(this);
     if (peek().isSymbol("-") || peek().isSymbol("+")) {
       auto e = std::make_unique<Expr>();
       e->op = peek().isSymbol("-") ? Op::Negate : Op::Plus;
       e->offset = next().offset;
       e->kind = ExprKind::Unary;
       e->args.push_back(negExpr());
-      return e;
+      return sealed(std::move(e));
     }
     return powExpr();
   }
@@ -722,7 +752,7 @@ class Parser {
         e->offset = next().offset;
         e->kind = ExprKind::Unary;
         e->args.push_back(primary());
-        right = std::move(e);
+        right = sealed(std::move(e));
       } else {
         right = primary();
       }
@@ -793,7 +823,7 @@ class Parser {
             } while (acceptSymbol(","));
           }
           expectSymbol(")");
-          return e;
+          return sealed(std::move(e));
         }
         [[fallthrough]];
       case TokenKind::QuotedName: {
@@ -815,6 +845,7 @@ class Parser {
   std::string_view sql_;
   std::vector<Token> tokens_;
   size_t pos_ = 0;
+  int depth_ = 0;
   Context ctx_;
 };
 

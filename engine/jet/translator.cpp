@@ -37,6 +37,7 @@ enum TranslationError : int32_t {
   kValueCountMismatch = 3346,
   kTableNotExisting = 3376,
   kExpressionError = 3075,
+  kTooComplex = 3360,
 };
 
 [[noreturn]] void raise(int32_t number, std::string description) {
@@ -102,6 +103,11 @@ struct Typed {
   bool aggregate = false;      // holds an aggregate function
   // Columns used outside aggregate functions: (SQL, name as written).
   std::vector<std::pair<std::string, std::string>> free;
+  // Parentheses and calls nested in `sql`: SQLite's parser takes few levels.
+  int nest = 0;
+  // `sql` is "(a op b op c)" with one operator op, to which more operands
+  // can be added inside the same parentheses.
+  Op chain = Op::None;
   bool constant = false;       // a literal
 };
 
@@ -272,6 +278,8 @@ class Translator {
   static Typed asValue(Typed t) {
     if (t.cond) {
       t.sql = "(-" + t.sql + ")";
+      t.nest += 1;
+      t.chain = Op::None;
       t.cond = false;
       t.type = Ty::Bool;
       t.dao = DaoType::Unknown;
@@ -301,9 +309,31 @@ class Translator {
     return Ty::Num;
   }
 
-  static void absorb(Typed& t, const Typed& a) {
+  // Nesting allowed in the SQLite text; SQLite's own parser refuses little
+  // more than this when the nesting goes to the right.
+  static constexpr int kMaxNest = 30;
+
+  static void absorb(Typed& t, const Typed& a, int levels = 1) {
     t.aggregate = t.aggregate || a.aggregate;
     t.free.insert(t.free.end(), a.free.begin(), a.free.end());
+    t.nest = std::max(t.nest, a.nest + levels);
+    if (t.nest > kMaxNest) raise(kTooComplex, "The query expression is too complex.");
+  }
+
+  // `a op b` where `a` may already be a chain of op: "(x op y op b)".
+  static Typed chained(Op op, const std::string& sym, const Typed& a, const std::string& aSql,
+                       const Typed& b, const std::string& bSql) {
+    Typed t;
+    t.chain = op;
+    if (a.chain == op && aSql == a.sql) {
+      t.sql = a.sql.substr(0, a.sql.size() - 1) + " " + sym + " " + bSql + ")";
+      absorb(t, a, 0);
+    } else {
+      t.sql = "(" + aSql + " " + sym + " " + bSql + ")";
+      absorb(t, a);
+    }
+    absorb(t, b);
+    return t;
   }
 
   static Typed merge(Typed t, const Typed& a, const Typed& b) {
@@ -342,11 +372,10 @@ class Translator {
   Typed binary(const Expr& e) {
     if (e.op == Op::Or || e.op == Op::And) {
       Typed a = expr(*e.args[0]), b = expr(*e.args[1]);
-      Typed t;
+      Typed t = chained(e.op, e.op == Op::Or ? "OR" : "AND", a, asCondition(a), b, asCondition(b));
       t.cond = true;
       t.type = Ty::Bool;
-      t.sql = "(" + asCondition(a) + (e.op == Op::Or ? " OR " : " AND ") + asCondition(b) + ")";
-      return merge(t, a, b);
+      return t;
     }
     if (e.op == Op::Concat) {
       std::vector<const Expr*> parts;
@@ -375,8 +404,9 @@ class Translator {
           t.dao = DaoType::Text;
         } else if ((isNumeric(a.type) || a.type == Ty::Null) &&
                    (isNumeric(b.type) || b.type == Ty::Null)) {
-          t.sql = "(" + a.sql + " + " + b.sql + ")";
+          t = chained(Op::Add, "+", a, a.sql, b, b.sql);
           t.type = arithmeticType(a.type, b.type);
+          return t;
         } else {
           t.sql = "jet_add(" + a.sql + ", " + b.sql + ")";
           t.type = Ty::Unknown;
@@ -384,10 +414,12 @@ class Translator {
         break;
       case Op::Sub:
       case Op::Mul:
-        t.sql = "(" + numeric(a) + (e.op == Op::Sub ? " - " : " * ") + numeric(b) + ")";
+        // "x - y" continues a chain of "+" and "-"; "x * y" one of "*".
+        t = chained(e.op == Op::Sub ? Op::Add : Op::Mul, e.op == Op::Sub ? "-" : "*", a, numeric(a), b,
+                    numeric(b));
         t.type = arithmeticType(isNumeric(a.type) ? a.type : a.type == Ty::Null ? Ty::Null : Ty::Num,
                                 isNumeric(b.type) ? b.type : b.type == Ty::Null ? Ty::Null : Ty::Num);
-        break;
+        return t;
       case Op::Div:
         t.sql = "jet_div(" + a.sql + ", " + b.sql + ")";
         t.type = Ty::Dbl;
@@ -492,6 +524,7 @@ class Translator {
       aggregatesAllowed_ = false;
       Typed a = value(*e.args[0]);
       aggregatesAllowed_ = true;
+      t.nest = a.nest + 1;
       if (lower == "count") {
         t.sql = "count(" + a.sql + ")";
         t.type = Ty::Int;

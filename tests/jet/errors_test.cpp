@@ -175,3 +175,44 @@ TEST_F(Errors, NothingOfSqliteLeaks) {
 
 }  // namespace
 }  // namespace svrZIVE::engine::jet::testing
+
+namespace svrZIVE::engine::jet::testing {
+namespace {
+
+TEST_F(Errors, DeepExpressionsAreRefusedNotCrashing) {
+  std::string nested = "SELECT D FROM V WHERE " + std::string(5000, '(') + "1" + std::string(5000, ')') + " = 1";
+  EXPECT_EQ(failure(nested).number, 3360);
+  std::string chain = "SELECT D FROM V WHERE L = 0";
+  for (int i = 0; i < 3000; ++i) chain += " OR L = " + std::to_string(i);
+  EXPECT_EQ(failure(chain).number, 3360);
+  std::string minus = "SELECT " + std::string(5000, '-') + "1 FROM V";
+  EXPECT_EQ(failure(minus).number, 3360);
+  std::string right = "SELECT D FROM V WHERE L = ";
+  for (int i = 0; i < 40; ++i) right += "(1 + ";
+  right += "1" + std::string(40, ')');
+  EXPECT_EQ(failure(right).number, 3360);
+  // Ordinary sizes pass: a hundred conditions, a long chain of sums.
+  std::string many = "SELECT count(*) FROM V WHERE L = 0";
+  for (int i = 0; i < 100; ++i) many += " OR L = " + std::to_string(i + 2);
+  EXPECT_EQ(scalar(many).toLong(), 1);
+  std::string sums = "SELECT count(*) FROM V WHERE L < 1";
+  for (int i = 0; i < 300; ++i) sums += (i % 2 ? " + " : " - ") + std::string("L * 2");
+  EXPECT_EQ(scalar(sums).toLong(), 0);
+  std::string right10 = "SELECT L FROM V WHERE L = ";
+  for (int i = 0; i < 10; ++i) right10 += "(0 + ";
+  right10 += "1" + std::string(10, ')');
+  EXPECT_EQ(show(query(right10)), "(1)");
+}
+
+TEST_F(Errors, LikeWithManyStarsIsQuick) {
+  std::string text(2000, 'a');
+  exec("INSERT INTO V (T) VALUES ('x')");
+  std::string pattern;
+  for (int i = 0; i < 30; ++i) pattern += "*a";
+  pattern += "*b";
+  EXPECT_EQ(scalar("SELECT count(*) FROM V WHERE '" + text + "' Like '" + pattern + "'").toLong(), 0);
+  EXPECT_EQ(scalar("SELECT count(*) FROM V WHERE '" + text + "b' Like '" + pattern + "'").toLong(), 3);
+}
+
+}  // namespace
+}  // namespace svrZIVE::engine::jet::testing
