@@ -2,6 +2,7 @@
 // the table-definition machinery that TableDefs and DDL statements share.
 #include <algorithm>
 #include <cctype>
+#include <optional>
 
 #include "engine/engine_impl.h"
 
@@ -85,7 +86,7 @@ void DatabaseImpl::setUp(bool creating) {
     connection_.exec("PRAGMA journal_mode = DELETE", kSrc);
     connection_.exec("PRAGMA synchronous = FULL", kSrc);
     if (creating) {
-      WriteTransaction tx(connection_, kSrc);
+      Transaction tx(connection_, kSrc);
       CatalogStore::initialize(connection_);
       tx.commit();
     } else if (!CatalogStore::isOurs(connection_)) {
@@ -172,31 +173,38 @@ void DatabaseImpl::close() {
 
 void DatabaseImpl::execute(std::string_view sql, int /*options*/) {
   // Whatever the options, a statement that cannot write one of its rows
-  // fails whole and changes nothing.
+  // fails whole and changes nothing. The write lock is taken first, so that
+  // the statement is translated against the schema it then runs on.
   Connection& conn = connection(kSrc);
+  std::optional<Transaction> tx;
+  if (!readOnly_) tx.emplace(conn, kSrc);
   jet::Translation t = jet::translate(sql, catalog(kSrc));
   if (t.kind == jet::StatementKind::Select) raiseJet(kCannotExecuteSelect, kSrc);
   if (t.ddl) {
+    if (tx) tx->commit();
     runDdl(t, sql);
     recordsAffected_ = 0;
     return;
   }
   traceStatement(sql, t.sql);
-  WriteTransaction tx(conn, kSrc);
   Statement st(conn.handle(), t.sql, kSrc);
   st.run();
   int changes = conn.changes();
-  tx.commit();
+  if (tx) tx->commit();
   recordsAffected_ = changes;
 }
 
 std::shared_ptr<Recordset> DatabaseImpl::openRecordset(std::string_view sql, int /*type*/, int /*options*/) {
-  connection(kSrc);
+  Connection& conn = connection(kSrc);
   std::string text = isBareName(sql) ? "SELECT * FROM [" + trimBrackets(sql) + "]" : std::string(sql);
+  // One read transaction: the catalog and the rows come from one snapshot,
+  // under one shared lock, released before the recordset is handed out.
+  Transaction snapshot(conn, kSrc, false);
   jet::Translation t = jet::translate(text, catalog(kSrc));
   if (t.kind != jet::StatementKind::Select) raiseJet(kInvalidOperation, kSrc);
   traceStatement(text, t.sql);
   auto rs = RecordsetImpl::open(shared_from_this(), t);
+  snapshot.commit();
   openRecordsets();  // drops the closed ones
   recordsets_.push_back(rs);
   return rs;
@@ -209,7 +217,7 @@ template <class Work>
 void DatabaseImpl::inSchemaTransaction(std::string_view source, Work&& work) {
   Connection& conn = connection(source);
   try {
-    WriteTransaction tx(conn, source);
+    Transaction tx(conn, source);
     if (catalog_.checkForeignChanges()) ++generation_;
     work();
     tx.commit();

@@ -282,7 +282,7 @@ void RecordsetImpl::update() {
   for (size_t i = 0; i < columns_.size(); ++i)
     if (dirty_[i]) written.push_back(i);
 
-  WriteTransaction tx(conn, kSrc);
+  Transaction tx(conn, kSrc);
   int64_t rowid = 0;
   if (mode_ == Mode::AddNew) {
     std::string sql = "INSERT INTO " + quoteName(table_);
@@ -338,7 +338,7 @@ void RecordsetImpl::deleteCurrent() {
   leaveEditing();
   Connection& conn = db_->connection(kSrc);
   {
-    WriteTransaction tx(conn, kSrc);
+    Transaction tx(conn, kSrc);
     Statement st(conn.handle(), "DELETE FROM " + quoteName(table_) + " WHERE rowid = ?1", kSrc);
     st.bindInt(1, rowids_[static_cast<size_t>(position_)]);
     st.run();

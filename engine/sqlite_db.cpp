@@ -323,16 +323,16 @@ int64_t Connection::queryInt(std::string_view sql, std::string_view source) {
   return st.step() ? st.int64(0) : 0;
 }
 
-WriteTransaction::WriteTransaction(Connection& connection, std::string_view source)
+Transaction::Transaction(Connection& connection, std::string_view source, bool immediate)
     : connection_(connection), source_(source) {
-  connection_.exec("BEGIN IMMEDIATE", source_);
+  connection_.exec(immediate ? "BEGIN IMMEDIATE" : "BEGIN DEFERRED", source_);
 }
 
-WriteTransaction::~WriteTransaction() {
+Transaction::~Transaction() {
   if (!done_ && connection_.inTransaction()) sqlite3_exec(connection_.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
-void WriteTransaction::commit() {
+void Transaction::commit() {
   connection_.exec("COMMIT", source_);
   done_ = true;
 }

@@ -128,15 +128,17 @@ class Connection {
   sqlite3* db_ = nullptr;
 };
 
-// A write transaction (BEGIN IMMEDIATE: the write lock is taken up front, so
-// that a writer waits for another one instead of failing on a deadlock).
-// Rolled back unless committed.
-class WriteTransaction {
+// A transaction, rolled back unless committed. By default a write
+// transaction (BEGIN IMMEDIATE: the write lock is taken up front, so that a
+// writer waits for another one instead of failing on a deadlock).
+class Transaction {
  public:
-  WriteTransaction(Connection& connection, std::string_view source);
-  ~WriteTransaction();
-  WriteTransaction(const WriteTransaction&) = delete;
-  WriteTransaction& operator=(const WriteTransaction&) = delete;
+  // `immediate` false: a deferred transaction, for reading several
+  // statements from one snapshot of the file under one lock.
+  Transaction(Connection& connection, std::string_view source, bool immediate = true);
+  ~Transaction();
+  Transaction(const Transaction&) = delete;
+  Transaction& operator=(const Transaction&) = delete;
   void commit();
 
  private:
