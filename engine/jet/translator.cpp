@@ -37,6 +37,7 @@ enum TranslationError : int32_t {
   kValueCountMismatch = 3346,
   kTableNotExisting = 3376,
   kExpressionError = 3075,
+  kSyntaxErrorInFrom = 3131,
   kTooComplex = 3360,
 };
 
@@ -663,6 +664,10 @@ class Translator {
     Binding b;
     b.table = &info;
     b.name = node.table.alias.empty() ? info.name : node.table.alias;
+    for (const auto& other : bindings_)
+      if (namesEqual(other.name, b.name))
+        raise(kSyntaxErrorInFrom, "The FROM clause names '" + b.name +
+                                      "' twice: give the tables different aliases.");
     bindings_.push_back(std::move(b));
   }
 
@@ -731,6 +736,8 @@ class Translator {
       Typed t = value(*item.expr);
       Output o;
       o.plainColumn = item.expr->kind == ExprKind::Column && t.column != nullptr;
+      // Unnamed expressions are named by their position in the result, as
+      // Jet names them: Expr1000 for the first column, Expr1001 for the second.
       if (!item.alias.empty())
         o.name = item.alias;
       else if (o.plainColumn)

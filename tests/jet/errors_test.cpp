@@ -74,6 +74,8 @@ TEST_F(Errors, Numbers) {
       {"SELECT D FROM (V", 3131},
       {"SELECT D FROM (SELECT D FROM V)", 3131},
       {"DELETE V", 3131},
+      {"SELECT V.D FROM V, V", 3131},
+      {"SELECT x.D FROM V AS x, W x", 3131},
       {"INSERT V (T) VALUES ('a')", 3134},
       {"INSERT INTO V (T) VALUE ('a')", 3134},
       {"INSERT INTO V (T) VALUES ('a'", 3134},

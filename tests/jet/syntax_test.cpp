@@ -1,0 +1,88 @@
+// The dialect's tokens and statement forms that the other tests do not show.
+#include "engine/jet/lexer.h"
+#include "tests/jet/jet_fixture.h"
+
+namespace svrZIVE::engine::jet::testing {
+namespace {
+
+TEST(Lexer, Tokens) {
+  auto t = tokenize("SELECT [a b].x, 'it''s', \"say \"\"hi\"\"\", 1.5E+3, .5, 7 <> <= >= & \\ ^ ;");
+  std::vector<std::pair<TokenKind, std::string>> expected = {
+      {TokenKind::Name, "SELECT"}, {TokenKind::QuotedName, "a b"}, {TokenKind::Symbol, "."},
+      {TokenKind::Name, "x"},      {TokenKind::Symbol, ","},       {TokenKind::String, "it's"},
+      {TokenKind::Symbol, ","},    {TokenKind::String, "say \"hi\""}, {TokenKind::Symbol, ","},
+      {TokenKind::Number, "1.5E+3"}, {TokenKind::Symbol, ","},     {TokenKind::Number, ".5"},
+      {TokenKind::Symbol, ","},    {TokenKind::Number, "7"},       {TokenKind::Symbol, "<>"},
+      {TokenKind::Symbol, "<="},   {TokenKind::Symbol, ">="},      {TokenKind::Symbol, "&"},
+      {TokenKind::Symbol, "\\"},   {TokenKind::Symbol, "^"},       {TokenKind::Symbol, ";"},
+      {TokenKind::End, ""}};
+  ASSERT_EQ(t.size(), expected.size());
+  for (size_t i = 0; i < t.size(); ++i) {
+    EXPECT_EQ(t[i].kind, expected[i].first) << i;
+    EXPECT_EQ(t[i].text, expected[i].second) << i;
+  }
+  EXPECT_EQ(tokenize("'open").front().kind, TokenKind::Invalid);
+  EXPECT_EQ(tokenize("[open").front().kind, TokenKind::Invalid);
+  EXPECT_EQ(tokenize("12abc").front().kind, TokenKind::Invalid);
+  EXPECT_EQ(tokenize("@x").front().kind, TokenKind::Invalid);
+  EXPECT_EQ(tokenize("AÑO").front().kind, TokenKind::Name);
+}
+
+class Syntax : public JetDb {
+ protected:
+  void SetUp() override {
+    JetDb::SetUp();
+    addTable("T00_GENERAL", {{"T00_Idioma", DaoType::Text, 9}, {"T00_ActOnline", DaoType::Integer},
+                             {"AÑO", DaoType::Long}, {"Order", DaoType::Long}, {"a b", DaoType::Double}});
+    execSqlite("INSERT INTO T00_GENERAL VALUES ('C', -1, 2016, 3, 0.5)");
+  }
+};
+
+TEST_F(Syntax, StatementForms) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"select T00_Idioma from T00_GENERAL", "('C')"},
+      {"sElEcT t00_idioma FrOm t00_general;", "('C')"},
+      {"SELECT T00_Idioma FROM T00_GENERAL ;  ", "('C')"},
+      {"SELECT ALL T00_Idioma FROM T00_GENERAL", "('C')"},
+      {"SELECT DISTINCTROW T00_Idioma FROM T00_GENERAL", "('C')"},
+      {"SELECT [T00_GENERAL].[T00_Idioma] FROM [T00_GENERAL]", "('C')"},
+      {"SELECT g.T00_Idioma FROM T00_GENERAL g", "('C')"},
+      {"SELECT AÑO, [Order], [a b] FROM T00_GENERAL", "(2016,3,0.5)"},
+      {"SELECT [a b] * 2 AS [the double] FROM T00_GENERAL", "(1)"},
+      {"SELECT .5 + 1., 1.5E+3, 2E-1 FROM T00_GENERAL", "(1.5,1500,0.2)"},
+      {"SELECT 3000000000 FROM T00_GENERAL", "(3000000000)"},
+      {"SELECT NULL, null, TRUE, false FROM T00_GENERAL", "(<null>,<null>,-1,0)"},
+      {"SELECT 1 + 1", "(2)"},
+      {"SELECT T00_ActOnline FROM T00_GENERAL WHERE T00_ActOnline = -1", "(-1)"},
+      {"SELECT T00_ActOnline FROM T00_GENERAL WHERE Not T00_ActOnline = 0", "(-1)"},
+      {"SELECT T00_ActOnline FROM T00_GENERAL WHERE T00_ActOnline", "(-1)"},
+      {"SELECT count(*) FROM T00_GENERAL WHERE T00_Idioma = \"c\"", "(1)"},
+      {"SELECT ucase(t00_idioma) & LCASE('X') FROM T00_GENERAL", "('Cx')"},
+  };
+  for (const auto& [sql, expected] : cases) {
+    try {
+      EXPECT_EQ(show(query(sql)), expected) << sql << " -> " << last_.sql;
+    } catch (const AutomationError& e) {
+      ADD_FAILURE() << sql << ": " << e.number() << " " << e.description();
+    }
+  }
+  query("SELECT [a b] * 2 AS [the double], AÑO FROM T00_GENERAL");
+  EXPECT_EQ(last_.columns[0].name, "the double");
+  EXPECT_EQ(last_.columns[1].name, "AÑO");
+}
+
+TEST_F(Syntax, ActionForms) {
+  exec("Update T00_GENERAL Set T00_Idioma ='E'");
+  exec("Update T00_GENERAL Set T00_ActOnline =0");
+  EXPECT_EQ(show(query("select T00_Idioma, T00_ActOnline from T00_GENERAL")), "('E',0)");
+  exec("insert into T00_GENERAL (T00_ACTONLINE,T00_IDIOMA) values (-1,'C')");
+  exec("INSERT INTO [T00_GENERAL] ([T00_GENERAL].[AÑO]) VALUES (1)");
+  EXPECT_EQ(scalar("SELECT count(*) FROM T00_GENERAL").toLong(), 3);
+  exec("DELETE FROM T00_GENERAL AS g WHERE g.AÑO = 1");
+  EXPECT_EQ(scalar("SELECT count(*) FROM T00_GENERAL").toLong(), 2);
+  exec("DELETE * FROM T00_GENERAL");
+  EXPECT_EQ(scalar("SELECT count(*) FROM T00_GENERAL").toLong(), 0);
+}
+
+}  // namespace
+}  // namespace svrZIVE::engine::jet::testing
