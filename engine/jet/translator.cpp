@@ -788,7 +788,8 @@ class Translator {
 
     bool aggregate = !groups.empty() || having.aggregate ||
                      std::any_of(outputs.begin(), outputs.end(),
-                                 [](const Output& o) { return o.typed.aggregate; });
+                                 [](const Output& o) { return o.typed.aggregate; }) ||
+                     std::any_of(keys.begin(), keys.end(), [](const auto& k) { return k.first.aggregate; });
     if (aggregate) checkAggregate(outputs, groups, keys, s.having ? &having : nullptr);
 
     for (const auto& o : outputs) out.columns.push_back(ResultColumn{o.name, o.typed.dao});

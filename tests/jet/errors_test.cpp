@@ -107,6 +107,7 @@ TEST_F(Errors, Numbers) {
       {"SELECT T, count(*) FROM V", 3122},
       {"SELECT T, count(*) FROM V GROUP BY L", 3122},
       {"SELECT L * 2, count(*) FROM V", 3122},
+      {"SELECT L FROM V ORDER BY count(*)", 3122},
       {"SELECT L FROM V GROUP BY L * 10", 3122},
       {"SELECT L, count(*) FROM V GROUP BY L HAVING D > 1", 3122},
       {"SELECT L, count(*) FROM V GROUP BY L ORDER BY T", 3122},
