@@ -67,6 +67,14 @@ struct Translation {
 // 3075 syntax error in an expression, 3134 in INSERT INTO, 3144 in UPDATE,
 // 3131 in FROM, 3129 invalid statement, 3078 table not found, 3061 unknown
 // name (too few parameters), 3085 undefined function, 3191 field defined twice.
+// Also: 3079 ambiguous field, 3096 aggregate where none may be, 3122 field
+// neither grouped nor aggregated, 3127 unknown INSERT INTO field, 3138 ORDER
+// BY syntax, 3142 text after the end, 3164 COUNTER field updated, 3346 value
+// count mismatch, 3360 too complex, data definition: 3265 unknown field, 3376
+// unknown table, 3289-3295 syntax. The translated statements themselves
+// raise, through the functions of ours: 3464 type mismatch, 6 overflow, 11
+// division by zero, 5 invalid call, 94 invalid use of Null and the store
+// errors of storeValue.
 Translation translate(std::string_view jetSql, Catalog& catalog);
 
 // Registers on `db` the functions and the collation the translated statements
