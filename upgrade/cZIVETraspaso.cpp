@@ -2,11 +2,13 @@
 
 #include <cctype>
 #include <exception>
+#include <utility>
 
 #include "engine/dao.h"
 #include "frame/automation_error.h"
 #include "frame/message_box.h"
 #include "upgrade/file_system.h"
+#include "upgrade/step_journal.h"
 
 namespace svrZIVE {
 namespace {
@@ -124,51 +126,105 @@ void cZIVETraspaso::BorrarCopiaSeguridad() {
   }
 }
 
+template <class Work>
+void cZIVETraspaso::journaled(const upgrade::JournalEntry& entry, Work&& work) {
+  upgrade::StepJournal journal(mdbmod_);
+  journal.begin(entry);
+  struct End {
+    const upgrade::StepJournal& journal;
+    ~End() { journal.end(); }
+  } end{journal};
+  work();
+}
+
 TraspasoEvent::Outcome cZIVETraspaso::ComprobarTabla(std::string_view nombre, WorkingObjects& objects) {
   if (!objects.database) objectNotSet();
+  bool exists = false;
   for (int32_t i = 0; i < objects.database->tableDefs().count(); ++i) {
-    if (objects.database->tableDefs().item(i)->name() == nombre) return Outcome::Present;
+    if (objects.database->tableDefs().item(i)->name() == nombre) {
+      exists = true;
+      break;
+    }
   }
+  const bool resuming = pending_ && pending_->step == nombre;
+  if (exists && !resuming) return Outcome::Present;
   CopiaSeguridad();
   const upgrade::TableStep* step = upgrade::findTableStep(upperCase(nombre));
   if (!step) return Outcome::Present;
+  if (resuming) pending_.reset();
+
+  // The table's append is one atomic operation; only a step that runs a
+  // statement after it is journaled.
+  auto work = [&] {
+    if (step->statement.empty()) {
+      upgrade::runTableStep(*step, objects);
+      return;
+    }
+    journaled(upgrade::JournalEntry{std::string(step->name), {}}, [&] {
+      if (!exists) {
+        upgrade::runTableStep(*step, objects);
+        return;
+      }
+      // A run died between the append and the statement.
+      auto count = objects.database->openRecordset("select count(*) from " + std::string(step->name));
+      bool empty = count->value(0).toLong() == 0;
+      count->close();
+      if (empty) {
+        objects.database->execute(step->statement);
+        upgrade::afterChange();
+      }
+    });
+  };
   if (step->hasHandler) {
     try {
-      upgrade::runTableStep(*step, objects);
+      work();
     } catch (...) {
       mostrarMensaje(upgrade::tableStepMessage(*step));
       return Outcome::Failed;
     }
     return Outcome::Changed;
   }
-  upgrade::runTableStep(*step, objects);
+  work();
   if (step->appendedByTest) {
     if (!objects.tables) objectNotSet();
     objects.tables->append(objects.table);
     if (objects.created) objects.created->push_back(std::string(step->name));
+    upgrade::afterChange();
   }
   return Outcome::Changed;
 }
 
 TraspasoEvent::Outcome cZIVETraspaso::ComprobarCampo(std::string_view nombre, WorkingObjects& objects) {
   if (!objects.table) objectNotSet();
-  auto& fields = objects.table->fields();
-  for (int32_t i = 0, n = fields.count(); i < n; ++i) {
-    if (fields.item(i)->name() == nombre) return Outcome::Present;
+  const bool resuming = pending_ && pending_->step == nombre;
+  if (!resuming) {
+    auto& fields = objects.table->fields();
+    for (int32_t i = 0, n = fields.count(); i < n; ++i) {
+      if (fields.item(i)->name() == nombre) return Outcome::Present;
+    }
   }
   CopiaSeguridad();
   const upgrade::FieldStep* step = upgrade::findFieldStep(nombre);
   if (!step) return Outcome::Present;
+  std::optional<upgrade::JournalEntry> resume;
+  if (resuming) resume = std::exchange(pending_, std::nullopt);
+
+  auto work = [&] {
+    upgrade::JournalEntry entry = resume ? *resume
+                                         : (step->raised.empty() ? upgrade::JournalEntry{std::string(step->marker), {}}
+                                                                 : upgrade::journalEntryFor(*step, *objects.table));
+    journaled(entry, [&] { upgrade::runFieldStep(*step, objects, resume ? &entry : nullptr); });
+  };
   if (step->hasHandler) {
     try {
-      upgrade::runFieldStep(*step, objects);
+      work();
     } catch (...) {
       mostrarMensaje(upgrade::fieldStepMessage(*step));
       return Outcome::Failed;
     }
     return Outcome::Changed;
   }
-  upgrade::runFieldStep(*step, objects);
+  work();
   return Outcome::Changed;
 }
 
@@ -206,6 +262,7 @@ bool cZIVETraspaso::Traspaso() {
     run(event, [&] {
       objects.database = engine::DBEngine::forThread().openDatabase(mdbmod_, false, false, "");
       objects.tables = &objects.database->tableDefs();
+      pending_ = upgrade::StepJournal(mdbmod_).pending();
       return Outcome::Done;
     });
   }

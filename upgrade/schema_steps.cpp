@@ -1,6 +1,7 @@
 #include "upgrade/schema_steps.h"
 
 #include <limits>
+#include <optional>
 
 #include "frame/automation_error.h"
 
@@ -215,6 +216,13 @@ engine::Database& databaseOf(WorkingObjects& objects) {
   return *objects.database;
 }
 
+bool hasField(engine::TableDef& table, std::string_view name) {
+  auto& fields = table.fields();
+  for (int32_t i = 0, n = fields.count(); i < n; ++i)
+    if (fields.item(i)->name() == name) return true;
+  return false;
+}
+
 void noteCreated(WorkingObjects& objects, std::string name) {
   if (objects.created) objects.created->push_back(std::move(name));
 }
@@ -231,7 +239,18 @@ int16_t positionFor(engine::TableDef& table, const Position& position, int line)
   return 0;
 }
 
+std::function<void()>& changeHook() {
+  static std::function<void()> hook;
+  return hook;
+}
+
 }  // namespace
+
+void setChangeHook(std::function<void()> hook) { changeHook() = std::move(hook); }
+
+void afterChange() {
+  if (changeHook()) changeHook()();
+}
 
 const std::vector<TableStep>& tableSteps() { return steps(); }
 const std::vector<FieldStep>& fieldSteps() { return additions(); }
@@ -295,10 +314,29 @@ void runTableStep(const TableStep& step, WorkingObjects& objects) {
   if (step.appendedByTest) return;
   tablesOf(objects).append(objects.table);
   noteCreated(objects, std::string(step.name));
-  if (!step.statement.empty()) database.execute(step.statement);
+  afterChange();
+  if (!step.statement.empty()) {
+    database.execute(step.statement);
+    afterChange();
+  }
 }
 
-void runFieldStep(const FieldStep& step, WorkingObjects& objects) {
+JournalEntry journalEntryFor(const FieldStep& step, engine::TableDef& table) {
+  JournalEntry entry{std::string(step.marker), {}};
+  auto& fields = table.fields();
+  for (auto name : step.raised) {
+    for (int32_t i = 0, n = fields.count(); i < n; ++i) {
+      auto field = fields.item(i);
+      if (engine::namesEqual(field->name(), name)) {
+        entry.positions.emplace_back(std::string(name), field->ordinalPosition());
+        break;
+      }
+    }
+  }
+  return entry;
+}
+
+void runFieldStep(const FieldStep& step, WorkingObjects& objects, const JournalEntry* resume) {
   auto& database = databaseOf(objects);
   if (step.takenByName) objects.table = tablesOf(objects).item(step.table);
   if (!objects.table) objectNotSet();
@@ -308,19 +346,35 @@ void runFieldStep(const FieldStep& step, WorkingObjects& objects) {
     if (first == 0 && last == 0) first = last = -1;
     for (int line = first; line <= last; ++line) {
       ColumnDef column = parseColumn(addition.column, line < 0 ? 0 : line, NumberDefault::ZeroText);
+      if (resume && hasField(table, column.name)) {
+        if (!addition.statement.empty()) {
+          database.execute(addition.statement);
+          afterChange();
+        }
+        continue;
+      }
       objects.field = makeField(table, column);
       if (addition.position.kind != Position::None)
         objects.field->setOrdinalPosition(positionFor(table, addition.position, line < 0 ? 1 : line));
       table.fields().append(objects.field);
       noteCreated(objects, std::string(step.table) + "." + column.name);
+      afterChange();
       if (addition.refresh) table.fields().refresh();
-      if (!addition.statement.empty()) database.execute(addition.statement);
+      if (!addition.statement.empty()) {
+        database.execute(addition.statement);
+        afterChange();
+      }
     }
   }
-  if (!step.statement.empty()) database.execute(step.statement);
+  if (!step.statement.empty()) {
+    database.execute(step.statement);
+    afterChange();
+  }
   for (auto name : step.raised) {
     auto field = table.fields().item(name);
-    field->setOrdinalPosition(add16(field->ordinalPosition(), step.raiseBy));
+    std::optional<int16_t> started = resume ? resume->positionOf(std::string(name)) : std::nullopt;
+    field->setOrdinalPosition(add16(started ? *started : field->ordinalPosition(), step.raiseBy));
+    afterChange();
   }
 }
 

@@ -20,6 +20,7 @@
 
 #include "engine/dao.h"
 #include "upgrade/layout.h"
+#include "upgrade/step_journal.h"
 
 namespace svrZIVE::upgrade {
 
@@ -108,9 +109,22 @@ int16_t positionOf(engine::TableDef& table, std::string_view name);
 // Failures propagate (the caller applies the step's handler).
 void runTableStep(const TableStep& step, WorkingObjects& objects);
 
+// What the step journal records for a field step before its first change:
+// the positions of the fields it raises (those that exist).
+JournalEntry journalEntryFor(const FieldStep& step, engine::TableDef& table);
+
 // Runs a field step on the current table (or the one it takes by name).
-// Failures propagate.
-void runFieldStep(const FieldStep& step, WorkingObjects& objects);
+// Failures propagate. With `resume` (the journal of a run that died in the
+// middle of this step) the fields that exist already under exactly their name
+// are not created again, and the raised fields get the positions they had
+// when the step first started, raised.
+void runFieldStep(const FieldStep& step, WorkingObjects& objects, const JournalEntry* resume = nullptr);
+
+// Interruption points, for tests that stop a run between two changes: the
+// hook runs after each change a step makes (a table or field appended, a
+// statement run, a position set). One hook per process; empty: none.
+void setChangeHook(std::function<void()> hook);
+void afterChange();
 
 // The message of a step that has a handler.
 std::string tableStepMessage(const TableStep& step);

@@ -95,7 +95,12 @@ using Row = std::map<std::string, std::string>;
 using Rows = std::map<std::string, std::vector<Row>>;
 Rows readRows(const std::string& file);
 
-std::string valueText(const Variant& value);  // "Null", or the type and value
+std::string valueText(const Variant& value);
+
+// Checks (with test assertions) that `after` keeps every value of `before`,
+// that the fields an upgrade added hold what its statements give them, and
+// that the tables it created are empty but for the settings row.
+void expectRowsUpgraded(const Rows& before, const Rows& after);  // "Null", or the type and value
 
 // Runs Traspaso on `file` with mdbPath `backupFolder`, collecting what it shows.
 struct RunResult {
