@@ -1,6 +1,7 @@
 // Table definitions and their fields: creating tables, appending fields to
 // tables that hold rows, ordinal positions, field properties, and what the
 // file holds afterwards (looked at with a plain SQLite connection).
+#include "engine/catalog_store.h"
 #include "tests/engine/engine_test_support.h"
 
 namespace svrZIVE::engine::testing {
@@ -332,6 +333,62 @@ TEST_F(TableDefsTest, AddingACounterToATableHoldingRowsNumbersThem) {
   EXPECT_THAT(raw.rows("SELECT ID, A FROM T ORDER BY ID"), ElementsAre(ElementsAre("1", "x"), ElementsAre("2", "y")));
   raw.exec("INSERT INTO T (A) VALUES ('z')");
   EXPECT_EQ(raw.value("SELECT ID FROM T WHERE A = 'z'"), "3");
+}
+
+}  // namespace
+}  // namespace svrZIVE::engine::testing
+
+namespace svrZIVE::engine::testing {
+namespace {
+
+// DefaultValue is a Jet literal kept as text; SQLite gets the value it means.
+TEST(DefaultLiteral, JetLiteralsBecomeSqliteDefaults) {
+  struct Case {
+    DaoType type;
+    const char* jet;
+    std::optional<std::string> sqlite;
+  } cases[] = {
+      {DaoType::Double, "0", "0"},
+      {DaoType::Double, " -1 ", "-1"},
+      {DaoType::Double, "1.5", "1.5"},
+      {DaoType::Double, "'5'", "5"},
+      {DaoType::Double, "\"abc\"", std::nullopt},
+      {DaoType::Double, "abc", std::nullopt},
+      {DaoType::Double, "", std::nullopt},
+      {DaoType::Integer, "True", "-1"},
+      {DaoType::Boolean, "No", "0"},
+      {DaoType::Long, "Null", std::nullopt},
+      {DaoType::Text, "\"00\"", "'00'"},
+      {DaoType::Text, "'it''s'", "'it''s'"},
+      {DaoType::Text, "00", "'0'"},
+      {DaoType::Text, "abc", "'abc'"},
+      {DaoType::Memo, "True", "'True'"},
+      {DaoType::Text, "\"\"", "''"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(daoTypeName(c.type)) + " " + c.jet);
+    ColumnInfo column;
+    column.name = "F";
+    column.type = c.type;
+    column.size = 10;
+    column.defaultValue = c.jet;
+    EXPECT_EQ(detail::CatalogStore::defaultLiteral(column), c.sqlite);
+  }
+}
+
+TEST_F(TableDefsTest, DefaultValueGivenAsANumberIsKeptAsText) {
+  auto td = db->createTableDef("D");
+  struct Case {
+    Variant given;
+    const char* kept;
+  } cases[] = {{Variant(int32_t{0}), "0"}, {Variant(int16_t{-1}), "-1"}, {Variant(0.25), "0.25"},
+               {Variant("'x'"), "'x'"},     {Variant(""), ""},            {Variant::null(), ""}};
+  int n = 0;
+  for (const auto& c : cases) {
+    auto f = td->createField("F" + std::to_string(n++), DaoType::Double);
+    f->setDefaultValue(c.given);
+    EXPECT_EQ(f->defaultValue(), Variant(c.kept));
+  }
 }
 
 }  // namespace
