@@ -5,7 +5,9 @@
 #include <utility>
 
 #include "engine/dao.h"
+#include "frame/automation.h"
 #include "frame/automation_error.h"
+#include "frame/class_registry.h"
 #include "frame/message_box.h"
 #include "upgrade/file_system.h"
 #include "upgrade/step_journal.h"
@@ -89,9 +91,7 @@ TraspasoEvent makeEvent(int statement, std::string action, std::string name, std
   return event;
 }
 
-[[noreturn]] void objectNotSet() {
-  throw AutomationError(91, std::string(kRuntimeSource), "Object variable or With block variable not set");
-}
+[[noreturn]] void failObjectNotSet() { throw objectNotSet(); }
 
 }  // namespace
 
@@ -138,7 +138,7 @@ void cZIVETraspaso::journaled(const upgrade::JournalEntry& entry, Work&& work) {
 }
 
 TraspasoEvent::Outcome cZIVETraspaso::ComprobarTabla(std::string_view nombre, WorkingObjects& objects) {
-  if (!objects.database) objectNotSet();
+  if (!objects.database) failObjectNotSet();
   bool exists = false;
   for (int32_t i = 0; i < objects.database->tableDefs().count(); ++i) {
     if (objects.database->tableDefs().item(i)->name() == nombre) {
@@ -186,7 +186,7 @@ TraspasoEvent::Outcome cZIVETraspaso::ComprobarTabla(std::string_view nombre, Wo
   }
   work();
   if (step->appendedByTest) {
-    if (!objects.tables) objectNotSet();
+    if (!objects.tables) failObjectNotSet();
     objects.tables->append(objects.table);
     if (objects.created) objects.created->push_back(std::string(step->name));
     upgrade::afterChange();
@@ -195,7 +195,7 @@ TraspasoEvent::Outcome cZIVETraspaso::ComprobarTabla(std::string_view nombre, Wo
 }
 
 TraspasoEvent::Outcome cZIVETraspaso::ComprobarCampo(std::string_view nombre, WorkingObjects& objects) {
-  if (!objects.table) objectNotSet();
+  if (!objects.table) failObjectNotSet();
   const bool resuming = pending_ && pending_->step == nombre;
   if (!resuming) {
     auto& fields = objects.table->fields();
@@ -289,7 +289,7 @@ bool cZIVETraspaso::Traspaso() {
         TraspasoEvent event = makeEvent(statement.number, "ComprobarCampo", std::string(test.name), current);
         ok = run(event, [&] {
           if (makeCurrent) {
-            if (!objects.tables) objectNotSet();
+            if (!objects.tables) failObjectNotSet();
             objects.table = objects.tables->item(statement.current);
           }
           return ComprobarCampo(test.name, objects);
@@ -303,7 +303,7 @@ bool cZIVETraspaso::Traspaso() {
   {
     TraspasoEvent event = makeEvent(18, "close", mdbmod_);
     run(event, [&] {
-      if (!objects.database) objectNotSet();
+      if (!objects.database) failObjectNotSet();
       objects.database->close();
       return Outcome::Done;
     });
@@ -324,4 +324,25 @@ bool cZIVETraspaso::Traspaso() {
   return false;
 }
 
+// --- Late binding ------------------------------------------------------------
+
+namespace {
+
+using Self = cZIVETraspaso;
+
+const TypeInfo& traspasoMembers() {
+  static const TypeInfo info = [] {
+    MemberTable<Self> t("cZIVETraspaso");
+    t.let("mdblec", "String", [](Self& o, const Variant& v) { o.mdblec(v.toText()); });
+    t.let("mdbmod", "String", [](Self& o, const Variant& v) { o.mdbmod(v.toText()); });
+    t.let("mdbPath", "String", [](Self& o, const Variant& v) { o.mdbPath(v.toText()); });
+    t.method("Traspaso", {}, "Boolean", [](Self& o, CallArguments&) { return Variant(o.Traspaso()); });
+    return std::move(t).build();
+  }();
+  return info;
+}
+
+[[maybe_unused]] const bool kRegistered = registerPublicClass<cZIVETraspaso>("cZIVETraspaso", traspasoMembers);
+
+}  // namespace
 }  // namespace svrZIVE

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "engine/dao.h"
+#include "frame/class_registry.h"
 #include "frame/message_box.h"
 #include "upgrade/cZIVETraspaso.h"
 #include "upgrade/file_system.h"
@@ -395,6 +396,32 @@ TEST(Traspaso, T17HasItsNinetyFiveColumns) {
   EXPECT_EQ(shape.fields[0].defaultValue, "0");
   EXPECT_TRUE(shape.fields[1].allowZeroLength);
   EXPECT_EQ(shape.fields[1].size, 6);
+}
+
+}  // namespace
+}  // namespace svrZIVE::upgrade::testing
+
+namespace svrZIVE::upgrade::testing {
+namespace {
+
+TEST(LateBinding, CreatedByNameItsPathsAreWriteOnlyAndTraspasoIsFalse) {
+  TempDir dir;
+  std::string file = dir.file("ZIVEMOD.MDB");
+  build(file, currentWithout({"T19_TIPOLOGIA1"}));
+  auto object = CreateObject("svrZIVE.cZIVETraspaso");
+  ASSERT_NE(object, nullptr);
+  EXPECT_EQ(object->className(), "cZIVETraspaso");
+  object->let("mdbmod", Variant(file));
+  object->let("mdblec", Variant(dir.file("ZIVELEC.MDB")));
+  object->let("MDBPATH", Variant(dir.slash()));
+  std::vector<std::string> messages;
+  ScopedMessageCallback callback([&](const std::string& text, int) { messages.push_back(text); });
+  Variant result = object->call("Traspaso");
+  EXPECT_EQ(result, Variant(false));
+  EXPECT_TRUE(messages.empty());
+  EXPECT_TRUE(readLayout(file).count("T19_TIPOLOGIA1"));
+  // Write-only properties: reading one is an error.
+  EXPECT_THROW(object->get("mdbmod"), AutomationError);
 }
 
 }  // namespace
