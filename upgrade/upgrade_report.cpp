@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "upgrade/schema_steps.h"
+
 namespace svrZIVE::upgrade {
 namespace {
 
@@ -41,6 +43,8 @@ std::string UpgradeReport::describe(const TraspasoEvent& event) {
       case Outcome::Changed:
         if (event.action == "ComprobarTabla") {
           line += "table created";
+          if (const TableStep* step = findTableStep(event.name))
+            line += " (" + std::to_string(tableColumns(*step).size()) + " fields)";
         } else {
           line += "added " + joinFields(event.created);
         }
