@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "engine/dao.h"
+#include "frame/automation.h"
 #include "frame/conexion_dao.h"
 
 namespace svrZIVE::ZIVEGeneral {
@@ -47,12 +48,26 @@ ThreadState& state() {
 
 }  // namespace
 
-const std::string& modifiablePath() { return state().modifiablePath; }
-const std::string& referencePath() { return state().referencePath; }
-void setModifiablePath(std::string_view path) { state().modifiablePath = std::string(path); }
-void setReferencePath(std::string_view path) { state().referencePath = std::string(path); }
+// Past the end of the thread's state (an object a client keeps in a static
+// that outlives the thread) the paths read empty and writes are dropped.
+const std::string& modifiablePath() {
+  static const std::string ended;
+  return t_stateEnded ? ended : state().modifiablePath;
+}
+const std::string& referencePath() {
+  static const std::string ended;
+  return t_stateEnded ? ended : state().referencePath;
+}
+void setModifiablePath(std::string_view path) {
+  if (!t_stateEnded) state().modifiablePath = std::string(path);
+}
+void setReferencePath(std::string_view path) {
+  if (!t_stateEnded) state().referencePath = std::string(path);
+}
 
 cZIVEConexionDAO& sharedConnection() {
+  // There is no connection left once the thread's state has ended.
+  if (t_stateEnded) throw objectNotSet();
   ThreadState& s = state();
   if (!s.connection) s.connection = std::make_unique<cZIVEConexionDAO>();
   return *s.connection;
@@ -60,7 +75,9 @@ cZIVEConexionDAO& sharedConnection() {
 
 bool hasSharedConnection() { return !t_stateEnded && state().connection != nullptr; }
 
-void setMousePointerHandler(MousePointerHandler handler) { state().pointer = std::move(handler); }
+void setMousePointerHandler(MousePointerHandler handler) {
+  if (!t_stateEnded) state().pointer = std::move(handler);
+}
 
 void showMousePointer(int pointer) {
   if (t_stateEnded) return;
