@@ -232,6 +232,7 @@ bool cZIVETraspaso::Traspaso() {
   WorkingObjects objects;
   std::vector<std::string> created;
   objects.created = &created;
+  pending_.reset();
 
   // Runs one unit of the driver; a failure leaving it is recorded and ends it.
   auto run = [&](TraspasoEvent& event, auto&& work) -> bool {
