@@ -77,7 +77,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const auto& run : runs) {
-      if (run.run_type != Run::RT_Iteration || run.skipped) continue;
+      if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
       std::string name = run.benchmark_name();
       auto slash = name.find('/');
       if (slash == std::string::npos) continue;
