@@ -1,0 +1,321 @@
+// cZIVEDeclarante and cZIVET01 on databases made by the init path.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "declarations/cZIVEDeclarante.h"
+#include "declarations/cZIVET01.h"
+#include "engine/dao.h"
+#include "frame/automation_error.h"
+#include "frame/class_registry.h"
+#include "frame/conexion_dao.h"
+#include "frame/zive_general.h"
+#include "tests/declarations/declarations_fixture.h"
+
+namespace svrZIVE {
+namespace {
+
+using testing::declarantBuffer;
+using testing::DeclarationsTest;
+using testing::raisedBy;
+
+class Declarante : public DeclarationsTest {
+ protected:
+  cZIVEDeclarante service_;
+};
+
+TEST_F(Declarante, SaveInsertsAndLoadGivesTheBufferBackTyped) {
+  Variant buffer = declarantBuffer();
+  int32_t csde = service_.GuardarDeclarante(buffer);
+  EXPECT_EQ(csde, 1);
+
+  Variant loaded;
+  service_.CargarDeclarante(csde, loaded);
+  const VariantArray& b = loaded.array();
+  ASSERT_EQ(b.lbound(), 0);
+  ASSERT_EQ(b.ubound(), 15);
+  const std::vector<Variant> expected = {
+      Variant(int32_t{1}),   Variant("B12345678"),   Variant("DESTILERIAS SA"), Variant("CL"),
+      Variant("MAYOR"),      Variant(int32_t{7}),    Variant("B"),              Variant("2"),
+      Variant("3"),          Variant("IZ"),          Variant(uint8_t{20}),      Variant(int32_t{20001}),
+      Variant(int16_t{69}),  Variant("DONOSTIA"),    Variant(int16_t{943}),     Variant(int32_t{600123})};
+  for (int32_t i = 0; i <= 15; ++i) EXPECT_EQ(b[i], expected[i]) << "element " << i;
+}
+
+TEST_F(Declarante, NewNumberIsTheHighestInTheTable) {
+  testing::execute(mod_, "INSERT INTO T01_DECLARANTES (T01_CSDE, T01_NIF) VALUES (41, 'X')");
+  Variant buffer = declarantBuffer();
+  EXPECT_EQ(service_.GuardarDeclarante(buffer), 42);
+}
+
+TEST_F(Declarante, SaveLeavesTheDatabaseOpen) {
+  Variant buffer = declarantBuffer();
+  service_.GuardarDeclarante(buffer);
+  auto& db = ZIVEGeneral::sharedConnection().modifiableDatabase();
+  ASSERT_TRUE(db);
+  EXPECT_TRUE(db->isOpen());
+}
+
+TEST_F(Declarante, ElementZeroEmptyOrEmptyTextInsertsZeroUpdatesNothing) {
+  struct Case {
+    const char* name;
+    Variant element0;
+    int32_t result;
+    int32_t rowsAfter;
+  };
+  const std::vector<Case> cases = {
+      {"Empty", Variant(), 2, 2},
+      {"empty text", Variant(""), 2, 2},
+      {"number 0", Variant(int16_t{0}), 0, 1},
+      {"text 0", Variant("0"), 0, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetUp();
+    Variant first = declarantBuffer("11111111A", "PRIMERO");
+    ASSERT_EQ(service_.GuardarDeclarante(first), 1);
+    Variant buffer = declarantBuffer("22222222B", "SEGUNDO");
+    buffer.array()[0] = c.element0;
+    EXPECT_EQ(service_.GuardarDeclarante(buffer), c.result);
+    EXPECT_EQ(testing::count(mod_, "T01_DECLARANTES"), c.rowsAfter);
+    // The first declarant is never touched by an update of number 0.
+    EXPECT_EQ(testing::rows(mod_, "SELECT T01_NOMB FROM T01_DECLARANTES WHERE T01_CSDE = 1")[0][0], "PRIMERO");
+  }
+}
+
+TEST_F(Declarante, SaveWithANumberRewritesEveryColumn) {
+  Variant buffer = declarantBuffer();
+  int32_t csde = service_.GuardarDeclarante(buffer);
+  Variant changed = declarantBuffer("C87654321", "OTRO NOMBRE");
+  VariantArray& b = changed.array();
+  b[0] = Variant(csde);
+  b[5] = Variant("12");  // a text that reads as a number
+  b[6] = Variant("");
+  b[10] = Variant(2.5);  // rounds half to even
+  b[15] = Variant();     // Empty is 0
+  EXPECT_EQ(service_.GuardarDeclarante(changed), csde);
+  EXPECT_EQ(testing::count(mod_, "T01_DECLARANTES"), 1);
+  auto row = testing::rows(mod_,
+                           "SELECT T01_NIF, T01_NOMB, T01_NUMDOM, T01_LETDOM, T01_PRODOM, T01_NUMTEL "
+                           "FROM T01_DECLARANTES");
+  EXPECT_EQ(row[0], (std::vector<std::string>{"C87654321", "OTRO NOMBRE", "12", "", "2", "0"}));
+}
+
+TEST_F(Declarante, BuffersThatDoNotConvertWriteNothing) {
+  struct Case {
+    const char* name;
+    int32_t element;  // -1: buffer of 15 elements only
+    Variant value;
+    int32_t error;
+  };
+  const std::vector<Case> cases = {
+      {"too short", -1, Variant(), 9},
+      {"text for the street number", 5, Variant("siete"), 13},
+      {"province 256", 10, Variant(int16_t{256}), 6},
+      {"negative province", 10, Variant(int16_t{-1}), 6},
+      {"municipality above 32767", 12, Variant(int32_t{40000}), 6},
+      {"null tax number", 1, Variant::null(), 94},
+      {"null postal code", 11, Variant::null(), 94},
+      {"apostrophe in the name", 2, Variant("L'ESPERANÇA"), 3075},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Variant buffer = declarantBuffer();
+    if (c.element < 0) {
+      buffer.array().redimPreserve(14);
+    } else {
+      buffer.array()[c.element] = c.value;
+    }
+    EXPECT_EQ(raisedBy([&] { service_.GuardarDeclarante(buffer); }).number, c.error);
+    EXPECT_EQ(testing::count(mod_, "T01_DECLARANTES"), 0);
+  }
+}
+
+TEST_F(Declarante, UpdateWithAnApostropheWritesNothing) {
+  Variant buffer = declarantBuffer();
+  int32_t csde = service_.GuardarDeclarante(buffer);
+  buffer.array()[0] = Variant(csde);
+  buffer.array()[13] = Variant("L'HOSPITALET");
+  buffer.array()[2] = Variant("CAMBIADO");
+  auto raised = raisedBy([&] { service_.GuardarDeclarante(buffer); });
+  EXPECT_EQ(raised.number, 3075);
+  EXPECT_EQ(testing::rows(mod_, "SELECT T01_NOMB FROM T01_DECLARANTES")[0][0], "DESTILERIAS SA");
+}
+
+TEST_F(Declarante, LoadingANumberThatIsNotStored) {
+  Variant loaded = Variant("previous");
+  service_.CargarDeclarante(77, loaded);
+  const VariantArray& b = loaded.array();
+  EXPECT_EQ(b[0], Variant(int32_t{77}));
+  for (int32_t i : {1, 2, 3, 4, 6, 7, 8, 9, 13}) EXPECT_EQ(b[i], Variant("")) << i;
+  EXPECT_EQ(b[5], Variant(int32_t{0}));
+  EXPECT_EQ(b[10], Variant(uint8_t{0}));
+  EXPECT_EQ(b[12], Variant(int16_t{0}));
+  EXPECT_EQ(b[14], Variant(int16_t{0}));
+  EXPECT_EQ(b[15], Variant(int32_t{0}));
+}
+
+TEST_F(Declarante, LoadingARowWithANullFails) {
+  testing::execute(mod_, "INSERT INTO T01_DECLARANTES (T01_NIF) VALUES ('X')");
+  Variant loaded;
+  // Another program left the other columns null.
+  testing::execute(mod_, "UPDATE T01_DECLARANTES SET T01_NOMB = Null");
+  EXPECT_EQ(raisedBy([&] { service_.CargarDeclarante(1, loaded); }).number, 94);
+}
+
+TEST_F(Declarante, ImportarDteSavesLikeGuardarDeclarante) {
+  Variant flat = declarantBuffer();
+  int32_t a = service_.GuardarDeclarante(flat);
+  VariantArray two = VariantArray::matrix(0, 15, 0, 0);
+  for (int32_t k = 0; k <= 15; ++k) two.at({k, 0}) = flat.array()[k];
+  Variant twoD(std::move(two));
+  int32_t b = service_.ImportarDte(twoD);
+  EXPECT_EQ(b, a + 1);
+  auto stored = testing::rows(mod_, "SELECT * FROM T01_DECLARANTES ORDER BY T01_CSDE");
+  ASSERT_EQ(stored.size(), 2u);
+  stored[0].erase(stored[0].begin());
+  stored[1].erase(stored[1].begin());
+  EXPECT_EQ(stored[0], stored[1]);
+
+  // And updates with a number in (0, 0).
+  twoD.array().at({0, 0}) = Variant(b);
+  twoD.array().at({2, 0}) = Variant("IMPORTADO");
+  EXPECT_EQ(service_.ImportarDte(twoD), b);
+  EXPECT_EQ(testing::rows(mod_, "SELECT T01_NOMB FROM T01_DECLARANTES WHERE T01_CSDE = 2")[0][0], "IMPORTADO");
+  // A one-dimensional buffer has no element (k, 0).
+  EXPECT_EQ(raisedBy([&] { service_.ImportarDte(flat); }).number, 9);
+}
+
+TEST_F(Declarante, NifRepetido) {
+  Variant a = declarantBuffer("11111111A");
+  Variant b = declarantBuffer("22222222B");
+  service_.GuardarDeclarante(a);
+  int32_t second = service_.GuardarDeclarante(b);
+  EXPECT_EQ(service_.NifRepetido("22222222B"), second);
+  EXPECT_EQ(service_.NifRepetido("33333333C"), 0);
+  EXPECT_EQ(service_.NifRepetido(""), 0);
+  EXPECT_EQ(raisedBy([&] { service_.NifRepetido("X'Y"); }).number, 3075);
+}
+
+TEST_F(Declarante, ListAndCount) {
+  EXPECT_TRUE(service_.ObtenerDeclarantes().isNull());
+  EXPECT_EQ(service_.NumeroDeclarantes(), 0);
+  for (const char* nif : {"30000000C", "10000000A", "20000000B"}) {
+    Variant b = declarantBuffer(nif);
+    service_.GuardarDeclarante(b);
+  }
+  Variant list = service_.ObtenerDeclarantes();
+  const VariantArray& t = list.array();
+  ASSERT_EQ(t.ubound(1), 5);
+  ASSERT_EQ(t.ubound(2), 3);
+  EXPECT_EQ(t.at({1, 1}), Variant("10000000A"));
+  EXPECT_EQ(t.at({0, 1}), Variant(int32_t{2}));
+  EXPECT_EQ(t.at({1, 2}), Variant("20000000B"));
+  EXPECT_EQ(t.at({1, 3}), Variant("30000000C"));
+  EXPECT_EQ(t.at({3, 3}), Variant("DONOSTIA"));
+  EXPECT_EQ(t.at({4, 3}).toLong(), 20);
+  EXPECT_EQ(service_.NumeroDeclarantes(), 3);
+}
+
+TEST_F(Declarante, DeletingADeclarantLeavesItsDeclarations) {
+  Variant b = declarantBuffer();
+  int32_t csde = service_.GuardarDeclarante(b);
+  testing::execute(mod_, "INSERT INTO T02_DECLARACIONES (T02_CSDE, T02_EJER) VALUES (" +
+                             std::to_string(csde) + ", 2016)");
+  service_.EliminarDeclarante(csde);
+  EXPECT_EQ(testing::count(mod_, "T01_DECLARANTES"), 0);
+  EXPECT_EQ(testing::count(mod_, "T02_DECLARACIONES"), 1);
+}
+
+TEST_F(Declarante, AnnotatedFailures) {
+  // A database without the declarant table.
+  testing::execute(mod_, "DROP TABLE T01_DECLARANTES");
+  struct Case {
+    const char* text;
+    std::function<void()> work;
+  };
+  const std::vector<Case> cases = {
+      {"cZIVEDeclarante.EliminarDeclarante ", [&] { service_.EliminarDeclarante(1); }},
+      {"cZIVEDeclarante.ObtenerDeclarantes cZIVET01.ObtenerDeclarantes ", [&] { service_.ObtenerDeclarantes(); }},
+      {"cZIVEDeclarante.NumeroDeclarantes ", [&] { service_.NumeroDeclarantes(); }},
+  };
+  auto plain = raisedBy([&] { Variant b; service_.CargarDeclarante(1, b); });
+  ASSERT_NE(plain.number, 0);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    auto raised = raisedBy(c.work);
+    EXPECT_EQ(raised.number, plain.number);
+    EXPECT_EQ(raised.source, plain.source);
+    ASSERT_EQ(raised.description.rfind(c.text, 0), 0u) << raised.description;
+    EXPECT_EQ(raised.description.substr(std::string(c.text).size()).find("cZIVE"), std::string::npos);
+  }
+}
+
+TEST_F(Declarante, StatementTexts) {
+  std::vector<std::string> jet;
+  engine::setStatementTrace([&](std::string_view j, std::string_view) { jet.emplace_back(j); });
+  VariantArray b = VariantArray::vector(0, 15);
+  b[1] = Variant("A");
+  b[2] = Variant("B");
+  b[3] = Variant("C");
+  b[4] = Variant("D");
+  b[5] = Variant(int32_t{7});
+  for (int32_t i : {6, 7, 8, 9}) b[i] = Variant("");
+  b[10] = Variant(int32_t{20});
+  b[11] = Variant(int32_t{20001});
+  b[12] = Variant(int32_t{69});
+  b[13] = Variant("E");
+  b[14] = Variant(int32_t{943});
+  b[15] = Variant(int32_t{600});
+  Variant buffer(b);
+  int32_t csde = service_.GuardarDeclarante(buffer);
+  auto has = [&](const std::string& text) {
+    for (const auto& s : jet)
+      if (s == text) return true;
+    return false;
+  };
+  EXPECT_TRUE(has("INSERT INTO T01_DECLARANTES (T01_NIF,T01_NOMB,T01_SIGLDOM,T01_NOMDOM,T01_NUMDOM,"
+                  "T01_LETDOM,T01_ESCDOM,T01_PISDOM, T01_MANDOM,T01_PRODOM,T01_CPODOM,T01_MUNDOM,"
+                  "T01_NMUDOM,T01_PRETEL,T01_NUMTEL) VALUES ( 'A','B','C','D',7,'','','','',20,20001,69,"
+                  "'E',943,600)"));
+  EXPECT_TRUE(has("select max(T01_CSDE) from T01_Declarantes"));
+  jet.clear();
+  buffer.array()[0] = Variant(csde);
+  buffer.array()[6] = Variant("L");
+  buffer.array()[7] = Variant("S");
+  service_.GuardarDeclarante(buffer);
+  EXPECT_TRUE(has("UPDATE T01_DECLARANTES SET  T01_NIF = 'A' , T01_NOMB = 'B' , T01_SIGLDOM = 'C' , "
+                  "T01_NOMDOM = 'D' , T01_NUMDOM = 7 , T01_LETDOM = 'L' , T01_ESCDOM = 'S' , "
+                  "T01_PISDOM = '' , T01_MANDOM = '' , T01_PRODOM = 20 , T01_CPODOM = 20001 , "
+                  "T01_MUNDOM = 69 , T01_NMUDOM = 'E' , T01_PRETEL = 943 , T01_NUMTEL = 600 "
+                  "WHERE T01_CSDE = 1"))
+      << (jet.empty() ? "" : jet.front());
+  jet.clear();
+  Variant loaded;
+  service_.CargarDeclarante(csde, loaded);
+  service_.NifRepetido("A");
+  service_.NumeroDeclarantes();
+  service_.EliminarDeclarante(csde);
+  EXPECT_TRUE(has("Select * from T01_DECLARANTES where T01_CSDE = 1"));
+  EXPECT_TRUE(has("Select T01_CSDE From T01_Declarantes Where T01_NIF='A'"));
+  EXPECT_TRUE(has("Select count(*) From T01_declarantes"));
+  EXPECT_TRUE(has("DELETE FROM T01_DECLARANTES WHERE T01_CSDE = 1"));
+}
+
+TEST_F(Declarante, LateBindingFillsTheBufferByReference) {
+  auto object = CreateObject("svrZIVE.cZIVEDeclarante");
+  object->let("mdbmod", Variant(mod_));
+  std::vector<Variant> save = {declarantBuffer()};
+  Variant csde = object->invoke("GuardarDeclarante", save);
+  EXPECT_EQ(csde, Variant(int32_t{1}));
+  std::vector<Variant> load = {Variant(int32_t{1}), Variant()};
+  object->invoke("cargardeclarante", load);
+  ASSERT_TRUE(load[1].isArray());
+  EXPECT_EQ(load[1].array()[1], Variant("B12345678"));
+  EXPECT_EQ(object->call("NumeroDeclarantes"), Variant(int32_t{1}));
+  EXPECT_EQ(object->call("NifRepetido", {Variant("B12345678")}), Variant(int32_t{1}));
+}
+
+}  // namespace
+}  // namespace svrZIVE
