@@ -1,0 +1,375 @@
+// cZIVEDeclaraciones, cZIVET02 and the deletion dispatch.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "declarations/cZIVEDeclaraciones.h"
+#include "declarations/cZIVEDeclarante.h"
+#include "declarations/cZIVET02.h"
+#include "declarations/detail_records.h"
+#include "engine/dao.h"
+#include "frame/automation_error.h"
+#include "frame/class_registry.h"
+#include "frame/conexion_dao.h"
+#include "frame/statement.h"
+#include "frame/zive_general.h"
+#include "tests/declarations/declarations_fixture.h"
+
+namespace svrZIVE {
+namespace {
+
+using testing::declarationBuffer;
+using testing::DeclarationsTest;
+using testing::Raised;
+using testing::raisedBy;
+
+// The header's columns in buffer order.
+const char* const kAllColumns =
+    "SELECT T02_SECDEC, T02_CSDE, T02_EJER, T02_PERDAD, T02_PERNUM, T02_MODELO, T02_TIPOL, T02_IMPFIN, "
+    "T02_CAE, T02_TTA, T02_NESTAB, T02_DIRESTAB, T02_ADMCOM FROM T02_DECLARACIONES";
+
+class Declaraciones : public DeclarationsTest {
+ protected:
+  int32_t save(Variant buffer) { return service_.GuardarDeclaracion(buffer); }
+  std::string column(int32_t secdec, const std::string& name) {
+    return testing::rows(mod_, "SELECT " + name + " FROM T02_DECLARACIONES WHERE T02_SECDEC = " +
+                                   std::to_string(secdec))
+        .at(0)
+        .at(0);
+  }
+  cZIVEDeclaraciones service_;
+};
+
+TEST_F(Declaraciones, InsertThenUpdateChangesOnlyTheEstablishmentAndBodyFields) {
+  Variant buffer = declarationBuffer(12);
+  buffer.array()[7] = Variant(12.5);
+  buffer.array()[9] = Variant("T");
+  int32_t secdec = save(buffer);
+  EXPECT_EQ(secdec, 1);
+  EXPECT_EQ(testing::rows(mod_, kAllColumns)[0],
+            (std::vector<std::string>{"1", "12", "2016", "1", "03", "560", "1", "12.5", " ", "T", " ", " ", " "}));
+
+  VariantArray& b = buffer.array();
+  b[0] = Variant(secdec);
+  b[1] = Variant(int32_t{99});
+  b[2] = Variant(int32_t{2020});
+  b[5] = Variant("561");
+  b[7] = Variant(1.0);
+  b[8] = Variant("ES00000000001");
+  b[9] = Variant("U");
+  b[10] = Variant("FABRICA");
+  b[11] = Variant("CALLE 1");
+  b[12] = Variant("01");
+  EXPECT_EQ(save(buffer), secdec);
+  EXPECT_EQ(testing::rows(mod_, kAllColumns)[0],
+            (std::vector<std::string>{"1", "12", "2016", "1", "03", "560", "1", "12.5", "ES00000000001", "T",
+                                      "FABRICA", "CALLE 1", "01"}));
+}
+
+TEST_F(Declaraciones, ElementZeroEmptyOrZeroInserts) {
+  Variant a = declarationBuffer(1);
+  Variant b = declarationBuffer(1, 2017);
+  b.array()[0] = Variant(int32_t{0});
+  EXPECT_EQ(save(a), 1);
+  EXPECT_EQ(save(b), 2);
+  EXPECT_EQ(testing::count(mod_, "T02_DECLARACIONES"), 2);
+}
+
+TEST_F(Declaraciones, EmptyEstablishmentFieldsReadBackAsOneBlank) {
+  int32_t secdec = save(declarationBuffer(5));
+  Variant heading = service_.ObtenerDeclaracion(secdec);
+  const VariantArray& h = heading.array();
+  ASSERT_EQ(h.ubound(), 9);
+  EXPECT_EQ(h[0], Variant("560"));
+  EXPECT_EQ(h[1].toLong(), 2016);
+  EXPECT_EQ(h[2].toText(), "1");
+  EXPECT_EQ(h[3].toText(), "03");
+  for (int32_t i = 4; i <= 8; ++i) EXPECT_EQ(h[i], Variant(" ")) << i;
+  EXPECT_TRUE(h[9].isEmpty());
+  EXPECT_TRUE(service_.ObtenerDeclaracion(secdec + 1).isNull());
+  EXPECT_TRUE(service_.ObtenerDeclaracion().isNull());
+}
+
+TEST_F(Declaraciones, BuffersThatDoNotConvertWriteNothing) {
+  struct Case {
+    const char* name;
+    int32_t element;  // -1: buffer of 12 elements only
+    Variant value;
+    int32_t error;
+  };
+  const std::vector<Case> cases = {
+      {"too short", -1, Variant(), 9},
+      {"empty text as number", 0, Variant(""), 13},
+      {"period 256", 4, Variant(int16_t{256}), 6},
+      {"typology 300", 6, Variant(int16_t{300}), 6},
+      {"text for the year", 2, Variant("dos mil"), 13},
+      {"text for the amount", 7, Variant("x"), 13},
+      {"null model", 5, Variant::null(), 94},
+      {"apostrophe in the establishment", 10, Variant("D'OR"), 3075},
+      {"apostrophe in the model", 5, Variant("5'0"), 3075},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Variant buffer = declarationBuffer(1);
+    if (c.element < 0) {
+      buffer.array().redimPreserve(11);
+    } else {
+      buffer.array()[c.element] = c.value;
+    }
+    auto raised = raisedBy([&] { save(buffer); });
+    EXPECT_EQ(raised.number, c.error);
+    EXPECT_EQ(raised.description.rfind("cZIVEDeclaraciones.GuardarDeclaracion", 0), 0u) << raised.description;
+    EXPECT_EQ(testing::count(mod_, "T02_DECLARACIONES"), 0);
+  }
+}
+
+TEST_F(Declaraciones, ListOrderAndCount) {
+  cZIVEDeclaraciones& s = service_;
+  EXPECT_TRUE(s.ObtenerDeclaraciones(1).isNull());
+  EXPECT_TRUE(s.ObtenerDeclaraciones().isNull());
+  EXPECT_EQ(s.NumeroDeclaraciones(1), 0);
+  EXPECT_FALSE(s.TieneDeclaraciones(1));
+  // (year, periodicity, period, model), saved out of order.
+  struct Row {
+    int32_t year, periodicity, period;
+    const char* model;
+  };
+  const std::vector<Row> saved = {
+      {2016, 1, 10, "560"}, {2016, 1, 3, "560"}, {2015, 2, 1, "560"}, {2016, 1, 3, "560"},
+      {2014, 1, 1, "561"},  {2016, 0, 12, "560"},
+  };
+  for (const auto& r : saved) save(declarationBuffer(1, r.year, r.periodicity, r.period, r.model));
+  save(declarationBuffer(2));  // another declarant's
+  // Expected order by model, year, periodicity, period text, number.
+  const std::vector<std::vector<std::string>> expected = {
+      {"3", "2015", "2", "01", "560"}, {"6", "2016", "0", "12", "560"}, {"2", "2016", "1", "03", "560"},
+      {"4", "2016", "1", "03", "560"}, {"1", "2016", "1", "10", "560"}, {"5", "2014", "1", "01", "561"},
+  };
+  Variant list = s.ObtenerDeclaraciones(1);
+  const VariantArray& t = list.array();
+  ASSERT_EQ(t.ubound(1), 13);
+  ASSERT_EQ(t.ubound(2), int32_t(expected.size()));
+  for (int32_t r = 1; r <= t.ubound(2); ++r) {
+    std::vector<std::string> got = {t.at({0, r}).toText(), t.at({2, r}).toText(), t.at({3, r}).toText(),
+                                    t.at({4, r}).toText(), t.at({5, r}).toText()};
+    EXPECT_EQ(got, expected[r - 1]) << "row " << r;
+    EXPECT_EQ(t.at({1, r}).toLong(), 1);
+    EXPECT_EQ(t.at({12, r}), Variant(" "));
+  }
+  EXPECT_EQ(s.NumeroDeclaraciones(1), 6);
+  EXPECT_TRUE(s.TieneDeclaraciones(1));
+  EXPECT_EQ(s.NumeroDeclaraciones(2), 1);
+  EXPECT_EQ(s.NumeroDeclaraciones(3), 0);
+  EXPECT_FALSE(s.TieneDeclaraciones(3));
+}
+
+TEST_F(Declaraciones, AListRowCanBeSentBackAsABuffer) {
+  Variant b = declarationBuffer(1);
+  b.array()[10] = Variant("VIEJO");
+  int32_t secdec = save(b);
+  Variant list = service_.ObtenerDeclaraciones(1);
+  VariantArray row = VariantArray::vector(0, 12);
+  for (int32_t c = 0; c <= 12; ++c) row[c] = list.array().at({c, 1});
+  row[10] = Variant("NUEVO");
+  EXPECT_EQ(save(Variant(row)), secdec);
+  EXPECT_EQ(column(secdec, "T02_NESTAB"), "NUEVO");
+  EXPECT_EQ(testing::count(mod_, "T02_DECLARACIONES"), 1);
+}
+
+TEST_F(Declaraciones, DecDuplicadas) {
+  save(declarationBuffer(7, 2016, 1, 3, "560"));
+  struct Case {
+    int32_t csde, year;
+    int16_t period;
+    uint8_t periodicity;
+    const char* model;
+    bool duplicate;
+  };
+  const std::vector<Case> cases = {
+      {7, 2016, 3, 1, "560", true},  {8, 2016, 3, 1, "560", false}, {7, 2015, 3, 1, "560", false},
+      {7, 2016, 4, 1, "560", false}, {7, 2016, 3, 2, "560", false}, {7, 2016, 3, 1, "561", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(service_.DecDuplicadas(c.csde, c.year, c.period, c.periodicity, c.model), c.duplicate)
+        << c.csde << " " << c.year << " " << c.period << " " << int(c.periodicity) << " " << c.model;
+  }
+  auto raised = raisedBy([&] { service_.DecDuplicadas(7, 2016, 256, 1, "560"); });
+  EXPECT_EQ(raised.number, 6);
+  EXPECT_EQ(raised.description, "cZIVEDeclaraciones.DecDuplicadasOverflow");
+  EXPECT_EQ(raisedBy([&] { service_.DecDuplicadas(7, 2016, -1, 1, "560"); }).number, 6);
+  EXPECT_EQ(raisedBy([&] { service_.DecDuplicadas(7, 2016, 3, 1, "5'60"); }).number, 3075);
+}
+
+TEST_F(Declaraciones, NestedAnnotationsReachTheClientOuterFirst) {
+  testing::execute(mod_, "DROP TABLE T02_DECLARACIONES");
+  Raised plain = raisedBy([&] {
+    auto db = engine::DBEngine::forThread().openDatabase(mod_);
+    db->openRecordset("Select count(*) From T02_Declaraciones WHERE T02_CSDE = 1");
+  });
+  ASSERT_NE(plain.number, 0);
+  struct Case {
+    std::string text;
+    std::function<void()> work;
+  };
+  const std::vector<Case> cases = {
+      {"cZIVEDeclaraciones.ObtenerDeclaraciones cZIVET02.ObtenerDeclaraciones",
+       [&] { service_.ObtenerDeclaraciones(1); }},
+      {"cZIVEDeclaraciones.NumeroDeclaraciones cZIVET02.NumeroDeclaraciones ",
+       [&] { service_.NumeroDeclaraciones(1); }},
+      {"cZIVEDeclaraciones.TieneDeclaraciones cZIVET02.TieneDeclaraciones ",
+       [&] { service_.TieneDeclaraciones(1); }},
+      {"cZIVEDeclaraciones.ObtenerDeclaracion ", [&] { service_.ObtenerDeclaracion(1); }},
+      {"cZIVEDeclaraciones.GuardarDeclaracion", [&] { save(declarationBuffer(1)); }},
+      {"cZIVEDeclaraciones.DecDuplicadas", [&] { service_.DecDuplicadas(1, 2016, 3, 1, "560"); }},
+      {"cZIVEDeclaraciones.EliminarDeclaraciones", [&] { service_.EliminarDeclaraciones(1, 7); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    Raised raised = raisedBy(c.work);
+    EXPECT_EQ(raised.number, plain.number);
+    EXPECT_EQ(raised.source, plain.source);
+    ASSERT_EQ(raised.description.rfind(c.text, 0), 0u) << raised.description;
+    // What follows is the engine's own description, not a further annotation.
+    EXPECT_EQ(raised.description.substr(c.text.size()).rfind("cZIVE", 0), std::string::npos)
+        << raised.description;
+  }
+}
+
+// A detail record class as the forms plug theirs in; it remembers what it did.
+struct DetailLog {
+  std::vector<int32_t> deleted;
+  bool fail = false;
+};
+DetailLog gLog;
+
+class FakeDetail : public DetailRecord {
+ public:
+  void setDeclarationNumber(int32_t lngSecdec) override { secdec_ = lngSecdec; }
+  bool BorrarDeclaracion() override {
+    if (gLog.fail) throw AutomationError(3078, "DAO.Database", "no detail table");
+    gLog.deleted.push_back(secdec_);
+    return true;
+  }
+
+ private:
+  int32_t secdec_ = 0;
+};
+
+TEST_F(Declaraciones, DeletionDispatchesToTheTypologysDetailClass) {
+  DetailRecordFactory previous = detailDeleterFor(1);
+  ASSERT_TRUE(registerDetailDeleter(1, detailRecordFactory<FakeDetail>()));
+  gLog = {};
+  int32_t a = save(declarationBuffer(1));
+  int32_t b = save(declarationBuffer(1, 2017));
+  EXPECT_TRUE(service_.EliminarDeclaraciones(b, 1));
+  EXPECT_EQ(gLog.deleted, std::vector<int32_t>{b});
+  EXPECT_EQ(testing::rows(mod_, "SELECT T02_SECDEC FROM T02_DECLARACIONES"),
+            (std::vector<std::vector<std::string>>{{std::to_string(a)}}));
+
+  // A detail that cannot be deleted keeps the header.
+  gLog.fail = true;
+  Raised raised = raisedBy([&] { service_.EliminarDeclaraciones(a, 1); });
+  EXPECT_EQ(raised.number, 3078);
+  EXPECT_EQ(raised.description, "cZIVEDeclaraciones.EliminarDeclaracionesno detail table");
+  EXPECT_EQ(testing::count(mod_, "T02_DECLARACIONES"), 1);
+  gLog = {};
+  registerDetailDeleter(1, previous);
+}
+
+TEST_F(Declaraciones, TypologiesWithoutADetailClassLoseOnlyTheHeader) {
+  // Typologies outside the dispatch cannot be plugged in.
+  for (uint8_t typology : {0, 7, 12, 13, 14, 15, 16}) {
+    EXPECT_FALSE(registerDetailDeleter(typology, detailRecordFactory<FakeDetail>())) << int(typology);
+  }
+  gLog = {};
+  int32_t seven = save(declarationBuffer(1, 2016, 1, 3, "564", 7));
+  int32_t twelve = save(declarationBuffer(1, 2016, 1, 3, "570", 12));
+  testing::execute(mod_, "INSERT INTO T09_TIPOLOGIA5_NUEVA (T09_SECDEC) VALUES (" + std::to_string(seven) + ")");
+  testing::execute(mod_, "INSERT INTO T14_TIPOLOGIA12 (T14_SECDEC) VALUES (" + std::to_string(twelve) + ")");
+  EXPECT_TRUE(service_.EliminarDeclaraciones(seven, 7));
+  EXPECT_TRUE(service_.EliminarDeclaraciones(twelve, 12));
+  EXPECT_EQ(testing::count(mod_, "T02_DECLARACIONES"), 0);
+  EXPECT_EQ(testing::count(mod_, "T09_TIPOLOGIA5_NUEVA"), 1);
+  EXPECT_EQ(testing::count(mod_, "T14_TIPOLOGIA12"), 1);
+  EXPECT_TRUE(gLog.deleted.empty());
+}
+
+TEST_F(Declaraciones, FinalAmountThroughTheRecordClass) {
+  int32_t secdec = save(declarationBuffer(1));
+  ZIVEGeneral::sharedConnection().InicializaBD(mod_);
+  cZIVET02 cabecera;
+  cabecera.datT02_SECDEC(secdec);
+  cabecera.datT02_IMPFIN(0.1 + 0.2);
+  std::vector<std::string> jet;
+  engine::setStatementTrace([&](std::string_view j, std::string_view) { jet.emplace_back(j); });
+  EXPECT_TRUE(cabecera.GuardarDeclaracion().isEmpty());
+  ZIVEGeneral::sharedConnection().Cerrar();
+  ASSERT_FALSE(jet.empty());
+  EXPECT_EQ(jet.back(), "Update T02_Declaraciones set T02_IMPFIN = 0.3 where T02_SECDEC =1");
+  EXPECT_EQ(column(secdec, "T02_IMPFIN"), "0.3");
+}
+
+TEST_F(Declaraciones, StatementTexts) {
+  std::vector<std::string> jet;
+  engine::setStatementTrace([&](std::string_view j, std::string_view) { jet.emplace_back(j); });
+  auto has = [&](const std::string& text) {
+    for (const auto& s : jet)
+      if (s == text) return true;
+    return false;
+  };
+  int32_t secdec = save(declarationBuffer(12, 2016, 1, 3, "560", 1));
+  EXPECT_TRUE(has("INSERT INTO T02_Declaraciones (T02_CSDE, T02_EJER,T02_PERDAD,T02_PERNUM,T02_MODELO,"
+                  "T02_TIPOL,T02_IMPFIN, T02_CAE,T02_TTA ,T02_NESTAB,T02_DIRESTAB, T02_ADMCOM) VALUES "
+                  "(12,2016,'1','03','560',1,0,' ',' ',' ',' ',' ')"));
+  EXPECT_TRUE(has("SELECT MAX(T02_SECDEC) FROM T02_Declaraciones"));
+  jet.clear();
+  Variant b = declarationBuffer(12);
+  b.array()[0] = Variant(secdec);
+  b.array()[8] = Variant("C");
+  b.array()[10] = Variant("N");
+  b.array()[11] = Variant("D");
+  b.array()[12] = Variant("01");
+  save(b);
+  EXPECT_TRUE(has("UPDATE T02_Declaraciones SET T02_CAE ='C',T02_NESTAB = 'N', T02_DIRESTAB='D', "
+                  "T02_ADMCOM='01' WHERE T02_SECDEC =1"));
+  jet.clear();
+  service_.ObtenerDeclaraciones(12);
+  service_.NumeroDeclaraciones(12);
+  service_.TieneDeclaraciones(12);
+  service_.DecDuplicadas(12, 2016, 3, 1, "560");
+  service_.ObtenerDeclaracion(1);
+  service_.EliminarDeclaraciones(1, 7);
+  const std::vector<std::string> expected = {
+      "Select T02_SECDEC,T02_CSDE,T02_EJER, T02_PERDAD,T02_PERNUM,T02_MODELO,T02_TIPOL,T02_IMPFIN, T02_CAE, "
+      "T02_TTA, T02_NESTAB, T02_DIRESTAB, T02_ADMCOM  from T02_Declaraciones WHERE T02_CSDE = 12 order by "
+      "T02_MODELO ASC, T02_EJER ASC,T02_PERDAD asc,T02_PERNUM ASC,T02_SECDEC ASC",
+      "Select count(*) From T02_Declaraciones WHERE T02_CSDE = 12",
+      "SELECT COUNT(*) FROM T02_Declaraciones WHERE T02_CSDE = 12",
+      "SELECT COUNT(*) FROM T02_Declaraciones WHERE T02_CSDE = 12 and T02_EJER  = 2016 and T02_PERNUM = '03' "
+      "and T02_PERDAD = '1' and T02_MODELO = '560'",
+      "select T02_MODELO,T02_EJER,T02_PERDAD,T02_PERNUM,T02_CAE,T02_TTA, T02_NESTAB,T02_DIRESTAB,T02_ADMCOM "
+      "from T02_Declaraciones where T02_SECDEC =1",
+      "DELETE FROM T02_Declaraciones WHERE T02_SECDEC =1",
+  };
+  EXPECT_EQ(jet, expected);
+}
+
+TEST_F(Declaraciones, LateBindingByName) {
+  auto object = CreateObject("svrZIVE.cZIVEDeclaraciones");
+  object->let("mdbmod", Variant(mod_));
+  std::vector<Variant> args = {declarationBuffer(3)};
+  EXPECT_EQ(object->invoke("GuardarDeclaracion", args), Variant(int32_t{1}));
+  EXPECT_EQ(object->call("NumeroDeclaraciones", {Variant(int32_t{3})}), Variant(int32_t{1}));
+  EXPECT_EQ(object->call("DecDuplicadas", {Variant(int32_t{3}), Variant(int32_t{2016}), Variant(int16_t{3}),
+                                           Variant(uint8_t{1}), Variant("560")}),
+            Variant(true));
+  EXPECT_TRUE(object->call("ObtenerDeclaraciones").isNull());  // optional argument left out: declarant 0
+  EXPECT_TRUE(object->call("ObtenerDeclaraciones", {Variant(int32_t{3})}).isArray());
+  EXPECT_EQ(object->call("EliminarDeclaraciones", {Variant(int32_t{1}), Variant(uint8_t{12})}), Variant(true));
+  EXPECT_EQ(object->call("TieneDeclaraciones", {Variant(int32_t{3})}), Variant(false));
+}
+
+}  // namespace
+}  // namespace svrZIVE
