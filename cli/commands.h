@@ -14,5 +14,6 @@ int runClasses(const Arguments& args);
 int runCall(const Arguments& args);
 int runInit(const Arguments& args);
 int runUpgrade(const Arguments& args);
+int runDemo(const Arguments& args);
 
 }  // namespace svrZIVE::cli

@@ -21,6 +21,7 @@ constexpr Command kCommands[] = {
     {"call", "call [--mod PATH] [--ref PATH] [--json] [--typed] Class.Member [ARG ...]   call a member by name", svrZIVE::cli::runCall},
     {"init", "init DIR   create DIR/ZIVEMOD.MDB in the current layout", svrZIVE::cli::runInit},
     {"upgrade", "upgrade PATH [--backup-dir DIR]   bring a database up to the current layout", svrZIVE::cli::runUpgrade},
+    {"demo", "demo [DIR]   walk the road of one return on DIR/ZIVEMOD.MDB (default ./zive-data)", svrZIVE::cli::runDemo},
 };
 
 int usage(FILE* out) {
