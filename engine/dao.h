@@ -35,9 +35,11 @@ inline constexpr int dbAutoIncrField = 16;
 
 // Jet trappable error numbers the engine raises.
 enum JetErrorNumber : int32_t {
+  kTooManyTransactions = 3003,
   kNoCurrentRecord = 3021,
   kDuplicateKey = 3022,
   kFileNotFound = 3024,
+  kNoTransaction = 3034,
   kTableExists = 3010,
   kDatabaseExists = 3204,
   kInvalidPath = 3044,
@@ -186,7 +188,22 @@ class Workspace {
   virtual std::shared_ptr<Database> openDatabase(std::string_view path, bool exclusive = false,
                                                  bool readOnly = false,
                                                  std::string_view connect = "") = 0;
-  virtual void close() = 0;  // closes its databases
+  virtual void close() = 0;  // closes its databases, rolling back a transaction
+
+  // Transactions (BeginTrans, CommitTrans, Rollback) span every database
+  // opened through the workspace that is not read-only, also those opened
+  // while one is pending. beginTrans takes the write lock of each database at
+  // once, waiting for other writers (3050 when it cannot have it in time),
+  // so that nothing another connection writes can come between the
+  // statements of the transaction; Execute and OpenRecordset run inside it
+  // and see its uncommitted writes. Transactions nest up to five deep (3003
+  // beyond); commitTrans or rollback without beginTrans is 3034. Closing a
+  // database (or the workspace) rolls back what it has pending. A file opened
+  // twice in one workspace is two writers of it: the second one's part of the
+  // transaction waits for the first one's and fails with 3050.
+  virtual void beginTrans() = 0;
+  virtual void commitTrans() = 0;
+  virtual void rollback() = 0;
 };
 
 // One engine per thread.
@@ -201,8 +218,15 @@ class DBEngine {
   virtual std::shared_ptr<Database> openDatabase(std::string_view path, bool exclusive = false,
                                                  bool readOnly = false,
                                                  std::string_view connect = "") = 0;
-  // A new, empty database file; 3204 when the file already exists.
+  // A new, empty database file; 3204 when the file already exists. It is
+  // opened through the default workspace.
   virtual std::shared_ptr<Database> createDatabase(std::string_view path) = 0;
+  // Workspaces(0), through which openDatabase and createDatabase open files.
+  virtual std::shared_ptr<Workspace> defaultWorkspace() = 0;
+  // DBEngine.BeginTrans, CommitTrans, Rollback: the default workspace's.
+  void beginTrans() { defaultWorkspace()->beginTrans(); }
+  void commitTrans() { defaultWorkspace()->commitTrans(); }
+  void rollback() { defaultWorkspace()->rollback(); }
 };
 
 // Per-thread statement trace: each Jet statement and the SQLite text it ran as.

@@ -165,6 +165,7 @@ std::vector<std::shared_ptr<RecordsetImpl>> DatabaseImpl::openRecordsets() {
 
 void DatabaseImpl::close() {
   connection(kSrc);
+  rollbackAllLevels();
   for (auto& rs : openRecordsets()) rs->markClosed();
   recordsets_.clear();
   catalog_.invalidate();
@@ -175,9 +176,12 @@ void DatabaseImpl::execute(std::string_view sql, int /*options*/) {
   // Whatever the options, a statement that cannot write one of its rows
   // fails whole and changes nothing. The write lock is taken first, so that
   // the statement is translated against the schema it then runs on.
+  // Inside the workspace's transaction the statement is one more step of it
+  // (SQLite undoes a failed statement's changes and nothing else).
   Connection& conn = connection(kSrc);
+  checkTransactionHeld(kSrc);
   std::optional<Transaction> tx;
-  if (!readOnly_) tx.emplace(conn, kSrc);
+  if (!readOnly_ && levels_ == 0) tx.emplace(conn, kSrc);
   jet::Translation t = jet::translate(sql, catalog(kSrc));
   if (t.kind == jet::StatementKind::Select) raiseJet(kCannotExecuteSelect, kSrc);
   if (t.ddl) {
@@ -197,8 +201,10 @@ void DatabaseImpl::execute(std::string_view sql, int /*options*/) {
 std::shared_ptr<Recordset> DatabaseImpl::openRecordset(std::string_view sql, int /*type*/, int /*options*/) {
   Connection& conn = connection(kSrc);
   std::string text = isBareName(sql) ? "SELECT * FROM [" + trimBrackets(sql) + "]" : std::string(sql);
+  checkTransactionHeld(kSrc);
   // One read transaction: the catalog and the rows come from one snapshot,
   // under one shared lock, released before the recordset is handed out.
+  // (Inside the workspace's transaction, that one.)
   Transaction snapshot(conn, kSrc, false);
   jet::Translation t = jet::translate(text, catalog(kSrc));
   if (t.kind != jet::StatementKind::Select) raiseJet(kInvalidOperation, kSrc);
@@ -208,6 +214,62 @@ std::shared_ptr<Recordset> DatabaseImpl::openRecordset(std::string_view sql, int
   openRecordsets();  // drops the closed ones
   recordsets_.push_back(rs);
   return rs;
+}
+
+// ---------------------------------------------------------------------------
+// The workspace's transaction.
+
+void DatabaseImpl::forgetCatalog() {
+  // What was read inside an undone transaction may not be in the file.
+  catalog_.invalidate();
+  ++generation_;
+}
+
+void DatabaseImpl::checkTransactionHeld(std::string_view source) {
+  if (levels_ > 0 && !connection_.inTransaction())
+    raise(kReservedError, source,
+          "The transaction was rolled back by the database engine after a failure; nothing done in it was "
+          "kept. Roll it back and start again.");
+}
+
+void DatabaseImpl::beginLevel(std::string_view source) {
+  Connection& conn = connection(source);
+  if (levels_ == 0) {
+    conn.exec("BEGIN IMMEDIATE", source);
+  } else {
+    checkTransactionHeld(source);
+    conn.exec("SAVEPOINT zive_trans", source);
+  }
+  ++levels_;
+}
+
+void DatabaseImpl::commitLevel(std::string_view source) {
+  Connection& conn = connection(source);
+  checkTransactionHeld(source);
+  // A failed COMMIT (another connection still reading when the wait ran
+  // out) leaves the transaction pending: it can be committed again or rolled
+  // back.
+  conn.exec(levels_ == 1 ? "COMMIT" : "RELEASE zive_trans", source);
+  --levels_;
+}
+
+void DatabaseImpl::rollbackLevel(std::string_view source) {
+  Connection& conn = connection(source);
+  forgetCatalog();
+  if (!conn.inTransaction()) {
+    levels_ = 0;  // already undone, all of it
+    return;
+  }
+  --levels_;
+  conn.exec(levels_ == 0 ? "ROLLBACK" : "ROLLBACK TO zive_trans; RELEASE zive_trans", source);
+}
+
+void DatabaseImpl::rollbackAllLevels() noexcept {
+  if (levels_ == 0) return;
+  levels_ = 0;
+  forgetCatalog();
+  if (connection_.isOpen() && connection_.inTransaction())
+    sqlite3_exec(connection_.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
 // ---------------------------------------------------------------------------

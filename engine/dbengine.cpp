@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <exception>
 #include <filesystem>
 
 #include "engine/engine_impl.h"
@@ -52,6 +53,11 @@ std::shared_ptr<Database> openDatabaseFile(std::string_view path, bool exclusive
 class WorkspaceImpl : public Workspace {
  public:
   WorkspaceImpl(std::string name, std::string user) : name_(std::move(name)), user_(std::move(user)) {}
+  ~WorkspaceImpl() override {
+    // A workspace dropped with a transaction pending gives it up; the
+    // databases may live on.
+    for (auto& db : databases()) db->rollbackAllLevels();
+  }
 
   std::string name() const override {
     ensureOpen();
@@ -64,25 +70,103 @@ class WorkspaceImpl : public Workspace {
   std::shared_ptr<Database> openDatabase(std::string_view path, bool exclusive, bool readOnly,
                                          std::string_view /*connect*/) override {
     ensureOpen();
-    auto db = openDatabaseFile(path, exclusive, readOnly, kSrcDatabase);
-    std::erase_if(databases_, [](const auto& w) { return w.expired(); });
-    databases_.push_back(std::static_pointer_cast<DatabaseImpl>(db));
+    auto db = std::static_pointer_cast<DatabaseImpl>(openDatabaseFile(path, exclusive, readOnly, kSrcDatabase));
+    adopt(db);
     return db;
+  }
+  bool isOpen() const { return open_; }
+  // A database this workspace did not open itself (DBEngine's createDatabase).
+  void adopt(const std::shared_ptr<DatabaseImpl>& db) {
+    ensureOpen();
+    // A database opened while a transaction is pending joins it.
+    if (depth_ > 0 && !db->readOnly()) {
+      try {
+        for (int level = 0; level < depth_; ++level) db->beginLevel(kSrcWorkspace);
+      } catch (...) {
+        db->close();
+        throw;
+      }
+    }
+    std::erase_if(databases_, [](const auto& w) { return w.expired(); });
+    databases_.push_back(db);
   }
   void close() override {
     ensureOpen();
-    for (auto& w : databases_)
-      if (auto db = w.lock(); db && db->isOpen()) db->close();
+    for (auto& db : databases()) {
+      db->rollbackAllLevels();
+      db->close();
+    }
     databases_.clear();
+    depth_ = 0;
     open_ = false;
   }
 
+  void beginTrans() override {
+    ensureOpen();
+    if (depth_ >= kMaxDepth) raiseJet(kTooManyTransactions, kSrcWorkspace);
+    std::vector<std::shared_ptr<DatabaseImpl>> begun;
+    try {
+      for (auto& db : databases()) {
+        if (db->readOnly() || db->transactionLevels() != depth_) continue;
+        db->beginLevel(kSrcWorkspace);
+        begun.push_back(db);
+      }
+    } catch (...) {
+      // All or none: the databases already in the new level leave it.
+      for (auto& db : begun) {
+        try {
+          db->rollbackLevel(kSrcWorkspace);
+        } catch (...) {
+        }
+      }
+      throw;
+    }
+    ++depth_;
+  }
+
+  void commitTrans() override {
+    ensureOpen();
+    if (depth_ == 0) raiseJet(kNoTransaction, kSrcWorkspace);
+    // A database whose commit fails keeps the level pending (so does the
+    // workspace): CommitTrans may be tried again, or Rollback undo it.
+    for (auto& db : databases())
+      if (db->transactionLevels() == depth_) db->commitLevel(kSrcWorkspace);
+    --depth_;
+  }
+
+  void rollback() override {
+    ensureOpen();
+    if (depth_ == 0) raiseJet(kNoTransaction, kSrcWorkspace);
+    --depth_;
+    std::exception_ptr failure;
+    for (auto& db : databases()) {
+      if (db->transactionLevels() <= depth_) continue;
+      try {
+        db->rollbackLevel(kSrcWorkspace);
+      } catch (...) {
+        if (!failure) failure = std::current_exception();
+      }
+    }
+    if (failure) std::rethrow_exception(failure);
+  }
+
  private:
+  static constexpr int kMaxDepth = 5;
+
   void ensureOpen() const {
     if (!open_) raiseJet(kObjectClosed, kSrcWorkspace);
   }
+  // The databases still open, in the order they were opened.
+  std::vector<std::shared_ptr<DatabaseImpl>> databases() const {
+    std::vector<std::shared_ptr<DatabaseImpl>> open;
+    for (const auto& w : databases_)
+      if (auto db = w.lock(); db && db->isOpen()) open.push_back(std::move(db));
+    return open;
+  }
+
   std::string name_, user_;
   bool open_ = true;
+  int depth_ = 0;
   std::vector<std::weak_ptr<DatabaseImpl>> databases_;
 };
 
@@ -96,8 +180,7 @@ class DBEngineImpl : public DBEngine {
 
   std::shared_ptr<Database> openDatabase(std::string_view path, bool exclusive, bool readOnly,
                                          std::string_view connect) override {
-    if (!defaultWorkspace_) defaultWorkspace_ = std::make_shared<WorkspaceImpl>("#Default Workspace#", "admin");
-    return defaultWorkspace_->openDatabase(path, exclusive, readOnly, connect);
+    return workspace().openDatabase(path, exclusive, readOnly, connect);
   }
 
   std::shared_ptr<Database> createDatabase(std::string_view path) override {
@@ -120,10 +203,19 @@ class DBEngineImpl : public DBEngine {
       std::remove(file.c_str());
       throw;
     }
+    if (workspace().isOpen()) workspace().adopt(db);
     return db;
   }
 
+  std::shared_ptr<Workspace> defaultWorkspace() override { return std::shared_ptr<Workspace>(workspacePtr()); }
+
  private:
+  std::shared_ptr<WorkspaceImpl>& workspacePtr() {
+    if (!defaultWorkspace_) defaultWorkspace_ = std::make_shared<WorkspaceImpl>("#Default Workspace#", "admin");
+    return defaultWorkspace_;
+  }
+  WorkspaceImpl& workspace() { return *workspacePtr(); }
+
   std::shared_ptr<WorkspaceImpl> defaultWorkspace_;
 };
 

@@ -81,6 +81,15 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
   bool readOnly() const { return readOnly_; }
   std::vector<std::shared_ptr<RecordsetImpl>> openRecordsets();
 
+  // The workspace's transaction: how many of its levels this database has
+  // joined. The first level is a write transaction (BEGIN IMMEDIATE), each
+  // one more a savepoint in it.
+  int transactionLevels() const { return levels_; }
+  void beginLevel(std::string_view source);
+  void commitLevel(std::string_view source);
+  void rollbackLevel(std::string_view source);
+  void rollbackAllLevels() noexcept;  // what is pending is given up; never raises
+
   // The table-definition machinery, shared by TableDefs and DDL statements.
   // Each runs in one write transaction.
   void createTable(const std::string& table, std::vector<ColumnInfo> columns, std::string_view source);
@@ -97,7 +106,13 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
   template <class Work>
   void inSchemaTransaction(std::string_view source, Work&& work);
 
+  // Raises when the workspace's transaction was lost to a failure that made
+  // SQLite roll it back.
+  void checkTransactionHeld(std::string_view source);
+  void forgetCatalog();
+
   std::string path_;
+  int levels_ = 0;
   bool readOnly_;
   bool exclusive_;
   Connection connection_;

@@ -58,6 +58,10 @@ std::string jetMessage(int32_t number, std::string_view arg) {
              "or fields that contain duplicate data, remove the index, or redefine the index to permit "
              "duplicate entries and try again.";
     case kFileNotFound: return fill("Could not find file '|'.", arg);
+    case kNoTransaction:
+      return "There is no transaction to commit or roll back: BeginTrans has not started one.";
+    case kTooManyTransactions:
+      return "Could not start the transaction: five are already nested, which is as deep as they go.";
     case kReadOnlyDatabase: return "Cannot update. Database or object is read-only.";
     case kSystemResourceExceeded: return "System resource exceeded.";
     case kDiskError: return "Disk or network error.";
@@ -325,15 +329,31 @@ int64_t Connection::queryInt(std::string_view sql, std::string_view source) {
 
 Transaction::Transaction(Connection& connection, std::string_view source, bool immediate)
     : connection_(connection), source_(source) {
+  if (connection_.inTransaction()) {
+    kind_ = immediate ? Kind::Savepoint : Kind::Enclosed;
+    if (kind_ == Kind::Savepoint) connection_.exec("SAVEPOINT zive_step", source_);
+    return;
+  }
   connection_.exec(immediate ? "BEGIN IMMEDIATE" : "BEGIN DEFERRED", source_);
 }
 
 Transaction::~Transaction() {
-  if (!done_ && connection_.inTransaction()) sqlite3_exec(connection_.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+  if (done_ || !connection_.inTransaction()) return;
+  switch (kind_) {
+    case Kind::Own: sqlite3_exec(connection_.handle(), "ROLLBACK", nullptr, nullptr, nullptr); break;
+    case Kind::Savepoint:
+      sqlite3_exec(connection_.handle(), "ROLLBACK TO zive_step; RELEASE zive_step", nullptr, nullptr, nullptr);
+      break;
+    case Kind::Enclosed: break;
+  }
 }
 
 void Transaction::commit() {
-  connection_.exec("COMMIT", source_);
+  switch (kind_) {
+    case Kind::Own: connection_.exec("COMMIT", source_); break;
+    case Kind::Savepoint: connection_.exec("RELEASE zive_step", source_); break;
+    case Kind::Enclosed: break;
+  }
   done_ = true;
 }
 

@@ -131,6 +131,11 @@ class Connection {
 // A transaction, rolled back unless committed. By default a write
 // transaction (BEGIN IMMEDIATE: the write lock is taken up front, so that a
 // writer waits for another one instead of failing on a deadlock).
+//
+// On a connection already inside a transaction (a workspace's), a write
+// transaction is a savepoint in it, released on commit and rolled back to
+// otherwise, and a read transaction is nothing: the enclosing transaction
+// already holds the lock and the snapshot.
 class Transaction {
  public:
   // `immediate` false: a deferred transaction, for reading several
@@ -142,8 +147,10 @@ class Transaction {
   void commit();
 
  private:
+  enum class Kind { Own, Savepoint, Enclosed };
   Connection& connection_;
-  std::string source_;
+  std::string_view source_;
+  Kind kind_ = Kind::Own;
   bool done_ = false;
 };
 
