@@ -33,8 +33,10 @@ std::string detailUpdate(int secdec, int round) {
   std::string sql = "UPDATE T10_Tipologia8 SET ";
   int n = 0;
   for (int i = 1; i <= kLines; ++i)
-    for (const char* c : kStockColumns)
-      sql += (n++ ? ", T10_" : "T10_") + std::string(c) + std::to_string(i) + " = " + std::to_string(round + n) + ".25";
+    for (const char* c : kStockColumns) {
+      sql += (n ? ", T10_" : "T10_") + std::string(c) + std::to_string(i) + " = " + std::to_string(round + n + 1) + ".25";
+      ++n;
+    }
   return sql + " WHERE T10_SECDEC = " + std::to_string(secdec);
 }
 
