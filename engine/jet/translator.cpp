@@ -671,6 +671,19 @@ class Translator {
     bindings_.push_back(std::move(b));
   }
 
+  // True when every column `t` reads belongs to the bindings [first, end).
+  bool readsOnly(const Typed& t, size_t first, size_t end) const {
+    for (const auto& [sql, name] : t.free) {
+      bool inside = false;
+      for (size_t b = first; b < end && !inside; ++b) {
+        const std::string prefix = quoteName(bindings_[b].name) + ".";
+        inside = sql.compare(0, prefix.size(), prefix) == 0;
+      }
+      if (!inside) return false;
+    }
+    return true;
+  }
+
   std::string fromSql(const FromNode& node, size_t& next) {
     if (!node.isJoin) {
       const Binding& b = bindings_[next++];
@@ -678,14 +691,26 @@ class Translator {
       if (b.name != b.table->name) sql += " AS " + quoteName(b.name);
       return sql;
     }
+    const size_t first = next;
     std::string left = fromSql(*node.left, next);
     std::string right = fromSql(*node.right, next);
+    Typed on = expr(*node.on);
+    std::string onSql = asCondition(on);
+    // SQLite plans "a RIGHT JOIN b ON c" badly: it reads all of a and then
+    // looks for the rows of b no row of a matched, whatever the WHERE clause
+    // says of b. "b LEFT JOIN a ON c" gives the same rows and lets SQLite
+    // start from b through its indexes. Only the FROM clause changes: the
+    // result columns and '*' follow the statement's own order of tables. The
+    // join is left as it is when its ON clause reads tables outside it.
+    if (node.join == JoinKind::Right && readsOnly(on, first, next)) {
+      if (node.left->isJoin) left = "(" + left + ")";
+      return right + " LEFT JOIN " + left + " ON " + onSql;
+    }
     if (node.right->isJoin) right = "(" + right + ")";
-    std::string on = condition(*node.on);
     const char* kind = node.join == JoinKind::Inner  ? " INNER JOIN "
                        : node.join == JoinKind::Left ? " LEFT JOIN "
                                                      : " RIGHT JOIN ";
-    return left + kind + right + " ON " + on;
+    return left + kind + right + " ON " + onSql;
   }
 
   // ---- SELECT -------------------------------------------------------------

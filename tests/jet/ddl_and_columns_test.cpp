@@ -182,6 +182,72 @@ TEST_F(Definitions, Joins) {
   EXPECT_EQ(show(query("SELECT x.K FROM A x INNER JOIN B AS y ON x.ID = y.ID WHERE y.V > 2")), "(20)");
 }
 
+// A RIGHT JOIN is written for SQLite as the LEFT JOIN of its sides swapped:
+// the same rows, the result columns in the statement's order.
+TEST_F(Definitions, RightJoinsRunAsLeftJoins) {
+  EXPECT_EQ(show(query("SELECT * FROM A RIGHT JOIN B ON A.ID = B.ID ORDER BY B.V")),
+            "(1,'uno',10,1,'b1',1.5)(2,'dos',20,2,'b2',2.5)(<null>,<null>,<null>,4,'b4',4.5)");
+  EXPECT_EQ(last_.sql.find("RIGHT JOIN"), std::string::npos) << last_.sql;
+  EXPECT_NE(last_.sql.find("FROM \"B\" LEFT JOIN \"A\" ON"), std::string::npos) << last_.sql;
+  ASSERT_EQ(last_.columns.size(), 6u);
+  EXPECT_EQ(last_.columns[0].name, "A.ID");
+  EXPECT_EQ(last_.columns[1].name, "A.NAME");
+  EXPECT_EQ(last_.columns[2].name, "K");
+  EXPECT_EQ(last_.columns[3].name, "B.ID");
+  EXPECT_EQ(last_.columns[5].name, "V");
+  EXPECT_EQ(show(query("SELECT B.*, A.K FROM A RIGHT JOIN B ON A.ID = B.ID WHERE B.V > 2 ORDER BY B.ID")),
+            "(2,'b2',2.5,20)(4,'b4',4.5,<null>)");
+  // A condition of the ON clause on the kept side does not drop its rows.
+  EXPECT_EQ(show(query("SELECT A.ID, B.ID FROM A RIGHT JOIN B ON A.ID = B.ID AND B.V < 2 ORDER BY B.ID")),
+            "(1,1)(<null>,2)(<null>,4)");
+  // Aliases.
+  EXPECT_EQ(show(query("SELECT x.NAME, y.NAME FROM A AS x RIGHT JOIN B y ON x.ID = y.ID ORDER BY y.ID")),
+            "('uno','b1')('dos','b2')(<null>,'b4')");
+}
+
+TEST_F(Definitions, RightJoinsWithJoinsOnEitherSide) {
+  execSqlite("INSERT INTO C VALUES (4, 'c4'), (9, 'c9')");
+  // The left side a parenthesised join: it becomes the parenthesised right
+  // side of the LEFT JOIN.
+  std::string sql =
+      "SELECT A.NAME, B.NAME, C.W FROM (A INNER JOIN B ON A.ID = B.ID) RIGHT JOIN C ON C.BID = B.ID ORDER BY C.W";
+  EXPECT_EQ(show(query(sql)), "('uno','b1','c1')('dos','b2','c2')(<null>,<null>,'c4')(<null>,<null>,'c9')");
+  EXPECT_EQ(last_.sql.find("RIGHT JOIN"), std::string::npos) << last_.sql;
+  EXPECT_EQ(last_.columns[0].name, "A.NAME");
+  EXPECT_EQ(last_.columns[1].name, "B.NAME");
+  // The same without parentheses.
+  EXPECT_EQ(show(query("SELECT A.NAME, B.NAME, C.W FROM A INNER JOIN B ON A.ID = B.ID RIGHT JOIN C ON C.BID = B.ID "
+                       "ORDER BY C.W")),
+            "('uno','b1','c1')('dos','b2','c2')(<null>,<null>,'c4')(<null>,<null>,'c9')");
+  // A left join on the left: B's row 4 has no A, C's row 4 matches it.
+  EXPECT_EQ(show(query("SELECT B.ID, A.ID, C.W FROM (B LEFT JOIN A ON A.ID = B.ID) RIGHT JOIN C ON C.BID = B.ID "
+                       "ORDER BY C.W")),
+            "(1,1,'c1')(2,2,'c2')(4,<null>,'c4')(<null>,<null>,'c9')");
+  // A join on the right side, and '*' in the statement's order of tables.
+  EXPECT_EQ(show(query("SELECT * FROM C RIGHT JOIN (A INNER JOIN B ON A.ID = B.ID) ON C.BID = A.ID "
+                       "WHERE A.ID = 2")),
+            "(2,'c2',2,'dos',20,2,'b2',2.5)");
+  EXPECT_EQ(last_.sql.find("RIGHT JOIN"), std::string::npos) << last_.sql;
+  EXPECT_EQ(last_.columns[0].name, "BID");
+  EXPECT_EQ(last_.columns[2].name, "A.ID");
+  // Right joins on both levels.
+  EXPECT_EQ(show(query("SELECT A.ID, B.ID, C.W FROM (A RIGHT JOIN B ON A.ID = B.ID) RIGHT JOIN C ON C.BID = B.ID "
+                       "ORDER BY C.W")),
+            "(1,1,'c1')(2,2,'c2')(<null>,4,'c4')(<null>,<null>,'c9')");
+  EXPECT_EQ(last_.sql.find("RIGHT JOIN"), std::string::npos) << last_.sql;
+  // An inner join whose right side is a right join.
+  EXPECT_EQ(show(query("SELECT C.W, A.ID, B.ID FROM C INNER JOIN (A RIGHT JOIN B ON A.ID = B.ID) ON C.BID = B.ID "
+                       "ORDER BY C.W")),
+            "('c1',1,1)('c2',2,2)('c4',<null>,4)");
+}
+
+// Swapping the sides is left alone when the ON clause reads a table that is
+// on neither side.
+TEST_F(Definitions, RightJoinReadingATableOutsideItStaysARightJoin) {
+  query("SELECT C.W, A.ID, B.ID FROM C, A RIGHT JOIN B ON A.ID = B.ID AND C.BID = 1");
+  EXPECT_NE(last_.sql.find("\"A\" RIGHT JOIN \"B\""), std::string::npos) << last_.sql;
+}
+
 TEST_F(Definitions, GroupingAndHaving) {
   execSqlite("INSERT INTO C VALUES (1, 'C1'), (2, 'x')");
   EXPECT_EQ(show(query("SELECT W, count(*) AS N FROM C GROUP BY W HAVING count(*) > 1")), "('c1',2)");
