@@ -1,8 +1,9 @@
 // One write transaction on the shared connection's current workspace: the
 // insert of a new row and the maximum query that reads its number back run
 // together, so that another client saving at the same time can neither slip
-// its row in between nor be given this one's number. A failure rolls the
-// transaction back and passes on unchanged.
+// its row in between nor be given this one's number (beginTrans takes the
+// file's write lock up front and waits for another writer). A failure rolls
+// the transaction back and passes on unchanged.
 #pragma once
 
 #include <type_traits>
@@ -15,13 +16,10 @@
 
 namespace svrZIVE::declarations {
 
-template <class Work, class WorkspaceT = engine::Workspace>
+template <class Work>
 auto inWriteTransaction(Work&& work) -> decltype(work()) {
-  WorkspaceT* workspace = ZIVEGeneral::sharedConnection().workspace().get();
+  engine::Workspace* workspace = ZIVEGeneral::sharedConnection().workspace().get();
   if (!workspace) throw objectNotSet();
-  if constexpr (!requires(WorkspaceT& w) { w.beginTrans(); }) {
-    return std::forward<Work>(work)();
-  } else {
   workspace->beginTrans();
   try {
     if constexpr (std::is_void_v<decltype(work())>) {
@@ -38,7 +36,6 @@ auto inWriteTransaction(Work&& work) -> decltype(work()) {
     } catch (...) {
     }
     throw;
-  }
   }
 }
 

@@ -1,6 +1,7 @@
 // cZIVEDeclaraciones, cZIVET02 and the deletion dispatch.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -123,6 +124,18 @@ TEST_F(Declaraciones, BuffersThatDoNotConvertWriteNothing) {
     EXPECT_EQ(raised.description.rfind("cZIVEDeclaraciones.GuardarDeclaracion", 0), 0u) << raised.description;
     EXPECT_EQ(testing::count(mod_, "T02_DECLARACIONES"), 0);
   }
+}
+
+TEST_F(Declaraciones, AFailedInsertLeavesNoLockBehind) {
+  Variant bad = declarationBuffer(1);
+  bad.array()[11] = Variant("C/ D'ALT");
+  EXPECT_EQ(raisedBy([&] { save(bad); }).number, 3075);
+  // The database is still open in the shared connection; another writer gets
+  // in at once, and the next save works.
+  auto started = std::chrono::steady_clock::now();
+  testing::execute(mod_, "INSERT INTO T02_DECLARACIONES (T02_CSDE) VALUES (9)");
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
+  EXPECT_EQ(save(declarationBuffer(1)), 2);
 }
 
 TEST_F(Declaraciones, ListOrderAndCount) {
