@@ -1,0 +1,135 @@
+// Form layouts as data. Every form detail table (T03_Tipologia1 and the
+// others) is described once: its columns in table order, each with its
+// database type, the record property that holds it and the property's type;
+// the order of the save buffer where it is not the column order; the lines
+// of the form (groups of like columns) and whether filled lines are packed
+// to the front when a return is written; the spacing of its statements; the
+// element that carries the return's final amount; the carry-forward query
+// of a stock-accounting form.
+//
+// One piece of code (forms/form_record.h) builds every statement of every
+// form from its layout. A new form is a new layout function: its columns
+// (taken from the upgrade's description of the table where it has one), its
+// spacing and its few real differences.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/schema.h"
+
+namespace svrZIVE::forms {
+
+// The type a record property holds and a buffer element is converted to.
+enum class PropertyType : uint8_t {
+  Long,     // CLng
+  Integer,  // CInt
+  Double,   // CDbl
+  Text,     // CStr
+  Char,     // CStr, then its first character only
+};
+
+struct FormColumn {
+  std::string name;      // "T03_BASEIMP"
+  engine::DaoType dbType = engine::DaoType::Double;
+  std::string property;  // "datT03_BASEIMP"
+  PropertyType type = PropertyType::Double;
+  bool isText() const { return type == PropertyType::Text || type == PropertyType::Char; }
+};
+
+// Numbered lines of a form: `lines` groups of `width` adjacent columns from
+// `firstColumn` on (line n starts at firstColumn + width * (n - 1)). A packed
+// block writes the lines whose column `usedMember` (0-based within the line)
+// is not 0 first, in their order, and clears the lines after them (text
+// columns to a single blank, numbers to 0).
+struct LineBlock {
+  int firstColumn = 1;
+  int width = 1;
+  int lines = 1;
+  bool packed = false;
+  int usedMember = 0;
+};
+
+// The insert statement: `head`, the column names each preceded by its
+// separator, `tail`; then the values in column order separated by "," and ")".
+// The separator before a column is `overrides` when it names the column, else
+// `afterKey` for column 1, `lineStart` / `inLine` for the first / other
+// columns of a line, `plain` for the rest.
+struct InsertSpacing {
+  std::string head;
+  std::string afterKey;
+  std::string plain;
+  std::string lineStart;
+  std::string inLine;
+  std::string tail;
+  std::map<int, std::string> overrides;
+};
+
+// The update: one statement per part, each `head`, then "NAME = value" items
+// of the part's columns joined by `separator`, then `where` and the key.
+struct UpdateSpacing {
+  std::string head;
+  std::string separator;
+  std::vector<std::pair<int, int>> parts;  // first and last column of each statement
+  std::string where;
+};
+
+// What an argument of the carry-forward query is.
+enum class CarryArgument : uint8_t { None, Declarante, Ejercicio, Periodicidad, SecDec };
+
+// The carry-forward query of a stock-accounting form, as fixed texts each
+// followed by one argument (or none).
+struct CarryForwardQuery {
+  std::vector<std::pair<std::string, CarryArgument>> pieces;
+};
+
+struct FormLayout {
+  std::string table;         // as the statements spell it: "T03_Tipologia1"
+  std::string recordClass;   // "cZIVET03_Tipologia1"
+  std::string serviceClass;  // the class name the service's error texts carry
+  std::vector<FormColumn> columns;
+  // Buffer element e goes to column bufferOrder[e]; empty: element e to column e.
+  std::vector<int> bufferOrder;
+  // The buffer element copied into the header's T02_IMPFIN on every save.
+  std::optional<int> finalAmountElement;
+  std::vector<LineBlock> lines;
+
+  // Load: "Select * from TABLE where KEY =" when `loadStar`, else "Select "
+  // with every column name joined by "," and " from TABLE where KEY =";
+  // KEY is `loadKey`. Delete: "Delete from TABLE WHERE KEY = ".
+  bool loadStar = true;
+  std::string loadKey;
+  InsertSpacing insert;
+  UpdateSpacing update;
+  std::optional<CarryForwardQuery> carryForward;
+
+  const std::string& keyName() const { return columns.front().name; }
+  std::size_t bufferSize() const { return columns.size(); }
+  int bufferColumn(int element) const { return bufferOrder.empty() ? element : bufferOrder[element]; }
+  // The column of a property (any letter case); -1 when the form has none.
+  int columnOf(std::string_view property) const;
+  // The separator written before column `column` in the insert's name list.
+  std::string insertSeparator(int column) const;
+};
+
+// The layouts of the forms built so far.
+const FormLayout& layoutTipologia1();   // form 560, T03_Tipologia1
+const FormLayout& layoutTipologia8();   // stock accounting, T10_Tipologia8
+const FormLayout& layoutTipologia15();  // form 581, T17_Tipologia15
+
+// --- Building layouts from the upgrade's descriptions ---------------------
+
+// The columns of a detail table as the upgrade leaves it (the first layout's
+// table or the table the upgrade creates, with the fields the upgrade adds),
+// in the table's order. `upperName` as the upgrade names it ("T03_TIPOLOGIA1").
+std::vector<FormColumn> upgradedColumns(std::string_view upperName);
+
+// Reorders columns stored slot by slot (key, then for each of `slots` slots
+// its `families` columns) family by family (key, then each family's slots).
+std::vector<FormColumn> familyByFamily(const std::vector<FormColumn>& slotBySlot, int families, int slots);
+
+}  // namespace svrZIVE::forms

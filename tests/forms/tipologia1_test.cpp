@@ -1,0 +1,315 @@
+// Form 560: cZIVETipologia1 and cZIVET03_Tipologia1 on databases made as
+// `zive init` makes them.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "declarations/cZIVEDeclaraciones.h"
+#include "forms/form_layout.h"
+#include "forms/rate/cZIVET03_Tipologia1.h"
+#include "forms/rate/cZIVETipologia1.h"
+#include "frame/class_registry.h"
+#include "frame/zive_general.h"
+#include "tests/forms/forms_fixture.h"
+
+namespace svrZIVE::testing {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+constexpr int32_t kSecdec = 7;
+
+class Tipologia1Test : public FormsTest {
+ protected:
+  void SetUp() override {
+    FormsTest::SetUp();
+    insertHeader(mod_, kSecdec, 1, 2016, "1", 3, 1);
+  }
+  // A buffer whose element i holds i + 0.25 (element 0 the declaration number).
+  static Variant buffer(int32_t secdec = kSecdec) {
+    VariantArray b = numberedBuffer(17, 0.25);
+    b[0] = Variant(secdec);
+    return Variant(std::move(b));
+  }
+  int storedRows() { return std::stoi(rows(mod_, "SELECT COUNT(*) FROM T03_Tipologia1")[0][0]); }
+  cZIVETipologia1 service_;
+};
+
+TEST_F(Tipologia1Test, LayoutColumnsAreTheTablesColumnsInTheirOrder) {
+  std::vector<std::string> names;
+  for (const auto& c : forms::layoutTipologia1().columns) names.push_back(c.name);
+  EXPECT_EQ(names, fieldNames(mod_, "T03_Tipologia1"));
+  EXPECT_EQ(names.size(), 17u);
+  EXPECT_EQ(forms::layoutTipologia1().columns[12].property, "datT03_BASEEXE");
+}
+
+TEST_F(Tipologia1Test, EveryColumnRoundTrips) {
+  Variant b = buffer();
+  service_.GuardarDeclaracion(b, Variant(true));
+  Variant row = service_.CargarDeclaracion(kSecdec);
+  ASSERT_TRUE(row.isArray());
+  const VariantArray& a = row.array();
+  ASSERT_EQ(a.ubound(), 17);  // single-record shape: the last element stays Empty
+  EXPECT_EQ(a[0].toLong(), kSecdec);
+  for (int32_t i = 1; i <= 16; ++i) EXPECT_DOUBLE_EQ(a[i].toDouble(), i + 0.25) << "element " << i;
+  EXPECT_TRUE(a[17].isEmpty());
+}
+
+TEST_F(Tipologia1Test, LoadingAReturnWithoutDetailGivesNull) {
+  EXPECT_TRUE(service_.CargarDeclaracion(kSecdec).isNull());
+  EXPECT_TRUE(service_.CargarDeclaracion(999).isNull());
+}
+
+struct FlagCase {
+  const char* name;
+  Variant flag;
+  bool inserts;
+};
+
+class Tipologia1FlagTest : public Tipologia1Test, public ::testing::WithParamInterface<FlagCase> {};
+
+TEST_P(Tipologia1FlagTest, InsertsOnlyWhenTheFlagIsExactlyTrue) {
+  // A stored row with other values, so that an update shows.
+  Variant first = buffer();
+  first.array()[1] = Variant(100.0);
+  service_.GuardarDeclaracion(first, Variant(true));
+  ASSERT_EQ(storedRows(), 1);
+
+  Variant second = buffer();
+  second.array()[1] = Variant(200.0);
+  second.array()[11] = Variant(55.5);
+  service_.GuardarDeclaracion(second, GetParam().flag);
+  if (GetParam().inserts) {
+    EXPECT_EQ(storedRows(), 2);
+  } else {
+    EXPECT_EQ(storedRows(), 1);
+    EXPECT_EQ(rows(mod_, "SELECT T03_BASEIMP FROM T03_Tipologia1")[0][0], "200");
+  }
+  EXPECT_DOUBLE_EQ(headerAmount(mod_, kSecdec), 55.5);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Flags, Tipologia1FlagTest,
+    ::testing::Values(FlagCase{"BooleanTrue", Variant(true), true}, FlagCase{"IntegerMinusOne", Variant(int16_t{-1}), true},
+                      FlagCase{"BooleanFalse", Variant(false), false}, FlagCase{"One", Variant(int32_t{1}), false},
+                      FlagCase{"Two", Variant(int16_t{2}), false}, FlagCase{"Empty", Variant(), false},
+                      FlagCase{"TextTrue", Variant("True"), false}, FlagCase{"Null", Variant::null(), false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Tipologia1Test, UpdatingAReturnWithoutDetailWritesNothingButTheAmount) {
+  Variant b = buffer();
+  service_.GuardarDeclaracion(b, Variant(false));
+  EXPECT_EQ(storedRows(), 0);
+  EXPECT_DOUBLE_EQ(headerAmount(mod_, kSecdec), 11.25);
+}
+
+TEST_F(Tipologia1Test, FinalAmountIsElementElevenOnInsertAndUpdate) {
+  Variant b = buffer();
+  b.array()[11] = Variant(1234.5);
+  service_.GuardarDeclaracion(b, Variant(true));
+  EXPECT_DOUBLE_EQ(headerAmount(mod_, kSecdec), 1234.5);
+  b.array()[11] = Variant(-3.0);
+  service_.GuardarDeclaracion(b, Variant(false));
+  EXPECT_DOUBLE_EQ(headerAmount(mod_, kSecdec), -3.0);
+  // Other headers keep theirs.
+  insertHeader(mod_, 8, 1, 2016, "1", 4, 1);
+  EXPECT_DOUBLE_EQ(headerAmount(mod_, 8), 0.0);
+}
+
+struct BadBuffer {
+  const char* name;
+  std::function<Variant()> make;
+  int32_t error;
+};
+
+class Tipologia1BadBufferTest : public Tipologia1Test, public ::testing::WithParamInterface<BadBuffer> {};
+
+TEST_P(Tipologia1BadBufferTest, FailsBeforeAnyDatabaseIsOpened) {
+  // A path that cannot be opened: had the service opened it, the error would be another.
+  ZIVEGeneral::setModifiablePath((dir_.path() / "missing" / "ZIVEMOD.MDB").string());
+  StatementLog log;
+  Variant b = GetParam().make();
+  Raised r = raisedBy([&] { service_.GuardarDeclaracion(b, Variant(true)); });
+  EXPECT_EQ(r.number, GetParam().error);
+  EXPECT_THAT(r.description, StartsWith("cZIVETipologia1.GuardarDeclaracion"));
+  EXPECT_TRUE(log.statements().empty());
+  ZIVEGeneral::setModifiablePath(mod_);
+  EXPECT_EQ(storedRows(), 0);
+  EXPECT_DOUBLE_EQ(headerAmount(mod_, kSecdec), 0.0);
+}
+
+Variant withElement(int32_t i, Variant v) {
+  VariantArray b = numberedBuffer(17);
+  b[0] = Variant(kSecdec);
+  b[i] = std::move(v);
+  return Variant(std::move(b));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Buffers, Tipologia1BadBufferTest,
+    ::testing::Values(
+        BadBuffer{"SixteenElements", [] { return Variant(numberedBuffer(16)); }, 9},
+        BadBuffer{"NotAnArray", [] { return Variant(3.0); }, 13},
+        BadBuffer{"TextElement", [] { return withElement(5, Variant("abc")); }, 13},
+        BadBuffer{"NullElement", [] { return withElement(16, Variant::null()); }, 94},
+        BadBuffer{"KeyOutOfLongRange", [] { return withElement(0, Variant(3e9)); }, 6},
+        BadBuffer{"EmptyTextKey", [] { return withElement(0, Variant("")); }, 13}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Tipologia1Test, ConversionsOfTheBuffer) {
+  VariantArray b = numberedBuffer(17);
+  b[0] = Variant(6.5);      // rounds half to even: 6
+  b[1] = Variant();         // Empty: 0
+  b[2] = Variant(" 12.5 "); // a text that reads as a number
+  b[3] = Variant(true);     // True is -1
+  insertHeader(mod_, 6, 1, 2016, "1", 5, 1);
+  Variant buffer(std::move(b));
+  service_.GuardarDeclaracion(buffer, Variant(true));
+  auto r = rows(mod_, "SELECT T03_SECDEC, T03_BASEIMP, T03_TIPO, T03_CUOTA FROM T03_Tipologia1");
+  ASSERT_EQ(r.size(), 1u);
+  EXPECT_THAT(r[0], ElementsAre("6", "0", "12.5", "-1"));
+}
+
+TEST_F(Tipologia1Test, StatementsAsWritten) {
+  VariantArray b = numberedBuffer(17);
+  b[0] = Variant(kSecdec);
+  b[1] = Variant(0.1 + 0.2);
+  b[2] = Variant(1234.5);
+  Variant buffer(std::move(b));
+  StatementLog log;
+  service_.GuardarDeclaracion(buffer, Variant(true));
+  service_.GuardarDeclaracion(buffer, Variant(false));
+  service_.CargarDeclaracion(kSecdec);
+  auto inserts = log.startingWith("insert into T03");
+  ASSERT_EQ(inserts.size(), 1u);
+  EXPECT_EQ(inserts[0],
+            "insert into T03_Tipologia1 (T03_SECDEC, T03_BASEIMP, T03_TIPO, T03_CUOTA, T03_BASEIMP1, T03_TIPO1, "
+            "T03_CUOTA1, T03_BASEIMP2, T03_TIPO2, T03_CUOTA2, T03_TOTALCUOTA_B, T03_TOTALCUOTA_A, T03_BASEEXENTA, "
+            "T03_BASEIMP3, T03_TIPO3, T03_CUOTA3, T03_TOTALCUOTA_N ) values (7,0.3,1234.5,4,5,6,7,8,9,10,11,12,13,14,"
+            "15,16,17)");
+  auto updates = log.startingWith("Update T03");
+  ASSERT_EQ(updates.size(), 1u);
+  EXPECT_EQ(updates[0],
+            "Update T03_Tipologia1 set T03_BASEIMP = 0.3, T03_TIPO = 1234.5, T03_CUOTA = 4, T03_BASEIMP1 = 5, "
+            "T03_TIPO1 = 6, T03_CUOTA1 = 7, T03_BASEIMP2 = 8, T03_TIPO2 = 9, T03_CUOTA2 = 10, T03_TOTALCUOTA_B = 11, "
+            "T03_TOTALCUOTA_A = 12, T03_BASEEXENTA = 13, T03_BASEIMP3 = 14, T03_TIPO3 = 15, T03_CUOTA3 = 16, "
+            "T03_TOTALCUOTA_N = 17 WHERE T03_SECDEC = 7");
+  auto headers = log.startingWith("Update T02");
+  ASSERT_EQ(headers.size(), 2u);
+  EXPECT_EQ(headers[0], "Update T02_Declaraciones set T02_IMPFIN = 12 where T02_SECDEC =7");
+  EXPECT_THAT(log.statements(), ::testing::Contains("Select * from T03_Tipologia1 where T03_SECDEC =7"));
+  EXPECT_EQ(rows(mod_, "SELECT T03_BASEIMP, T03_TIPO FROM T03_Tipologia1")[0], (std::vector<std::string>{"0.3", "1234.5"}));
+}
+
+TEST_F(Tipologia1Test, ErrorsNestServiceFirst) {
+  execute(mod_, "DROP TABLE T03_Tipologia1");
+  Variant b = buffer();
+  Raised insert = raisedBy([&] { service_.GuardarDeclaracion(b, Variant(true)); });
+  EXPECT_THAT(insert.description,
+              StartsWith("cZIVETipologia1.GuardarDeclaracioncZIVET03_Tipologia1.InsertarDeclaracion"));
+  Raised update = raisedBy([&] { service_.GuardarDeclaracion(b, Variant(false)); });
+  EXPECT_THAT(update.description,
+              StartsWith("cZIVETipologia1.GuardarDeclaracioncZIVET03_Tipologia1.GuardarDeclaracion"));
+  Raised load = raisedBy([&] { service_.CargarDeclaracion(kSecdec); });
+  EXPECT_NE(load.number, 0);
+  // The record's load traps nothing.
+  EXPECT_THAT(load.description, StartsWith("cZIVETipologia1.CargarDeclaracion"));
+  EXPECT_THAT(load.description, ::testing::Not(HasSubstr("cZIVET03")));
+}
+
+TEST_F(Tipologia1Test, AFailedHeaderUpdateLeavesTheDetailWritten) {
+  execute(mod_, "DROP TABLE T02_Declaraciones");
+  Variant b = buffer();
+  Raised r = raisedBy([&] { service_.GuardarDeclaracion(b, Variant(true)); });
+  EXPECT_NE(r.number, 0);
+  EXPECT_THAT(r.description, StartsWith("cZIVETipologia1.GuardarDeclaracion"));
+  EXPECT_EQ(storedRows(), 1);
+}
+
+struct RateCase {
+  int32_t year;
+  int16_t period;
+  std::vector<double> rates;  // empty: Null
+};
+
+class Rates560Test : public Tipologia1Test, public ::testing::WithParamInterface<RateCase> {};
+
+TEST_P(Rates560Test, TheSetInForceIsTheLatestNotLater) {
+  const RateCase& c = GetParam();
+  for (int32_t secdec : {0, kSecdec, -5}) {
+    Variant tipos = service_.ObtenerTipo560(secdec, c.year, c.period);
+    if (c.rates.empty()) {
+      EXPECT_TRUE(tipos.isNull());
+      continue;
+    }
+    ASSERT_TRUE(tipos.isArray());
+    const VariantArray& a = tipos.array();
+    ASSERT_EQ(a.ubound(), 3);
+    for (int32_t i = 0; i < 3; ++i) EXPECT_DOUBLE_EQ(a[i].toDouble(), c.rates[i]) << c.year << "/" << c.period;
+  }
+}
+
+// The sample sets: 2013/01, 2014/07, 2016/01, 2021/10, 2022/01, 2024/07.
+INSTANTIATE_TEST_SUITE_P(Periods, Rates560Test,
+                         ::testing::Values(RateCase{2012, 12, {}}, RateCase{2013, 1, {4.86433, 0.5, 1}},
+                                           RateCase{2014, 3, {4.86433, 0.5, 1}},
+                                           RateCase{2014, 6, {4.86433, 0.5, 1}},
+                                           RateCase{2014, 7, {5.11269632, 0.5, 1}},
+                                           RateCase{2015, 12, {5.11269632, 0.5, 1}},
+                                           RateCase{2021, 9, {5.11269632, 0.5, 1.5}},
+                                           RateCase{2021, 12, {0.5, 0.5, 1}}, RateCase{2099, 1, {5.11269632, 1, 2}}));
+
+TEST_F(Tipologia1Test, RateStatementAndAnnotations) {
+  StatementLog log;
+  service_.ObtenerTipo560(0, 2014, 3);
+  EXPECT_THAT(log.statements(),
+              ::testing::Contains("Select top 1 T04_TIPO,T04_TIPO1,T04_TIPO2 from T04_TIPOS1 where T04_EJER   &  "
+                                  "format(T04_PER,'00')  <= 201403 ORDER BY T04_EJER desc, T04_PER desc"));
+  // The rates come from the reference database: one without T04_TIPOS1 fails.
+  ZIVEGeneral::setReferencePath(referenceWith(dir_, "EMPTY.MDB", {"CREATE TABLE X (A LONG)"}));
+  Raised r = raisedBy([&] { service_.ObtenerTipo560(0, 2014, 3); });
+  EXPECT_THAT(r.description, StartsWith("cZIVETipologia1.ObtenerTipocZIVET03_Tipologia1.ObtenerTipo"));
+}
+
+TEST_F(Tipologia1Test, TwoSetsOfTheSamePeriodOverrunTheSingleRecord) {
+  ZIVEGeneral::setReferencePath(referenceWith(
+      dir_, "TIES.MDB",
+      {"CREATE TABLE T04_TIPOS1 (T04_EJER SHORT, T04_PER SHORT, T04_TIPO DOUBLE, T04_TIPO1 DOUBLE, T04_TIPO2 DOUBLE)",
+       "INSERT INTO T04_TIPOS1 VALUES (2014, 7, 1, 2, 3)", "INSERT INTO T04_TIPOS1 VALUES (2014, 7, 4, 5, 6)"}));
+  Raised r = raisedBy([&] { service_.ObtenerTipo560(0, 2015, 1); });
+  EXPECT_EQ(r.number, 9);
+}
+
+TEST_F(Tipologia1Test, DeletionOfATypologyOneReturnRemovesItsDetail) {
+  Variant b = buffer();
+  service_.GuardarDeclaracion(b, Variant(true));
+  cZIVEDeclaraciones declaraciones;
+  declaraciones.EliminarDeclaraciones(kSecdec, 1);
+  EXPECT_EQ(storedRows(), 0);
+}
+
+TEST_F(Tipologia1Test, RecordPropertiesByName) {
+  cZIVET03_Tipologia1 r;
+  EXPECT_EQ(r.get("datT03_BASEEXE").type(), VarType::Double);
+  EXPECT_EQ(r.get("datT03_SECDEC").type(), VarType::Long);
+  r.set("DATT03_TOTALCUOTA_A", Variant("2.5"));
+  EXPECT_DOUBLE_EQ(r.value(11).asDouble(), 2.5);
+  EXPECT_EQ(raisedBy([&] { r.get("datT03_BASEEXENTA"); }).number, 438);
+}
+
+TEST_F(Tipologia1Test, LateBinding) {
+  auto object = CreateObject("svrZIVE.cZIVETipologia1");
+  object->let("mdbmod", Variant(mod_));
+  Variant b = buffer();
+  std::vector<Variant> args{b, Variant(true)};
+  EXPECT_TRUE(object->invoke("GuardarDeclaracion", args).isEmpty());
+  Variant row = object->call("CargarDeclaracion", {Variant(kSecdec)});
+  EXPECT_DOUBLE_EQ(row.array()[16].toDouble(), 16.25);
+  Variant tipos = object->call("ObtenerTipo560", {Variant(int32_t{0}), Variant(int32_t{2014}), Variant(int16_t{7})});
+  EXPECT_DOUBLE_EQ(tipos.array()[0].toDouble(), 5.11269632);
+  EXPECT_EQ(ClassRegistry::global().byName("cZIVET03_Tipologia1"), nullptr);
+}
+
+}  // namespace
+}  // namespace svrZIVE::testing
