@@ -1,7 +1,8 @@
-// zive init DIR: a new data folder with the modifiable database ZIVEMOD.MDB
-// in the current layout: the layout the product first shipped, brought up to
+// zive init DIR: a data folder with the modifiable database ZIVEMOD.MDB in
+// the current layout (the layout the product first shipped, brought up to
 // date by the upgrade, exactly as an installed database of that first
-// version would be.
+// version would be) and the sample reference database ZIVELEC.MDB made from
+// the seed files. A file that exists already is never touched.
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -10,6 +11,7 @@
 #include "cli/commands.h"
 #include "engine/dao.h"
 #include "frame/message_box.h"
+#include "reference/reference_database.h"
 #include "upgrade/base_layout.h"
 #include "upgrade/cZIVETraspaso.h"
 #include "upgrade/upgrade_report.h"
@@ -18,6 +20,7 @@ namespace svrZIVE::cli {
 namespace {
 
 constexpr const char* kModifiableName = "ZIVEMOD.MDB";
+constexpr const char* kReferenceName = "ZIVELEC.MDB";
 
 int usage() {
   std::cerr << "usage: zive init DIR\n";
@@ -44,8 +47,13 @@ bool createModifiable(const std::string& file, const std::string& folder) {
   return report.messages().empty() && report.errors() == 0;
 }
 
-// ZIVELEC.MDB, the reference database, is created here too once its
-// contents are part of the product (reference tables and their seed data).
+// ZIVELEC.MDB: the sample reference tables from the seed files. The
+// official reference database replaces this file as it is.
+void createReference(const std::string& file) {
+  std::string seeds = findReferenceSeedDir();
+  std::cout << "Creating " << file << " from the sample data in " << seeds << '\n';
+  createReferenceDatabase(file, seeds);
+}
 
 }  // namespace
 
@@ -60,21 +68,31 @@ int runInit(const Arguments& args) {
   }
   if (folder.back() != '/') folder += '/';
   std::string modifiable = folder + kModifiableName;
-  if (std::filesystem::exists(modifiable, ec)) {
-    std::cerr << "zive init: " << modifiable << " already exists; it is left as it is\n";
+  std::string reference = folder + kReferenceName;
+  bool haveModifiable = std::filesystem::exists(modifiable, ec);
+  bool haveReference = std::filesystem::exists(reference, ec);
+  if (haveModifiable && haveReference) {
+    std::cerr << "zive init: " << modifiable << " and " << reference
+              << " already exist; they are left as they are\n";
     return 1;
   }
   try {
-    std::cout << "Creating " << modifiable << '\n';
-    if (!createModifiable(modifiable, folder)) {
-      std::cerr << "zive init: the upgrade of the new database did not complete\n";
-      return 1;
+    if (haveModifiable) {
+      std::cout << modifiable << " already exists; it is left as it is\n";
+    } else {
+      std::cout << "Creating " << modifiable << '\n';
+      if (!createModifiable(modifiable, folder)) {
+        std::cerr << "zive init: the upgrade of the new database did not complete\n";
+        return 1;
+      }
     }
+    if (haveReference) std::cout << reference << " already exists; it is left as it is\n";
+    else createReference(reference);
   } catch (const AutomationError& e) {
     std::cerr << "zive init: error " << e.number() << " (" << e.source() << "): " << e.description() << '\n';
     return 1;
   }
-  std::cout << modifiable << " is ready.\n";
+  std::cout << folder << " is ready: " << kModifiableName << " and " << kReferenceName << ".\n";
   return 0;
 }
 

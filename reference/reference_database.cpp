@@ -241,14 +241,20 @@ void createReferenceDatabase(const std::string& path, const std::string& seedDir
   std::vector<SeedTable> tables = readReferenceSeed(seedDir);
   std::shared_ptr<engine::Database> db = engine::DBEngine::forThread().createDatabase(path);
   try {
+    auto& dbe = engine::DBEngine::forThread();
+    for (const auto& table : tables) {
+      annotate(table.name + ": ", [&] { db->execute(createTableStatement(table), engine::dbFailOnError); });
+    }
+    // The rows in one transaction: one commit to disk instead of one per row.
+    dbe.beginTrans();
     for (const auto& table : tables) {
       annotate(table.name + ": ", [&] {
-        db->execute(createTableStatement(table), engine::dbFailOnError);
         for (size_t r = 0; r < table.rows.size(); ++r) {
           db->execute(insertStatement(table, r), engine::dbFailOnError);
         }
       });
     }
+    dbe.commitTrans();
     db->close();
   } catch (...) {
     try {

@@ -1,12 +1,12 @@
-// The command line's JSON encoding of variants. The codec is part of the
-// command line; it is compiled in here so that it is tested with the frame.
+// The command line's JSON encoding of variants.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 #include <string>
 
-#include "cli/json_variant.cpp"  // NOLINT: the codec under test
+#include "cli/json_variant.h"
+#include "frame/automation_error.h"
 
 namespace svrZIVE {
 namespace {
