@@ -9,7 +9,9 @@
 //
 // The road is a list of steps; a new part of the road is one more entry in
 // demoSteps().
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <filesystem>
 #include <functional>
 #include <iomanip>
@@ -23,6 +25,12 @@
 #include "cli/table_printer.h"
 #include "declarations/cZIVEDeclaraciones.h"
 #include "declarations/cZIVEDeclarante.h"
+#include "forms/form_service.h"
+#include "forms/rate/cZIVETipologia1.h"
+#include "forms/regional/cZIVET17_Tipologia15.h"
+#include "forms/regional/cZIVETipologia15.h"
+#include "forms/stock/cZIVETipologia8.h"
+#include "reference/reference_database.h"
 #include "frame/automation_error.h"
 #include "frame/variant.h"
 #include "frame/zive_general.h"
@@ -48,6 +56,13 @@ struct Road {
   cZIVEDeclaraciones declaraciones;
   int32_t csde = 0;
   int32_t secdec = 0;
+  // The forms: form 560 of the return above, two stock-accounting returns
+  // (typology 8), a form-581 return.
+  cZIVETipologia1 tipologia1;
+  cZIVETipologia8 tipologia8;
+  cZIVETipologia15 tipologia15;
+  std::vector<int32_t> stockReturns;
+  int32_t regionalReturn = 0;
   // Undo actions of what is stored now, latest last.
   std::vector<std::pair<std::string, std::function<void()>>> undo;
 };
@@ -185,6 +200,182 @@ std::vector<Step> demoSteps() {
   };
 }
 
+// --- The forms ------------------------------------------------------------------
+
+// A header of the demo's declarant: model, period and typology.
+int32_t saveHeader(Road& r, const std::string& model, int16_t period, uint8_t typology) {
+  VariantArray b = VariantArray::vector(0, 12);
+  b[1] = Variant(r.csde);
+  b[2] = Variant(kEjercicio);
+  b[3] = Variant(kPeriodicidad);
+  b[4] = Variant(period);
+  b[5] = Variant(model);
+  b[6] = Variant(typology);
+  b[7] = Variant(0.0);
+  for (int32_t i = 8; i <= 12; ++i) b[i] = Variant("");
+  if (typology == 15) b[12] = Variant("01");
+  Variant buffer(std::move(b));
+  return r.declaraciones.GuardarDeclaracion(buffer);
+}
+
+// The final amount the header list shows for `secdec`.
+double headerAmount(Road& r, int32_t secdec) {
+  Variant list = r.declaraciones.ObtenerDeclaraciones(r.csde);
+  const VariantArray& t = list.array();
+  for (int32_t row = 1; row <= t.ubound(2); ++row)
+    if (t.at({0, row}).toLong() == secdec) return t.at({7, row}).toDouble();
+  throw unexpected("the header of return " + std::to_string(secdec) + " is not listed");
+}
+
+std::string amount(double value) { return formatDouble(value); }
+
+// Typology-8 buffer: opening stocks, production, consumption exits and
+// closing stocks of slots 1 to 3 (elements 1 + 8 f + s - 1 for family f).
+Variant stockBuffer(int32_t secdec, const std::vector<double>& opening) {
+  VariantArray b = VariantArray::vector(0, 112);
+  b[0] = Variant(secdec);
+  for (int32_t e = 1; e <= 112; ++e) b[e] = Variant(0.0);
+  auto at = [](int family, int slot) { return 1 + 8 * family + (slot - 1); };
+  for (int s = 1; s <= 3; ++s) {
+    double ini = opening[s - 1], elab = 100.0 * s, consumo = 60.0 * s;
+    b[at(0, s)] = Variant(ini);
+    b[at(1, s)] = Variant(elab);
+    b[at(5, s)] = Variant(consumo);
+    b[at(11, s)] = Variant(ini + elab - consumo);
+  }
+  return Variant(std::move(b));
+}
+
+std::vector<Step> formSteps() {
+  return {
+      {[](Road& r, std::ostream&) {
+        Variant tipos = r.tipologia1.ObtenerTipo560(r.secdec, kEjercicio, kPeriodo);
+        if (tipos.isNull()) throw unexpected("no rates of form 560 are in force for the demo period");
+        const VariantArray& t = tipos.array();
+        return "Rates of form 560 in force for " + std::to_string(kEjercicio) + "/" + std::to_string(kPeriodo) +
+               ": " + text(t[0]) + ", line 1 " + text(t[1]) + ", line 2 " + text(t[2]);
+      }},
+      {[](Road& r, std::ostream&) {
+        Variant tipos = r.tipologia1.ObtenerTipo560(r.secdec, kEjercicio, kPeriodo);
+        const VariantArray& t = tipos.array();
+        VariantArray b = VariantArray::vector(0, 16);
+        for (int32_t i = 0; i <= 16; ++i) b[i] = Variant(0.0);
+        b[0] = Variant(r.secdec);
+        double base = 12500, rate = t[0].toDouble();
+        double cuota = std::round(base * rate) / 100;
+        b[1] = Variant(base);
+        b[2] = Variant(rate);
+        b[3] = Variant(cuota);
+        b[10] = Variant(cuota);
+        b[11] = Variant(cuota);
+        Variant buffer(std::move(b));
+        r.tipologia1.GuardarDeclaracion(buffer, Variant(true));
+        Variant row = r.tipologia1.CargarDeclaracion(r.secdec);
+        if (row.isNull() || row.array()[3].toDouble() != cuota) throw unexpected("the form-560 detail did not load back");
+        double impfin = headerAmount(r, r.secdec);
+        if (impfin != cuota) throw unexpected("the header's final amount is not the form's");
+        return "Saved and loaded form 560 of return " + std::to_string(r.secdec) + ": base " + amount(base) +
+               " at " + amount(rate) + " -> " + amount(cuota) + "; the header's final amount is now " +
+               amount(impfin);
+      }},
+      {[](Road& r, std::ostream&) {
+        for (int16_t period : {kPeriodo, int16_t(kPeriodo + 1)}) {
+          int32_t secdec = saveHeader(r, "570", period, 8);
+          r.stockReturns.push_back(secdec);
+          r.undo.emplace_back("stock return", [&r, secdec] { r.declaraciones.EliminarDeclaraciones(secdec, 8); });
+        }
+        int32_t first = r.stockReturns[0];
+        Variant before = r.tipologia8.CargarExisFinales(kEjercicio, std::to_string(kPeriodicidad), first, r.csde);
+        if (!before.isNull()) throw unexpected("the declarant's first stock return carries something forward");
+        Variant buffer = stockBuffer(first, {500, 250, 0});
+        r.tipologia8.GuardarDeclaracion(buffer, Variant(true));
+        const VariantArray& b = buffer.array();
+        return "Typology 8, return " + std::to_string(first) + " (period " + std::to_string(kPeriodo) +
+               "): nothing to carry forward; saved with closing stocks " + text(b[89]) + ", " + text(b[90]) + ", " +
+               text(b[91]);
+      }},
+      {[](Road& r, std::ostream&) {
+        int32_t second = r.stockReturns[1];
+        Variant carried = r.tipologia8.CargarExisFinales(kEjercicio, std::to_string(kPeriodicidad), second, r.csde);
+        if (carried.isNull()) throw unexpected("the second stock return finds no previous one");
+        const VariantArray& c = carried.array();
+        std::vector<double> opening{c.at({0, 1}).toDouble(), c.at({1, 1}).toDouble(), c.at({2, 1}).toDouble()};
+        Variant buffer = stockBuffer(second, opening);
+        r.tipologia8.GuardarDeclaracion(buffer, Variant(true));
+        Variant row = r.tipologia8.CargarDeclaracion(second);
+        if (row.isNull() || row.array()[1].toDouble() != opening[0]) throw unexpected("the carried stock did not load back");
+        return "Typology 8, return " + std::to_string(second) + " (period " + std::to_string(kPeriodo + 1) +
+               "): opening stocks carried from return " + std::to_string(r.stockReturns[0]) + ": " +
+               amount(opening[0]) + ", " + amount(opening[1]) + ", " + amount(opening[2]) + "; saved and loaded back";
+      }},
+      {[](Road& r, std::ostream& out) {
+        int32_t secdec = saveHeader(r, "581", kPeriodo, 15);
+        r.regionalReturn = secdec;
+        r.undo.emplace_back("form-581 return", [&r, secdec] {
+          cZIVET17_Tipologia15 detalle;
+          detalle.setSecdec(secdec);
+          forms::abrirModificable();
+          detalle.BorrarDeclaracion();
+          forms::cerrar();
+          r.declaraciones.EliminarDeclaraciones(secdec, 15);
+        });
+        Variant tipos = r.tipologia15.ObtenerTipo581(secdec, kEjercicio, kPeriodo, "01");
+        const VariantArray& t = tipos.array();
+        TextTable table;
+        table.header = {"Epigraph", "Rate", "Name"};
+        table.rightAligned = {false, true, false};
+        for (int32_t row = 1; row <= t.ubound(2); ++row)
+          table.rows.push_back({text(t.at({3, row})), text(t.at({4, row})), text(t.at({5, row}))});
+        std::ostringstream shown;
+        table.print(shown);
+        out << "Form 581, return " << secdec << ": the rates of administrative body 01 for " << kEjercicio << "/"
+            << kPeriodo << " (epigraphs at rate 0 left out):\n";
+        std::istringstream in(shown.str());
+        for (std::string line; std::getline(in, line);) out << "     " << line << '\n';
+
+        // Two product lines, in buffer lines 2 and 4: the save packs them into lines 1 and 2.
+        VariantArray b = VariantArray::vector(0, 94);
+        b[0] = Variant(secdec);
+        for (int32_t i = 1; i <= 94; ++i) b[i] = Variant(0.0);
+        for (int line = 1; line <= 7; ++line) b[4 * line - 3] = Variant(" ");
+        for (int d = 1; d <= 21; ++d) b[3 * d + 26] = b[3 * d + 27] = Variant(" ");
+        double total = 0;
+        int line = 2;
+        for (int32_t row = 1; row <= std::min<int32_t>(2, t.ubound(2)); ++row, line += 2) {
+          double base = 1000.0 * row, rate = t.at({4, row}).toDouble(), cuota = base * rate / 100;
+          b[4 * line - 3] = t.at({3, row});
+          b[4 * line - 2] = Variant(base);
+          b[4 * line - 1] = Variant(rate);
+          b[4 * line] = Variant(cuota);
+          total += cuota;
+        }
+        b[92] = Variant(total);
+        b[94] = Variant(total);
+        Variant buffer(std::move(b));
+        r.tipologia15.GuardarDeclaracion(buffer, Variant(true));
+        Variant row = r.tipologia15.CargarDeclaracion(secdec);
+        if (row.isNull()) throw unexpected("the form-581 detail did not load back");
+        const VariantArray& a = row.array();
+        double impfin = headerAmount(r, secdec);
+        if (impfin != total) throw unexpected("the header's final amount is not the form's");
+        out << "     Saved with lines 2 and 4 filled; loaded back as line 1 " << text(a[1]) << " and line 2 "
+            << text(a[5]) << "; the header's final amount is " << amount(impfin) << '\n';
+        return std::string();
+      }},
+      {[](Road& r, std::ostream&) {
+        // The deletion of returns leaves form 581's detail: remove it first.
+        for (int n = 0; n < 3; ++n) {
+          auto [what, undo] = std::move(r.undo.back());
+          r.undo.pop_back();
+          undo();
+        }
+        if (r.declaraciones.NumeroDeclaraciones(r.csde) != 1) throw unexpected("the forms' returns are still stored");
+        return "Deleted the form-581 return " + std::to_string(r.regionalReturn) + " (and its detail) and the stock returns " +
+               std::to_string(r.stockReturns[0]) + " and " + std::to_string(r.stockReturns[1]);
+      }},
+  };
+}
+
 int usage() {
   std::cerr << "usage: zive demo [DIR]\n";
   return 2;
@@ -206,12 +397,25 @@ int runDemo(const Arguments& args) {
   }
   std::string reference = folder + "ZIVELEC.MDB";
 
+  // The rates come from the reference database: a folder without one gets the sample.
+  if (!std::filesystem::exists(reference, ec)) {
+    try {
+      createReferenceDatabase(reference, findReferenceSeedDir());
+    } catch (const AutomationError& e) {
+      std::cerr << "zive demo: cannot create " << reference << ": " << e.description() << '\n';
+      return 1;
+    }
+  }
+
   Road road;
   road.declarante.mdbmod(modifiable);
-  if (std::filesystem::exists(reference, ec)) road.declarante.mdblec(reference);
+  road.declarante.mdblec(reference);
   std::cout << "The road of one return, on " << modifiable << "\n\n";
 
   std::vector<Step> steps = demoSteps();
+  // The forms come before the return and the declarant are deleted.
+  std::vector<Step> forms = formSteps();
+  steps.insert(steps.end() - 2, forms.begin(), forms.end());
   for (std::size_t i = 0; i < steps.size(); ++i) {
     std::string number = std::to_string(i + 1) + ". ";
     try {
