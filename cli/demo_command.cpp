@@ -30,6 +30,7 @@
 #include "forms/regional/cZIVET17_Tipologia15.h"
 #include "forms/regional/cZIVETipologia15.h"
 #include "forms/stock/cZIVETipologia8.h"
+#include "reference/cZIVEDatosGeneral.h"
 #include "reference/reference_database.h"
 #include "frame/automation_error.h"
 #include "frame/variant.h"
@@ -48,6 +49,10 @@ constexpr int32_t kEjercicio = 2016;
 constexpr uint8_t kPeriodicidad = 1;
 constexpr int16_t kPeriodo = 3;
 constexpr uint8_t kTipologia = 1;
+// Araba/Álava and Vitoria-Gasteiz: the sample reference data hold that
+// province's municipalities.
+constexpr uint8_t kProvincia = 1;
+constexpr int16_t kMunicipio = 1059;
 
 // What the steps share: the services, the numbers the database gave, and
 // what to undo if the road ends early.
@@ -78,6 +83,38 @@ struct Step {
   std::function<std::string(Road&, std::ostream& out)> run;
 };
 
+// The given columns of a table-shaped list (columns x rows 1..N) as a text
+// table, each line indented under its step.
+void printList(const VariantArray& list, const std::vector<int32_t>& columns, TextTable table, std::ostream& out) {
+  for (int32_t row = 1; row <= list.ubound(2); ++row) {
+    std::vector<std::string> cells;
+    for (int32_t c : columns) cells.push_back(text(list.at({c, row})));
+    table.rows.push_back(std::move(cells));
+  }
+  std::ostringstream shown;
+  table.print(shown);
+  std::istringstream in(shown.str());
+  for (std::string line; std::getline(in, line);) out << "     " << line << '\n';
+}
+
+// A header of the demo's declarant: model, period and typology.
+int32_t saveHeader(Road& r, const std::string& model, int16_t period, uint8_t typology,
+                   const std::string& establishment = "") {
+  VariantArray b = VariantArray::vector(0, 12);
+  b[1] = Variant(r.csde);
+  b[2] = Variant(kEjercicio);
+  b[3] = Variant(kPeriodicidad);
+  b[4] = Variant(period);
+  b[5] = Variant(model);
+  b[6] = Variant(typology);
+  b[7] = Variant(0.0);
+  for (int32_t i = 8; i <= 12; ++i) b[i] = Variant("");
+  b[10] = Variant(establishment);
+  if (typology == 15) b[12] = Variant("01");
+  Variant buffer(std::move(b));
+  return r.declaraciones.GuardarDeclaracion(buffer);
+}
+
 std::vector<Step> demoSteps() {
   return {
       {[](Road& r, std::ostream&) {
@@ -88,11 +125,11 @@ std::vector<Step> demoSteps() {
         b[4] = Variant("MAYOR");
         b[5] = Variant(int32_t{12});
         for (int32_t i : {6, 7, 8, 9}) b[i] = Variant("");
-        b[10] = Variant(uint8_t{20});
-        b[11] = Variant(int32_t{20001});
-        b[12] = Variant(int16_t{69});
-        b[13] = Variant("DONOSTIA-SAN SEBASTIÁN");
-        b[14] = Variant(int16_t{943});
+        b[10] = Variant(kProvincia);
+        b[11] = Variant(int32_t{1001});
+        b[12] = Variant(kMunicipio);
+        b[13] = Variant("VITORIA-GASTEIZ");
+        b[14] = Variant(int16_t{945});
         b[15] = Variant(int32_t{123456});
         Variant buffer(std::move(b));
         r.csde = r.declarante.GuardarDeclarante(buffer);
@@ -115,6 +152,35 @@ std::vector<Step> demoSteps() {
                b[4].toText() + " " + b[5].toText() + ", " + b[11].toText() + " " + b[13].toText() +
                " (province " + b[10].toText() + "), telephone " + b[14].toText() + " " + b[15].toText();
       }},
+      {[](Road&, std::ostream& out) {
+        cZIVEDatosGeneral general;
+        out << "Reference data for the declarant and the period:\n";
+        std::string es = general.ObtenerNombreProvincia(kProvincia, 0), eu = general.ObtenerNombreProvincia(kProvincia, 1);
+        if (es.empty()) throw unexpected("the reference database has no province " + std::to_string(kProvincia));
+        out << "     province " << int(kProvincia) << ": " << es << " (Spanish), " << eu << " (Basque); municipality "
+            << kMunicipio << ": " << general.ObtenerNombreMunicipio(kMunicipio, 0) << "; street type CL: "
+            << general.ObtenerNombreCalle("CL", 0) << " / " << general.ObtenerNombreCalle("CL", 1) << '\n';
+        Variant range;
+        general.CargarDatosGenerales(range);
+        out << "     returns can be made from period " << text(range.array()[0]) << " to " << text(range.array()[1])
+            << '\n';
+        Variant rates = general.CargarTipImp(kEjercicio, kPeriodo);
+        out << "     general rates in force for " << kEjercicio << "/" << kPeriodo << ": ";
+        if (rates.isNull()) {
+          out << "none\n";
+        } else {
+          const VariantArray& t = rates.array();
+          for (int32_t i = t.lbound(1); i <= t.ubound(1); ++i) out << (i == t.lbound(1) ? "" : ", ") << text(t[i]);
+          out << '\n';
+        }
+        Variant banks = general.RellenarBancos();
+        if (banks.isNull()) throw unexpected("the reference database has no banks");
+        out << "     banks:\n";
+        TextTable table;
+        table.header = {"Code", "Bank"};
+        printList(banks.array(), {0, 1}, table, out);
+        return std::string();
+      }},
       {[](Road& r, std::ostream&) {
         bool duplicate = r.declaraciones.DecDuplicadas(r.csde, kEjercicio, kPeriodo, kPeriodicidad, kModelo);
         if (duplicate) throw unexpected("a new declarant already has this return");
@@ -123,18 +189,7 @@ std::vector<Step> demoSteps() {
                ", period " + std::to_string(kPeriodo) + " yet";
       }},
       {[](Road& r, std::ostream&) {
-        VariantArray b = VariantArray::vector(0, 12);
-        b[1] = Variant(r.csde);
-        b[2] = Variant(kEjercicio);
-        b[3] = Variant(kPeriodicidad);
-        b[4] = Variant(kPeriodo);
-        b[5] = Variant(kModelo);
-        b[6] = Variant(kTipologia);
-        b[7] = Variant(0.0);
-        for (int32_t i = 8; i <= 12; ++i) b[i] = Variant("");
-        b[10] = Variant("DESTILERÍA DE DONOSTIA");
-        Variant buffer(std::move(b));
-        r.secdec = r.declaraciones.GuardarDeclaracion(buffer);
+        r.secdec = saveHeader(r, kModelo, kPeriodo, kTipologia, "DESTILERÍA DE VITORIA");
         int32_t secdec = r.secdec;
         r.undo.emplace_back("return", [&r, secdec] { r.declaraciones.EliminarDeclaraciones(secdec, kTipologia); });
         return "Saved return header: model " + std::string(kModelo) + ", year " + std::to_string(kEjercicio) +
@@ -150,21 +205,12 @@ std::vector<Step> demoSteps() {
         Variant list = r.declaraciones.ObtenerDeclaraciones(r.csde);
         if (list.isNull()) throw unexpected("the declarant's return list is empty");
         const VariantArray& t = list.array();
+        out << "Returns of declarant " << r.csde << ":\n";
         TextTable table;
         table.header = {"Number", "Declarant", "Year", "Periodicity", "Period", "Model", "Typology", "Amount",
                         "Establishment"};
         table.rightAligned = {true, true, true, true, true, false, true, true, false};
-        for (int32_t row = 1; row <= t.ubound(2); ++row) {
-          table.rows.push_back({text(t.at({0, row})), text(t.at({1, row})), text(t.at({2, row})),
-                                text(t.at({3, row})), text(t.at({4, row})), text(t.at({5, row})),
-                                text(t.at({6, row})), text(t.at({7, row})), text(t.at({10, row}))});
-        }
-        std::ostringstream shown;
-        table.print(shown);
-        std::string lines = shown.str();
-        out << "Returns of declarant " << r.csde << ":\n";
-        std::istringstream in(lines);
-        for (std::string line; std::getline(in, line);) out << "     " << line << '\n';
+        printList(t, {0, 1, 2, 3, 4, 5, 6, 7, 10}, table, out);
         return std::string();
       }},
       {[](Road& r, std::ostream&) {
@@ -201,22 +247,6 @@ std::vector<Step> demoSteps() {
 }
 
 // --- The forms ------------------------------------------------------------------
-
-// A header of the demo's declarant: model, period and typology.
-int32_t saveHeader(Road& r, const std::string& model, int16_t period, uint8_t typology) {
-  VariantArray b = VariantArray::vector(0, 12);
-  b[1] = Variant(r.csde);
-  b[2] = Variant(kEjercicio);
-  b[3] = Variant(kPeriodicidad);
-  b[4] = Variant(period);
-  b[5] = Variant(model);
-  b[6] = Variant(typology);
-  b[7] = Variant(0.0);
-  for (int32_t i = 8; i <= 12; ++i) b[i] = Variant("");
-  if (typology == 15) b[12] = Variant("01");
-  Variant buffer(std::move(b));
-  return r.declaraciones.GuardarDeclaracion(buffer);
-}
 
 // The final amount the header list shows for `secdec`.
 double headerAmount(Road& r, int32_t secdec) {
@@ -321,17 +351,12 @@ std::vector<Step> formSteps() {
         });
         Variant tipos = r.tipologia15.ObtenerTipo581(secdec, kEjercicio, kPeriodo, "01");
         const VariantArray& t = tipos.array();
+        out << "Form 581, return " << secdec << ": the rates of administrative body 01 for " << kEjercicio << "/"
+            << kPeriodo << " (epigraphs at rate 0 left out):\n";
         TextTable table;
         table.header = {"Epigraph", "Rate", "Name"};
         table.rightAligned = {false, true, false};
-        for (int32_t row = 1; row <= t.ubound(2); ++row)
-          table.rows.push_back({text(t.at({3, row})), text(t.at({4, row})), text(t.at({5, row}))});
-        std::ostringstream shown;
-        table.print(shown);
-        out << "Form 581, return " << secdec << ": the rates of administrative body 01 for " << kEjercicio << "/"
-            << kPeriodo << " (epigraphs at rate 0 left out):\n";
-        std::istringstream in(shown.str());
-        for (std::string line; std::getline(in, line);) out << "     " << line << '\n';
+        printList(t, {3, 4, 5}, table, out);
 
         // Two product lines, in buffer lines 2 and 4: the save packs them into lines 1 and 2.
         VariantArray b = VariantArray::vector(0, 94);
