@@ -85,18 +85,18 @@ void fillLevel(VariantArray& a, const json& level, std::vector<int32_t>& subscri
   }
 }
 
-Variant arrayFromJson(const json& spec) {
-  if (!spec.is_object() || !spec.contains("lbound") || !spec.contains("ubound") ||
-      !spec["lbound"].is_array() || !spec["ubound"].is_array() ||
-      spec["lbound"].size() != spec["ubound"].size()) {
+Variant arrayFromJson(const json& shape) {
+  if (!shape.is_object() || !shape.contains("lbound") || !shape.contains("ubound") ||
+      !shape["lbound"].is_array() || !shape["ubound"].is_array() ||
+      shape["lbound"].size() != shape["ubound"].size()) {
     bad("\"$array\" needs \"lbound\" and \"ubound\" lists of the same length");
   }
   std::vector<ArrayBound> bounds;
-  for (std::size_t d = 0; d < spec["lbound"].size(); ++d) {
-    bounds.push_back({boundValue(spec["lbound"][d]), boundValue(spec["ubound"][d])});
+  for (std::size_t d = 0; d < shape["lbound"].size(); ++d) {
+    bounds.push_back({boundValue(shape["lbound"][d]), boundValue(shape["ubound"][d])});
   }
   VariantArray a(bounds);
-  const json values = spec.value("values", json::array());
+  const json values = shape.value("values", json::array());
   if (!bounds.empty()) {
     std::vector<int32_t> subscripts(bounds.size(), 0);
     fillLevel(a, values, subscripts, 0);
