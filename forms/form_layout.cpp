@@ -36,26 +36,34 @@ void renameProperty(FormLayout& layout, std::string_view column, std::string pro
   layout.columns[i].property = std::move(property);
 }
 
+// What every detail table has in common: the record class named after the
+// table, the key (the first column) held as a Long, the load and the update
+// keyed on it, one update of every column after the key. The statements'
+// spacing is each form's own.
+FormLayout detailTable(std::string table, std::string serviceClass, std::vector<FormColumn> columns) {
+  FormLayout l;
+  l.recordClass = "cZIVE" + table;
+  l.serviceClass = std::move(serviceClass);
+  l.columns = std::move(columns);
+  keyAsLong(l.columns);
+  l.loadKey = l.keyName();
+  l.insert.head = "insert into " + table + " (";
+  l.update.head = "Update " + table + " set ";
+  l.update.parts = {{1, static_cast<int>(l.columns.size()) - 1}};
+  l.update.where = " WHERE " + l.keyName() + " = ";
+  l.table = std::move(table);
+  return l;
+}
+
 // --- Form 560 -----------------------------------------------------------------
 
 FormLayout makeTipologia1() {
-  FormLayout l;
-  l.table = "T03_Tipologia1";
-  l.recordClass = "cZIVET03_Tipologia1";
-  l.serviceClass = "cZIVETipologia1";
-  l.columns = upgradedColumns("T03_TIPOLOGIA1");
-  keyAsLong(l.columns);
+  FormLayout l = detailTable("T03_Tipologia1", "cZIVETipologia1", upgradedColumns("T03_TIPOLOGIA1"));
   renameProperty(l, "T03_BASEEXENTA", "datT03_BASEEXE");
   l.finalAmountElement = indexOf(l.columns, "T03_TOTALCUOTA_A");
-  l.loadStar = true;
-  l.loadKey = "T03_SECDEC";
-  l.insert.head = "insert into T03_Tipologia1 (";
   l.insert.afterKey = l.insert.plain = ", ";
   l.insert.tail = " ) values (";
-  l.update.head = "Update T03_Tipologia1 set ";
   l.update.separator = ", ";
-  l.update.parts = {{1, static_cast<int>(l.columns.size()) - 1}};
-  l.update.where = " WHERE T03_SECDEC = ";
   return l;
 }
 
@@ -65,24 +73,16 @@ constexpr int kT10Families = 14;
 constexpr int kT10Slots = 8;
 
 FormLayout makeTipologia8() {
-  FormLayout l;
-  l.table = "T10_Tipologia8";
-  l.recordClass = "cZIVET10_Tipologia8";
-  l.serviceClass = "cZIVETipologia8";
   // The upgrade creates the fields slot by slot; the form works family by family.
-  l.columns = familyByFamily(upgradedColumns("T10_TIPOLOGIA8"), kT10Families, kT10Slots);
-  keyAsLong(l.columns);
+  FormLayout l = detailTable("T10_Tipologia8", "cZIVETipologia8",
+                             familyByFamily(upgradedColumns("T10_TIPOLOGIA8"), kT10Families, kT10Slots));
   l.lines = {{1, kT10Slots, kT10Families, false, 0}};
   l.loadStar = false;
   l.loadKey = "T10_Tipologia8.T10_SECDEC";
-  l.insert.head = "insert into T10_Tipologia8 (";
   l.insert.afterKey = ", ";
   l.insert.plain = l.insert.lineStart = l.insert.inLine = ",";
   l.insert.tail = ") VALUES (";
-  l.update.head = "Update T10_Tipologia8 set ";
   l.update.separator = ",";
-  l.update.parts = {{1, static_cast<int>(l.columns.size()) - 1}};
-  l.update.where = " WHERE T10_SECDEC = ";
 
   std::string exfin;
   for (int s = 1; s <= kT10Slots; ++s) exfin += (s > 1 ? ",T10_EXFIN" : "T10_EXFIN") + std::to_string(s);
@@ -106,27 +106,17 @@ constexpr int kT17Products = 7;
 constexpr int kT17Deductions = 21;
 
 FormLayout makeTipologia15() {
-  FormLayout l;
-  l.table = "T17_Tipologia15";
-  l.recordClass = "cZIVET17_Tipologia15";
-  // The service's error texts carry this name.
-  l.serviceClass = "cZIVETipologia15_Nueva";
-  l.columns = upgradedColumns("T17_TIPOLOGIA15");
-  keyAsLong(l.columns);
+  // The service's error texts carry the name cZIVETipologia15_Nueva.
+  FormLayout l = detailTable("T17_Tipologia15", "cZIVETipologia15_Nueva", upgradedColumns("T17_TIPOLOGIA15"));
   const int deductions = 1 + 4 * kT17Products;
   l.lines = {{1, 4, kT17Products, true, 1}, {deductions, 3, kT17Deductions, true, 2}};
   l.finalAmountElement = indexOf(l.columns, "T17_CUOTA");
-  l.loadStar = true;
-  l.loadKey = "T17_SECDEC";
-  l.insert.head = "insert into T17_Tipologia15 (";
   l.insert.afterKey = " ,";
   l.insert.plain = l.insert.lineStart = ",";
   l.insert.inLine = ", ";
   l.insert.tail = ") values (";
-  l.update.head = "Update T17_Tipologia15 set  ";
+  l.update.head += " ";  // two blanks after "set"
   l.update.separator = ", ";
-  l.update.parts = {{1, static_cast<int>(l.columns.size()) - 1}};
-  l.update.where = " WHERE T17_SECDEC = ";
   return l;
 }
 
