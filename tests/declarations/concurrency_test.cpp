@@ -75,7 +75,7 @@ std::string check(const std::string& mod, const Saved& saved) {
 }
 
 TEST(ConcurrentSaves, TwoThreads) {
-  testing::ScratchDir dir;
+  testing::TempDir dir;
   std::string mod = testing::freshModifiable(dir);
   Saved a, b;
   std::thread ta([&] { a = runClient(mod, 1); });
@@ -89,7 +89,7 @@ TEST(ConcurrentSaves, TwoThreads) {
 }
 
 TEST(ConcurrentSaves, TwoProcesses) {
-  testing::ScratchDir dir;
+  testing::TempDir dir;
   std::string mod = testing::freshModifiable(dir);
   std::vector<pid_t> children;
   for (int client = 1; client <= 2; ++client) {

@@ -2,44 +2,32 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "declarations/cZIVEDeclaraciones.h"
-#include "declarations/cZIVEDeclarante.h"
 #include "declarations/cZIVET02.h"
 #include "declarations/detail_records.h"
 #include "engine/dao.h"
 #include "frame/automation_error.h"
 #include "frame/class_registry.h"
 #include "frame/conexion_dao.h"
-#include "frame/statement.h"
 #include "frame/zive_general.h"
 #include "tests/declarations/declarations_fixture.h"
 
-namespace svrZIVE {
+namespace svrZIVE::testing {
 namespace {
 
-using testing::declarationBuffer;
-using testing::DeclarationsTest;
-using testing::Raised;
-using testing::raisedBy;
+using Row = std::vector<std::string>;
 
 // The header's columns in buffer order.
 const char* const kAllColumns =
     "SELECT T02_SECDEC, T02_CSDE, T02_EJER, T02_PERDAD, T02_PERNUM, T02_MODELO, T02_TIPOL, T02_IMPFIN, "
     "T02_CAE, T02_TTA, T02_NESTAB, T02_DIRESTAB, T02_ADMCOM FROM T02_DECLARACIONES";
 
-class Declaraciones : public DeclarationsTest {
+class Declaraciones : public ServiceTest {
  protected:
   int32_t save(Variant buffer) { return service_.GuardarDeclaracion(buffer); }
-  std::string column(int32_t secdec, const std::string& name) {
-    return testing::rows(mod_, "SELECT " + name + " FROM T02_DECLARACIONES WHERE T02_SECDEC = " +
-                                   std::to_string(secdec))
-        .at(0)
-        .at(0);
-  }
   cZIVEDeclaraciones service_;
 };
 
@@ -49,33 +37,23 @@ TEST_F(Declaraciones, InsertThenUpdateChangesOnlyTheEstablishmentAndBodyFields) 
   buffer.array()[9] = Variant("T");
   int32_t secdec = save(buffer);
   EXPECT_EQ(secdec, 1);
-  EXPECT_EQ(testing::rows(mod_, kAllColumns)[0],
-            (std::vector<std::string>{"1", "12", "2016", "1", "03", "560", "1", "12.5", " ", "T", " ", " ", " "}));
+  EXPECT_EQ(rows(mod_, kAllColumns)[0], (Row{"1", "12", "2016", "1", "03", "560", "1", "12.5", " ", "T", " ", " ", " "}));
 
   VariantArray& b = buffer.array();
   b[0] = Variant(secdec);
-  b[1] = Variant(int32_t{99});
-  b[2] = Variant(int32_t{2020});
-  b[5] = Variant("561");
-  b[7] = Variant(1.0);
-  b[8] = Variant("ES00000000001");
-  b[9] = Variant("U");
-  b[10] = Variant("FABRICA");
-  b[11] = Variant("CALLE 1");
-  b[12] = Variant("01");
+  const Variant changed[] = {Variant(int32_t{99}), Variant(int32_t{2020}), Variant(int32_t{2}), Variant(int32_t{4}),
+                             Variant("561"),       Variant(int32_t{7}),    Variant(1.0),        Variant("ES00000000001"),
+                             Variant("U"),         Variant("FABRICA"),     Variant("CALLE 1"),  Variant("01")};
+  for (int32_t i = 1; i <= 12; ++i) b[i] = changed[i - 1];
   EXPECT_EQ(save(buffer), secdec);
-  EXPECT_EQ(testing::rows(mod_, kAllColumns)[0],
-            (std::vector<std::string>{"1", "12", "2016", "1", "03", "560", "1", "12.5", "ES00000000001", "T",
-                                      "FABRICA", "CALLE 1", "01"}));
-}
+  EXPECT_EQ(rows(mod_, kAllColumns)[0], (Row{"1", "12", "2016", "1", "03", "560", "1", "12.5", "ES00000000001", "T",
+                                             "FABRICA", "CALLE 1", "01"}));
 
-TEST_F(Declaraciones, ElementZeroEmptyOrZeroInserts) {
-  Variant a = declarationBuffer(1);
-  Variant b = declarationBuffer(1, 2017);
-  b.array()[0] = Variant(int32_t{0});
-  EXPECT_EQ(save(a), 1);
-  EXPECT_EQ(save(b), 2);
-  EXPECT_EQ(testing::count(mod_, "T02_DECLARACIONES"), 2);
+  // Element 0 Empty or 0 inserts.
+  Variant zero = declarationBuffer(1, 2017);
+  zero.array()[0] = Variant(int32_t{0});
+  EXPECT_EQ(save(zero), 2);
+  EXPECT_EQ(save(declarationBuffer(1)), 3);
 }
 
 TEST_F(Declaraciones, EmptyEstablishmentFieldsReadBackAsOneBlank) {
@@ -122,73 +100,59 @@ TEST_F(Declaraciones, BuffersThatDoNotConvertWriteNothing) {
     auto raised = raisedBy([&] { save(buffer); });
     EXPECT_EQ(raised.number, c.error);
     EXPECT_EQ(raised.description.rfind("cZIVEDeclaraciones.GuardarDeclaracion", 0), 0u) << raised.description;
-    EXPECT_EQ(testing::count(mod_, "T02_DECLARACIONES"), 0);
+    EXPECT_EQ(count(mod_, "T02_DECLARACIONES"), 0);
   }
-}
-
-TEST_F(Declaraciones, AFailedInsertLeavesNoLockBehind) {
-  Variant bad = declarationBuffer(1);
-  bad.array()[11] = Variant("C/ D'ALT");
-  EXPECT_EQ(raisedBy([&] { save(bad); }).number, 3075);
-  // The database is still open in the shared connection; another writer gets
-  // in at once, and the next save works.
+  // The failed insert left no lock behind: the database is still open in the
+  // shared connection, another writer gets in at once, the next save works.
   auto started = std::chrono::steady_clock::now();
-  testing::execute(mod_, "INSERT INTO T02_DECLARACIONES (T02_CSDE) VALUES (9)");
+  execute(mod_, "INSERT INTO T02_DECLARACIONES (T02_CSDE) VALUES (9)");
   EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
   EXPECT_EQ(save(declarationBuffer(1)), 2);
 }
 
-TEST_F(Declaraciones, ListOrderAndCount) {
-  cZIVEDeclaraciones& s = service_;
-  EXPECT_TRUE(s.ObtenerDeclaraciones(1).isNull());
-  EXPECT_TRUE(s.ObtenerDeclaraciones().isNull());
-  EXPECT_EQ(s.NumeroDeclaraciones(1), 0);
-  EXPECT_FALSE(s.TieneDeclaraciones(1));
+TEST_F(Declaraciones, ListOrderCountAndARowSentBackAsABuffer) {
+  EXPECT_TRUE(service_.ObtenerDeclaraciones(1).isNull());
+  EXPECT_TRUE(service_.ObtenerDeclaraciones().isNull());
+  EXPECT_EQ(service_.NumeroDeclaraciones(1), 0);
+  EXPECT_FALSE(service_.TieneDeclaraciones(1));
   // (year, periodicity, period, model), saved out of order.
-  struct Row {
+  struct Saved {
     int32_t year, periodicity, period;
     const char* model;
   };
-  const std::vector<Row> saved = {
-      {2016, 1, 10, "560"}, {2016, 1, 3, "560"}, {2015, 2, 1, "560"}, {2016, 1, 3, "560"},
-      {2014, 1, 1, "561"},  {2016, 0, 12, "560"},
-  };
-  for (const auto& r : saved) save(declarationBuffer(1, r.year, r.periodicity, r.period, r.model));
+  for (const auto& r : std::vector<Saved>{{2016, 1, 10, "560"}, {2016, 1, 3, "560"}, {2015, 2, 1, "560"},
+                                          {2016, 1, 3, "560"}, {2014, 1, 1, "561"}, {2016, 0, 12, "560"}})
+    save(declarationBuffer(1, r.year, r.periodicity, r.period, r.model));
   save(declarationBuffer(2));  // another declarant's
-  // Expected order by model, year, periodicity, period text, number.
-  const std::vector<std::vector<std::string>> expected = {
+  // By model, year, periodicity, period text, number.
+  const std::vector<Row> expected = {
       {"3", "2015", "2", "01", "560"}, {"6", "2016", "0", "12", "560"}, {"2", "2016", "1", "03", "560"},
       {"4", "2016", "1", "03", "560"}, {"1", "2016", "1", "10", "560"}, {"5", "2014", "1", "01", "561"},
   };
-  Variant list = s.ObtenerDeclaraciones(1);
+  Variant list = service_.ObtenerDeclaraciones(1);
   const VariantArray& t = list.array();
   ASSERT_EQ(t.ubound(1), 13);
   ASSERT_EQ(t.ubound(2), int32_t(expected.size()));
   for (int32_t r = 1; r <= t.ubound(2); ++r) {
-    std::vector<std::string> got = {t.at({0, r}).toText(), t.at({2, r}).toText(), t.at({3, r}).toText(),
-                                    t.at({4, r}).toText(), t.at({5, r}).toText()};
+    Row got = {t.at({0, r}).toText(), t.at({2, r}).toText(), t.at({3, r}).toText(), t.at({4, r}).toText(),
+               t.at({5, r}).toText()};
     EXPECT_EQ(got, expected[r - 1]) << "row " << r;
     EXPECT_EQ(t.at({1, r}).toLong(), 1);
     EXPECT_EQ(t.at({12, r}), Variant(" "));
   }
-  EXPECT_EQ(s.NumeroDeclaraciones(1), 6);
-  EXPECT_TRUE(s.TieneDeclaraciones(1));
-  EXPECT_EQ(s.NumeroDeclaraciones(2), 1);
-  EXPECT_EQ(s.NumeroDeclaraciones(3), 0);
-  EXPECT_FALSE(s.TieneDeclaraciones(3));
-}
+  EXPECT_EQ(service_.NumeroDeclaraciones(1), 6);
+  EXPECT_TRUE(service_.TieneDeclaraciones(1));
+  EXPECT_EQ(service_.NumeroDeclaraciones(2), 1);
+  EXPECT_EQ(service_.NumeroDeclaraciones(3), 0);
+  EXPECT_FALSE(service_.TieneDeclaraciones(3));
 
-TEST_F(Declaraciones, AListRowCanBeSentBackAsABuffer) {
-  Variant b = declarationBuffer(1);
-  b.array()[10] = Variant("VIEJO");
-  int32_t secdec = save(b);
-  Variant list = service_.ObtenerDeclaraciones(1);
+  // A list row sent back as a buffer updates that declaration.
   VariantArray row = VariantArray::vector(0, 12);
-  for (int32_t c = 0; c <= 12; ++c) row[c] = list.array().at({c, 1});
+  for (int32_t c = 0; c <= 12; ++c) row[c] = t.at({c, 1});
   row[10] = Variant("NUEVO");
-  EXPECT_EQ(save(Variant(row)), secdec);
-  EXPECT_EQ(column(secdec, "T02_NESTAB"), "NUEVO");
-  EXPECT_EQ(testing::count(mod_, "T02_DECLARACIONES"), 1);
+  EXPECT_EQ(save(Variant(row)), 3);
+  EXPECT_EQ(rows(mod_, "SELECT T02_NESTAB FROM T02_DECLARACIONES WHERE T02_SECDEC = 3")[0][0], "NUEVO");
+  EXPECT_EQ(count(mod_, "T02_DECLARACIONES"), 7);
 }
 
 TEST_F(Declaraciones, DecDuplicadas) {
@@ -216,7 +180,7 @@ TEST_F(Declaraciones, DecDuplicadas) {
 }
 
 TEST_F(Declaraciones, NestedAnnotationsReachTheClientOuterFirst) {
-  testing::execute(mod_, "DROP TABLE T02_DECLARACIONES");
+  execute(mod_, "DROP TABLE T02_DECLARACIONES");
   Raised plain = raisedBy([&] {
     auto db = engine::DBEngine::forThread().openDatabase(mod_);
     db->openRecordset("Select count(*) From T02_Declaraciones WHERE T02_CSDE = 1");
@@ -231,8 +195,7 @@ TEST_F(Declaraciones, NestedAnnotationsReachTheClientOuterFirst) {
        [&] { service_.ObtenerDeclaraciones(1); }},
       {"cZIVEDeclaraciones.NumeroDeclaraciones cZIVET02.NumeroDeclaraciones ",
        [&] { service_.NumeroDeclaraciones(1); }},
-      {"cZIVEDeclaraciones.TieneDeclaraciones cZIVET02.TieneDeclaraciones ",
-       [&] { service_.TieneDeclaraciones(1); }},
+      {"cZIVEDeclaraciones.TieneDeclaraciones cZIVET02.TieneDeclaraciones ", [&] { service_.TieneDeclaraciones(1); }},
       {"cZIVEDeclaraciones.ObtenerDeclaracion ", [&] { service_.ObtenerDeclaracion(1); }},
       {"cZIVEDeclaraciones.GuardarDeclaracion", [&] { save(declarationBuffer(1)); }},
       {"cZIVEDeclaraciones.DecDuplicadas", [&] { service_.DecDuplicadas(1, 2016, 3, 1, "560"); }},
@@ -245,8 +208,7 @@ TEST_F(Declaraciones, NestedAnnotationsReachTheClientOuterFirst) {
     EXPECT_EQ(raised.source, plain.source);
     ASSERT_EQ(raised.description.rfind(c.text, 0), 0u) << raised.description;
     // What follows is the engine's own description, not a further annotation.
-    EXPECT_EQ(raised.description.substr(c.text.size()).rfind("cZIVE", 0), std::string::npos)
-        << raised.description;
+    EXPECT_EQ(raised.description.substr(c.text.size()).rfind("cZIVE", 0), std::string::npos) << raised.description;
   }
 }
 
@@ -278,15 +240,14 @@ TEST_F(Declaraciones, DeletionDispatchesToTheTypologysDetailClass) {
   int32_t b = save(declarationBuffer(1, 2017));
   EXPECT_TRUE(service_.EliminarDeclaraciones(b, 1));
   EXPECT_EQ(gLog.deleted, std::vector<int32_t>{b});
-  EXPECT_EQ(testing::rows(mod_, "SELECT T02_SECDEC FROM T02_DECLARACIONES"),
-            (std::vector<std::vector<std::string>>{{std::to_string(a)}}));
+  EXPECT_EQ(rows(mod_, "SELECT T02_SECDEC FROM T02_DECLARACIONES"), (std::vector<Row>{{std::to_string(a)}}));
 
   // A detail that cannot be deleted keeps the header.
   gLog.fail = true;
   Raised raised = raisedBy([&] { service_.EliminarDeclaraciones(a, 1); });
   EXPECT_EQ(raised.number, 3078);
   EXPECT_EQ(raised.description, "cZIVEDeclaraciones.EliminarDeclaracionesno detail table");
-  EXPECT_EQ(testing::count(mod_, "T02_DECLARACIONES"), 1);
+  EXPECT_EQ(count(mod_, "T02_DECLARACIONES"), 1);
   gLog = {};
   registerDetailDeleter(1, previous);
 }
@@ -299,45 +260,24 @@ TEST_F(Declaraciones, TypologiesWithoutADetailClassLoseOnlyTheHeader) {
   gLog = {};
   int32_t seven = save(declarationBuffer(1, 2016, 1, 3, "564", 7));
   int32_t twelve = save(declarationBuffer(1, 2016, 1, 3, "570", 12));
-  testing::execute(mod_, "INSERT INTO T09_TIPOLOGIA5_NUEVA (T09_SECDEC) VALUES (" + std::to_string(seven) + ")");
-  testing::execute(mod_, "INSERT INTO T14_TIPOLOGIA12 (T14_SECDEC) VALUES (" + std::to_string(twelve) + ")");
+  execute(mod_, "INSERT INTO T09_TIPOLOGIA5_NUEVA (T09_SECDEC) VALUES (" + std::to_string(seven) + ")");
+  execute(mod_, "INSERT INTO T14_TIPOLOGIA12 (T14_SECDEC) VALUES (" + std::to_string(twelve) + ")");
   EXPECT_TRUE(service_.EliminarDeclaraciones(seven, 7));
   EXPECT_TRUE(service_.EliminarDeclaraciones(twelve, 12));
-  EXPECT_EQ(testing::count(mod_, "T02_DECLARACIONES"), 0);
-  EXPECT_EQ(testing::count(mod_, "T09_TIPOLOGIA5_NUEVA"), 1);
-  EXPECT_EQ(testing::count(mod_, "T14_TIPOLOGIA12"), 1);
+  EXPECT_EQ(count(mod_, "T02_DECLARACIONES"), 0);
+  EXPECT_EQ(count(mod_, "T09_TIPOLOGIA5_NUEVA"), 1);
+  EXPECT_EQ(count(mod_, "T14_TIPOLOGIA12"), 1);
   EXPECT_TRUE(gLog.deleted.empty());
 }
 
-TEST_F(Declaraciones, FinalAmountThroughTheRecordClass) {
-  int32_t secdec = save(declarationBuffer(1));
-  ZIVEGeneral::sharedConnection().InicializaBD(mod_);
-  cZIVET02 cabecera;
-  cabecera.datT02_SECDEC(secdec);
-  cabecera.datT02_IMPFIN(0.1 + 0.2);
-  std::vector<std::string> jet;
-  engine::setStatementTrace([&](std::string_view j, std::string_view) { jet.emplace_back(j); });
-  EXPECT_TRUE(cabecera.GuardarDeclaracion().isEmpty());
-  ZIVEGeneral::sharedConnection().Cerrar();
-  ASSERT_FALSE(jet.empty());
-  EXPECT_EQ(jet.back(), "Update T02_Declaraciones set T02_IMPFIN = 0.3 where T02_SECDEC =1");
-  EXPECT_EQ(column(secdec, "T02_IMPFIN"), "0.3");
-}
-
 TEST_F(Declaraciones, StatementTexts) {
-  std::vector<std::string> jet;
-  engine::setStatementTrace([&](std::string_view j, std::string_view) { jet.emplace_back(j); });
-  auto has = [&](const std::string& text) {
-    for (const auto& s : jet)
-      if (s == text) return true;
-    return false;
-  };
+  StatementLog log;
   int32_t secdec = save(declarationBuffer(12, 2016, 1, 3, "560", 1));
-  EXPECT_TRUE(has("INSERT INTO T02_Declaraciones (T02_CSDE, T02_EJER,T02_PERDAD,T02_PERNUM,T02_MODELO,"
-                  "T02_TIPOL,T02_IMPFIN, T02_CAE,T02_TTA ,T02_NESTAB,T02_DIRESTAB, T02_ADMCOM) VALUES "
-                  "(12,2016,'1','03','560',1,0,' ',' ',' ',' ',' ')"));
-  EXPECT_TRUE(has("SELECT MAX(T02_SECDEC) FROM T02_Declaraciones"));
-  jet.clear();
+  EXPECT_TRUE(log.contains("INSERT INTO T02_Declaraciones (T02_CSDE, T02_EJER,T02_PERDAD,T02_PERNUM,T02_MODELO,"
+                           "T02_TIPOL,T02_IMPFIN, T02_CAE,T02_TTA ,T02_NESTAB,T02_DIRESTAB, T02_ADMCOM) VALUES "
+                           "(12,2016,'1','03','560',1,0,' ',' ',' ',' ',' ')"));
+  EXPECT_TRUE(log.contains("SELECT MAX(T02_SECDEC) FROM T02_Declaraciones"));
+  log.clear();
   Variant b = declarationBuffer(12);
   b.array()[0] = Variant(secdec);
   b.array()[8] = Variant("C");
@@ -345,9 +285,9 @@ TEST_F(Declaraciones, StatementTexts) {
   b.array()[11] = Variant("D");
   b.array()[12] = Variant("01");
   save(b);
-  EXPECT_TRUE(has("UPDATE T02_Declaraciones SET T02_CAE ='C',T02_NESTAB = 'N', T02_DIRESTAB='D', "
-                  "T02_ADMCOM='01' WHERE T02_SECDEC =1"));
-  jet.clear();
+  EXPECT_TRUE(log.contains("UPDATE T02_Declaraciones SET T02_CAE ='C',T02_NESTAB = 'N', T02_DIRESTAB='D', "
+                           "T02_ADMCOM='01' WHERE T02_SECDEC =1"));
+  log.clear();
   service_.ObtenerDeclaraciones(12);
   service_.NumeroDeclaraciones(12);
   service_.TieneDeclaraciones(12);
@@ -366,7 +306,20 @@ TEST_F(Declaraciones, StatementTexts) {
       "from T02_Declaraciones where T02_SECDEC =1",
       "DELETE FROM T02_Declaraciones WHERE T02_SECDEC =1",
   };
-  EXPECT_EQ(jet, expected);
+  EXPECT_EQ(log.statements(), expected);
+
+  // The final amount through the record class, as the forms write it.
+  secdec = save(declarationBuffer(1));
+  ZIVEGeneral::sharedConnection().InicializaBD(mod_);
+  cZIVET02 cabecera;
+  cabecera.datT02_SECDEC(secdec);
+  cabecera.datT02_IMPFIN(0.1 + 0.2);
+  log.clear();
+  EXPECT_TRUE(cabecera.GuardarDeclaracion().isEmpty());
+  ZIVEGeneral::sharedConnection().Cerrar();
+  EXPECT_EQ(log.statements(), std::vector<std::string>{"Update T02_Declaraciones set T02_IMPFIN = 0.3 where "
+                                                       "T02_SECDEC =" + std::to_string(secdec)});
+  EXPECT_EQ(rows(mod_, "SELECT T02_IMPFIN FROM T02_DECLARACIONES")[0][0], "0.3");
 }
 
 TEST_F(Declaraciones, LateBindingByName) {
@@ -385,4 +338,4 @@ TEST_F(Declaraciones, LateBindingByName) {
 }
 
 }  // namespace
-}  // namespace svrZIVE
+}  // namespace svrZIVE::testing
