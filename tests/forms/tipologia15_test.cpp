@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "declarations/cZIVEDeclaraciones.h"
 #include "forms/form_layout.h"
 #include "forms/regional/body_rates.h"
@@ -20,13 +22,13 @@ using ::testing::StartsWith;
 constexpr int32_t kSecdec = 12;
 
 // Buffer positions.
-int product(int line, int member) { return 4 * line - 3 + member; }   // member 0 code, 1 base, 2 rate, 3 amount
+int product(int line, int member) { return 4 * line - 3 + member; }     // member 0 code, 1 base, 2 rate, 3 amount
 int deduction(int line, int member) { return 3 * line + 26 + member; }  // member 0 code, 1 concept, 2 amount
 
-class Tipologia15Test : public FormsTest {
+class Tipologia15Test : public ServiceTest {
  protected:
   void SetUp() override {
-    FormsTest::SetUp();
+    ServiceTest::SetUp();
     insertHeader(mod_, kSecdec, 1, 2016, "1", 3, 15, "581");
   }
   // Every line filled: product i ("P<i>", 10i, i/10, i), deduction j ("D<j>",
@@ -66,11 +68,11 @@ class Tipologia15Test : public FormsTest {
     Variant buffer(std::move(b));
     return service_.GuardarDeclaracion(buffer, flag);
   }
-  int storedRows() { return std::stoi(rows(mod_, "SELECT COUNT(*) FROM T17_Tipologia15")[0][0]); }
+  int storedRows() { return count(mod_, "T17_Tipologia15"); }
   cZIVETipologia15 service_;
 };
 
-TEST_F(Tipologia15Test, LayoutColumnsAreTheTablesColumnsInTheirOrder) {
+TEST_F(Tipologia15Test, AFullReturnRoundTripsColumnByColumn) {
   const auto& layout = forms::layoutTipologia15();
   std::vector<std::string> names;
   for (const auto& c : layout.columns) names.push_back(c.name);
@@ -79,9 +81,7 @@ TEST_F(Tipologia15Test, LayoutColumnsAreTheTablesColumnsInTheirOrder) {
   EXPECT_EQ(names[product(7, 3)], "T17_CUOTA7");
   EXPECT_EQ(names[deduction(21, 0)], "T17_DEDEPI21");
   EXPECT_EQ(layout.columns[deduction(4, 1)].type, forms::PropertyType::Text);
-}
 
-TEST_F(Tipologia15Test, AFullReturnRoundTripsColumnByColumn) {
   VariantArray b = fullBuffer();
   save(b);
   Variant row = service_.CargarDeclaracion(kSecdec);
@@ -91,9 +91,9 @@ TEST_F(Tipologia15Test, AFullReturnRoundTripsColumnByColumn) {
   EXPECT_EQ(a[0].toLong(), kSecdec);
   for (int32_t e = 1; e <= 94; ++e) {
     if (b[e].isString())
-      EXPECT_EQ(a[e].toText(), b[e].asString()) << "element " << e;
+      EXPECT_EQ(a[e].toText(), b[e].asString()) << names[e];
     else
-      EXPECT_DOUBLE_EQ(a[e].toDouble(), b[e].asDouble()) << "element " << e;
+      EXPECT_DOUBLE_EQ(a[e].toDouble(), b[e].asDouble()) << names[e];
   }
   EXPECT_DOUBLE_EQ(headerAmount(mod_, kSecdec), 800.0);
   EXPECT_TRUE(service_.CargarDeclaracion(kSecdec + 1).isNull());
@@ -116,32 +116,21 @@ TEST_F(Tipologia15Test, FilledLinesArePackedToTheFront) {
   EXPECT_THAT(ded(1), ElementsAre("D1", "A", "4"));
   EXPECT_THAT(ded(2), ElementsAre("D21", "U", "2"));
   for (int j = 3; j <= 21; ++j) EXPECT_THAT(ded(j), ElementsAre(" ", " ", "0")) << "deduction " << j;
-  EXPECT_DOUBLE_EQ(a[92].toDouble(), 1000.0);
-  EXPECT_DOUBLE_EQ(a[93].toDouble(), 200.0);
-  EXPECT_DOUBLE_EQ(a[94].toDouble(), 800.0);
+  EXPECT_THAT((std::vector<double>{a[92].toDouble(), a[93].toDouble(), a[94].toDouble()}), ElementsAre(1000, 200, 800));
 }
 
-TEST_F(Tipologia15Test, AnUpdatePacksToo) {
+TEST_F(Tipologia15Test, AnUpdatePacksTooANegativeBaseIsFilledNumbersInCodesAreText) {
   save(fullBuffer());
   VariantArray b = sparseBuffer();
   b[94] = Variant(-12.5);
-  save(b, Variant(false));
-  EXPECT_EQ(storedRows(), 1);
-  auto r = rows(mod_, "SELECT T17_CODEPI1, T17_CODEPI2, T17_CODEPI3, T17_BASIMP3, T17_DEDEPI2, T17_DEDCON3 FROM "
-                      "T17_Tipologia15");
-  EXPECT_THAT(r[0], ElementsAre("P2", "P5", " ", "0", "D21", " "));
-  EXPECT_DOUBLE_EQ(headerAmount(mod_, kSecdec), -12.5);
-  // Any flag but True updates.
-  save(fullBuffer(), Variant(int32_t{1}));
-  EXPECT_EQ(storedRows(), 1);
-  EXPECT_EQ(rows(mod_, "SELECT T17_CODEPI7 FROM T17_Tipologia15")[0][0], "P7");
-}
-
-TEST_F(Tipologia15Test, ANegativeBaseIsAFilledLine) {
-  VariantArray b = sparseBuffer();
   b[product(7, 1)] = Variant(-1.0);
-  save(b);
-  EXPECT_EQ(rows(mod_, "SELECT T17_CODEPI3, T17_BASIMP3 FROM T17_Tipologia15")[0], (std::vector<std::string>{"P7", "-1"}));
+  b[product(2, 0)] = Variant(int32_t{12});
+  save(b, Variant(int32_t{1}));  // any flag but True updates
+  EXPECT_EQ(storedRows(), 1);
+  auto r = rows(mod_, "SELECT T17_CODEPI1, T17_CODEPI2, T17_CODEPI3, T17_BASIMP3, T17_CODEPI4, T17_DEDEPI2, "
+                      "T17_DEDCON3 FROM T17_Tipologia15");
+  EXPECT_THAT(r[0], ElementsAre("12", "P5", "P7", "-1", " ", "D21", " "));
+  EXPECT_DOUBLE_EQ(headerAmount(mod_, kSecdec), -12.5);
 }
 
 TEST_F(Tipologia15Test, BadBuffersFailBeforeAnyDatabaseIsOpened) {
@@ -165,13 +154,6 @@ TEST_F(Tipologia15Test, BadBuffersFailBeforeAnyDatabaseIsOpened) {
   EXPECT_TRUE(log.statements().empty());
 }
 
-TEST_F(Tipologia15Test, NumbersInCodesBecomeText) {
-  VariantArray b = sparseBuffer();
-  b[product(2, 0)] = Variant(int32_t{12});
-  save(b);
-  EXPECT_EQ(rows(mod_, "SELECT T17_CODEPI1 FROM T17_Tipologia15")[0][0], "12");
-}
-
 TEST_F(Tipologia15Test, StatementsAsWritten) {
   VariantArray b = sparseBuffer();
   b[product(2, 2)] = Variant(0.1 + 0.2);
@@ -181,53 +163,41 @@ TEST_F(Tipologia15Test, StatementsAsWritten) {
   save(b, Variant(false));
 
   std::string insert = "insert into T17_Tipologia15 (T17_SECDEC ";
+  std::string update = "Update T17_Tipologia15 set  T17_CODEPI1 = 'P2', T17_BASIMP1 = 100, T17_TIPO1 = 0.3, "
+                       "T17_CUOTA1 = 2, T17_CODEPI2 = 'P5', T17_BASIMP2 = 1234.5, T17_TIPO2 = 0.5, T17_CUOTA2 = 5,";
   for (int i = 1; i <= 7; ++i) {
     std::string n = std::to_string(i);
     insert += ",T17_CODEPI" + n + ", T17_BASIMP" + n + ", T17_TIPO" + n + ", T17_CUOTA" + n;
+    if (i >= 3) update += " T17_CODEPI" + n + " = ' ', T17_BASIMP" + n + " = 0, T17_TIPO" + n + " = 0, T17_CUOTA" + n + " = 0,";
   }
+  update += " T17_DEDEPI1 = 'D1', T17_DEDCON1 = 'A', T17_DEDCUO1 = 4, T17_DEDEPI2 = 'D21', T17_DEDCON2 = 'U', "
+            "T17_DEDCUO2 = 2,";
   for (int j = 1; j <= 21; ++j) {
     std::string n = std::to_string(j);
     insert += ",T17_DEDEPI" + n + ", T17_DEDCON" + n + ", T17_DEDCUO" + n;
+    if (j >= 3) update += " T17_DEDEPI" + n + " = ' ', T17_DEDCON" + n + " = ' ', T17_DEDCUO" + n + " = 0,";
   }
   insert += ",T17_CUOTAINTEGRA,T17_DEDUCCUOTA,T17_CUOTA) values (12,'P2',100,0.3,2,'P5',1234.5,0.5,5";
   for (int i = 3; i <= 7; ++i) insert += ",' ',0,0,0";
   insert += ",'D1','A',4,'D21','U',2";
   for (int j = 3; j <= 21; ++j) insert += ",' ',' ',0";
   insert += ",1000,200,800)";
-  auto inserts = log.startingWith("insert into T17");
-  ASSERT_EQ(inserts.size(), 1u);
-  EXPECT_EQ(inserts[0], insert);
-
-  std::string update =
-      "Update T17_Tipologia15 set  T17_CODEPI1 = 'P2', T17_BASIMP1 = 100, T17_TIPO1 = 0.3, T17_CUOTA1 = 2, "
-      "T17_CODEPI2 = 'P5', T17_BASIMP2 = 1234.5, T17_TIPO2 = 0.5, T17_CUOTA2 = 5,";
-  for (int i = 3; i <= 7; ++i) {
-    std::string n = std::to_string(i);
-    update += " T17_CODEPI" + n + " = ' ', T17_BASIMP" + n + " = 0, T17_TIPO" + n + " = 0, T17_CUOTA" + n + " = 0,";
-  }
-  update += " T17_DEDEPI1 = 'D1', T17_DEDCON1 = 'A', T17_DEDCUO1 = 4, T17_DEDEPI2 = 'D21', T17_DEDCON2 = 'U', "
-            "T17_DEDCUO2 = 2,";
-  for (int j = 3; j <= 21; ++j) {
-    std::string n = std::to_string(j);
-    update += " T17_DEDEPI" + n + " = ' ', T17_DEDCON" + n + " = ' ', T17_DEDCUO" + n + " = 0,";
-  }
   update.pop_back();
   update += ", T17_CUOTAINTEGRA = 1000, T17_DEDUCCUOTA = 200, T17_CUOTA = 800 WHERE T17_SECDEC = 12";
-  auto updates = log.startingWith("Update T17");
-  ASSERT_EQ(updates.size(), 1u);
-  EXPECT_EQ(updates[0], update);
+  EXPECT_THAT(log.startingWith("insert into T17"), ElementsAre(insert));
+  EXPECT_THAT(log.startingWith("Update T17"), ElementsAre(update));
   EXPECT_THAT(log.startingWith("Update T02"),
               ElementsAre("Update T02_Declaraciones set T02_IMPFIN = 800 where T02_SECDEC =12",
                           "Update T02_Declaraciones set T02_IMPFIN = 800 where T02_SECDEC =12"));
 }
 
-TEST_F(Tipologia15Test, AnApostropheInACodeFailsBeforeAnythingRuns) {
+TEST_F(Tipologia15Test, AnApostropheInACodeWritesNothing) {
   VariantArray b = sparseBuffer();
   b[product(2, 0)] = Variant("P'2");
-  StatementLog log;
   Raised r = raisedBy([&] { save(b); });
   EXPECT_EQ(r.number, 3075);
-  EXPECT_THAT(r.description, StartsWith("cZIVETipologia15_Nueva.GuardarDeclaracioncZIVET17_Tipologia15.InsertarDeclaracion"));
+  EXPECT_THAT(r.description,
+              StartsWith("cZIVETipologia15_Nueva.GuardarDeclaracioncZIVET17_Tipologia15.InsertarDeclaracion"));
   EXPECT_EQ(storedRows(), 0);
 }
 
@@ -236,7 +206,7 @@ TEST_F(Tipologia15Test, TheDeletionOfReturnsLeavesItsDetail) {
   cZIVEDeclaraciones declaraciones;
   declaraciones.EliminarDeclaraciones(kSecdec, 15);
   EXPECT_EQ(storedRows(), 1);
-  EXPECT_TRUE(rows(mod_, "SELECT * FROM T02_Declaraciones").empty());
+  EXPECT_EQ(count(mod_, "T02_Declaraciones"), 0);
 }
 
 // --- Rates by body ---------------------------------------------------------------
@@ -251,96 +221,57 @@ TEST(BodyColumns, CodesToColumns) {
   for (int16_t code : {0, 5, 15, 18, 19, -1, 23, 99}) EXPECT_EQ(forms::rateColumnOf(code), "") << code;
 }
 
-class Rates581Test : public Tipologia15Test {
- protected:
-  // Epigraph -> rate of a result, in result order.
-  static std::vector<std::pair<std::string, double>> epigraphs(const Variant& table) {
-    std::vector<std::pair<std::string, double>> out;
-    const VariantArray& a = table.array();
-    for (int32_t r = 1; r <= a.ubound(2); ++r) out.emplace_back(a.at({3, r}).toText(), a.at({4, r}).toDouble());
-    return out;
+// Epigraph -> rate of a result, sorted by epigraph.
+std::vector<std::pair<std::string, double>> epigraphs(const Variant& table) {
+  std::vector<std::pair<std::string, double>> out;
+  const VariantArray& a = table.array();
+  for (int32_t r = 1; r <= a.ubound(2); ++r) out.emplace_back(a.at({3, r}).toText(), a.at({4, r}).toDouble());
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+TEST_F(Tipologia15Test, RatesOfABodyInTheSetInForce) {
+  using Rates = std::vector<std::pair<std::string, double>>;
+  auto six = [](double rate, double rate14) {
+    return Rates{{"1.1", rate}, {"1.11", rate}, {"1.2.1", rate}, {"1.2.2", rate}, {"1.3", rate}, {"1.4", rate14}};
+  };
+  struct Case {
+    const char* name;
+    int32_t secdec, year;
+    int16_t period;
+    const char* body;
+    int32_t setYear;
+    Rates rates;  // empty: only the set's year is checked
+  };
+  const std::vector<Case> cases = {
+      // 2014/03 is in the 2013/01 set; body 1 reads T07_TIPO02, where 1.5 has rate 0 and is left out.
+      {"body 01 in the first set", 0, 2014, 3, "01", 2013, six(24, 3)},
+      // 2014/07 set: T07_TIPO01 is 9 (1.12 for 1.4, 0 for 1.5).
+      {"body 21", 0, 2015, 1, "21", 2014, six(9, 1.12)},
+      {"within the first set", 0, 2014, 6, "02", 2013, {}},
+      {"within the second set", 0, 2015, 12, "02", 2014, {}},
+      {"from the 2016 set, number and code without padding", 77, 2016, 1, "1", 2016, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Variant t = service_.ObtenerTipo581(c.secdec, c.year, c.period, c.body);
+    ASSERT_TRUE(t.isArray());
+    const VariantArray& a = t.array();
+    EXPECT_EQ(a.ubound(1), 6);
+    EXPECT_EQ(a.at({0, 1}).toText(), "581");
+    EXPECT_EQ(a.at({1, 1}).toLong(), c.setYear);
+    if (!c.rates.empty()) {
+      EXPECT_EQ(epigraphs(t), c.rates);
+    }
   }
-  static std::vector<std::string> codes(const Variant& table) {
-    std::vector<std::string> out;
-    for (auto& [code, rate] : epigraphs(table)) out.push_back(code);
-    std::sort(out.begin(), out.end());
-    return out;
-  }
-};
-
-TEST_F(Rates581Test, BodyZeroOneReadsTheSecondColumnAndLeavesOutZeroRates) {
-  // 2014/03 is in the 2013/01 set; for body 1 (T07_TIPO02) epigraph 1.5 has rate 0.
-  Variant t = service_.ObtenerTipo581(0, 2014, 3, "01");
-  ASSERT_TRUE(t.isArray());
-  EXPECT_EQ(t.array().ubound(1), 6);
-  EXPECT_EQ(codes(t), (std::vector<std::string>{"1.1", "1.11", "1.2.1", "1.2.2", "1.3", "1.4"}));
-  for (auto& [code, rate] : epigraphs(t)) EXPECT_DOUBLE_EQ(rate, code == "1.4" ? 3 : 24) << code;
-  const VariantArray& a = t.array();
-  EXPECT_EQ(a.at({0, 1}).toText(), "581");
-  EXPECT_EQ(a.at({1, 1}).toLong(), 2013);
-  EXPECT_EQ(a.at({2, 1}).toLong(), 1);
-}
-
-TEST_F(Rates581Test, CodesTwentyOneAndTwentyTwo) {
-  // 2014/07 set: T07_TIPO01 is 9 (1.12 for 1.4, 0 for 1.5); T07_TIPO18 is 10.
-  Variant t21 = service_.ObtenerTipo581(0, 2015, 1, "21");
-  EXPECT_EQ(codes(t21), (std::vector<std::string>{"1.1", "1.11", "1.2.1", "1.2.2", "1.3", "1.4"}));
-  for (auto& [code, rate] : epigraphs(t21)) EXPECT_DOUBLE_EQ(rate, code == "1.4" ? 1.12 : 9) << code;
-  Variant t22 = service_.ObtenerTipo581(0, 2014, 7, "22");
-  for (auto& [code, rate] : epigraphs(t22)) EXPECT_NE(rate, 0) << code;
-  // The sample's 2014/07 set lists 1.3 twice: it comes back once.
-  std::vector<std::string> listed = codes(t22);
-  EXPECT_EQ(std::count(listed.begin(), listed.end(), "1.3"), 1);
-}
-
-TEST_F(Rates581Test, CodesWithoutAColumnAndNonNumericCodesFail) {
-  for (const char* code : {"05", "15", "18", "19", "0", "-1", "23"}) {
-    Raised r = raisedBy([&] { service_.ObtenerTipo581(0, 2015, 1, code); });
-    EXPECT_NE(r.number, 0) << code;
-    EXPECT_THAT(r.description, StartsWith("cZIVETipologia15_Nueva.ObtenerTipocZIVET17_Tipologia15.ObtenerTipo"));
-  }
-  Raised r = raisedBy([&] { service_.ObtenerTipo581(0, 2015, 1, "AB"); });
-  EXPECT_EQ(r.number, 13);
-  EXPECT_THAT(r.description, StartsWith("cZIVETipologia15_Nueva.ObtenerTipocZIVET17_Tipologia15.ObtenerTipo"));
-}
-
-TEST_F(Rates581Test, NoSetOldEnoughIsTheNoCurrentRecordError) {
-  Raised r = raisedBy([&] { service_.ObtenerTipo581(0, 2012, 12, "01"); });
-  EXPECT_EQ(r.number, 3021);
-  EXPECT_THAT(r.description, StartsWith("cZIVETipologia15_Nueva.ObtenerTipocZIVET17_Tipologia15.ObtenerTipo"));
-}
-
-TEST_F(Rates581Test, TheSetInForceIsTheLatestNotLater) {
-  // Body 2 (T07_TIPO03) is 20 up to 2016/01, 0 from then on (every epigraph).
+  // Body 2 (T07_TIPO03) is 20 up to 2016/01.
   EXPECT_DOUBLE_EQ(epigraphs(service_.ObtenerTipo581(0, 2014, 6, "02")).front().second, 20);
   EXPECT_DOUBLE_EQ(epigraphs(service_.ObtenerTipo581(0, 2015, 12, "02")).front().second, 20);
-  // From 2016/01 body 1's rate for 1.1 is still 24 and the set is 2016's.
-  Variant t = service_.ObtenerTipo581(77, 2016, 1, "1");
-  EXPECT_EQ(t.array().at({1, 1}).toLong(), 2016);
-}
+  // T07_TIPO18: no zero rates, and the 2014/07 set's 1.3 listed twice comes back once.
+  Rates t22 = epigraphs(service_.ObtenerTipo581(0, 2014, 7, "22"));
+  for (auto& [code, rate] : t22) EXPECT_NE(rate, 0) << code;
+  EXPECT_EQ(std::count_if(t22.begin(), t22.end(), [](const auto& e) { return e.first == "1.3"; }), 1);
 
-TEST_F(Rates581Test, RepeatedEpigraphsKeepTheFirstRow) {
-  std::string create =
-      "CREATE TABLE T07_TIPOS4 (T07_MOD TEXT(3), T07_EJER SHORT, T07_PER SHORT, T07_EPIEXT TEXT(6), T07_NOMC "
-      "TEXT(100), T07_NOME TEXT(100)";
-  for (int c = 1; c <= 18; ++c) create += std::string(", T07_TIPO") + (c < 10 ? "0" : "") + std::to_string(c) + " DOUBLE";
-  create += ")";
-  auto row = [](const std::string& epi, const std::string& name, double rate) {
-    std::string s = "INSERT INTO T07_TIPOS4 (T07_MOD, T07_EJER, T07_PER, T07_EPIEXT, T07_NOMC, T07_NOME, T07_TIPO02) "
-                    "VALUES ('581', 2014, 7, '" + epi + "', '" + name + "', 'e', " + std::to_string(rate) + ")";
-    return s;
-  };
-  ZIVEGeneral::setReferencePath(referenceWith(dir_, "DUP.MDB", {create, row("2.1", "uno", 5), row("2.1", "dos", 6),
-                                                                 row("2.2", "tres", 7), row("2.3", "cero", 0)}));
-  Variant t = service_.ObtenerTipo581(0, 2015, 1, "01");
-  const VariantArray& a = t.array();
-  ASSERT_EQ(a.ubound(2), 2);
-  EXPECT_EQ(a.at({3, 1}).toText(), "2.1");
-  EXPECT_EQ(a.at({5, 1}).toText(), "uno");
-  EXPECT_EQ(a.at({3, 2}).toText(), "2.2");
-}
-
-TEST_F(Rates581Test, StatementsAsWritten) {
   StatementLog log;
   service_.ObtenerTipo581(0, 2014, 3, "01");
   EXPECT_THAT(log.statements(),
@@ -351,7 +282,50 @@ TEST_F(Rates581Test, StatementsAsWritten) {
                           "ORDER BY T07_MOD, T07_EJER desc, T07_PER desc"));
 }
 
-TEST_F(Rates581Test, LateBinding) {
+TEST_F(Tipologia15Test, RateFailuresAreAnnotated) {
+  struct Case {
+    std::string body;
+    int32_t year;
+    int16_t period;
+    int32_t error;  // 0: any
+  };
+  std::vector<Case> cases;
+  for (const char* body : {"05", "15", "18", "19", "0", "-1", "23"}) cases.push_back({body, 2015, 1, 0});
+  cases.push_back({"AB", 2015, 1, 13});
+  cases.push_back({"01", 2012, 12, 3021});  // no set old enough: no current record
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.body + " " + std::to_string(c.year));
+    Raised r = raisedBy([&] { service_.ObtenerTipo581(0, c.year, c.period, c.body); });
+    if (c.error) {
+      EXPECT_EQ(r.number, c.error);
+    } else {
+      EXPECT_NE(r.number, 0);
+    }
+    EXPECT_THAT(r.description, StartsWith("cZIVETipologia15_Nueva.ObtenerTipocZIVET17_Tipologia15.ObtenerTipo"));
+  }
+}
+
+TEST_F(Tipologia15Test, RepeatedEpigraphsKeepTheFirstRow) {
+  std::string create =
+      "CREATE TABLE T07_TIPOS4 (T07_MOD TEXT(3), T07_EJER SHORT, T07_PER SHORT, T07_EPIEXT TEXT(6), T07_NOMC "
+      "TEXT(100), T07_NOME TEXT(100)";
+  for (int c = 1; c <= 18; ++c) create += std::string(", T07_TIPO") + (c < 10 ? "0" : "") + std::to_string(c) + " DOUBLE";
+  create += ")";
+  auto row = [](const std::string& epi, const std::string& name, double rate) {
+    return "INSERT INTO T07_TIPOS4 (T07_MOD, T07_EJER, T07_PER, T07_EPIEXT, T07_NOMC, T07_NOME, T07_TIPO02) "
+           "VALUES ('581', 2014, 7, '" + epi + "', '" + name + "', 'e', " + std::to_string(rate) + ")";
+  };
+  ZIVEGeneral::setReferencePath(databaseWith(dir_, "DUP.MDB", {create, row("2.1", "uno", 5), row("2.1", "dos", 6),
+                                                               row("2.2", "tres", 7), row("2.3", "cero", 0)}));
+  Variant t = service_.ObtenerTipo581(0, 2015, 1, "01");
+  const VariantArray& a = t.array();
+  ASSERT_EQ(a.ubound(2), 2);
+  EXPECT_EQ(a.at({3, 1}).toText(), "2.1");
+  EXPECT_EQ(a.at({5, 1}).toText(), "uno");
+  EXPECT_EQ(a.at({3, 2}).toText(), "2.2");
+}
+
+TEST_F(Tipologia15Test, LateBinding) {
   auto object = CreateObject("svrZIVE.cZIVETipologia15");
   object->let("mdblec", Variant(sampleReference()));
   Variant t = object->call("ObtenerTipo581",
