@@ -1,12 +1,7 @@
 #include "upgrade_support.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 
 #include "frame/message_box.h"
@@ -63,24 +58,6 @@ std::string literalFor(const engine::Field& field, int row, int column) {
 }
 
 }  // namespace
-
-TempDir::TempDir() {
-  static std::atomic<int> counter{0};
-  // Memory-backed when the machine has it: what is tested is the upgrade's
-  // logic and its behaviour when a process dies, not the disk's flushes.
-  fs::path root;
-  if (const char* env = std::getenv("ZIVE_TEST_DIR")) root = env;
-  else if (fs::is_directory("/dev/shm")) root = "/dev/shm";
-  else root = fs::temp_directory_path();
-  path_ = root / ("zive_upgrade_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
-  fs::remove_all(path_);
-  fs::create_directories(path_);
-}
-
-TempDir::~TempDir() {
-  std::error_code ec;
-  fs::remove_all(path_, ec);
-}
 
 const std::vector<std::string>& stepsInDriverOrder() {
   static const std::vector<std::string> steps = {
@@ -217,6 +194,40 @@ LayoutShape readLayout(const std::string& file) {
   return shape;
 }
 
+const LayoutShape& initLayout() {
+  static const LayoutShape layout = [] {
+    TempDir dir;
+    buildByInit(dir.file("ZIVEMOD.MDB"));
+    return readLayout(dir.file("ZIVEMOD.MDB"));
+  }();
+  return layout;
+}
+
+void expectSameTable(const TableShape& actual, const TableShape& expected) {
+  EXPECT_EQ(actual.selectStar, expected.selectStar);
+  ASSERT_EQ(actual.fields.size(), expected.fields.size());
+  for (size_t i = 0; i < expected.fields.size(); ++i) {
+    const FieldShape& a = actual.fields[i];
+    const FieldShape& e = expected.fields[i];
+    EXPECT_TRUE(a == e) << "field " << i << ": " << a.name << " type " << int(a.type) << " size " << a.size
+                        << " required " << a.required << " zero length " << a.allowZeroLength << " default '"
+                        << a.defaultValue << "' attributes " << a.attributes << " position " << a.ordinalPosition
+                        << ", expected " << e.name << " type " << int(e.type) << " size " << e.size << " required "
+                        << e.required << " zero length " << e.allowZeroLength << " default '" << e.defaultValue
+                        << "' attributes " << e.attributes << " position " << e.ordinalPosition;
+  }
+}
+
+void expectLayout(const std::string& file, const LayoutShape& expected) {
+  LayoutShape actual = readLayout(file);
+  ASSERT_EQ(actual.size(), expected.size());
+  for (const auto& [name, shape] : expected) {
+    SCOPED_TRACE(name);
+    ASSERT_TRUE(actual.count(name));
+    expectSameTable(actual[name], shape);
+  }
+}
+
 std::string valueText(const Variant& value) {
   if (value.isNull()) return "Null";
   if (value.isEmpty()) return "Empty";
@@ -310,13 +321,6 @@ RunResult runUpgrade(const std::string& file, const std::string& backupFolder,
   traspaso.mdblec("");
   traspaso.mdbPath(backupFolder);
   return runUpgrade(traspaso, also);
-}
-
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
 }
 
 }  // namespace svrZIVE::upgrade::testing

@@ -16,23 +16,13 @@
 #include "engine/dao.h"
 #include "upgrade/cZIVETraspaso.h"
 #include "upgrade/layout.h"
+#include "tests/support/test_databases.h"
 
 namespace svrZIVE::upgrade::testing {
 
-// A fresh folder per test, removed at the end.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::filesystem::path& path() const { return path_; }
-  std::string file(const std::string& name) const { return (path_ / name).string(); }
-  std::string slash() const { return path_.string() + "/"; }
-
- private:
-  std::filesystem::path path_;
-};
+using svrZIVE::testing::readFile;
+using svrZIVE::testing::TempDir;
+using svrZIVE::testing::writeFile;
 
 // The upgrade's steps in the order the driver tests them: table names and
 // marker fields.
@@ -89,6 +79,11 @@ struct TableShape {
 // Tables by name (as stored).
 using LayoutShape = std::map<std::string, TableShape>;
 LayoutShape readLayout(const std::string& file);
+// The layout of a database made by `zive init`, read once per program.
+const LayoutShape& initLayout();
+// Checks (with test assertions) field by field.
+void expectSameTable(const TableShape& actual, const TableShape& expected);
+void expectLayout(const std::string& file, const LayoutShape& expected);
 
 // Every row of every table: table -> rows (in key order) -> column -> value text.
 using Row = std::map<std::string, std::string>;
@@ -113,7 +108,5 @@ struct RunResult {
 RunResult runUpgrade(const std::string& file, const std::string& backupFolder,
                      const std::function<void(const TraspasoEvent&)>& also = {});
 RunResult runUpgrade(cZIVETraspaso& traspaso, const std::function<void(const TraspasoEvent&)>& also = {});
-
-std::string readFile(const std::string& path);
 
 }  // namespace svrZIVE::upgrade::testing
