@@ -1,0 +1,35 @@
+// Catching the automation errors a piece of work raises, for every test layer.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "frame/automation_error.h"
+#include "frame/variant.h"
+
+namespace svrZIVE::testing {
+
+// The error `work` raises, if any.
+template <class Work>
+std::optional<AutomationError> errorOf(Work&& work) {
+  try {
+    work();
+  } catch (const AutomationError& e) {
+    return e;
+  }
+  return std::nullopt;
+}
+
+// Its number; 0 when nothing is raised.
+template <class Work>
+int32_t errorNumberOf(Work&& work) {
+  auto e = errorOf(std::forward<Work>(work));
+  return e ? e->number() : 0;
+}
+
+// Any object a variant can hold.
+struct ObjectStub : Dispatch {
+  std::string className() const override { return "Stub"; }
+};
+
+}  // namespace svrZIVE::testing
