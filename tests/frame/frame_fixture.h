@@ -12,7 +12,9 @@
 #include <vector>
 
 #include "engine/dao.h"
+#include "frame/conexion_dao.h"
 #include "frame/zive_general.h"
+#include "tests/base/base_support.h"
 
 namespace svrZIVE::testing {
 
@@ -51,6 +53,18 @@ class FrameFixture : public ::testing::Test {
     ZIVEGeneral::setMousePointerHandler({});
     std::error_code ec;
     std::filesystem::remove_all(folder_, ec);
+  }
+
+  // The shared connection, initialised on `path`.
+  static cZIVEConexionDAO& connection(const std::string& path) {
+    cZIVEConexionDAO& c = ZIVEGeneral::sharedConnection();
+    c.InicializaBD(path);
+    return c;
+  }
+  static int32_t count(cZIVEConexionDAO& c, const std::string& sql) {
+    auto rs = c.openRecordset(sql);
+    rs->moveLast();
+    return rs->recordCount();
   }
 
   std::filesystem::path folder_;

@@ -20,12 +20,6 @@ class ThreadState : public ::testing::Test {
   void TearDown() override { ZIVEGeneral::endThreadState(); }
 };
 
-TEST_F(ThreadState, PathsStartEmpty) {
-  ZIVEGeneral::endThreadState();
-  EXPECT_EQ(ZIVEGeneral::modifiablePath(), "");
-  EXPECT_EQ(ZIVEGeneral::referencePath(), "");
-}
-
 TEST_F(ThreadState, APathSetOnOneObjectIsThePathOfEveryObjectOfTheThread) {
   ServicioA a;
   ServicioB b;
@@ -40,7 +34,7 @@ TEST_F(ThreadState, APathSetOnOneObjectIsThePathOfEveryObjectOfTheThread) {
   EXPECT_EQ(ZIVEGeneral::referencePath(), "/otros/ZIVELEC.MDB");
 }
 
-TEST_F(ThreadState, ThreadsNeverSeeEachOthersPaths) {
+TEST_F(ThreadState, ThreadsStartWithEmptyPathsAndNeverSeeEachOthers) {
   ServicioA here;
   here.mdbmod("/aqui/ZIVEMOD.MDB");
   here.mdblec("/aqui/ZIVELEC.MDB");
@@ -96,10 +90,10 @@ TEST_F(ThreadState, PointerHandlersArePerThread) {
 TEST_F(ThreadState, EndingTheStateEmptiesThePaths) {
   ServicioA a;
   a.mdbmod("/x/ZIVEMOD.MDB");
-  ZIVEGeneral::sharedConnection();
+  a.mdblec("/x/ZIVELEC.MDB");
   ZIVEGeneral::endThreadState();
   EXPECT_EQ(ZIVEGeneral::modifiablePath(), "");
-  EXPECT_FALSE(ZIVEGeneral::hasSharedConnection());
+  EXPECT_EQ(ZIVEGeneral::referencePath(), "");
 }
 
 }  // namespace
