@@ -1,6 +1,6 @@
 // Shared pieces of the engine tests: a fresh folder per test, a raw SQLite
 // connection to look at (and write into) a file behind the engine's back,
-// and a matcher for the engine's errors.
+// a check of the engine's errors, and files shared by several connections.
 #pragma once
 
 #include <gmock/gmock.h>
@@ -13,10 +13,12 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/dao.h"
 #include "engine/sqlite_db.h"
+#include "tests/base/base_support.h"
 
 namespace svrZIVE::engine::testing {
 
@@ -92,15 +94,7 @@ class RawDb {
   sqlite3* db_ = nullptr;
 };
 
-// The AutomationError `work` raises; a failure of the test when none.
-inline std::optional<AutomationError> errorOf(const std::function<void()>& work) {
-  try {
-    work();
-  } catch (const AutomationError& e) {
-    return e;
-  }
-  return std::nullopt;
-}
+using ::svrZIVE::testing::errorOf;
 
 #define EXPECT_JET_ERROR(statement, expectedNumber)                                             \
   do {                                                                                          \
@@ -121,6 +115,57 @@ class EngineTest : public ::testing::Test {
     return DBEngine::forThread().openDatabase(file(name));
   }
   TempFolder folder_;
+};
+
+// How long a connection waits for another one's lock, for one scope.
+class BusyTimeout {
+ public:
+  explicit BusyTimeout(int ms) : saved_(detail::busyTimeoutMs()) { detail::setBusyTimeoutMs(ms); }
+  ~BusyTimeout() { detail::setBusyTimeoutMs(saved_); }
+  BusyTimeout(const BusyTimeout&) = delete;
+  BusyTimeout& operator=(const BusyTimeout&) = delete;
+
+ private:
+  int saved_;
+};
+
+// test.mdb and other.mdb, each with table
+// T (ID COUNTER, WHO LONG, N LONG with a unique index, NAME TEXT(20), PAD TEXT(200)).
+class SharedFileTest : public EngineTest {
+ protected:
+  void SetUp() override {
+    for (const char* name : {"test.mdb", "other.mdb"}) {
+      auto db = createDb(name);
+      db->execute("CREATE TABLE T (ID COUNTER, WHO LONG, N LONG, NAME TEXT(20), PAD TEXT(200))");
+      db->execute("CREATE UNIQUE INDEX IX_T_N ON T (N)");
+      db->close();
+    }
+  }
+  static int32_t count(Database& db, const std::string& where = "") {
+    auto rs = db.openRecordset("SELECT count(*) AS C FROM T" + (where.empty() ? "" : " WHERE " + where));
+    return rs->value("C").toLong();
+  }
+  // The rows of T as another connection sees them.
+  std::string rawCount(const std::string& name = "test.mdb", const std::string& where = "1 = 1") {
+    return RawDb(file(name)).value("SELECT count(*) FROM T WHERE " + where);
+  }
+  static std::string insert(int who, int n) {
+    return "INSERT INTO T (WHO, N) VALUES (" + std::to_string(who) + ", " + std::to_string(n) + ")";
+  }
+  // Runs work(1) and work(2) at once, each in a thread of its own (with its
+  // own engine); an engine error in either fails the test.
+  static void inTwoThreads(const std::function<void(int who)>& work) {
+    auto guarded = [&](int who) {
+      try {
+        work(who);
+      } catch (const AutomationError& e) {
+        ADD_FAILURE() << "thread " << who << ": " << e.number() << " " << e.description();
+      }
+    };
+    std::thread a(guarded, 1), b(guarded, 2);
+    a.join();
+    b.join();
+  }
 };
 
 // Builds a table through the object model: fields given as (name, type, size).

@@ -29,22 +29,14 @@ TEST_F(OpenTest, BadPathsAre3044) {
 }
 
 TEST_F(OpenTest, FilesThatAreNotOursAre3343WithAdvice) {
-  {
-    std::ofstream text(file("notes.mdb"));
-    text << "this is a text file, not a database\n";
-  }
-  {
-    RawDb plain(file("plain.mdb"), true);
-    plain.exec("CREATE TABLE t (a INTEGER)");
-  }
+  std::ofstream(file("notes.mdb")) << "this is a text file, not a database\n";
+  std::ofstream{file("empty.mdb")};
+  RawDb(file("plain.mdb"), true).exec("CREATE TABLE t (a INTEGER)");
   {
     // Our marker without our catalog is not enough.
     RawDb marked(file("marked.mdb"), true);
     marked.exec("PRAGMA application_id = " + std::to_string(detail::kApplicationId));
     marked.exec("CREATE TABLE t (a INTEGER)");
-  }
-  {
-    std::ofstream empty(file("empty.mdb"));
   }
   for (const char* name : {"notes.mdb", "plain.mdb", "marked.mdb", "empty.mdb"}) {
     SCOPED_TRACE(name);
@@ -74,33 +66,26 @@ TEST_F(OpenTest, CreateMakesAFileOfOursAndRefusesAnExistingOne) {
   EXPECT_EQ(again->tableDefs().count(), 0);
 }
 
-TEST_F(OpenTest, EveryCallOnAClosedDatabaseIs3420) {
-  auto db = createDb();
-  db->close();
-  EXPECT_FALSE(db->isOpen());
-  auto expectClosed = [](const std::function<void()>& work) {
-    auto e = errorOf(work);
-    ASSERT_TRUE(e);
-    EXPECT_EQ(e->number(), kObjectClosed);
-    EXPECT_EQ(e->source(), "DAO.Database");
-  };
-  expectClosed([&] { db->execute("DELETE FROM T"); });
-  expectClosed([&] { db->openRecordset("SELECT * FROM T"); });
-  expectClosed([&] { db->tableDefs(); });
-  expectClosed([&] { db->recordsets(); });
-  expectClosed([&] { db->createTableDef("X"); });
-  expectClosed([&] { db->name(); });
-  expectClosed([&] { db->recordsAffected(); });
-  expectClosed([&] { db->close(); });
-}
-
-TEST_F(OpenTest, TableDefsOfAClosedDatabaseAre3420) {
+TEST_F(OpenTest, EveryCallOnAClosedDatabaseOrItsDefinitionsIs3420) {
   auto db = createDb();
   makeTable(*db, "T", {FieldSpec("A", DaoType::Long)});
   auto& defs = db->tableDefs();
   auto td = defs.item("T");
   auto& fields = td->fields();
   db->close();
+  EXPECT_FALSE(db->isOpen());
+  const std::function<void()> calls[] = {
+      [&] { db->execute("DELETE FROM T"); }, [&] { db->openRecordset("SELECT * FROM T"); },
+      [&] { db->tableDefs(); },              [&] { db->recordsets(); },
+      [&] { db->createTableDef("X"); },      [&] { db->name(); },
+      [&] { db->recordsAffected(); },        [&] { db->close(); },
+  };
+  for (const auto& call : calls) {
+    auto e = errorOf(call);
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->number(), kObjectClosed);
+    EXPECT_EQ(e->source(), "DAO.Database");
+  }
   EXPECT_JET_ERROR(defs.count(), kObjectClosed);
   EXPECT_JET_ERROR(fields.count(), kObjectClosed);
   EXPECT_JET_ERROR(td->createField("B", DaoType::Long), kObjectClosed);
@@ -124,9 +109,8 @@ TEST_F(OpenTest, WorkspaceCloseClosesItsDatabases) {
 
 TEST_F(OpenTest, ExclusiveOpenKeepsOthersOut) {
   createDb()->close();
-  int saved = detail::busyTimeoutMs();
-  detail::setBusyTimeoutMs(200);
   {
+    BusyTimeout timeout(200);
     auto mine = DBEngine::forThread().openDatabase(file("test.mdb"), true);
     makeTable(*mine, "T", {FieldSpec("A", DaoType::Long)});  // the holder itself can write
     auto e = errorOf([&] { openDb(); });
@@ -135,7 +119,6 @@ TEST_F(OpenTest, ExclusiveOpenKeepsOthersOut) {
     EXPECT_THAT(e->description(), HasSubstr(file("test.mdb")));
     mine->close();
   }
-  detail::setBusyTimeoutMs(saved);
   auto other = openDb();
   EXPECT_EQ(other->tableDefs().count(), 1);
 }

@@ -1,102 +1,72 @@
 // Several connections on one file: threads writing at once, a recordset left
-// open while another connection writes, and a process killed in the middle
-// of its writes.
+// open while another connection writes, a writer meeting a lock, and a process
+// killed in the middle of its writes.
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <chrono>
 #include <set>
-#include <thread>
 
 #include "tests/engine/engine_test_support.h"
 
 namespace svrZIVE::engine::testing {
 namespace {
 
-class SharingTest : public EngineTest {
- protected:
-  void SetUp() override {
-    auto db = createDb();
-    db->execute("CREATE TABLE T (ID COUNTER, WHO LONG, N LONG, PAD TEXT(200))");
-    db->close();
-  }
-};
+using Clock = std::chrono::steady_clock;
+
+class SharingTest : public SharedFileTest {};
 
 TEST_F(SharingTest, TwoThreadsWritingAtOnceBothSucceed) {
   constexpr int kWrites = 60;
-  std::atomic<int> failures{0};
-  std::string path = file("test.mdb");
-  auto writer = [&](int who) {
-    try {
-      // Each thread has its own engine, workspace and connection.
-      auto ws = DBEngine::forThread().createWorkspace("wrk", "admin", "");
-      auto db = ws->openDatabase(path);
-      for (int i = 0; i < kWrites; ++i) {
-        db->execute("INSERT INTO T (WHO, N, PAD) VALUES (" + std::to_string(who) + ", " + std::to_string(i) + ", 'x')");
-        if (i % 10 == 0) {
-          auto rs = db->openRecordset("SELECT count(*) AS C FROM T WHERE WHO = " + std::to_string(who));
-          if (rs->value("C") != Variant(int32_t{i + 1})) ++failures;
-        }
-        if (i % 7 == 0) db->execute("UPDATE T SET N = N WHERE WHO = " + std::to_string(who));
+  inTwoThreads([&](int who) {
+    auto ws = DBEngine::forThread().createWorkspace("wrk", "admin", "");
+    auto db = ws->openDatabase(file("test.mdb"));
+    for (int i = 0; i < kWrites; ++i) {
+      db->execute(insert(who, who * 1000 + i));
+      if (i % 10 == 0) {
+        EXPECT_EQ(count(*db, "WHO = " + std::to_string(who)), i + 1);
       }
-      ws->close();
-    } catch (const AutomationError& e) {
-      ++failures;
-      ADD_FAILURE() << "thread " << who << ": " << e.number() << " " << e.description();
+      if (i % 7 == 0) db->execute("UPDATE T SET N = N WHERE WHO = " + std::to_string(who));
     }
-  };
-  std::thread a(writer, 1), b(writer, 2);
-  a.join();
-  b.join();
-  EXPECT_EQ(failures.load(), 0);
-  RawDb raw(file("test.mdb"));
-  EXPECT_EQ(raw.value("SELECT count(*) FROM T WHERE WHO = 1"), std::to_string(kWrites));
-  EXPECT_EQ(raw.value("SELECT count(*) FROM T WHERE WHO = 2"), std::to_string(kWrites));
-  EXPECT_EQ(raw.value("SELECT count(DISTINCT ID) FROM T"), std::to_string(2 * kWrites));
+    ws->close();
+  });
+  EXPECT_EQ(rawCount("test.mdb", "WHO = 1"), std::to_string(kWrites));
+  EXPECT_EQ(rawCount("test.mdb", "WHO = 2"), std::to_string(kWrites));
+  EXPECT_EQ(RawDb(file("test.mdb")).value("SELECT count(DISTINCT ID) FROM T"), std::to_string(2 * kWrites));
 }
 
 TEST_F(SharingTest, ARecordsetLeftOpenDoesNotBlockAWriter) {
   {
     auto db = openDb();
-    for (int i = 0; i < 20; ++i) db->execute("INSERT INTO T (WHO, N) VALUES (0, " + std::to_string(i) + ")");
+    for (int i = 0; i < 20; ++i) db->execute(insert(0, i));
   }
-  int saved = detail::busyTimeoutMs();
-  detail::setBusyTimeoutMs(300);
+  BusyTimeout timeout(300);
   auto reader = openDb();
   auto rs = reader->openRecordset("SELECT * FROM T");  // never moved to the end, never closed
   EXPECT_EQ(rs->recordCount(), 1);
 
   auto writer = openDb();
-  auto start = std::chrono::steady_clock::now();
+  auto start = Clock::now();
   writer->execute("UPDATE T SET N = N + 100");
   writer->execute("DELETE FROM T WHERE N = 100");
-  auto took = std::chrono::steady_clock::now() - start;
-  EXPECT_LT(took, std::chrono::milliseconds(300));
+  EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(300));
   EXPECT_EQ(writer->recordsAffected(), 1);
-  // The recordset still reads the rows it read when it opened.
   rs->moveLast();
-  EXPECT_EQ(rs->recordCount(), 20);
-  detail::setBusyTimeoutMs(saved);
+  EXPECT_EQ(rs->recordCount(), 20) << "the recordset still reads the rows it read when it opened";
 }
 
 TEST_F(SharingTest, AWriterMeetingALockWaitsThenFailsWith3050) {
-  int saved = detail::busyTimeoutMs();
-  detail::setBusyTimeoutMs(200);
+  BusyTimeout timeout(200);
   RawDb holder(file("test.mdb"));
   holder.exec("BEGIN IMMEDIATE");
   holder.exec("INSERT INTO T (WHO) VALUES (9)");
   auto db = openDb();
-  auto start = std::chrono::steady_clock::now();
-  auto e = errorOf([&] { db->execute("INSERT INTO T (WHO) VALUES (1)"); });
-  auto took = std::chrono::steady_clock::now() - start;
-  ASSERT_TRUE(e);
-  EXPECT_EQ(e->number(), kCouldNotLock);
-  EXPECT_GE(took, std::chrono::milliseconds(150));
+  auto start = Clock::now();
+  EXPECT_JET_ERROR(db->execute("INSERT INTO T (WHO) VALUES (1)"), kCouldNotLock);
+  EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(150));
   holder.exec("COMMIT");
   db->execute("INSERT INTO T (WHO) VALUES (1)");
-  detail::setBusyTimeoutMs(saved);
 }
 
 // A child process writes row after row and reports each statement that
@@ -142,13 +112,42 @@ TEST_F(SharingTest, AProcessKilledInTheMiddleOfItsWritesLosesNoCompletedStatemen
   for (int32_t i : done) EXPECT_TRUE(stored.count(i)) << "completed statement lost: row " << i;
   EXPECT_LE(stored.size(), done.size() + 1);
   for (int32_t i = 2; i + 2 <= *done.rbegin(); i += 5) {
-    auto u = db->openRecordset("SELECT PAD FROM T WHERE N = " + std::to_string(i));
-    if (done.count(i + 2)) {
-      EXPECT_EQ(u->value(0), Variant("u")) << i;
+    if (!done.count(i + 2)) continue;
+    EXPECT_EQ(db->openRecordset("SELECT PAD FROM T WHERE N = " + std::to_string(i))->value(0), Variant("u")) << i;
+  }
+  EXPECT_EQ(RawDb(file("test.mdb")).value("PRAGMA integrity_check"), "ok");
+}
+
+// Each thread inserts a row and reads back the largest number in the table
+// inside one transaction: no other insert can come between them, so what it
+// reads is its own row's number.
+TEST_F(SharingTest, InsertThenMaxInsideATransactionReadsTheOwnNumber) {
+  constexpr int kRounds = 200;
+  std::vector<int32_t> seen[2];
+  inTwoThreads([&](int who) {
+    auto ws = DBEngine::forThread().createWorkspace("wrk", "admin", "");
+    auto db = ws->openDatabase(file("test.mdb"));
+    for (int i = 0; i < kRounds; ++i) {
+      ws->beginTrans();
+      db->execute(insert(who, who * 1000 + i));
+      seen[who - 1].push_back(db->openRecordset("SELECT MAX(ID) AS M FROM T")->value("M").toLong());
+      ws->commitTrans();
+    }
+    ws->close();
+  });
+  RawDb raw(file("test.mdb"));
+  std::set<int32_t> all;
+  for (int who = 1; who <= 2; ++who) {
+    ASSERT_EQ(seen[who - 1].size(), static_cast<size_t>(kRounds));
+    for (int i = 0; i < kRounds; ++i) {
+      int32_t id = seen[who - 1][static_cast<size_t>(i)];
+      all.insert(id);
+      EXPECT_EQ(raw.value("SELECT WHO || ':' || N FROM T WHERE ID = " + std::to_string(id)),
+                std::to_string(who) + ":" + std::to_string(who * 1000 + i));
     }
   }
-  RawDb raw(file("test.mdb"));
-  EXPECT_EQ(raw.value("PRAGMA integrity_check"), "ok");
+  EXPECT_EQ(all.size(), static_cast<size_t>(2 * kRounds));
+  EXPECT_EQ(raw.value("SELECT count(*) FROM T"), std::to_string(2 * kRounds));
 }
 
 }  // namespace

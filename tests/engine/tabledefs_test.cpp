@@ -16,25 +16,17 @@ class TableDefsTest : public EngineTest {
   std::shared_ptr<Database> db;
 };
 
-TEST_F(TableDefsTest, CreatedTableKeepsTheLetterCaseOfItsName) {
-  makeTable(*db, "T09_Tipologia5_Nueva", {FieldSpec("T09_SECDEC", DaoType::Double)});
-  auto& defs = db->tableDefs();
-  ASSERT_EQ(defs.count(), 1);
-  EXPECT_EQ(defs.item(0)->name(), "T09_Tipologia5_Nueva");
-  EXPECT_EQ(defs.item("t09_tipologia5_nueva")->name(), "T09_Tipologia5_Nueva");
-  RawDb raw(file("test.mdb"));
-  EXPECT_EQ(raw.value("SELECT name FROM sqlite_schema WHERE type = 'table' AND name LIKE 'T09%'"),
-            "T09_Tipologia5_Nueva");
-}
-
-TEST_F(TableDefsTest, ListsOnlyTheDatabasesTablesAlphabetically) {
+TEST_F(TableDefsTest, ListsOnlyTheDatabasesTablesAlphabeticallyInTheirLetterCase) {
   makeTable(*db, "T2", {FieldSpec("ID", DaoType::Long).counter()});
   makeTable(*db, "a1", {FieldSpec("X", DaoType::Long)});
-  makeTable(*db, "B3", {FieldSpec("X", DaoType::Long)});
+  makeTable(*db, "T09_Tipologia5_Nueva", {FieldSpec("T09_SECDEC", DaoType::Double)});
   std::vector<std::string> names;
   for (int32_t i = 0; i < db->tableDefs().count(); ++i) names.push_back(db->tableDefs().item(i)->name());
   // Neither SQLite's sqlite_sequence nor our catalog table is listed.
-  EXPECT_THAT(names, ElementsAre("a1", "B3", "T2"));
+  EXPECT_THAT(names, ElementsAre("a1", "T09_Tipologia5_Nueva", "T2"));
+  EXPECT_EQ(db->tableDefs().item("t09_tipologia5_nueva")->name(), "T09_Tipologia5_Nueva");
+  EXPECT_EQ(RawDb(file("test.mdb")).value("SELECT name FROM sqlite_schema WHERE type = 'table' AND name LIKE 'T09%'"),
+            "T09_Tipologia5_Nueva");
   EXPECT_JET_ERROR(db->tableDefs().item("zive_fields"), kItemNotFound);
   EXPECT_JET_ERROR(db->tableDefs().item("sqlite_sequence"), kItemNotFound);
   EXPECT_JET_ERROR(db->tableDefs().item(3), kItemNotFound);
@@ -267,16 +259,28 @@ TEST_F(TableDefsTest, NameTypeAndSizeOfAFieldInTheDatabaseCannotChange) {
   EXPECT_EQ(f->size(), 5);
 }
 
-TEST_F(TableDefsTest, CounterNeverHandsOutANumberAgain) {
+TEST_F(TableDefsTest, CountersNumberRowsAndNeverHandOutANumberAgain) {
   makeTable(*db, "T01", {FieldSpec("T01_CSDE", DaoType::Long).counter(), FieldSpec("T01_NIF", DaoType::Text, 9)});
+  db->execute("INSERT INTO T01 (T01_NIF) VALUES ('a')");
   RawDb raw(file("test.mdb"));
-  raw.exec("INSERT INTO T01 (T01_NIF) VALUES ('a'), ('b'), ('c')");
-  raw.exec("DELETE FROM T01 WHERE T01_CSDE = 3");
-  raw.exec("INSERT INTO T01 (T01_NIF) VALUES ('d')");
+  raw.exec("INSERT INTO T01 (T01_NIF) VALUES ('b'), ('c')");
+  db->execute("DELETE FROM T01 WHERE T01_CSDE = 3");
+  db->execute("INSERT INTO T01 (T01_NIF) VALUES ('d')");
   EXPECT_EQ(raw.value("SELECT T01_CSDE FROM T01 WHERE T01_NIF = 'd'"), "4");
   raw.exec("DELETE FROM T01");
   raw.exec("INSERT INTO T01 (T01_NIF) VALUES ('e')");
   EXPECT_EQ(raw.value("SELECT T01_CSDE FROM T01 WHERE T01_NIF = 'e'"), "5");
+
+  // A counter added to a table holding rows numbers them.
+  makeTable(*db, "T", {FieldSpec("A", DaoType::Text, 5)});
+  raw.exec("INSERT INTO T VALUES ('x'), ('y')");
+  auto td = db->tableDefs().item("T");
+  auto id = td->createField("ID", DaoType::Long);
+  id->setAttributes(dbAutoIncrField);
+  td->fields().append(id);
+  EXPECT_THAT(raw.rows("SELECT ID, A FROM T ORDER BY ID"), ElementsAre(ElementsAre("1", "x"), ElementsAre("2", "y")));
+  raw.exec("INSERT INTO T (A) VALUES ('z')");
+  EXPECT_EQ(raw.value("SELECT ID FROM T WHERE A = 'z'"), "3");
 }
 
 TEST_F(TableDefsTest, RemovingFieldsAndTables) {
@@ -322,47 +326,16 @@ TEST_F(TableDefsTest, AnAppendedFieldObjectStaysLiveInTheCollection) {
   EXPECT_EQ(other->tableDefs().item("T")->fields().item("B")->ordinalPosition(), 0);
 }
 
-TEST_F(TableDefsTest, AddingACounterToATableHoldingRowsNumbersThem) {
-  makeTable(*db, "T", {FieldSpec("A", DaoType::Text, 5)});
-  RawDb raw(file("test.mdb"));
-  raw.exec("INSERT INTO T VALUES ('x'), ('y')");
-  auto td = db->tableDefs().item("T");
-  auto id = td->createField("ID", DaoType::Long);
-  id->setAttributes(dbAutoIncrField);
-  td->fields().append(id);
-  EXPECT_THAT(raw.rows("SELECT ID, A FROM T ORDER BY ID"), ElementsAre(ElementsAre("1", "x"), ElementsAre("2", "y")));
-  raw.exec("INSERT INTO T (A) VALUES ('z')");
-  EXPECT_EQ(raw.value("SELECT ID FROM T WHERE A = 'z'"), "3");
-}
-
-}  // namespace
-}  // namespace svrZIVE::engine::testing
-
-namespace svrZIVE::engine::testing {
-namespace {
 
 // DefaultValue is a Jet literal kept as text; SQLite gets the value it means.
 TEST(DefaultLiteral, JetLiteralsBecomeSqliteDefaults) {
-  struct Case {
-    DaoType type;
-    const char* jet;
-    std::optional<std::string> sqlite;
-  } cases[] = {
-      {DaoType::Double, "0", "0"},
-      {DaoType::Double, " -1 ", "-1"},
-      {DaoType::Double, "1.5", "1.5"},
-      {DaoType::Double, "'5'", "5"},
-      {DaoType::Double, "\"abc\"", std::nullopt},
-      {DaoType::Double, "abc", std::nullopt},
-      {DaoType::Double, "", std::nullopt},
-      {DaoType::Integer, "True", "-1"},
-      {DaoType::Boolean, "No", "0"},
-      {DaoType::Long, "Null", std::nullopt},
-      {DaoType::Text, "\"00\"", "'00'"},
-      {DaoType::Text, "'it''s'", "'it''s'"},
-      {DaoType::Text, "00", "'0'"},
-      {DaoType::Text, "abc", "'abc'"},
-      {DaoType::Memo, "True", "'True'"},
+  const std::optional<std::string> none;
+  const struct { DaoType type; const char* jet; std::optional<std::string> sqlite; } cases[] = {
+      {DaoType::Double, "0", "0"},         {DaoType::Double, " -1 ", "-1"},    {DaoType::Double, "1.5", "1.5"},
+      {DaoType::Double, "'5'", "5"},       {DaoType::Double, "\"abc\"", none}, {DaoType::Double, "abc", none},
+      {DaoType::Double, "", none},         {DaoType::Integer, "True", "-1"},   {DaoType::Boolean, "No", "0"},
+      {DaoType::Long, "Null", none},       {DaoType::Text, "\"00\"", "'00'"}, {DaoType::Text, "'it''s'", "'it''s'"},
+      {DaoType::Text, "00", "'0'"},        {DaoType::Text, "abc", "'abc'"},    {DaoType::Memo, "True", "'True'"},
       {DaoType::Text, "\"\"", "''"},
   };
   for (const auto& c : cases) {
@@ -378,11 +351,9 @@ TEST(DefaultLiteral, JetLiteralsBecomeSqliteDefaults) {
 
 TEST_F(TableDefsTest, DefaultValueGivenAsANumberIsKeptAsText) {
   auto td = db->createTableDef("D");
-  struct Case {
-    Variant given;
-    const char* kept;
-  } cases[] = {{Variant(int32_t{0}), "0"}, {Variant(int16_t{-1}), "-1"}, {Variant(0.25), "0.25"},
-               {Variant("'x'"), "'x'"},     {Variant(""), ""},            {Variant::null(), ""}};
+  const struct { Variant given; const char* kept; } cases[] = {
+      {Variant(int32_t{0}), "0"}, {Variant(int16_t{-1}), "-1"}, {Variant(0.25), "0.25"},
+      {Variant("'x'"), "'x'"},    {Variant(""), ""},            {Variant::null(), ""}};
   int n = 0;
   for (const auto& c : cases) {
     auto f = td->createField("F" + std::to_string(n++), DaoType::Double);
