@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/jet/translator.h"
+#include "tests/base/base_support.h"
 
 namespace svrZIVE::engine::jet::testing {
 
@@ -63,17 +64,10 @@ class JetDb : public ::testing::Test {
       ci.autoIncrement = c.counter;
       ci.ordinalPosition = position++;
       info.columns.push_back(ci);
-      std::string type;
-      switch (c.type) {
-        case DaoType::Text:
-        case DaoType::Memo: type = "TEXT"; break;
-        case DaoType::Double:
-        case DaoType::Single:
-        case DaoType::Currency:
-        case DaoType::Date: type = "REAL"; break;
-        default: type = "INTEGER"; break;
-      }
-      if (c.counter) type = "INTEGER PRIMARY KEY";
+      const bool text = c.type == DaoType::Text || c.type == DaoType::Memo;
+      const bool real = c.type == DaoType::Double || c.type == DaoType::Single || c.type == DaoType::Currency ||
+                        c.type == DaoType::Date;
+      const std::string type = c.counter ? "INTEGER PRIMARY KEY" : text ? "TEXT" : real ? "REAL" : "INTEGER";
       ddl += (position > 1 ? ", \"" : "\"") + c.name + "\" " + type;
     }
     ddl += ")";
@@ -90,10 +84,7 @@ class JetDb : public ::testing::Test {
 
   static Variant value(sqlite3_stmt* st, int i) {
     switch (sqlite3_column_type(st, i)) {
-      case SQLITE_INTEGER: {
-        auto v = sqlite3_column_int64(st, i);
-        return Variant(static_cast<int32_t>(v));
-      }
+      case SQLITE_INTEGER: return Variant(static_cast<int32_t>(sqlite3_column_int64(st, i)));
       case SQLITE_FLOAT: return Variant(sqlite3_column_double(st, i));
       case SQLITE_TEXT: return Variant(std::string(reinterpret_cast<const char*>(sqlite3_column_text(st, i))));
       default: return Variant::null();
@@ -130,29 +121,28 @@ class JetDb : public ::testing::Test {
   }
 
   std::vector<Row> query(const std::string& jet) {
-    Translation t = translate(jet, catalog_);
-    last_ = t;
-    return runSql(t);
+    last_ = translate(jet, catalog_);
+    return runSql(last_);
   }
-
-  void exec(const std::string& jet) {
-    Translation t = translate(jet, catalog_);
-    last_ = t;
-    runSql(t);
-  }
+  void exec(const std::string& jet) { query(jet); }
 
   // The number of the error `jet` raises (translating or running); 0 if none.
   Failure failure(const std::string& jet) {
     try {
-      Translation t = translate(jet, catalog_);
-      last_ = t;
-      runSql(t);
+      query(jet);
     } catch (const AutomationError& e) {
       return Failure{e.number(), e.description()};
     } catch (const Failure& f) {
       return f;
     }
     return Failure{};
+  }
+
+  // The last statement's result columns, "name:type" each.
+  std::string columns() const {
+    std::string out;
+    for (const auto& c : last_.columns) out += (out.empty() ? "" : " ") + c.name + ":" + std::string(daoTypeName(c.type));
+    return out;
   }
 
   Variant scalar(const std::string& jet) {
