@@ -4,7 +4,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
+#include <optional>
 #include <string>
 
 #include "frame/class_registry.h"
@@ -17,9 +18,7 @@ namespace {
 
 std::string readFile(const std::filesystem::path& path) {
   std::ifstream in(path);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 class EntryPoints : public ::testing::Test {
@@ -27,25 +26,17 @@ class EntryPoints : public ::testing::Test {
   void SetUp() override {
     folder_ = testing::freshFolder("registry");
     file_ = folder_ / "nested" / "registry.ini";
-    const char* previous = std::getenv("ZIVE_REGISTRY");
-    hadPrevious_ = previous != nullptr;
-    if (previous) previous_ = previous;
+    if (const char* previous = std::getenv("ZIVE_REGISTRY")) previous_ = previous;
     ::setenv("ZIVE_REGISTRY", file_.c_str(), 1);
   }
   void TearDown() override {
-    if (hadPrevious_) {
-      ::setenv("ZIVE_REGISTRY", previous_.c_str(), 1);
-    } else {
-      ::unsetenv("ZIVE_REGISTRY");
-    }
+    previous_ ? ::setenv("ZIVE_REGISTRY", previous_->c_str(), 1) : ::unsetenv("ZIVE_REGISTRY");
     ZIVEGeneral::endThreadState();
     std::error_code ec;
     std::filesystem::remove_all(folder_, ec);
   }
-  std::filesystem::path folder_;
-  std::filesystem::path file_;
-  bool hadPrevious_ = false;
-  std::string previous_;
+  std::filesystem::path folder_, file_;
+  std::optional<std::string> previous_;
 };
 
 TEST_F(EntryPoints, RegisterWritesEveryClassAndTheTypeLibrary) {

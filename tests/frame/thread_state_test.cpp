@@ -20,7 +20,7 @@ class ThreadState : public ::testing::Test {
   void TearDown() override { ZIVEGeneral::endThreadState(); }
 };
 
-TEST_F(ThreadState, APathSetOnOneObjectIsThePathOfEveryObjectOfTheThread) {
+TEST_F(ThreadState, APathSetOnOneObjectIsThePathOfEveryObjectOfTheThreadUntilItsStateEnds) {
   ServicioA a;
   ServicioB b;
   a.mdbmod("/datos/ZIVEMOD.MDB");
@@ -32,68 +32,51 @@ TEST_F(ThreadState, APathSetOnOneObjectIsThePathOfEveryObjectOfTheThread) {
   ServicioA later;
   later.mdblec("/otros/ZIVELEC.MDB");
   EXPECT_EQ(ZIVEGeneral::referencePath(), "/otros/ZIVELEC.MDB");
+  ZIVEGeneral::endThreadState();
+  EXPECT_EQ(ZIVEGeneral::modifiablePath(), "");
+  EXPECT_EQ(ZIVEGeneral::referencePath(), "");
 }
 
-TEST_F(ThreadState, ThreadsStartWithEmptyPathsAndNeverSeeEachOthers) {
+// Paths, connection and pointer handler: another thread starts with none of
+// this thread's and changes none of them.
+TEST_F(ThreadState, ThreadsShareNothing) {
   ServicioA here;
   here.mdbmod("/aqui/ZIVEMOD.MDB");
   here.mdblec("/aqui/ZIVELEC.MDB");
-  std::string seenMod = "unset", seenRef = "unset", afterMod;
-  std::thread other([&] {
-    seenMod = ZIVEGeneral::modifiablePath();
-    seenRef = ZIVEGeneral::referencePath();
-    ServicioB there;
-    there.mdbmod("/alli/ZIVEMOD.MDB");
-    afterMod = ZIVEGeneral::modifiablePath();
-  });
-  other.join();
-  EXPECT_EQ(seenMod, "");
-  EXPECT_EQ(seenRef, "");
-  EXPECT_EQ(afterMod, "/alli/ZIVEMOD.MDB");
-  EXPECT_EQ(ZIVEGeneral::modifiablePath(), "/aqui/ZIVEMOD.MDB");
-  EXPECT_EQ(ZIVEGeneral::referencePath(), "/aqui/ZIVELEC.MDB");
-}
-
-TEST_F(ThreadState, OneSharedConnectionPerThread) {
   EXPECT_FALSE(ZIVEGeneral::hasSharedConnection());
   cZIVEConexionDAO* mine = &ZIVEGeneral::sharedConnection();
   EXPECT_TRUE(ZIVEGeneral::hasSharedConnection());
   EXPECT_EQ(mine, &ZIVEGeneral::sharedConnection());
   mine->Dbname = "/aqui/ZIVEMOD.MDB";
+  std::vector<int> myPointer, theirPointer;
+  ZIVEGeneral::setMousePointerHandler([&](int p) { myPointer.push_back(p); });
+
+  std::string seen = "unset", afterMod, theirDbname = "unset";
   cZIVEConexionDAO* theirs = nullptr;
-  std::string theirDbname = "unset";
   std::thread other([&] {
+    seen = ZIVEGeneral::modifiablePath() + "|" + ZIVEGeneral::referencePath();
+    ServicioB there;
+    there.mdbmod("/alli/ZIVEMOD.MDB");
+    afterMod = ZIVEGeneral::modifiablePath();
     theirs = &ZIVEGeneral::sharedConnection();
     theirDbname = theirs->Dbname;
-  });
-  other.join();
-  EXPECT_NE(mine, theirs);
-  EXPECT_EQ(theirDbname, "");
-  EXPECT_EQ(ZIVEGeneral::sharedConnection().Dbname, "/aqui/ZIVEMOD.MDB");
-}
-
-TEST_F(ThreadState, PointerHandlersArePerThread) {
-  std::vector<int> mine, theirs;
-  ZIVEGeneral::setMousePointerHandler([&](int p) { mine.push_back(p); });
-  std::thread other([&] {
     ZIVEGeneral::showMousePointer(vbHourglass);  // no handler here yet
-    ZIVEGeneral::setMousePointerHandler([&](int p) { theirs.push_back(p); });
+    ZIVEGeneral::setMousePointerHandler([&](int p) { theirPointer.push_back(p); });
     ZIVEGeneral::showMousePointer(vbDefault);
+    ZIVEGeneral::setMousePointerHandler({});  // before the thread's connection ends
   });
   other.join();
   ZIVEGeneral::showMousePointer(vbHourglass);
   ZIVEGeneral::setMousePointerHandler({});
-  EXPECT_EQ(mine, std::vector<int>{vbHourglass});
-  EXPECT_EQ(theirs, std::vector<int>{vbDefault});
-}
-
-TEST_F(ThreadState, EndingTheStateEmptiesThePaths) {
-  ServicioA a;
-  a.mdbmod("/x/ZIVEMOD.MDB");
-  a.mdblec("/x/ZIVELEC.MDB");
-  ZIVEGeneral::endThreadState();
-  EXPECT_EQ(ZIVEGeneral::modifiablePath(), "");
-  EXPECT_EQ(ZIVEGeneral::referencePath(), "");
+  EXPECT_EQ(seen, "|");
+  EXPECT_EQ(afterMod, "/alli/ZIVEMOD.MDB");
+  EXPECT_EQ(ZIVEGeneral::modifiablePath(), "/aqui/ZIVEMOD.MDB");
+  EXPECT_EQ(ZIVEGeneral::referencePath(), "/aqui/ZIVELEC.MDB");
+  EXPECT_NE(mine, theirs);
+  EXPECT_EQ(theirDbname, "");
+  EXPECT_EQ(ZIVEGeneral::sharedConnection().Dbname, "/aqui/ZIVEMOD.MDB");
+  EXPECT_EQ(myPointer, std::vector<int>{vbHourglass});
+  EXPECT_EQ(theirPointer, std::vector<int>{vbDefault});
 }
 
 }  // namespace
