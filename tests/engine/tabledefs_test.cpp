@@ -50,15 +50,8 @@ TEST_F(TableDefsTest, AppendRefusesEmptyTablesTakenNamesAndBadNames) {
   EXPECT_EQ(db->tableDefs().count(), 1);
 }
 
-struct TypeCase {
-  DaoType type;
-  int32_t sizeGiven;
-  int32_t size;
-  const char* declared;
-};
-
 TEST_F(TableDefsTest, FieldTypesSizesAndDeclaredTypes) {
-  const TypeCase cases[] = {
+  const struct { DaoType type; int32_t sizeGiven, size; const char* declared; } cases[] = {
       {DaoType::Boolean, 0, 1, "BOOLEAN"},   {DaoType::Byte, 0, 1, "TINYINT"},
       {DaoType::Integer, 9, 2, "SMALLINT"},  {DaoType::Long, 0, 4, "INTEGER"},
       {DaoType::Currency, 0, 8, "CURRENCY"}, {DaoType::Single, 0, 4, "REAL"},
@@ -124,10 +117,7 @@ TEST_F(TableDefsTest, DeclaredConstraintsGiveJetErrors) {
   makeTable(*db, "C", {FieldSpec("NAME", DaoType::Text, 3).req().noZeroLength(), FieldSpec("N", DaoType::Integer), FieldSpec("B", DaoType::Byte)});
   auto conn = std::make_unique<detail::Connection>();
   conn->open(file("test.mdb"), false, false, "DAO.Database");
-  struct Case {
-    const char* sql;
-    int32_t number;
-  } cases[] = {
+  const struct { const char* sql; int32_t number; } cases[] = {
       {"INSERT INTO C (NAME) VALUES ('abcd')", kFieldTooSmall},
       {"INSERT INTO C (NAME) VALUES ('')", kZeroLengthNotAllowed},
       {"INSERT INTO C (N) VALUES ('x')", kRequiredIsNull},  // NAME is required
@@ -206,7 +196,7 @@ TEST_F(TableDefsTest, PositionsEqualOnesSortByNameAndUnsetOnesGoAfterTheHighest)
                           "T08_AAA", "T08_CUOTA", "T08_TIPO6", "T08_LAST"));
 }
 
-TEST_F(TableDefsTest, ChangingPositionsKeepsEveryValue) {
+TEST_F(TableDefsTest, ChangingPositionsKeepsEveryValueAndOrdersSelectStar) {
   makeTable(*db, "T", {FieldSpec("A", DaoType::Long), FieldSpec("B", DaoType::Text, 10), FieldSpec("C", DaoType::Double)});
   RawDb raw(file("test.mdb"));
   raw.exec("INSERT INTO T VALUES (1, 'one', 1.5), (2, 'two', 2.5), (3, NULL, 3.5)");
@@ -219,6 +209,12 @@ TEST_F(TableDefsTest, ChangingPositionsKeepsEveryValue) {
   EXPECT_THAT(fieldNames(fields), ElementsAre("C", "B", "A"));
   EXPECT_EQ(raw.rows("SELECT rowid, A, B, C FROM T ORDER BY rowid"), before);
   EXPECT_EQ(raw.value("SELECT ordinal_position FROM zive_fields WHERE field_name = 'A'"), "7");
+  auto rs = db->openRecordset("SELECT * FROM T ORDER BY A");
+  EXPECT_THAT(fieldNames(rs->fields()), ElementsAre("C", "B", "A"));
+  rs->moveNext();
+  EXPECT_EQ(rs->value(0), Variant(2.5));
+  EXPECT_EQ(rs->value(1), Variant("two"));
+  EXPECT_EQ(rs->value(2), Variant(int32_t{2}));
 }
 
 TEST_F(TableDefsTest, ChangingRequiredAllowZeroLengthAndDefaultRewritesTheTableKeepingRows) {
@@ -300,30 +296,28 @@ TEST_F(TableDefsTest, RemovingFieldsAndTables) {
   EXPECT_JET_ERROR(db->tableDefs().remove("T"), kItemNotFound);
 }
 
-TEST_F(TableDefsTest, ChangesFromAnotherConnectionAreSeen) {
+TEST_F(TableDefsTest, ChangesReachOtherConnectionsBothWays) {
   makeTable(*db, "T", {FieldSpec("A", DaoType::Long)});
-  auto& fields = db->tableDefs().item("T")->fields();
+  auto td = db->tableDefs().item("T");
+  auto& fields = td->fields();
   EXPECT_EQ(fields.count(), 1);
   {
     auto other = openDb();
-    auto td = other->tableDefs().item("T");
-    td->fields().append(td->createField("B", DaoType::Long));
+    auto otherTd = other->tableDefs().item("T");
+    otherTd->fields().append(otherTd->createField("B", DaoType::Long));
     makeTable(*other, "U", {FieldSpec("X", DaoType::Long)});
   }
   EXPECT_EQ(fields.count(), 2);
   EXPECT_EQ(db->tableDefs().count(), 2);
-}
 
-TEST_F(TableDefsTest, AnAppendedFieldObjectStaysLiveInTheCollection) {
-  makeTable(*db, "T", {FieldSpec("A", DaoType::Long)});
-  auto td = db->tableDefs().item("T");
-  auto f = td->createField("B", DaoType::Double);
-  td->fields().append(f);
-  EXPECT_JET_ERROR(td->fields().append(f), 3367);
-  f->setOrdinalPosition(0);  // goes to the file: the field is in the database now
+  // An appended field object stays live: a change to it goes to the file.
+  auto f = td->createField("C", DaoType::Double);
+  fields.append(f);
+  EXPECT_JET_ERROR(fields.append(f), 3367);
+  f->setOrdinalPosition(0);
   auto other = openDb();
-  EXPECT_THAT(fieldNames(other->tableDefs().item("T")->fields()), ElementsAre("A", "B"));
-  EXPECT_EQ(other->tableDefs().item("T")->fields().item("B")->ordinalPosition(), 0);
+  EXPECT_THAT(fieldNames(other->tableDefs().item("T")->fields()), ElementsAre("A", "C", "B"));
+  EXPECT_EQ(other->tableDefs().item("T")->fields().item("C")->ordinalPosition(), 0);
 }
 
 
