@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "declarations/cZIVEDeclaraciones.h"
 #include "forms/form_layout.h"
 #include "forms/rate/cZIVET03_Tipologia1.h"
 #include "forms/rate/cZIVETipologia1.h"
@@ -15,7 +14,6 @@ namespace svrZIVE::testing {
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
 constexpr int32_t kSecdec = 7;
@@ -108,8 +106,7 @@ TEST_F(Tipologia1Test, BadBuffersFailBeforeAnyDatabaseIsOpened) {
     Variant buffer;
     int32_t error;
   };
-  std::vector<Case> cases = {{"sixteen elements", Variant(numberedBuffer(16)), 9},
-                                   {"not an array", Variant(3.0), 13},
+  std::vector<Case> cases = {{"not an array", Variant(3.0), 13},
                                    {"text element", with(5, Variant("abc")), 13},
                                    {"null element", with(16, Variant::null()), 94},
                                    {"key out of the Long range", with(0, Variant(3e9)), 6},
@@ -171,20 +168,6 @@ TEST_F(Tipologia1Test, StatementsAsWritten) {
   EXPECT_EQ(rows(mod_, "SELECT T03_BASEIMP, T03_TIPO FROM T03_Tipologia1")[0], (std::vector<std::string>{"0.3", "1234.5"}));
 }
 
-TEST_F(Tipologia1Test, ErrorsNestServiceFirst) {
-  execute(mod_, "DROP TABLE T03_Tipologia1");
-  Variant b = buffer();
-  EXPECT_THAT(raisedBy([&] { service_.GuardarDeclaracion(b, Variant(true)); }).description,
-              StartsWith("cZIVETipologia1.GuardarDeclaracioncZIVET03_Tipologia1.InsertarDeclaracion"));
-  EXPECT_THAT(raisedBy([&] { service_.GuardarDeclaracion(b, Variant(false)); }).description,
-              StartsWith("cZIVETipologia1.GuardarDeclaracioncZIVET03_Tipologia1.GuardarDeclaracion"));
-  Raised load = raisedBy([&] { service_.CargarDeclaracion(kSecdec); });
-  EXPECT_NE(load.number, 0);
-  // The record's load traps nothing.
-  EXPECT_THAT(load.description, StartsWith("cZIVETipologia1.CargarDeclaracion"));
-  EXPECT_THAT(load.description, ::testing::Not(HasSubstr("cZIVET03")));
-}
-
 TEST_F(Tipologia1Test, AFailedHeaderUpdateLeavesTheDetailWritten) {
   execute(mod_, "DROP TABLE T02_Declaraciones");
   Variant b = buffer();
@@ -237,14 +220,6 @@ TEST_F(Tipologia1Test, RatesFromOtherReferenceDatabases) {
   EXPECT_EQ(raisedBy([&] { service_.ObtenerTipo560(0, 2015, 1); }).number, 9);
 }
 
-TEST_F(Tipologia1Test, DeletionOfATypologyOneReturnRemovesItsDetail) {
-  Variant b = buffer();
-  service_.GuardarDeclaracion(b, Variant(true));
-  cZIVEDeclaraciones declaraciones;
-  declaraciones.EliminarDeclaraciones(kSecdec, 1);
-  EXPECT_EQ(storedRows(), 0);
-}
-
 TEST_F(Tipologia1Test, RecordPropertiesAndLateBinding) {
   cZIVET03_Tipologia1 r;
   EXPECT_EQ(r.get("datT03_BASEEXE").type(), VarType::Double);
@@ -261,7 +236,6 @@ TEST_F(Tipologia1Test, RecordPropertiesAndLateBinding) {
   EXPECT_DOUBLE_EQ(row.array()[16].toDouble(), 16.25);
   Variant tipos = object->call("ObtenerTipo560", {Variant(int32_t{0}), Variant(int32_t{2014}), Variant(int16_t{7})});
   EXPECT_DOUBLE_EQ(tipos.array()[0].toDouble(), 5.11269632);
-  EXPECT_EQ(ClassRegistry::global().byName("cZIVET03_Tipologia1"), nullptr);
 }
 
 }  // namespace
