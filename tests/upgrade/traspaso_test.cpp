@@ -82,33 +82,38 @@ TEST(Traspaso, CurrentDatabaseChangesNothingAndRemovesALeftoverBackup) {
   EXPECT_EQ(readRows(file), rows);
 }
 
+// The backup folder with or without its separator: the name is a plain concatenation.
 TEST(Traspaso, MissingTableOneBackupJustBeforeTheChangeDeletedAtTheEnd) {
-  TempDir dir;
-  std::string file = dir.file("ZIVEMOD.MDB");
-  build(file, currentWithout({"T19_TIPOLOGIA1"}));
-  fillRows(file, 2);
-  std::string original = readFile(file);
+  for (const char* folder : {"", "copia"}) {
+    SCOPED_TRACE(folder);
+    TempDir dir;
+    std::string file = dir.file("ZIVEMOD.MDB");
+    build(file, currentWithout({"T19_TIPOLOGIA1"}));
+    fillRows(file, 2);
+    std::string original = readFile(file);
+    std::string backup = dir.file(std::string(folder) + kBackup);
 
-  bool copyExistedBefore17 = false, copyAt17 = false;
-  std::string copyContent;
-  RunResult run = runUpgrade(file, dir.slash(), [&](const TraspasoEvent& e) {
-    if (e.statement < 17) copyExistedBefore17 |= fs::exists(dir.file(kBackup));
-    if (e.statement == 17) {
-      copyAt17 = fs::exists(dir.file(kBackup));
-      copyContent = readFile(dir.file(kBackup));
-    }
-  });
-  EXPECT_TRUE(run.messages.empty());
-  EXPECT_EQ(run.backupsMade(), 1);
-  const TraspasoEvent* t19 = findEvent(run, "T19_TIPOLOGIA1");
-  ASSERT_NE(t19, nullptr);
-  EXPECT_EQ(t19->outcome, Outcome::Changed);
-  EXPECT_EQ(t19->backup, 1);
-  EXPECT_FALSE(copyExistedBefore17);
-  EXPECT_TRUE(copyAt17);
-  EXPECT_EQ(copyContent, original);  // a byte copy of the file before the change
-  EXPECT_FALSE(fs::exists(dir.file(kBackup)));
-  EXPECT_TRUE(readLayout(file).count("T19_TIPOLOGIA1"));
+    bool copyExistedBefore17 = false, copyAt17 = false;
+    std::string copyContent;
+    RunResult run = runUpgrade(file, *folder ? dir.file(folder) : dir.slash(), [&](const TraspasoEvent& e) {
+      if (e.statement < 17) copyExistedBefore17 |= fs::exists(backup);
+      if (e.statement == 17) {
+        copyAt17 = fs::exists(backup);
+        copyContent = readFile(backup);
+      }
+    });
+    EXPECT_TRUE(run.messages.empty());
+    EXPECT_EQ(run.backupsMade(), 1);
+    const TraspasoEvent* t19 = findEvent(run, "T19_TIPOLOGIA1");
+    ASSERT_NE(t19, nullptr);
+    EXPECT_EQ(t19->outcome, Outcome::Changed);
+    EXPECT_EQ(t19->backup, 1);
+    EXPECT_FALSE(copyExistedBefore17);
+    EXPECT_TRUE(copyAt17);
+    EXPECT_EQ(copyContent, original);  // a byte copy of the file before the change
+    EXPECT_FALSE(fs::exists(backup));
+    EXPECT_TRUE(readLayout(file).count("T19_TIPOLOGIA1"));
+  }
 }
 
 TEST(Traspaso, ABackupFoundAtStartIsNeverOverwritten) {
@@ -233,24 +238,6 @@ TEST(Traspaso, AFileThatIsNotADatabaseIsLeftAlone) {
   EXPECT_TRUE(run.messages.empty());
   EXPECT_EQ(run.events.front().outcome, Outcome::Error);
   EXPECT_EQ(readFile(dir.file("ZIVEMOD.MDB")), "not a database");
-}
-
-TEST(Traspaso, BackupFolderWithoutSeparatorIsPlainConcatenation) {
-  TempDir dir;
-  std::string file = dir.file("ZIVEMOD.MDB");
-  build(file, currentWithout({"T19_TIPOLOGIA1"}));
-  std::string prefix = dir.file("copia");  // no trailing separator
-  bool seen = false;
-  cZIVETraspaso traspaso;
-  traspaso.mdbmod(file);
-  traspaso.mdbPath(prefix);
-  EXPECT_EQ(traspaso.backupPath(), prefix + "CopSegZIVEMod.mdb");
-  RunResult run = runUpgrade(traspaso, [&](const TraspasoEvent& e) {
-    if (e.statement == 17) seen = fs::exists(dir.file("copiaCopSegZIVEMod.mdb"));
-  });
-  EXPECT_TRUE(seen);
-  EXPECT_FALSE(fs::exists(dir.file("copiaCopSegZIVEMod.mdb")));
-  EXPECT_FALSE(fs::exists(dir.file(kBackup)));
 }
 
 TEST(Traspaso, BackupFailureShowsItsMessageEachTimeAndTheStepsGoOn) {

@@ -203,19 +203,15 @@ const LayoutShape& initLayout() {
   return layout;
 }
 
+void PrintTo(const FieldShape& f, std::ostream* os) {
+  *os << f.name << " type " << int(f.type) << " size " << f.size << " required " << f.required << " zero length "
+      << f.allowZeroLength << " default '" << f.defaultValue << "' attributes " << f.attributes << " position "
+      << f.ordinalPosition;
+}
+
 void expectSameTable(const TableShape& actual, const TableShape& expected) {
   EXPECT_EQ(actual.selectStar, expected.selectStar);
-  ASSERT_EQ(actual.fields.size(), expected.fields.size());
-  for (size_t i = 0; i < expected.fields.size(); ++i) {
-    const FieldShape& a = actual.fields[i];
-    const FieldShape& e = expected.fields[i];
-    EXPECT_TRUE(a == e) << "field " << i << ": " << a.name << " type " << int(a.type) << " size " << a.size
-                        << " required " << a.required << " zero length " << a.allowZeroLength << " default '"
-                        << a.defaultValue << "' attributes " << a.attributes << " position " << a.ordinalPosition
-                        << ", expected " << e.name << " type " << int(e.type) << " size " << e.size << " required "
-                        << e.required << " zero length " << e.allowZeroLength << " default '" << e.defaultValue
-                        << "' attributes " << e.attributes << " position " << e.ordinalPosition;
-  }
+  EXPECT_EQ(actual.fields, expected.fields);
 }
 
 void expectLayout(const std::string& file, const LayoutShape& expected) {

@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -69,6 +70,9 @@ struct FieldShape {
   int16_t ordinalPosition;
   bool operator==(const FieldShape&) const = default;
 };
+
+// Printed by name and properties in test failures.
+void PrintTo(const FieldShape& field, std::ostream* os);
 
 struct TableShape {
   std::vector<FieldShape> fields;        // in collection order
