@@ -74,52 +74,44 @@ std::string check(const std::string& mod, const Saved& saved) {
   return {};
 }
 
-TEST(ConcurrentSaves, TwoThreads) {
-  testing::TempDir dir;
-  std::string mod = testing::freshModifiable(dir);
-  Saved a, b;
-  std::thread ta([&] { a = runClient(mod, 1); });
-  std::thread tb([&] { b = runClient(mod, 2); });
-  ta.join();
-  tb.join();
-  EXPECT_EQ(check(mod, a), "");
-  EXPECT_EQ(check(mod, b), "");
-  EXPECT_EQ(testing::count(mod, "T01_DECLARANTES"), 2 * kSaves);
-  EXPECT_EQ(testing::count(mod, "T02_DECLARACIONES"), 2 * kSaves);
-}
-
-TEST(ConcurrentSaves, TwoProcesses) {
-  testing::TempDir dir;
-  std::string mod = testing::freshModifiable(dir);
-  std::vector<pid_t> children;
-  for (int client = 1; client <= 2; ++client) {
-    pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      // A fresh thread: nothing of the parent's engine state is used.
-      int status = 1;
-      std::thread worker([&] {
-        Saved saved = runClient(mod, client);
-        std::string problem = check(mod, saved);
-        if (!problem.empty()) {
-          std::fprintf(stderr, "client %d: %s\n", client, problem.c_str());
-        } else {
-          status = 0;
-        }
+// Two clients at once, as two threads of this process or as two processes
+// (each on a fresh thread: nothing of the parent's engine state is used).
+TEST(ConcurrentSaves, TwoThreadsAndTwoProcesses) {
+  for (bool processes : {false, true}) {
+    SCOPED_TRACE(processes ? "processes" : "threads");
+    testing::TempDir dir;
+    std::string mod = testing::freshModifiable(dir);
+    std::vector<std::thread> threads;
+    std::vector<pid_t> children;
+    std::vector<std::string> problems(3);
+    for (int client = 1; client <= 2; ++client) {
+      auto work = [&mod, &problems, client] {
+        problems[client] = check(mod, runClient(mod, client));
         ZIVEGeneral::endThreadState();
-      });
-      worker.join();
-      ::_exit(status);
+      };
+      if (!processes) {
+        threads.emplace_back(work);
+        continue;
+      }
+      pid_t pid = ::fork();
+      ASSERT_GE(pid, 0);
+      if (pid == 0) {
+        std::thread(work).join();
+        if (!problems[client].empty()) std::fprintf(stderr, "client %d: %s\n", client, problems[client].c_str());
+        ::_exit(problems[client].empty() ? 0 : 1);
+      }
+      children.push_back(pid);
     }
-    children.push_back(pid);
+    for (auto& t : threads) t.join();
+    for (pid_t pid : children) {
+      int status = 0;
+      ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a client process failed";
+    }
+    for (const auto& problem : problems) EXPECT_EQ(problem, "");
+    EXPECT_EQ(testing::count(mod, "T01_DECLARANTES"), 2 * kSaves);
+    EXPECT_EQ(testing::count(mod, "T02_DECLARACIONES"), 2 * kSaves);
   }
-  for (pid_t pid : children) {
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a client process failed";
-  }
-  EXPECT_EQ(testing::count(mod, "T01_DECLARANTES"), 2 * kSaves);
-  EXPECT_EQ(testing::count(mod, "T02_DECLARACIONES"), 2 * kSaves);
 }
 
 }  // namespace
