@@ -27,6 +27,12 @@ int32_t errorNumberOf(Work&& work) {
   return e ? e->number() : 0;
 }
 
+// Everything an automation error carries, for comparing two of them whole.
+inline std::string everything(const AutomationError& e) {
+  return std::to_string(e.number()) + " | " + e.source() + " | " + e.description() + " | " + e.helpFile() + " | " +
+         std::to_string(e.helpContext());
+}
+
 // Any object a variant can hold.
 struct ObjectStub : Dispatch {
   std::string className() const override { return "Stub"; }
