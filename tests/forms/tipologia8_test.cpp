@@ -8,7 +8,6 @@
 #include "forms/form_layout.h"
 #include "forms/stock/cZIVETipologia8.h"
 #include "frame/class_registry.h"
-#include "frame/zive_general.h"
 #include "tests/forms/forms_fixture.h"
 
 namespace svrZIVE::testing {
@@ -80,20 +79,6 @@ TEST_F(Tipologia8Test, EveryColumnOfTheLayoutRoundTripsAndTheHeaderIsLeftAlone) 
   EXPECT_EQ(rows(mod_, "SELECT T10_RECEP8 FROM T10_Tipologia8")[0][0], "-7.5");
   service_.GuardarDeclaracion(b, Variant(int16_t{-1}));
   EXPECT_EQ(storedRows(), 2);
-}
-
-TEST_F(Tipologia8Test, BadBuffersFailBeforeAnyDatabaseIsOpened) {
-  ZIVEGeneral::setModifiablePath((dir_.path() / "missing" / "ZIVEMOD.MDB").string());
-  Variant nullElement = buffer(5);
-  nullElement.array()[60] = Variant::null();
-  std::vector<std::pair<Variant, int32_t>> cases = {{nullElement, 94}};
-  StatementLog log;
-  for (auto& [b, error] : cases) {
-    Raised r = raisedBy([&] { service_.GuardarDeclaracion(b, Variant(true)); });
-    EXPECT_EQ(r.number, error);
-    EXPECT_THAT(r.description, StartsWith("cZIVETipologia8.GuardarDeclaracion"));
-  }
-  EXPECT_TRUE(log.statements().empty());
 }
 
 TEST_F(Tipologia8Test, StatementsAsWritten) {
