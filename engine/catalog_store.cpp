@@ -109,7 +109,7 @@ bool CatalogStore::isOurs(Connection& connection) {
 void CatalogStore::invalidate() { tables_.clear(); }
 
 bool CatalogStore::checkForeignChanges() {
-  int64_t v = connection_.queryInt("PRAGMA data_version", kSrc);
+  int64_t v = connection_.queryFixed("PRAGMA data_version", kSrc);
   bool changed = dataVersion_ != -1 && v != dataVersion_;
   dataVersion_ = v;
   if (changed) invalidate();

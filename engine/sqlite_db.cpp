@@ -209,6 +209,8 @@ std::string lowerAscii(std::string_view text) {
   return out;
 }
 
+bool tracing() { return static_cast<bool>(tThreadTrace) || traceToStderr(); }
+
 void traceStatement(std::string_view jet, std::string_view sqlite) {
   if (tThreadTrace) tThreadTrace(jet, sqlite);
   if (traceToStderr()) {
@@ -308,6 +310,7 @@ void Connection::open(const std::string& path, bool readOnly, bool create, std::
 }
 
 void Connection::close() {
+  fixed_.clear();  // finalized before the connection closes
   if (db_) {
     sqlite3_close_v2(db_);
     db_ = nullptr;
@@ -327,14 +330,48 @@ int64_t Connection::queryInt(std::string_view sql, std::string_view source) {
   return st.step() ? st.int64(0) : 0;
 }
 
+Statement& Connection::fixed(std::string_view sql, std::string_view source) {
+  for (auto& [text, statement] : fixed_)
+    if (text == sql) return *statement;
+  auto statement = std::make_unique<Statement>(db_, sql, source);
+  fixed_.emplace_back(std::string(sql), std::move(statement));
+  return *fixed_.back().second;
+}
+
+void Connection::execFixed(std::string_view sql, std::string_view source) {
+  sqlite3_stmt* st = fixed(sql, source).handle();
+  int rc = sqlite3_step(st);
+  while (rc == SQLITE_ROW) rc = sqlite3_step(st);
+  if (rc != SQLITE_DONE) {
+    AutomationError error = sqliteError(db_, rc, source);
+    sqlite3_reset(st);
+    throw error;
+  }
+  sqlite3_reset(st);
+}
+
+int64_t Connection::queryFixed(std::string_view sql, std::string_view source) {
+  sqlite3_stmt* st = fixed(sql, source).handle();
+  int rc = sqlite3_step(st);
+  int64_t value = rc == SQLITE_ROW ? sqlite3_column_int64(st, 0) : 0;
+  while (rc == SQLITE_ROW) rc = sqlite3_step(st);
+  if (rc != SQLITE_DONE) {
+    AutomationError error = sqliteError(db_, rc, source);
+    sqlite3_reset(st);
+    throw error;
+  }
+  sqlite3_reset(st);
+  return value;
+}
+
 Transaction::Transaction(Connection& connection, std::string_view source, bool immediate)
     : connection_(connection), source_(source) {
   if (connection_.inTransaction()) {
     kind_ = immediate ? Kind::Savepoint : Kind::Enclosed;
-    if (kind_ == Kind::Savepoint) connection_.exec("SAVEPOINT zive_step", source_);
+    if (kind_ == Kind::Savepoint) connection_.execFixed("SAVEPOINT zive_step", source_);
     return;
   }
-  connection_.exec(immediate ? "BEGIN IMMEDIATE" : "BEGIN DEFERRED", source_);
+  connection_.execFixed(immediate ? "BEGIN IMMEDIATE" : "BEGIN DEFERRED", source_);
 }
 
 Transaction::~Transaction() {
@@ -350,8 +387,8 @@ Transaction::~Transaction() {
 
 void Transaction::commit() {
   switch (kind_) {
-    case Kind::Own: connection_.exec("COMMIT", source_); break;
-    case Kind::Savepoint: connection_.exec("RELEASE zive_step", source_); break;
+    case Kind::Own: connection_.execFixed("COMMIT", source_); break;
+    case Kind::Savepoint: connection_.execFixed("RELEASE zive_step", source_); break;
     case Kind::Enclosed: break;
   }
   done_ = true;

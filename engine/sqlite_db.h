@@ -6,8 +6,11 @@
 #include <sqlite3.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "frame/automation_error.h"
 #include "frame/variant.h"
@@ -72,6 +75,8 @@ std::string lowerAscii(std::string_view text);
 // The statement trace of this thread (engine/dao.h setStatementTrace) and the
 // ZIVE_TRACE=1 print to standard error.
 void traceStatement(std::string_view jet, std::string_view sqlite);
+// True when traceStatement prints or calls anything.
+bool tracing();
 
 class Statement {
  public:
@@ -120,12 +125,19 @@ class Connection {
 
   void exec(std::string_view sql, std::string_view source);  // one or more statements, no rows
   int64_t queryInt(std::string_view sql, std::string_view source);  // first column of the first row
+  // The same for one fixed statement the engine runs over and over (BEGIN,
+  // COMMIT, PRAGMA data_version): prepared once per connection, kept until
+  // it closes.
+  void execFixed(std::string_view sql, std::string_view source);
+  int64_t queryFixed(std::string_view sql, std::string_view source);
   int changes() const { return sqlite3_changes(db_); }
   int64_t lastInsertRowid() const { return sqlite3_last_insert_rowid(db_); }
   bool inTransaction() const { return !sqlite3_get_autocommit(db_); }
 
  private:
+  Statement& fixed(std::string_view sql, std::string_view source);
   sqlite3* db_ = nullptr;
+  std::vector<std::pair<std::string, std::unique_ptr<Statement>>> fixed_;
 };
 
 // A transaction, rolled back unless committed. By default a write
