@@ -2,6 +2,7 @@
 // the table-definition machinery that TableDefs and DDL statements share.
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <optional>
 
 #include "engine/engine_impl.h"
@@ -169,7 +170,65 @@ void DatabaseImpl::close() {
   for (auto& rs : openRecordsets()) rs->markClosed();
   recordsets_.clear();
   catalog_.invalidate();
+  statements_.clear();
   connection_.close();
+}
+
+namespace {
+
+// Gives the literals of `shape` to the parameters of a cached statement.
+void bindLiterals(Statement& st, const CachedStatement& cached, const jet::StatementShape& shape) {
+  for (size_t i = 0; i < shape.literals.size(); ++i) {
+    if (cached.shaped.fixed[i]) continue;
+    const jet::Literal& literal = shape.literals[i];
+    const int index = static_cast<int>(i + 1);
+    if (literal.text) {
+      st.bindText(index, literal.value);
+    } else {
+      int64_t value = 0;
+      std::from_chars(literal.value.data(), literal.value.data() + literal.value.size(), value);
+      st.bindInt(index, value);
+    }
+  }
+}
+
+// Leaves a cached statement reset, its parameters cleared, whatever happens.
+struct ResetAfterUse {
+  Statement& st;
+  ~ResetAfterUse() { st.reset(); }
+};
+
+// Statements kept per connection; beyond this many the cache starts afresh.
+constexpr size_t kMaxCachedStatements = 256;
+
+}  // namespace
+
+CachedStatement* DatabaseImpl::statementFor(std::string_view jetSql, const jet::StatementShape& shape) {
+  auto it = statements_.find(shape.key);
+  if (it != statements_.end() && it->second->generation == generation_ && it->second->shaped.holdsFor(shape))
+    return it->second.get();
+  auto cached = std::make_unique<CachedStatement>();
+  cached->shaped = jet::translateShape(jetSql, shape, catalog_);
+  cached->generation = generation_;
+  switch (cached->shaped.translation.kind) {
+    case jet::StatementKind::Select:
+    case jet::StatementKind::Insert:
+    case jet::StatementKind::Update:
+    case jet::StatementKind::Delete: break;
+    default: return nullptr;
+  }
+  if (it != statements_.end()) {
+    it->second = std::move(cached);
+    return it->second.get();
+  }
+  if (statements_.size() >= kMaxCachedStatements) statements_.clear();
+  return statements_.emplace(shape.key, std::move(cached)).first->second.get();
+}
+
+Statement& DatabaseImpl::prepared(CachedStatement& cached) {
+  if (!cached.statement)
+    cached.statement = std::make_unique<Statement>(connection_.handle(), cached.shaped.translation.sql, kSrc);
+  return *cached.statement;
 }
 
 void DatabaseImpl::execute(std::string_view sql, int /*options*/) {
@@ -182,17 +241,28 @@ void DatabaseImpl::execute(std::string_view sql, int /*options*/) {
   checkTransactionHeld(kSrc);
   std::optional<Transaction> tx;
   if (!readOnly_ && levels_ == 0) tx.emplace(conn, kSrc);
-  jet::Translation t = jet::translate(sql, catalog(kSrc));
-  if (t.kind == jet::StatementKind::Select) raiseJet(kCannotExecuteSelect, kSrc);
-  if (t.ddl) {
-    if (tx) tx->commit();
-    runDdl(t, sql);
-    recordsAffected_ = 0;
-    return;
+  CatalogStore& current = catalog(kSrc);
+  jet::StatementShape shape = jet::statementShape(sql);
+  if (CachedStatement* cached = shape.usable ? statementFor(sql, shape) : nullptr) {
+    if (cached->shaped.translation.kind == jet::StatementKind::Select) raiseJet(kCannotExecuteSelect, kSrc);
+    if (tracing()) traceStatement(sql, cached->shaped.writeSql(shape));
+    Statement& st = prepared(*cached);
+    ResetAfterUse reset{st};
+    bindLiterals(st, *cached, shape);
+    st.run();
+  } else {
+    jet::Translation t = jet::translate(sql, current);
+    if (t.kind == jet::StatementKind::Select) raiseJet(kCannotExecuteSelect, kSrc);
+    if (t.ddl) {
+      if (tx) tx->commit();
+      runDdl(t, sql);
+      recordsAffected_ = 0;
+      return;
+    }
+    traceStatement(sql, t.sql);
+    Statement st(conn.handle(), t.sql, kSrc);
+    st.run();
   }
-  traceStatement(sql, t.sql);
-  Statement st(conn.handle(), t.sql, kSrc);
-  st.run();
   int changes = conn.changes();
   if (tx) tx->commit();
   recordsAffected_ = changes;
@@ -206,10 +276,24 @@ std::shared_ptr<Recordset> DatabaseImpl::openRecordset(std::string_view sql, int
   // under one shared lock, released before the recordset is handed out.
   // (Inside the workspace's transaction, that one.)
   Transaction snapshot(conn, kSrc, false);
-  jet::Translation t = jet::translate(text, catalog(kSrc));
-  if (t.kind != jet::StatementKind::Select) raiseJet(kInvalidOperation, kSrc);
-  traceStatement(text, t.sql);
-  auto rs = RecordsetImpl::open(shared_from_this(), t);
+  CatalogStore& current = catalog(kSrc);
+  std::shared_ptr<RecordsetImpl> rs;
+  jet::StatementShape shape = jet::statementShape(text);
+  if (CachedStatement* cached = shape.usable ? statementFor(text, shape) : nullptr) {
+    const jet::Translation& t = cached->shaped.translation;
+    if (t.kind != jet::StatementKind::Select) raiseJet(kInvalidOperation, kSrc);
+    if (tracing()) traceStatement(text, cached->shaped.writeSql(shape));
+    if (!cached->layout) cached->layout = RecordsetImpl::layout(*this, t);
+    Statement& st = prepared(*cached);
+    ResetAfterUse reset{st};
+    bindLiterals(st, *cached, shape);
+    rs = RecordsetImpl::open(shared_from_this(), t, *cached->layout, st);
+  } else {
+    jet::Translation t = jet::translate(text, current);
+    if (t.kind != jet::StatementKind::Select) raiseJet(kInvalidOperation, kSrc);
+    traceStatement(text, t.sql);
+    rs = RecordsetImpl::open(shared_from_this(), t);
+  }
   snapshot.commit();
   openRecordsets();  // drops the closed ones
   recordsets_.push_back(rs);

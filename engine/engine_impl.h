@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/catalog_store.h"
@@ -21,6 +22,7 @@ namespace svrZIVE::engine::detail {
 class DatabaseImpl;
 class RecordsetImpl;
 class TableDefImpl;
+struct CachedStatement;
 
 // Jet's rule for names of tables and fields: 1 to 64 characters, no leading
 // blank, no control characters, none of . ! ` [ ]. Raises 3125.
@@ -77,6 +79,9 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
   // For the object model.
   Connection& connection(std::string_view source);            // 3420 when closed
   CatalogStore& catalog(std::string_view source);             // current: another connection's commits seen
+  // The catalog as last checked: inside a read transaction that has checked
+  // it already, nothing can have changed since.
+  CatalogStore& checkedCatalog() { return catalog_; }
   uint64_t schemaGeneration(std::string_view source);         // changes whenever the schema may have
   bool readOnly() const { return readOnly_; }
   std::vector<std::shared_ptr<RecordsetImpl>> openRecordsets();
@@ -111,6 +116,13 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
   void checkTransactionHeld(std::string_view source);
   void forgetCatalog();
 
+  // The statement of `shape`, translated and prepared by an earlier
+  // statement of that shape when the catalog has not changed since, or now.
+  // Null for data definition, which runs as it is written. Call with the
+  // catalog checked.
+  CachedStatement* statementFor(std::string_view jetSql, const jet::StatementShape& shape);
+  Statement& prepared(CachedStatement& cached);
+
   std::string path_;
   int levels_ = 0;
   bool readOnly_;
@@ -122,6 +134,8 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
   std::vector<std::weak_ptr<RecordsetImpl>> recordsets_;
   RecordsetsImpl recordsetsCollection_{*this};
   TableDefsImpl tableDefs_{*this};
+  // By shape key; finalized before the connection closes.
+  std::unordered_map<std::string, std::unique_ptr<CachedStatement>> statements_;
 };
 
 // ---------------------------------------------------------------------------
@@ -241,8 +255,18 @@ class RecordsetImpl : public Recordset, public std::enable_shared_from_this<Reco
     std::optional<ColumnInfo> field;  // the table's field, on an updatable recordset
   };
 
+  // What a recordset of a translated query knows before it runs.
+  struct Layout {
+    std::vector<Column> columns;
+    std::string table;  // the table an updatable recordset writes
+  };
+  static Layout layout(DatabaseImpl& db, const jet::Translation& t);
+
   // Runs the translated query and reads all its rows.
   static std::shared_ptr<RecordsetImpl> open(std::shared_ptr<DatabaseImpl> db, const jet::Translation& t);
+  // The same with the statement prepared (and its parameters bound).
+  static std::shared_ptr<RecordsetImpl> open(std::shared_ptr<DatabaseImpl> db, const jet::Translation& t,
+                                             const Layout& layout, Statement& st);
 
   int32_t recordCount() const override;
   bool eof() const override;
@@ -291,6 +315,15 @@ class RecordsetImpl : public Recordset, public std::enable_shared_from_this<Reco
   std::vector<Variant> buffer_;
   std::vector<bool> dirty_;
   RecordsetFieldsImpl fields_{*this};
+};
+
+// A statement translated for every statement of its shape and prepared on
+// the database's connection.
+struct CachedStatement {
+  jet::ShapedTranslation shaped;
+  uint64_t generation = 0;                 // of the catalog it was translated against
+  std::unique_ptr<Statement> statement;    // prepared on first use
+  std::optional<RecordsetImpl::Layout> layout;  // a select's, worked out on first use
 };
 
 // The value of a result column as the engine hands it out: of the column's

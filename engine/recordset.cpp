@@ -59,21 +59,36 @@ Variant columnValue(const Statement& st, int column, DaoType type) {
   return stored;
 }
 
-std::shared_ptr<RecordsetImpl> RecordsetImpl::open(std::shared_ptr<DatabaseImpl> db, const jet::Translation& t) {
-  std::shared_ptr<RecordsetImpl> rs(new RecordsetImpl());
-  Connection& conn = db->connection(kSrcDatabase);
+RecordsetImpl::Layout RecordsetImpl::layout(DatabaseImpl& db, const jet::Translation& t) {
+  Layout out;
+  CatalogStore& catalog = db.checkedCatalog();
   if (!t.updatableTable.empty()) {
-    if (const TableInfo* info = db->catalog(kSrcDatabase).findTable(t.updatableTable)) rs->table_ = info->name;
+    if (const TableInfo* info = catalog.findTable(t.updatableTable)) out.table = info->name;
   }
-  const TableInfo* table = rs->table_.empty() ? nullptr : db->catalog(kSrcDatabase).findTable(rs->table_);
+  const TableInfo* table = out.table.empty() ? nullptr : catalog.findTable(out.table);
+  out.columns.reserve(t.columns.size());
   for (const auto& c : t.columns) {
     Column column{c, std::nullopt};
     if (table)
       if (const ColumnInfo* info = table->findColumn(c.name)) column.field = *info;
-    rs->columns_.push_back(std::move(column));
+    out.columns.push_back(std::move(column));
   }
+  return out;
+}
 
-  Statement st(conn.handle(), t.sql, kSrcDatabase);
+std::shared_ptr<RecordsetImpl> RecordsetImpl::open(std::shared_ptr<DatabaseImpl> db, const jet::Translation& t) {
+  db->connection(kSrcDatabase);
+  db->catalog(kSrcDatabase);
+  Layout l = layout(*db, t);
+  Statement st(db->connection(kSrcDatabase).handle(), t.sql, kSrcDatabase);
+  return open(std::move(db), t, l, st);
+}
+
+std::shared_ptr<RecordsetImpl> RecordsetImpl::open(std::shared_ptr<DatabaseImpl> db, const jet::Translation& t,
+                                                   const Layout& layout, Statement& st) {
+  std::shared_ptr<RecordsetImpl> rs(new RecordsetImpl());
+  rs->table_ = layout.table;
+  rs->columns_ = layout.columns;
   const int visible = static_cast<int>(t.columns.size());
   const bool withRowid = !t.updatableTable.empty() && st.columnCount() > visible;
   while (st.step()) {

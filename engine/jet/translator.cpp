@@ -8,10 +8,13 @@
 // comparisons, ordering, grouping and DISTINCT use our collation JET, which
 // ignores letter case.
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <limits>
 #include <map>
 #include <set>
 
+#include "engine/jet/lexer.h"
 #include "engine/jet/parser.h"
 #include "engine/jet/translator.h"
 
@@ -61,6 +64,32 @@ std::string quoteText(std::string_view text) {
     out += c;
   }
   return out + "'";
+}
+
+// A literal of the statement's shape stands in the SQLite text as
+// "\x01<n>\x02" until the translation is done (statementShape refuses
+// statements that hold these bytes).
+constexpr char kMarkOpen = '\x01';
+constexpr char kMarkClose = '\x02';
+
+std::string marker(size_t slot) { return kMarkOpen + std::to_string(slot) + kMarkClose; }
+
+// Calls `literal(slot)` for each marker of `sql` and `text(piece)` for the
+// text between them.
+template <class Text, class Lit>
+void scanMarkers(std::string_view sql, Text&& text, Lit&& literal) {
+  size_t pos = 0;
+  while (true) {
+    size_t open = sql.find(kMarkOpen, pos);
+    if (open == std::string_view::npos) break;
+    size_t close = sql.find(kMarkClose, open);
+    text(sql.substr(pos, open - pos));
+    size_t slot = 0;
+    std::from_chars(sql.data() + open + 1, sql.data() + close, slot);
+    literal(slot);
+    pos = close + 1;
+  }
+  text(sql.substr(pos));
 }
 
 // Static types of expressions.
@@ -184,6 +213,10 @@ std::string storeCall(const std::string& value, const ColumnInfo& column, const 
 class Translator {
  public:
   explicit Translator(Catalog& catalog) : catalog_(catalog) {}
+  // Translates for every statement of `shape`: its literals are written as
+  // markers, and those whose value the translation looks at are pinned.
+  Translator(Catalog& catalog, const StatementShape* shape, std::vector<char>* pinned)
+      : catalog_(catalog), shape_(shape), pinned_(pinned) {}
 
   Translation run(const Statement& st) {
     Translation t;
@@ -596,7 +629,8 @@ class Translator {
       case ExprKind::Number:
         t.constant = true;
         if (e.isInteger) {
-          t.sql = e.text;
+          int slot = slotAt(e.offset, false);
+          t.sql = slot >= 0 ? marker(static_cast<size_t>(slot)) : e.text;
           t.type = Ty::Int;
         } else {
           t.sql = e.text;
@@ -605,12 +639,14 @@ class Translator {
           t.type = Ty::Dbl;
         }
         return t;
-      case ExprKind::String:
-        t.sql = quoteText(e.text);
+      case ExprKind::String: {
+        int slot = slotAt(e.offset, true);
+        t.sql = slot >= 0 ? marker(static_cast<size_t>(slot)) : quoteText(e.text);
         t.type = Ty::Text;
         t.dao = DaoType::Text;
         t.constant = true;
         return t;
+      }
       case ExprKind::Boolean:
         t.sql = e.boolean ? "-1" : "0";
         t.type = Ty::Bool;
@@ -840,7 +876,7 @@ class Translator {
       if (k.constant) continue;
       std::string ref;
       for (size_t i = 0; i < outputs.size() && ref.empty(); ++i)
-        if (outputs[i].typed.sql == k.sql) ref = quoteName("c" + std::to_string(i));
+        if (sameSql(outputs[i].typed.sql, k.sql)) ref = quoteName("c" + std::to_string(i));
       if (ref.empty()) {
         ref = quoteName("k" + std::to_string(hidden.size()));
         hidden.push_back(itemSql(k) + " AS " + ref);
@@ -903,9 +939,9 @@ class Translator {
                       const std::vector<std::pair<Typed, bool>>& keys, const Typed* having) {
     auto check = [&](const Typed& t) {
       for (const auto& g : groups)
-        if (g.sql == t.sql) return;
+        if (sameSql(g.sql, t.sql)) return;
       for (const auto& [sql, name] : t.free) {
-        bool grouped = std::any_of(groups.begin(), groups.end(), [&](const Typed& g) { return g.sql == sql; });
+        bool grouped = std::any_of(groups.begin(), groups.end(), [&](const Typed& g) { return sameSql(g.sql, sql); });
         if (!grouped)
           raise(kAggregateMissing, "The query does not include the field '" + name +
                                        "' in an aggregate function or in its GROUP BY clause.");
@@ -954,7 +990,7 @@ class Translator {
     };
     if (s.select) {
       Translation inner;
-      Translator sub(catalog_);
+      Translator sub(catalog_, shape_, pinned_);
       sub.select(*s.select, inner, true);
       sub.reportUnknownNames();
       if (inner.columns.size() != targets.size()) countMismatch();
@@ -1094,7 +1130,38 @@ class Translator {
     out.ddl = std::move(d);
   }
 
+  // ---- literals of a shape -------------------------------------------------
+
+  // The literal of the shape at `offset` of kind `text`, or -1.
+  int slotAt(size_t offset, bool text) const {
+    if (shape_ == nullptr) return -1;
+    const auto& lits = shape_->literals;
+    auto it = std::lower_bound(lits.begin(), lits.end(), offset,
+                               [](const Literal& l, size_t o) { return l.offset < o; });
+    if (it == lits.end() || it->offset != offset || it->text != text) return -1;
+    return static_cast<int>(it - lits.begin());
+  }
+
+  std::string resolved(const std::string& sql) const {
+    if (shape_ == nullptr) return sql;
+    std::string out;
+    scanMarkers(sql, [&](std::string_view piece) { out += piece; },
+                [&](size_t slot) { out += shape_->literals[slot].sql(); });
+    return out;
+  }
+
+  // Compares two translated expressions as their SQLite texts. The outcome
+  // depends on the values of the literals in them, which are pinned.
+  bool sameSql(const std::string& a, const std::string& b) const {
+    if (shape_ == nullptr) return a == b;
+    for (const std::string* sql : {&a, &b})
+      scanMarkers(*sql, [](std::string_view) {}, [&](size_t slot) { (*pinned_)[slot] = 1; });
+    return resolved(a) == resolved(b);
+  }
+
   Catalog& catalog_;
+  const StatementShape* shape_ = nullptr;
+  std::vector<char>* pinned_ = nullptr;
   std::vector<Binding> bindings_;
   std::vector<std::string> unknownNames_;
   const std::vector<std::pair<std::string, Typed>>* aliases_ = nullptr;
@@ -1106,6 +1173,70 @@ class Translator {
 Translation translate(std::string_view jetSql, Catalog& catalog) {
   Statement st = parseStatement(jetSql);
   return Translator(catalog).run(st);
+}
+
+std::string Literal::sql() const { return text ? quoteText(value) : value; }
+
+StatementShape statementShape(std::string_view jetSql) {
+  StatementShape shape;
+  if (jetSql.find_first_of(std::string_view("\0\x01\x02", 3)) != std::string_view::npos) return shape;
+  std::vector<Token> tokens = tokenize(jetSql);
+  size_t pos = 0;
+  shape.key.reserve(jetSql.size());
+  for (Token& token : tokens) {
+    if (token.kind == TokenKind::Invalid) return StatementShape{};
+    bool text = token.kind == TokenKind::String;
+    if (token.kind == TokenKind::Number) {
+      // What the parser reads as a Long literal: digits only, within 32 bits.
+      if (token.text.find_first_not_of("0123456789") != std::string::npos) continue;
+      double value = 0;
+      auto r = std::from_chars(token.text.data(), token.text.data() + token.text.size(), value);
+      if (r.ptr != token.text.data() + token.text.size() || value > std::numeric_limits<int32_t>::max()) continue;
+    } else if (!text) {
+      continue;
+    }
+    shape.key.append(jetSql.substr(pos, token.offset - pos));
+    shape.key += text ? kMarkClose : kMarkOpen;
+    pos = token.offset + token.length;
+    shape.literals.push_back(Literal{token.offset, text, std::move(token.text)});
+  }
+  shape.key.append(jetSql.substr(pos));
+  shape.usable = true;
+  return shape;
+}
+
+ShapedTranslation translateShape(std::string_view jetSql, const StatementShape& shape, Catalog& catalog) {
+  Statement st = parseStatement(jetSql);
+  std::vector<char> pinned(shape.literals.size(), 0);
+  ShapedTranslation out;
+  out.translation = Translator(catalog, &shape, &pinned).run(st);
+  out.marked = std::move(out.translation.sql);
+  std::vector<char> written(shape.literals.size(), 0);
+  std::string sql;
+  scanMarkers(out.marked, [&](std::string_view piece) { sql += piece; },
+              [&](size_t slot) {
+                written[slot] = 1;
+                sql += pinned[slot] ? shape.literals[slot].sql() : "?" + std::to_string(slot + 1);
+              });
+  out.translation.sql = std::move(sql);
+  out.fixed.resize(shape.literals.size());
+  for (size_t i = 0; i < shape.literals.size(); ++i)
+    if (pinned[i] || !written[i]) out.fixed[i] = shape.literals[i].value;
+  return out;
+}
+
+bool ShapedTranslation::holdsFor(const StatementShape& shape) const {
+  if (shape.literals.size() != fixed.size()) return false;
+  for (size_t i = 0; i < fixed.size(); ++i)
+    if (fixed[i] && shape.literals[i].value != *fixed[i]) return false;
+  return true;
+}
+
+std::string ShapedTranslation::writeSql(const StatementShape& shape) const {
+  std::string sql;
+  scanMarkers(marked, [&](std::string_view piece) { sql += piece; },
+              [&](size_t slot) { sql += shape.literals[slot].sql(); });
+  return sql;
 }
 
 }  // namespace svrZIVE::engine::jet

@@ -77,6 +77,49 @@ struct Translation {
 // errors of storeValue.
 Translation translate(std::string_view jetSql, Catalog& catalog);
 
+// The literals of a statement that SQLite can take as parameters: whole
+// numbers written with digits only that Jet reads as Long, and texts.
+struct Literal {
+  size_t offset = 0;   // of its token in the statement
+  bool text = false;
+  std::string value;   // a number's digits as written; a text's value
+  // The literal as the translation writes it into SQLite's statement.
+  std::string sql() const;
+};
+
+// A statement with its literals taken out: statements that differ only in
+// the values of those literals have the same key.
+struct StatementShape {
+  std::string key;
+  std::vector<Literal> literals;
+  bool usable = false;  // false: the statement must be translated as it is
+};
+StatementShape statementShape(std::string_view jetSql);
+
+// A translation that holds for every statement of one shape.
+struct ShapedTranslation {
+  // `sql` with parameter ?N for literal N - 1 of the shape.
+  Translation translation;
+  // Per literal: empty when it is a parameter; otherwise the value it must
+  // have for the translation to hold (a literal the translation does not
+  // write out as a value, such as TOP's count, or one whose value decided
+  // the translation).
+  std::vector<std::optional<std::string>> fixed;
+  // `sql` with the literals marked, for writeSql.
+  std::string marked;
+
+  // Whether `shape` (of the same key) is one of the statements it holds for.
+  bool holdsFor(const StatementShape& shape) const;
+  // The SQLite statement with the literals of `shape` written in: the text
+  // `translate` gives for that statement.
+  std::string writeSql(const StatementShape& shape) const;
+};
+
+// Translates the statement of `shape` (which must be usable) once for all
+// the statements of its shape. The SQLite statement in `translation.sql`
+// reads each parameter literal from its parameter.
+ShapedTranslation translateShape(std::string_view jetSql, const StatementShape& shape, Catalog& catalog);
+
 // Registers on `db` the functions and the collation the translated statements
 // use. Errors raised inside those functions reach SQLite as the message
 // "#NNNN#description"; the engine turns it back into error NNNN.
