@@ -10,6 +10,7 @@ packages=(
   nlohmann-json3-dev                   # JSON output of the command line
   libgtest-dev libgmock-dev            # tests
   libbenchmark-dev                     # benchmarks
+  locales                              # a comma-decimal locale for the tests of number formatting
 )
 
 missing=()
@@ -23,4 +24,12 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get install -y -qq --no-install-recommends "${missing[@]}"
 else
   echo "setup: all packages present"
+fi
+
+# The number-formatting tests switch to a locale whose decimal mark is a comma.
+if ! locale -a 2>/dev/null | grep -qi '^es_ES\.utf-\?8$'; then
+  echo "setup: generating the es_ES.UTF-8 locale"
+  sed -i 's/^# *\(es_ES\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^es_ES.UTF-8 UTF-8' /etc/locale.gen || echo 'es_ES.UTF-8 UTF-8' >> /etc/locale.gen
+  locale-gen >/dev/null
 fi

@@ -169,12 +169,12 @@ class SharedFileTest : public EngineTest {
 };
 
 // Builds a table through the object model: fields given as (name, type, size).
-struct FieldSpec {
-  FieldSpec(std::string n, DaoType t, int32_t s = 0) : name(std::move(n)), type(t), size(s) {}
-  FieldSpec& req() { required = true; return *this; }
-  FieldSpec& noZeroLength() { allowZeroLength = false; return *this; }
-  FieldSpec& dflt(std::string v) { defaultValue = std::move(v); return *this; }
-  FieldSpec& counter() { isCounter = true; return *this; }
+struct FieldShape {
+  FieldShape(std::string n, DaoType t, int32_t s = 0) : name(std::move(n)), type(t), size(s) {}
+  FieldShape& req() { required = true; return *this; }
+  FieldShape& noZeroLength() { allowZeroLength = false; return *this; }
+  FieldShape& dflt(std::string v) { defaultValue = std::move(v); return *this; }
+  FieldShape& counter() { isCounter = true; return *this; }
 
   std::string name;
   DaoType type;
@@ -185,9 +185,9 @@ struct FieldSpec {
   bool isCounter = false;
 };
 
-inline void makeTable(Database& db, const std::string& name, const std::vector<FieldSpec>& specs) {
+inline void makeTable(Database& db, const std::string& name, const std::vector<FieldShape>& fields) {
   auto td = db.createTableDef(name);
-  for (const auto& s : specs) {
+  for (const auto& s : fields) {
     auto f = td->createField(s.name, s.type, s.size);
     f->setRequired(s.required);
     f->setAllowZeroLength(s.allowZeroLength);

@@ -68,7 +68,7 @@ TEST_F(OpenTest, CreateMakesAFileOfOursAndRefusesAnExistingOne) {
 
 TEST_F(OpenTest, EveryCallOnAClosedDatabaseOrItsDefinitionsIs3420) {
   auto db = createDb();
-  makeTable(*db, "T", {FieldSpec("A", DaoType::Long)});
+  makeTable(*db, "T", {FieldShape("A", DaoType::Long)});
   auto& defs = db->tableDefs();
   auto td = defs.item("T");
   auto& fields = td->fields();
@@ -112,7 +112,7 @@ TEST_F(OpenTest, ExclusiveOpenKeepsOthersOut) {
   {
     BusyTimeout timeout(200);
     auto mine = DBEngine::forThread().openDatabase(file("test.mdb"), true);
-    makeTable(*mine, "T", {FieldSpec("A", DaoType::Long)});  // the holder itself can write
+    makeTable(*mine, "T", {FieldShape("A", DaoType::Long)});  // the holder itself can write
     auto e = errorOf([&] { openDb(); });
     ASSERT_TRUE(e);
     EXPECT_EQ(e->number(), kFileInUse) << e->description();

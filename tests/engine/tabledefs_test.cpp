@@ -17,9 +17,9 @@ class TableDefsTest : public EngineTest {
 };
 
 TEST_F(TableDefsTest, ListsOnlyTheDatabasesTablesAlphabeticallyInTheirLetterCase) {
-  makeTable(*db, "T2", {FieldSpec("ID", DaoType::Long).counter()});
-  makeTable(*db, "a1", {FieldSpec("X", DaoType::Long)});
-  makeTable(*db, "T09_Tipologia5_Nueva", {FieldSpec("T09_SECDEC", DaoType::Double)});
+  makeTable(*db, "T2", {FieldShape("ID", DaoType::Long).counter()});
+  makeTable(*db, "a1", {FieldShape("X", DaoType::Long)});
+  makeTable(*db, "T09_Tipologia5_Nueva", {FieldShape("T09_SECDEC", DaoType::Double)});
   std::vector<std::string> names;
   for (int32_t i = 0; i < db->tableDefs().count(); ++i) names.push_back(db->tableDefs().item(i)->name());
   // Neither SQLite's sqlite_sequence nor our catalog table is listed.
@@ -35,14 +35,14 @@ TEST_F(TableDefsTest, ListsOnlyTheDatabasesTablesAlphabeticallyInTheirLetterCase
 
 TEST_F(TableDefsTest, AppendRefusesEmptyTablesTakenNamesAndBadNames) {
   EXPECT_JET_ERROR(db->tableDefs().append(db->createTableDef("Empty")), 3264);
-  makeTable(*db, "T00_GENERAL", {FieldSpec("A", DaoType::Long)});
-  auto e = errorOf([&] { makeTable(*db, "t00_general", {FieldSpec("A", DaoType::Long)}); });
+  makeTable(*db, "T00_GENERAL", {FieldShape("A", DaoType::Long)});
+  auto e = errorOf([&] { makeTable(*db, "t00_general", {FieldShape("A", DaoType::Long)}); });
   ASSERT_TRUE(e);
   EXPECT_EQ(e->number(), kTableExists);
   EXPECT_EQ(e->source(), "DAO.TableDefs");
   for (const char* bad : {"a.b", "x[1]", " lead", "sqlite_mine"}) {
     SCOPED_TRACE(bad);
-    EXPECT_JET_ERROR(makeTable(*db, bad, {FieldSpec("A", DaoType::Long)}), 3125);
+    EXPECT_JET_ERROR(makeTable(*db, bad, {FieldShape("A", DaoType::Long)}), 3125);
   }
   auto td = db->createTableDef("Twice");
   td->fields().append(td->createField("A", DaoType::Long));
@@ -114,7 +114,7 @@ TEST_F(TableDefsTest, FieldPropertiesAreKept) {
 
 // The layout constraints turn into Jet's errors for writes from anywhere.
 TEST_F(TableDefsTest, DeclaredConstraintsGiveJetErrors) {
-  makeTable(*db, "C", {FieldSpec("NAME", DaoType::Text, 3).req().noZeroLength(), FieldSpec("N", DaoType::Integer), FieldSpec("B", DaoType::Byte)});
+  makeTable(*db, "C", {FieldShape("NAME", DaoType::Text, 3).req().noZeroLength(), FieldShape("N", DaoType::Integer), FieldShape("B", DaoType::Byte)});
   auto conn = std::make_unique<detail::Connection>();
   conn->open(file("test.mdb"), false, false, "DAO.Database");
   const struct { const char* sql; int32_t number; } cases[] = {
@@ -133,7 +133,7 @@ TEST_F(TableDefsTest, DeclaredConstraintsGiveJetErrors) {
 }
 
 TEST_F(TableDefsTest, AppendingFieldsToATableHoldingRowsKeepsEveryRow) {
-  makeTable(*db, "T02", {FieldSpec("T02_SECDEC", DaoType::Long).counter(), FieldSpec("T02_MODELO", DaoType::Text, 3)});
+  makeTable(*db, "T02", {FieldShape("T02_SECDEC", DaoType::Long).counter(), FieldShape("T02_MODELO", DaoType::Text, 3)});
   {
     RawDb raw(file("test.mdb"));
     for (int i = 0; i < 50; ++i) raw.exec("INSERT INTO T02 (T02_MODELO) VALUES ('" + std::to_string(500 + i) + "')");
@@ -167,8 +167,8 @@ TEST_F(TableDefsTest, AppendingFieldsToATableHoldingRowsKeepsEveryRow) {
 }
 
 TEST_F(TableDefsTest, PositionsEqualOnesSortByNameAndUnsetOnesGoAfterTheHighest) {
-  makeTable(*db, "T08", {FieldSpec("T08_SECDEC", DaoType::Double), FieldSpec("T08_CUOTAINTEGRA", DaoType::Double),
-                         FieldSpec("T08_DEDUCCUOTA", DaoType::Double), FieldSpec("T08_CUOTA", DaoType::Double)});
+  makeTable(*db, "T08", {FieldShape("T08_SECDEC", DaoType::Double), FieldShape("T08_CUOTAINTEGRA", DaoType::Double),
+                         FieldShape("T08_DEDUCCUOTA", DaoType::Double), FieldShape("T08_CUOTA", DaoType::Double)});
   auto td = db->tableDefs().item("T08");
   auto& fields = td->fields();
   // Fields appended at positions others already hold.
@@ -197,7 +197,7 @@ TEST_F(TableDefsTest, PositionsEqualOnesSortByNameAndUnsetOnesGoAfterTheHighest)
 }
 
 TEST_F(TableDefsTest, ChangingPositionsKeepsEveryValueAndOrdersSelectStar) {
-  makeTable(*db, "T", {FieldSpec("A", DaoType::Long), FieldSpec("B", DaoType::Text, 10), FieldSpec("C", DaoType::Double)});
+  makeTable(*db, "T", {FieldShape("A", DaoType::Long), FieldShape("B", DaoType::Text, 10), FieldShape("C", DaoType::Double)});
   RawDb raw(file("test.mdb"));
   raw.exec("INSERT INTO T VALUES (1, 'one', 1.5), (2, 'two', 2.5), (3, NULL, 3.5)");
   auto before = raw.rows("SELECT rowid, A, B, C FROM T ORDER BY rowid");
@@ -218,7 +218,7 @@ TEST_F(TableDefsTest, ChangingPositionsKeepsEveryValueAndOrdersSelectStar) {
 }
 
 TEST_F(TableDefsTest, ChangingRequiredAllowZeroLengthAndDefaultRewritesTheTableKeepingRows) {
-  makeTable(*db, "T", {FieldSpec("ID", DaoType::Long).counter(), FieldSpec("NAME", DaoType::Text, 5), FieldSpec("N", DaoType::Double)});
+  makeTable(*db, "T", {FieldShape("ID", DaoType::Long).counter(), FieldShape("NAME", DaoType::Text, 5), FieldShape("N", DaoType::Double)});
   {
     RawDb raw(file("test.mdb"));
     raw.exec("INSERT INTO T (NAME, N) VALUES ('a', 1), ('b', 2), ('c', 3)");
@@ -244,7 +244,7 @@ TEST_F(TableDefsTest, ChangingRequiredAllowZeroLengthAndDefaultRewritesTheTableK
 }
 
 TEST_F(TableDefsTest, NameTypeAndSizeOfAFieldInTheDatabaseCannotChange) {
-  makeTable(*db, "T", {FieldSpec("A", DaoType::Text, 5)});
+  makeTable(*db, "T", {FieldShape("A", DaoType::Text, 5)});
   auto f = db->tableDefs().item("T")->fields().item("A");
   EXPECT_JET_ERROR(f->setName("B"), 3219);
   EXPECT_JET_ERROR(f->setType(DaoType::Long), 3219);
@@ -256,7 +256,7 @@ TEST_F(TableDefsTest, NameTypeAndSizeOfAFieldInTheDatabaseCannotChange) {
 }
 
 TEST_F(TableDefsTest, CountersNumberRowsAndNeverHandOutANumberAgain) {
-  makeTable(*db, "T01", {FieldSpec("T01_CSDE", DaoType::Long).counter(), FieldSpec("T01_NIF", DaoType::Text, 9)});
+  makeTable(*db, "T01", {FieldShape("T01_CSDE", DaoType::Long).counter(), FieldShape("T01_NIF", DaoType::Text, 9)});
   db->execute("INSERT INTO T01 (T01_NIF) VALUES ('a')");
   RawDb raw(file("test.mdb"));
   raw.exec("INSERT INTO T01 (T01_NIF) VALUES ('b'), ('c')");
@@ -268,7 +268,7 @@ TEST_F(TableDefsTest, CountersNumberRowsAndNeverHandOutANumberAgain) {
   EXPECT_EQ(raw.value("SELECT T01_CSDE FROM T01 WHERE T01_NIF = 'e'"), "5");
 
   // A counter added to a table holding rows numbers them.
-  makeTable(*db, "T", {FieldSpec("A", DaoType::Text, 5)});
+  makeTable(*db, "T", {FieldShape("A", DaoType::Text, 5)});
   raw.exec("INSERT INTO T VALUES ('x'), ('y')");
   auto td = db->tableDefs().item("T");
   auto id = td->createField("ID", DaoType::Long);
@@ -280,7 +280,7 @@ TEST_F(TableDefsTest, CountersNumberRowsAndNeverHandOutANumberAgain) {
 }
 
 TEST_F(TableDefsTest, RemovingFieldsAndTables) {
-  makeTable(*db, "T", {FieldSpec("A", DaoType::Long), FieldSpec("B", DaoType::Text, 5), FieldSpec("C", DaoType::Double)});
+  makeTable(*db, "T", {FieldShape("A", DaoType::Long), FieldShape("B", DaoType::Text, 5), FieldShape("C", DaoType::Double)});
   RawDb raw(file("test.mdb"));
   raw.exec("INSERT INTO T VALUES (1, 'x', 1.5), (2, 'y', 2.5)");
   auto td = db->tableDefs().item("T");
@@ -297,7 +297,7 @@ TEST_F(TableDefsTest, RemovingFieldsAndTables) {
 }
 
 TEST_F(TableDefsTest, ChangesReachOtherConnectionsBothWays) {
-  makeTable(*db, "T", {FieldSpec("A", DaoType::Long)});
+  makeTable(*db, "T", {FieldShape("A", DaoType::Long)});
   auto td = db->tableDefs().item("T");
   auto& fields = td->fields();
   EXPECT_EQ(fields.count(), 1);
@@ -305,7 +305,7 @@ TEST_F(TableDefsTest, ChangesReachOtherConnectionsBothWays) {
     auto other = openDb();
     auto otherTd = other->tableDefs().item("T");
     otherTd->fields().append(otherTd->createField("B", DaoType::Long));
-    makeTable(*other, "U", {FieldSpec("X", DaoType::Long)});
+    makeTable(*other, "U", {FieldShape("X", DaoType::Long)});
   }
   EXPECT_EQ(fields.count(), 2);
   EXPECT_EQ(db->tableDefs().count(), 2);
