@@ -339,8 +339,38 @@ void CatalogStore::addColumn(std::string table, const ColumnInfo& column) {
   }
   // NOT NULL needs a default SQLite can give the rows already there.
   bool declareNotNull = column.required && (defaultLiteral(column) || column.type == DaoType::Boolean);
-  connection_.exec("ALTER TABLE " + quoteName(table) + " ADD COLUMN " + columnDefinition(column, declareNotNull),
-                   kSrc);
+  const std::string definition = columnDefinition(column, declareNotNull);
+  // SQLite checks every row of the table against every CHECK constraint of
+  // the table when a column is added to it, which makes adding the fields of
+  // an upgrade one by one cost a pass over the whole table each. The rows
+  // there already held to the other constraints; the one thing to know is
+  // whether the value the new column gives them (its default, or Null) holds
+  // to the new column's own: that is tried on one row of a scratch table.
+  // SQLite still checks the table's structure and its NOT NULL columns.
+  bool hasRows = false;
+  {
+    Statement any(connection_.handle(), "SELECT 1 FROM " + quoteName(table) + " LIMIT 1", kSrc);
+    hasRows = any.step();
+  }
+  if (hasRows) {
+    connection_.exec("CREATE TEMP TABLE zive_new_column (" + definition + ")", kSrc);
+    try {
+      connection_.exec("INSERT INTO temp.zive_new_column DEFAULT VALUES", kSrc);
+    } catch (const AutomationError&) {
+      connection_.exec("DROP TABLE temp.zive_new_column", kSrc);
+      // What SQLite reports when a row of the table fails a constraint.
+      raise(kValidationRuleViolated, kSrc, "The changes were refused by a rule of the table: CHECK constraint failed.");
+    }
+    connection_.exec("DROP TABLE temp.zive_new_column", kSrc);
+  }
+  connection_.exec("PRAGMA ignore_check_constraints = ON", kSrc);
+  try {
+    connection_.exec("ALTER TABLE " + quoteName(table) + " ADD COLUMN " + definition, kSrc);
+  } catch (...) {
+    connection_.exec("PRAGMA ignore_check_constraints = OFF", kSrc);
+    throw;
+  }
+  connection_.exec("PRAGMA ignore_check_constraints = OFF", kSrc);
   insertCatalogRow(table, column);
   tables_.erase(lowerAscii(table));
 }
