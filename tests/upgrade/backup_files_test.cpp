@@ -1,4 +1,4 @@
-// The file layer of the backup copy and the message box layer.
+// The file layer of the backup copy (its failures) and the message box layer.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -14,30 +14,7 @@ namespace svrZIVE::upgrade {
 namespace {
 
 using testing::TempDir;
-using testing::readFile;
 using testing::writeFile;
-
-TEST(FileSystem, ExistsOnlyForFiles) {
-  TempDir dir;
-  EXPECT_FALSE(FileSystem::fileExists(dir.file("a")));
-  EXPECT_FALSE(FileSystem::fileExists(dir.path().string()));
-  EXPECT_FALSE(FileSystem::fileExists(""));
-  writeFile(dir.file("a"), "x");
-  EXPECT_TRUE(FileSystem::fileExists(dir.file("a")));
-}
-
-TEST(FileSystem, CopyOverwritesOnlyWhenAsked) {
-  TempDir dir;
-  writeFile(dir.file("a"), "new bytes");
-  writeFile(dir.file("b"), "old");
-  EXPECT_THROW(FileSystem::copyFile(dir.file("a"), dir.file("b"), false), AutomationError);
-  EXPECT_EQ(readFile(dir.file("b")), "old");
-  FileSystem::copyFile(dir.file("a"), dir.file("b"), true);
-  EXPECT_EQ(readFile(dir.file("b")), "new bytes");
-  FileSystem::copyFile(dir.file("a"), dir.file("c"), false);
-  EXPECT_EQ(readFile(dir.file("c")), "new bytes");
-  EXPECT_FALSE(std::filesystem::exists(dir.file("c.tmp")));
-}
 
 TEST(FileSystem, FailuresAndTheForcedDelete) {
   TempDir dir;

@@ -110,8 +110,7 @@ TEST(Interruption, StoppedAfterAnyChangeANewRunCompletesTheUpgrade) {
 // again (they only set its own fields) and nothing is created twice.
 TEST(Interruption, AJournalOfAFinishedStepChangesNoLayout) {
   TempDir dir;
-  std::string file = dir.file("ZIVEMOD.MDB");
-  buildByInit(file);
+  std::string file = freshModifiable(dir);
   StepJournal(file).begin({"T08_CODEPI6", {{"T08_CUOTAINTEGRA", 21}, {"T08_DEDUCCUOTA", 22}, {"T08_CUOTA", 23}}});
   RunResult run = runUpgrade(file, dir.slash());
   expectCompleteRun(run);

@@ -37,7 +37,7 @@ std::string fieldsMessage(const std::string& table) {
 
 TEST(Traspaso, RunsTheNineteenStatementsInOrder) {
   TempDir dir;
-  buildByInit(dir.file("ZIVEMOD.MDB"));
+  freshModifiable(dir);
   RunResult run = runUpgrade(dir.file("ZIVEMOD.MDB"), dir.slash());
   std::vector<std::string> seen;
   for (const auto& e : run.events) seen.push_back(std::to_string(e.statement) + " " + e.action + " " + e.name);
@@ -59,8 +59,7 @@ TEST(Traspaso, RunsTheNineteenStatementsInOrder) {
 
 TEST(Traspaso, CurrentDatabaseChangesNothingAndRemovesALeftoverBackup) {
   TempDir dir;
-  std::string file = dir.file("ZIVEMOD.MDB");
-  buildByInit(file);
+  std::string file = freshModifiable(dir);
   fillRows(file, 2);
   auto layout = readLayout(file);
   auto rows = readRows(file);

@@ -11,20 +11,13 @@
 namespace svrZIVE::upgrade::testing {
 namespace {
 
-namespace fs = std::filesystem;
 using engine::DaoType;
 
-bool hasTableExactly(engine::Database& db, const std::string& name) {
-  auto& tables = db.tableDefs();
-  for (int32_t i = 0; i < tables.count(); ++i)
-    if (tables.item(i)->name() == name) return true;
-  return false;
-}
-
-bool hasFieldExactly(engine::TableDef& table, const std::string& name) {
-  auto& fields = table.fields();
-  for (int32_t i = 0; i < fields.count(); ++i)
-    if (fields.item(i)->name() == name) return true;
+// Tables or fields: a name in exactly this letter case.
+template <typename Collection>
+bool hasExactly(Collection& items, const std::string& name) {
+  for (int32_t i = 0; i < items.count(); ++i)
+    if (items.item(i)->name() == name) return true;
   return false;
 }
 
@@ -109,7 +102,7 @@ void build(const std::string& file, const EarlierLayout& layout) {
     if (!layout.stopBefore.empty() && step == layout.stopBefore) break;
     if (layout.skipped.count(step)) continue;
     if (const TableStep* tableStep = findTableStep(step)) {
-      if (hasTableExactly(*db, step)) continue;
+      if (hasExactly(db->tableDefs(), step)) continue;
       auto replacement = layout.replaced.find(step);
       if (replacement != layout.replaced.end()) createTable(*db, replacement->second);
       else applyTableStep(db, tableStep->name);
@@ -117,28 +110,14 @@ void build(const std::string& file, const EarlierLayout& layout) {
       const FieldStep* fieldStep = findFieldStep(step);
       if (!fieldStep) throw std::invalid_argument("no step " + step);
       std::string tableName(fieldStep->table);
-      if (!hasTableExactly(*db, tableName)) continue;
+      if (!hasExactly(db->tableDefs(), tableName)) continue;
       auto table = db->tableDefs().item(tableName);
-      if (hasFieldExactly(*table, step)) continue;
+      if (hasExactly(table->fields(), step)) continue;
       applyFieldStep(db, step);
     }
   }
   for (const auto& table : layout.extra) createTable(*db, table);
   db->close();
-}
-
-void buildByInit(const std::string& file) {
-  {
-    auto db = engine::DBEngine::forThread().createDatabase(file);
-    createBaseLayout(*db);
-    db->close();
-  }
-  auto folder = fs::path(file).parent_path().string() + "/";
-  RunResult run = runUpgrade(file, folder);
-  if (!run.messages.empty()) throw std::runtime_error("init showed: " + run.messages.front());
-  for (const auto& e : run.events)
-    if (e.outcome == TraspasoEvent::Outcome::Error)
-      throw std::runtime_error("init statement " + std::to_string(e.statement) + " failed: " + e.error);
 }
 
 void fillRows(const std::string& file, int rows) {
@@ -197,8 +176,7 @@ LayoutShape readLayout(const std::string& file) {
 const LayoutShape& initLayout() {
   static const LayoutShape layout = [] {
     TempDir dir;
-    buildByInit(dir.file("ZIVEMOD.MDB"));
-    return readLayout(dir.file("ZIVEMOD.MDB"));
+    return readLayout(svrZIVE::testing::freshModifiable(dir));
   }();
   return layout;
 }

@@ -21,6 +21,7 @@
 
 namespace svrZIVE::upgrade::testing {
 
+using svrZIVE::testing::freshModifiable;
 using svrZIVE::testing::readFile;
 using svrZIVE::testing::TempDir;
 using svrZIVE::testing::writeFile;
@@ -52,9 +53,6 @@ TableLayout renamed(TableLayout table, const std::string& name);
 
 // Creates the database at `file` (which must not exist).
 void build(const std::string& file, const EarlierLayout& layout);
-
-// The current layout the way `zive init` makes it: first layout, then Traspaso.
-void buildByInit(const std::string& file);
 
 // Fills every table with `rows` rows of distinct values (through the engine).
 void fillRows(const std::string& file, int rows);
