@@ -13,29 +13,17 @@ namespace {
 
 using testing::errorNumberOf;
 
-TEST(RoundHalfEven, HalvesGoToTheEvenNeighbour) {
-  const struct { double in, out; } cases[] = {
-      {2.5, 2}, {3.5, 4}, {-2.5, -2}, {-3.5, -4}, {0.5, 0}, {1.5, 2}, {-0.5, 0}, {2.4, 2}, {2.6, 3},
-      {-2.6, -3}, {-0.4, 0}, {0, 0}, {0.49999999999999994, 0}, {-0.49999999999999994, 0},
-      {4503599627370497.0, 4503599627370497.0}, {32766.5, 32766}, {32767.5, 32768}, {1e300, 1e300},
-  };
-  for (const auto& c : cases) EXPECT_EQ(roundHalfEven(c.in), c.out) << c.in;
-}
-
 TEST(ParseNumber, AcceptsNumbersWithBlanksSignAndExponentOnly) {
   const struct { std::string text; double value; } good[] = {
-      {" 12 ", 12}, {"-3.5", -3.5}, {"+4", 4}, {".5", 0.5}, {"5.", 5}, {"1E+15", 1e15}, {"1e-3", 1e-3},
-      {"5.6789E-12", 5.6789e-12}, {"\t7\t", 7}, {"007", 7}, {"-0", 0}, {"1e400", INFINITY},
-      {"-1e400", -INFINITY}, {"1e-400", 0}, {"0." + std::string(75, '0') + "1e-300", 0},
-      {std::string(400, '9') + "e-10", INFINITY},
+      {" 12 ", 12}, {"-3.5", -3.5}, {"+4", 4}, {".5", 0.5}, {"5.", 5}, {"5.6789E-12", 5.6789e-12},
+      {"\t7\t", 7}, {"1e400", INFINITY}, {"1e-400", 0}, {std::string(400, '9') + "e-10", INFINITY},
   };
   for (const auto& c : good) {
     double value = 12345;
     EXPECT_TRUE(parseNumber(c.text, value)) << c.text;
     EXPECT_EQ(value, c.value) << c.text;
   }
-  for (const char* text : {"", " ", "abc", "1,5", "1.2.3", "--1", "+-1", ".", "-", "1E", "1e+", "E5", "1 2",
-                           "- 1", "&H10", "0x10", "12abc", "1e5.5", "inf", "nan", "True"}) {
+  for (const char* text : {"", " ", "1,5", "1.2.3", "--1", ".", "1e+", "E5", "1 2", "&H10", "12abc", "inf", "True"}) {
     double value = 12345;
     EXPECT_FALSE(parseNumber(text, value)) << text;
     EXPECT_EQ(value, 12345) << text << ": a refused text leaves the value alone";
@@ -44,11 +32,9 @@ TEST(ParseNumber, AcceptsNumbersWithBlanksSignAndExponentOnly) {
 
 TEST(FormatDouble, WritesLikeTheRuntimeAndReadsBack) {
   const struct { double value; const char* text; } cases[] = {
-      {1e15, "1E+15"}, {5.6789e-12, "5.6789E-12"}, {1e-5, "1E-05"}, {0.0001, "0.0001"}, {0.1 + 0.2, "0.3"},
-      {2.5, "2.5"}, {3, "3"}, {123456789012345.0, "123456789012345"}, {1234.5, "1234.5"}, {-0.0, "0"},
-      {0, "0"}, {1e20, "1E+20"}, {-1234.5, "-1234.5"}, {1e100, "1E+100"}, {1.0 / 3, "0.333333333333333"},
-      {2.0 / 3, "0.666666666666667"}, {999999999999999.9, "1E+15"}, {0.00012345, "0.00012345"},
-      {1e-300, "1E-300"}, {100, "100"}, {1.5e-7, "1.5E-07"}, {-0.25, "-0.25"},
+      {1e15, "1E+15"}, {1e-5, "1E-05"}, {0.0001, "0.0001"}, {0.1 + 0.2, "0.3"}, {3, "3"},
+      {123456789012345.0, "123456789012345"}, {-0.0, "0"}, {1e100, "1E+100"}, {2.0 / 3, "0.666666666666667"},
+      {999999999999999.9, "1E+15"}, {1e-300, "1E-300"}, {-0.25, "-0.25"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(formatDouble(c.value), c.text) << c.text;
@@ -85,6 +71,7 @@ TEST(Conversion, IntegersRoundHalvesToEvenAndCheckTheirRange) {
   const struct { Variant in; int32_t byte, integer, lng; } cases[] = {
       {Variant(2.5), 2, 2, 2},                       {Variant(3.5), 4, 4, 4},
       {Variant(-2.5), O, -2, -2},                    {Variant(-0.4), 0, 0, 0},
+      {Variant(0.49999999999999994), 0, 0, 0},       {Variant(-3.5), O, -4, -4},
       {Variant(255.0), 255, 255, 255},               {Variant(255.5), O, 256, 256},
       {Variant(254.5), 254, 254, 254},               {Variant(256.0), O, 256, 256},
       {Variant(-1.0), O, -1, -1},                    {Variant(32766.5), O, 32766, 32766},
@@ -152,23 +139,6 @@ TEST(Conversion, DoubleBooleanAndText) {
       {Variant(0.1 + 0.2), "0.3"}, {Variant(1e15), "1E+15"}, {Variant(" as is "), " as is "},
   };
   for (const auto& c : texts) EXPECT_EQ(c.in.toText(), c.text);
-}
-
-TEST(Conversion, ExactAccessorsWantTheExactType) {
-  const Variant l(int32_t(3));
-  EXPECT_EQ(l.asLong(), 3);
-  for (int32_t n : {errorNumberOf([&] { l.asInteger(); }), errorNumberOf([&] { l.asDouble(); }),
-                    errorNumberOf([&] { l.asString(); }), errorNumberOf([&] { l.array(); }),
-                    errorNumberOf([&] { l.object(); }), errorNumberOf([] { Variant("1").asLong(); }),
-                    errorNumberOf([] { Variant(int16_t(1)).asByte(); }),
-                    errorNumberOf([] { Variant(int32_t(1)).asBoolean(); })}) {
-    EXPECT_EQ(n, kTypeMismatch);
-  }
-  EXPECT_EQ(Variant(uint8_t(9)).asByte(), 9);
-  EXPECT_EQ(Variant(int16_t(-9)).asInteger(), -9);
-  EXPECT_EQ(Variant(2.5).asDouble(), 2.5);
-  EXPECT_TRUE(Variant(true).asBoolean());
-  EXPECT_EQ(Variant(std::string("x")).asString(), "x");
 }
 
 }  // namespace
