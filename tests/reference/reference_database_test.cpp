@@ -109,18 +109,6 @@ TEST(ReferenceSeed, RegionalRatesRepeatAnEpigraphOnlyWhereTheFormsReadThemAll) {
 
 // ------------------------------------------------------- statements and parse
 
-TEST(ReferenceStatements, CreateAndInsert) {
-  SeedTable t;
-  t.name = "TX";
-  t.columns = {{"A", engine::DaoType::Integer, 2, "SHORT"},
-               {"B", engine::DaoType::Text, 10, "TEXT(10)"},
-               {"C", engine::DaoType::Double, 8, "DOUBLE"}};
-  t.rows = {{"7", "L'Hospitalet", "0.50"}, {"-3", std::nullopt, "1e3"}};
-  EXPECT_EQ(createTableStatement(t), "CREATE TABLE TX (A SHORT, B TEXT(10), C DOUBLE)");
-  EXPECT_EQ(insertStatement(t, 0), "INSERT INTO TX (A, B, C) VALUES (7, 'L''Hospitalet', 0.5)");
-  EXPECT_EQ(insertStatement(t, 1), "INSERT INTO TX (A, B, C) VALUES (-3, NULL, 1000)");
-}
-
 TEST(ReferenceSeedParse, ReadsNullsAndSkipsBlankLines) {
   TempDir dir;
   writeFile(dir.file("TB.tsv"), "X:LONG\tY:TEXT(3)\r\n1\tabc\r\n\n2\t\\N\n");
