@@ -245,10 +245,6 @@ TEST_F(Declaraciones, DeletionDispatchesToTheTypologysDetailClass) {
 }
 
 TEST_F(Declaraciones, TypologiesWithoutADetailClassLoseOnlyTheHeader) {
-  // Typologies outside the dispatch cannot be plugged in.
-  for (uint8_t typology : {0, 7, 12, 13, 14, 15, 16}) {
-    EXPECT_FALSE(registerDetailDeleter(typology, detailRecordFactory<FakeDetail>())) << int(typology);
-  }
   gLog = {};
   int32_t seven = save(declarationBuffer(1, 2016, 1, 3, "564", 7));
   int32_t twelve = save(declarationBuffer(1, 2016, 1, 3, "570", 12));

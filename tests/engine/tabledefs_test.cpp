@@ -26,7 +26,6 @@ TEST_F(TableDefsTest, ListsOnlyTheDatabasesTablesAlphabeticallyInTheirLetterCase
   EXPECT_JET_ERROR(db->tableDefs().item("zive_fields"), kItemNotFound);
   EXPECT_JET_ERROR(db->tableDefs().item("sqlite_sequence"), kItemNotFound);
   EXPECT_JET_ERROR(db->tableDefs().item(3), kItemNotFound);
-  EXPECT_JET_ERROR(db->tableDefs().item(-1), kItemNotFound);
 }
 
 TEST_F(TableDefsTest, AppendRefusesEmptyTablesTakenNamesAndBadNames) {

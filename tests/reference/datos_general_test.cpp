@@ -1,4 +1,4 @@
-// cZIVEDatosGeneral, cZIVET00 and cZIVEGeneral on the sample reference
+// cZIVEDatosGeneral and cZIVEGeneral on the sample reference
 // database and a small modifiable database.
 #include <gtest/gtest.h>
 
@@ -13,7 +13,6 @@
 #include "frame/zive_general.h"
 #include "reference/cZIVEDatosGeneral.h"
 #include "reference/cZIVEGeneral.h"
-#include "reference/cZIVET00.h"
 #include "tests/support/test_databases.h"
 
 namespace svrZIVE::testing {
@@ -220,16 +219,6 @@ TEST_F(ReferenceServices, Settings) {
   datos_.GuardarActOnline(-1);
   EXPECT_EQ(rows(modifiable_, "SELECT COUNT(*) FROM T00_GENERAL WHERE T00_Idioma = 'E' AND T00_ActOnline = -1"),
             (std::vector<std::vector<std::string>>{{"2"}}));
-
-  // The record class on the open connection.
-  ZIVEGeneral::sharedConnection().InicializaBD(modifiable_);
-  cZIVET00 t00;
-  EXPECT_EQ(t00.ObtenerIdioma(), "E");
-  EXPECT_EQ(t00.ObtenerActOnline(), -1);
-  t00.idioma("X");
-  t00.GuardarIdioma();
-  EXPECT_EQ(t00.ObtenerIdioma(), "X");
-  ZIVEGeneral::sharedConnection().Cerrar();
 
   // Nulls fail.
   modify("UPDATE T00_GENERAL SET T00_Idioma = NULL, T00_ActOnline = NULL");
