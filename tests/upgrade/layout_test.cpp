@@ -4,6 +4,7 @@
 
 #include "upgrade/base_layout.h"
 #include "upgrade/layout.h"
+#include "upgrade_support.h"
 
 namespace svrZIVE::upgrade {
 namespace {
@@ -70,6 +71,51 @@ TEST(LayoutNotation, GroupsKeepTheFieldsOfOneLineTogether) {
   std::vector<std::string> names;
   for (const auto& c : columns) names.push_back(c.name);
   EXPECT_EQ(names, (std::vector<std::string>{"K", "A1", "B1", "A2", "B2", "Z"}));
+}
+
+// Every table of the current layout as `zive init` makes it: the number of
+// columns and the first and last of `Select *`. The form tables that no form
+// reads or writes yet are checked nowhere else.
+TEST(CurrentLayout, TablesColumnCountsAndEnds) {
+  struct Case {
+    const char* table;
+    std::size_t columns;
+    const char* first;
+    const char* last;
+  };
+  const Case cases[] = {
+      {"T00_GENERAL", 2, "T00_ACTONLINE", "T00_IDIOMA"},
+      {"T01_DECLARANTES", 16, "T01_CSDE", "T01_NUMTEL"},
+      {"T02_DECLARACIONES", 13, "T02_SECDEC", "T02_DIRESTAB"},
+      {"T03_TIPOLOGIA1", 17, "T03_SECDEC", "T03_TOTALCUOTA_N"},
+      {"T04_TIPOLOGIA2", 34, "T04_SECDEC", "T04_CUOTA"},
+      {"T05_TIPOLOGIA3", 20, "T05_SECDEC", "T05_CUOTA"},
+      {"T06_TIPOLOGIA4", 12, "T06_SECDEC", "T06_CUOTA"},
+      {"T07_TIPOLOGIA5", 68, "T07_SECDEC", "T07_CUOTA"},
+      {"T08_TIPOLOGIA6", 28, "T08_SECDEC", "T08_CUOTA"},
+      {"T09_TIPOLOGIA5_NUEVA", 76, "T09_SECDEC", "T09_CUOTA"},
+      {"T10_TIPOLOGIA8", 113, "T10_SECDEC", "T10_RECEP8"},
+      {"T11_TIPOLOGIA9", 157, "T11_SECDEC", "T11_MA_RECEP6"},
+      {"T12_TIPOLOGIA10", 185, "T12_SECDEC", "T12_PPE_DIFER1"},
+      {"T13_TIPOLOGIA11", 163, "T13_SECDEC", "T13_MB_RECEP6"},
+      {"T14_TIPOLOGIA12", 127, "T14_SECDEC", "T14_PM_EXTR10"},
+      {"T15_TIPOLOGIA13", 97, "T15_SECDEC", "T15_RECEP6"},
+      {"T16_TIPOLOGIA14", 77, "T16_SECDEC", "T16_RECEP4"},
+      {"T17_TIPOLOGIA15", 95, "T17_SECDEC", "T17_CUOTA"},
+      {"T18_TIPOLOGIA16", 61, "T18_SECDEC", "T18_CUOINT"},
+      {"T19_TIPOLOGIA1", 141, "T19_SECDEC", "T19_CUOLIQTOT16"},
+  };
+  const testing::LayoutShape& layout = testing::initLayout();
+  EXPECT_EQ(layout.size(), std::size(cases));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.table);
+    auto table = layout.find(c.table);
+    ASSERT_NE(table, layout.end());
+    const std::vector<std::string>& columns = table->second.selectStar;
+    ASSERT_EQ(columns.size(), c.columns);
+    EXPECT_EQ(columns.front(), c.first);
+    EXPECT_EQ(columns.back(), c.last);
+  }
 }
 
 }  // namespace
