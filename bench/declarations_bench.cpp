@@ -17,39 +17,17 @@
 #include <vector>
 
 #include "bench/bench_common.h"
+#include "bench/initialised_database.h"
 #include "declarations/cZIVEDeclaraciones.h"
 #include "declarations/cZIVEDeclarante.h"
 #include "engine/dao.h"
-#include "frame/message_box.h"
 #include "frame/variant.h"
 #include "frame/zive_general.h"
-#include "upgrade/base_layout.h"
-#include "upgrade/cZIVETraspaso.h"
 
 namespace svrZIVE::bench {
 namespace {
 
 constexpr int kDeclarants = 100;
-
-// A new ZIVEMOD.MDB in the current layout in its own folder under the
-// scratch folder.
-std::filesystem::path initialised(const std::string& name) {
-  auto dir = scratchDir() / name;
-  std::filesystem::remove_all(dir);
-  std::filesystem::create_directories(dir);
-  auto file = dir / "ZIVEMOD.MDB";
-  {
-    auto db = engine::DBEngine::forThread().createDatabase(file.string());
-    upgrade::createBaseLayout(*db);
-    db->close();
-  }
-  ScopedMessageCallback quiet([](const std::string&, int) {});
-  cZIVETraspaso traspaso;
-  traspaso.mdbmod(file.string());
-  traspaso.mdbPath(dir.string() + "/");
-  traspaso.Traspaso();
-  return file;
-}
 
 // A database for the save cycles (rows accumulate while the benchmarks run).
 const std::filesystem::path& cycleDatabase() {

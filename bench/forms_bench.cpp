@@ -22,14 +22,12 @@
 #include <vector>
 
 #include "bench/bench_common.h"
+#include "bench/initialised_database.h"
 #include "engine/dao.h"
 #include "forms/form_layout.h"
 #include "forms/stock/cZIVETipologia8.h"
-#include "frame/message_box.h"
 #include "frame/variant.h"
 #include "frame/zive_general.h"
-#include "upgrade/base_layout.h"
-#include "upgrade/cZIVETraspaso.h"
 
 namespace svrZIVE::bench {
 namespace {
@@ -39,24 +37,6 @@ constexpr int kCycleIterations = 300;
 constexpr int kHeaders = 100000;
 constexpr int kDeclarants = 1000;
 constexpr int kColumns = 113;
-
-std::filesystem::path initialised(const std::string& name) {
-  auto dir = scratchDir() / name;
-  std::filesystem::remove_all(dir);
-  std::filesystem::create_directories(dir);
-  auto file = dir / "ZIVEMOD.MDB";
-  {
-    auto db = engine::DBEngine::forThread().createDatabase(file.string());
-    upgrade::createBaseLayout(*db);
-    db->close();
-  }
-  ScopedMessageCallback quiet([](const std::string&, int) {});
-  cZIVETraspaso traspaso;
-  traspaso.mdbmod(file.string());
-  traspaso.mdbPath(dir.string() + "/");
-  traspaso.Traspaso();
-  return file;
-}
 
 // The 113 column names in the form's order (key first).
 const std::vector<std::string>& columnNames() {
