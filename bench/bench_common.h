@@ -74,6 +74,7 @@ class RawDb {
 // Benchmarks come in pairs named "engine/<case>" and "sqlite/<case>".
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
+  explicit RatioReporter(OutputOptions options) : ConsoleReporter(options) {}
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const auto& run : runs) {
