@@ -32,6 +32,9 @@ struct LayoutCase {
   Names expectedChanges;  // tables created and TABLE.FIELD added, in order
 };
 
+// Listed by name (test names and failures), not as a dump of its bytes.
+void PrintTo(const LayoutCase& c, std::ostream* os) { *os << c.layout.name; }
+
 // "T10_OPEPRO1".."T10_OPEPRO8" and the like.
 Names numbered(const std::string& prefix, int lines) {
   Names out;
