@@ -184,6 +184,10 @@ void bindLiterals(Statement& st, const CachedStatement& cached, const jet::State
     const int index = static_cast<int>(i + 1);
     if (literal.text) {
       st.bindText(index, literal.value);
+    } else if (literal.decimal) {
+      double value = 0;
+      std::from_chars(literal.value.data(), literal.value.data() + literal.value.size(), value);
+      st.bindDouble(index, value);
     } else {
       int64_t value = 0;
       std::from_chars(literal.value.data(), literal.value.data() + literal.value.size(), value);

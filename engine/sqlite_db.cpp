@@ -263,6 +263,11 @@ void Statement::bindInt(int index, int64_t value) {
   if (rc != SQLITE_OK) throw sqliteError(db_, rc, source_);
 }
 
+void Statement::bindDouble(int index, double value) {
+  int rc = sqlite3_bind_double(stmt_, index, value);
+  if (rc != SQLITE_OK) throw sqliteError(db_, rc, source_);
+}
+
 void Statement::bindNull(int index) {
   int rc = sqlite3_bind_null(stmt_, index);
   if (rc != SQLITE_OK) throw sqliteError(db_, rc, source_);

@@ -88,6 +88,7 @@ class Statement {
   void bind(int index, const Variant& value);  // 1-based
   void bindText(int index, std::string_view text);
   void bindInt(int index, int64_t value);
+  void bindDouble(int index, double value);
   void bindNull(int index);
   // Advances: true on a row, false when done; failures raise.
   bool step();

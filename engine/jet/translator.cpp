@@ -67,10 +67,13 @@ std::string quoteText(std::string_view text) {
 }
 
 // A literal of the statement's shape stands in the SQLite text as
-// "\x01<n>\x02" until the translation is done (statementShape refuses
-// statements that hold these bytes).
+// "\x01<n>\x02" until the translation is done. In a shape's key, a whole
+// number stands as "\x01", a decimal number as "\x03" (it translates as a
+// Double: never the same statement as with a whole number there) and a text
+// as "\x02". statementShape refuses statements that hold these bytes.
 constexpr char kMarkOpen = '\x01';
 constexpr char kMarkClose = '\x02';
+constexpr char kMarkDecimal = '\x03';
 
 std::string marker(size_t slot) { return kMarkOpen + std::to_string(slot) + kMarkClose; }
 
@@ -633,9 +636,10 @@ class Translator {
           t.sql = slot >= 0 ? marker(static_cast<size_t>(slot)) : e.text;
           t.type = Ty::Int;
         } else {
-          t.sql = e.text;
+          int slot = slotAt(e.offset, false, true);
+          t.sql = slot >= 0 ? marker(static_cast<size_t>(slot)) : e.text;
           // Whole numbers beyond 32 bits are Doubles in Jet.
-          if (e.text.find_first_of(".eE") == std::string::npos) t.sql += ".0";
+          if (slot < 0 && e.text.find_first_of(".eE") == std::string::npos) t.sql += ".0";
           t.type = Ty::Dbl;
         }
         return t;
@@ -1132,13 +1136,13 @@ class Translator {
 
   // ---- literals of a shape -------------------------------------------------
 
-  // The literal of the shape at `offset` of kind `text`, or -1.
-  int slotAt(size_t offset, bool text) const {
+  // The literal of the shape at `offset` of that kind, or -1.
+  int slotAt(size_t offset, bool text, bool decimal = false) const {
     if (shape_ == nullptr) return -1;
     const auto& lits = shape_->literals;
     auto it = std::lower_bound(lits.begin(), lits.end(), offset,
                                [](const Literal& l, size_t o) { return l.offset < o; });
-    if (it == lits.end() || it->offset != offset || it->text != text) return -1;
+    if (it == lits.end() || it->offset != offset || it->text != text || it->decimal != decimal) return -1;
     return static_cast<int>(it - lits.begin());
   }
 
@@ -1179,26 +1183,35 @@ std::string Literal::sql() const { return text ? quoteText(value) : value; }
 
 StatementShape statementShape(std::string_view jetSql) {
   StatementShape shape;
-  if (jetSql.find_first_of(std::string_view("\0\x01\x02", 3)) != std::string_view::npos) return shape;
+  if (jetSql.find_first_of(std::string_view("\0\x01\x02\x03", 4)) != std::string_view::npos) return shape;
   std::vector<Token> tokens = tokenize(jetSql);
   size_t pos = 0;
   shape.key.reserve(jetSql.size());
   for (Token& token : tokens) {
     if (token.kind == TokenKind::Invalid) return StatementShape{};
     bool text = token.kind == TokenKind::String;
+    bool decimal = false;
     if (token.kind == TokenKind::Number) {
-      // What the parser reads as a Long literal: digits only, within 32 bits.
-      if (token.text.find_first_not_of("0123456789") != std::string::npos) continue;
+      const char* first = token.text.data();
+      const char* last = first + token.text.size();
       double value = 0;
-      auto r = std::from_chars(token.text.data(), token.text.data() + token.text.size(), value);
-      if (r.ptr != token.text.data() + token.text.size() || value > std::numeric_limits<int32_t>::max()) continue;
+      auto r = std::from_chars(first, last, value);
+      if (r.ec != std::errc() || r.ptr != last || !std::isfinite(value)) continue;
+      if (token.text.find_first_not_of("0123456789") == std::string::npos) {
+        // What the parser reads as a Long literal: digits only, within 32 bits.
+        if (value > std::numeric_limits<int32_t>::max()) continue;
+      } else {
+        // A decimal number: digits with a point or an exponent.
+        if (token.text.find_first_not_of("0123456789.eE+-") != std::string::npos) continue;
+        decimal = true;
+      }
     } else if (!text) {
       continue;
     }
     shape.key.append(jetSql.substr(pos, token.offset - pos));
-    shape.key += text ? kMarkClose : kMarkOpen;
+    shape.key += text ? kMarkClose : decimal ? kMarkDecimal : kMarkOpen;
     pos = token.offset + token.length;
-    shape.literals.push_back(Literal{token.offset, text, std::move(token.text)});
+    shape.literals.push_back(Literal{token.offset, text, decimal, std::move(token.text)});
   }
   shape.key.append(jetSql.substr(pos));
   shape.usable = true;

@@ -78,11 +78,13 @@ struct Translation {
 Translation translate(std::string_view jetSql, Catalog& catalog);
 
 // The literals of a statement that SQLite can take as parameters: whole
-// numbers written with digits only that Jet reads as Long, and texts.
+// numbers written with digits only that Jet reads as Long, decimal numbers
+// (with a point or an exponent) that Jet reads as Double, and texts.
 struct Literal {
   size_t offset = 0;   // of its token in the statement
   bool text = false;
-  std::string value;   // a number's digits as written; a text's value
+  bool decimal = false;
+  std::string value;   // a number as written; a text's value
   // The literal as the translation writes it into SQLite's statement.
   std::string sql() const;
 };

@@ -104,6 +104,41 @@ TEST_F(RecordsetTest, ValuesHaveTheirColumnsTypes) {
   EXPECT_EQ(ex->value("MT"), Variant("nulls"));
 }
 
+// Statements that differ only in their values run as one prepared statement
+// with the values bound: each must still write and find its own values, a
+// whole number and a decimal in the same place included.
+TEST_F(RecordsetTest, StatementsOfOneShapeKeepTheirOwnValues) {
+  db->execute("CREATE TABLE V (K LONG, I SHORT, D DOUBLE, TX TEXT(10))");
+  struct Case {
+    const char* values;  // K, I, D, TX
+    const char* stored;  // I | D | TX as read back
+  } cases[] = {
+      {"1, 2.5, 0.1 + 0.2, 'a'", "2|0.3|a"},       {"2, 3.5, 1234.5, 'b'", "4|1234.5|b"},
+      {"3, 3, 1E+15, 'c''d'", "3|1E+15|c'd"},      {"4, 2, 5.6789E-12, ''", "2|5.6789E-12|"},
+      {"5, -2.5, 7, 'e'", "-2|7|e"},               {"6, 0.5, 2147483648, 'f'", "0|2147483648|f"},
+  };
+  for (const Case& c : cases) db->execute(std::string("INSERT INTO V (K, I, D, TX) VALUES (") + c.values + ")");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.values);
+    std::string key = std::string(c.values).substr(0, 1);
+    auto rs = db->openRecordset("SELECT I, D, TX FROM V WHERE K = " + key);
+    ASSERT_FALSE(rs->eof());
+    EXPECT_EQ(rs->value("I").toText() + "|" + rs->value("D").toText() + "|" + rs->value("TX").toText(), c.stored);
+  }
+  // The same shape with a whole number and with a decimal finds different rows.
+  EXPECT_EQ(db->openRecordset("SELECT K FROM V WHERE D = 7")->value("K"), Variant(int32_t{5}));
+  EXPECT_EQ(db->openRecordset("SELECT K FROM V WHERE D = 1234.5")->value("K"), Variant(int32_t{2}));
+  EXPECT_TRUE(db->openRecordset("SELECT K FROM V WHERE D = 1234.25")->eof());
+  // TOP's count is part of the statement, not a value.
+  auto counted = [&](const std::string& top) {
+    auto rs = db->openRecordset("SELECT TOP " + top + " K FROM V ORDER BY K");
+    rs->moveLast();
+    return rs->recordCount();
+  };
+  EXPECT_EQ(counted("2"), 2);
+  EXPECT_EQ(counted("4"), 4);
+}
+
 TEST_F(RecordsetTest, FieldsByPositionAndNameAndWholeTables) {
   insertDeclarants(1);
   auto rs = db->openRecordset("SELECT T01_NIF, T01_N FROM T01_DECLARANTES");
