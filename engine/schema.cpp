@@ -49,4 +49,20 @@ const ColumnInfo* TableInfo::findColumn(std::string_view column) const {
   return nullptr;
 }
 
+namespace {
+
+std::string quoted(std::string_view text, char mark) {
+  std::string out(1, mark);
+  for (char c : text) {
+    if (c == mark) out += mark;
+    out += c;
+  }
+  return out + mark;
+}
+
+}  // namespace
+
+std::string quoteName(std::string_view name) { return quoted(name, '"'); }
+std::string quoteText(std::string_view text) { return quoted(text, '\''); }
+
 }  // namespace svrZIVE::engine

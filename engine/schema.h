@@ -54,6 +54,11 @@ void sortByOrdinalPosition(std::vector<ColumnInfo>& columns);
 // ASCII case-insensitive name comparison (Jet names ignore letter case).
 bool namesEqual(std::string_view a, std::string_view b);
 
+// SQL quoting: "name" with inner quotes doubled, 'text' with inner
+// apostrophes doubled.
+std::string quoteName(std::string_view name);
+std::string quoteText(std::string_view text);
+
 // The translator's view of the database's tables.
 class Catalog {
  public:

@@ -182,26 +182,6 @@ AutomationError sqliteError(sqlite3* db, int rc, std::string_view source) {
   return make(kReservedError, "The database engine could not carry out the statement: " + message + ".");
 }
 
-std::string quoteName(std::string_view name) {
-  std::string out = "\"";
-  for (char c : name) {
-    if (c == '"') out.push_back('"');
-    out.push_back(c);
-  }
-  out.push_back('"');
-  return out;
-}
-
-std::string quoteText(std::string_view text) {
-  std::string out = "'";
-  for (char c : text) {
-    if (c == '\'') out.push_back('\'');
-    out.push_back(c);
-  }
-  out.push_back('\'');
-  return out;
-}
-
 std::string lowerAscii(std::string_view text) {
   std::string out(text);
   for (char& c : out)

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/schema.h"
 #include "frame/automation_error.h"
 #include "frame/variant.h"
 
@@ -68,8 +69,6 @@ AutomationError sqliteError(sqlite3* db, int rc, std::string_view source);
 int busyTimeoutMs();
 void setBusyTimeoutMs(int ms);
 
-std::string quoteName(std::string_view name);  // "name" with inner quotes doubled
-std::string quoteText(std::string_view text);  // 'text' with inner apostrophes doubled
 std::string lowerAscii(std::string_view text);
 
 // The statement trace of this thread (engine/dao.h setStatementTrace) and the

@@ -48,24 +48,6 @@ enum TranslationError : int32_t {
   throw AutomationError(number, std::string(kSource), std::move(description));
 }
 
-std::string quoteName(std::string_view name) {
-  std::string out = "\"";
-  for (char c : name) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  return out + "\"";
-}
-
-std::string quoteText(std::string_view text) {
-  std::string out = "'";
-  for (char c : text) {
-    if (c == '\'') out += '\'';
-    out += c;
-  }
-  return out + "'";
-}
-
 // A literal of the statement's shape stands in the SQLite text as
 // "\x01<n>\x02" until the translation is done. In a shape's key, a whole
 // number stands as "\x01", a decimal number as "\x03" (it translates as a
