@@ -71,31 +71,27 @@ void fillHeaders(RawDb& raw, int count) {
            " printf('%02d', i % 12 + 1), '570', 8, 0, ' ', ' ', ' ', ' ', ' ' FROM n");
 }
 
+// An init-made database with `headers` typology-8 headers, and the detail
+// rows of those that meet `withDetail`.
+std::filesystem::path filled(const std::string& name, int headers, const std::string& withDetail) {
+  auto f = initialised(name);
+  RawDb raw(f);
+  raw.exec("BEGIN");
+  fillHeaders(raw, headers);
+  fillDetail(raw, withDetail);
+  raw.exec("COMMIT");
+  return f;
+}
+
 // The database of the save cycles: kCycleRows headers with their detail.
 const std::filesystem::path& cycleDatabase() {
-  static const std::filesystem::path file = [] {
-    auto f = initialised("forms_cycle");
-    RawDb raw(f);
-    raw.exec("BEGIN");
-    fillHeaders(raw, kCycleRows);
-    fillDetail(raw, "1");
-    raw.exec("COMMIT");
-    return f;
-  }();
+  static const std::filesystem::path file = filled("forms_cycle", kCycleRows, "1");
   return file;
 }
 
 // The carry-forward database: kHeaders headers, every tenth without detail.
 const std::filesystem::path& carryDatabase() {
-  static const std::filesystem::path file = [] {
-    auto f = initialised("forms_100k");
-    RawDb raw(f);
-    raw.exec("BEGIN");
-    fillHeaders(raw, kHeaders);
-    fillDetail(raw, "T02_SECDEC % 10 <> 0");
-    raw.exec("COMMIT");
-    return f;
-  }();
+  static const std::filesystem::path file = filled("forms_100k", kHeaders, "T02_SECDEC % 10 <> 0");
   return file;
 }
 
