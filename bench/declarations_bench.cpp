@@ -21,7 +21,7 @@
 #include "declarations/cZIVEDeclaraciones.h"
 #include "declarations/cZIVEDeclarante.h"
 #include "engine/dao.h"
-#include "frame/variant.h"
+#include "base/variant.h"
 #include "frame/zive_general.h"
 
 namespace svrZIVE::bench {

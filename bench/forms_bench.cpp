@@ -26,7 +26,7 @@
 #include "engine/dao.h"
 #include "forms/form_layout.h"
 #include "forms/stock/cZIVETipologia8.h"
-#include "frame/variant.h"
+#include "base/variant.h"
 #include "frame/zive_general.h"
 
 namespace svrZIVE::bench {

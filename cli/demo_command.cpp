@@ -32,8 +32,8 @@
 #include "forms/stock/cZIVETipologia8.h"
 #include "reference/cZIVEDatosGeneral.h"
 #include "reference/reference_database.h"
-#include "frame/automation_error.h"
-#include "frame/variant.h"
+#include "base/automation_error.h"
+#include "base/variant.h"
 #include "frame/zive_general.h"
 
 namespace svrZIVE::cli {

@@ -24,7 +24,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "frame/variant.h"
+#include "base/variant.h"
 
 namespace svrZIVE::cli {
 

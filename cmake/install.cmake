@@ -1,5 +1,5 @@
 # Installation: libsvrZIVE.so, its headers under include/svrZIVE/ (included as
-# "frame/variant.h", "declarations/cZIVEDeclarante.h", ... as inside the
+# "base/variant.h", "declarations/cZIVEDeclarante.h", ... as inside the
 # project), the zive command and a CMake package, so that a C++ client writes
 #
 #   find_package(svrZIVE REQUIRED)
@@ -16,7 +16,7 @@ install(TARGETS zive RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # The engine's SQLite-facing internals stay out: no installed header needs
 # sqlite3.h.
-foreach(folder frame engine reference declarations forms upgrade)
+foreach(folder base frame engine reference declarations forms upgrade)
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/${folder}/
     DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/svrZIVE/${folder}
     FILES_MATCHING PATTERN "*.h"

@@ -5,7 +5,7 @@
 #include "declarations/cZIVET02.h"
 #include "declarations/detail_records.h"
 #include "frame/automation.h"
-#include "frame/automation_error.h"
+#include "base/automation_error.h"
 #include "frame/class_registry.h"
 #include "frame/conexion_dao.h"
 #include "frame/zive_general.h"

@@ -6,7 +6,7 @@
 #include "declarations/write_transaction.h"
 #include "engine/dao.h"
 #include "frame/automation.h"
-#include "frame/automation_error.h"
+#include "base/automation_error.h"
 #include "frame/class_registry.h"
 #include "frame/conexion_dao.h"
 #include "frame/statement.h"

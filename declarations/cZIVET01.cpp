@@ -1,7 +1,7 @@
 #include "declarations/cZIVET01.h"
 
 #include "engine/dao.h"
-#include "frame/automation_error.h"
+#include "base/automation_error.h"
 #include "frame/conexion_dao.h"
 #include "frame/statement.h"
 #include "frame/zive_general.h"

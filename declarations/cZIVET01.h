@@ -11,7 +11,7 @@
 #include <string>
 #include <utility>
 
-#include "frame/variant.h"
+#include "base/variant.h"
 
 namespace svrZIVE {
 

@@ -2,7 +2,7 @@
 
 #include "declarations/write_transaction.h"
 #include "engine/dao.h"
-#include "frame/automation_error.h"
+#include "base/automation_error.h"
 #include "frame/conexion_dao.h"
 #include "frame/statement.h"
 #include "frame/zive_general.h"

@@ -19,7 +19,7 @@
 #include <string>
 #include <utility>
 
-#include "frame/variant.h"
+#include "base/variant.h"
 
 namespace svrZIVE {
 

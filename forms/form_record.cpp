@@ -3,7 +3,7 @@
 #include <string>
 
 #include "engine/dao.h"
-#include "frame/automation_error.h"
+#include "base/automation_error.h"
 #include "frame/conexion_dao.h"
 #include "frame/zive_general.h"
 

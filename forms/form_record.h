@@ -20,7 +20,7 @@
 
 #include "forms/form_layout.h"
 #include "frame/statement.h"
-#include "frame/variant.h"
+#include "base/variant.h"
 
 namespace svrZIVE::forms {
 

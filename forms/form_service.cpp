@@ -1,7 +1,7 @@
 #include "forms/form_service.h"
 
 #include "declarations/cZIVET02.h"
-#include "frame/automation_error.h"
+#include "base/automation_error.h"
 #include "frame/conexion_dao.h"
 #include "frame/zive_general.h"
 

@@ -12,7 +12,7 @@
 #include <string_view>
 
 #include "forms/form_record.h"
-#include "frame/variant.h"
+#include "base/variant.h"
 
 namespace svrZIVE::forms {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "frame/variant.h"
+#include "base/variant.h"
 
 namespace svrZIVE::forms {
 

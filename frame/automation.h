@@ -18,8 +18,8 @@
 #include <utility>
 #include <vector>
 
-#include "frame/automation_error.h"
-#include "frame/variant.h"
+#include "base/automation_error.h"
+#include "base/variant.h"
 
 namespace svrZIVE {
 

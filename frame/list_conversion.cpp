@@ -4,7 +4,7 @@
 
 #include "engine/dao.h"
 #include "frame/automation.h"
-#include "frame/automation_error.h"
+#include "base/automation_error.h"
 #include "frame/zive_general.h"
 
 namespace svrZIVE::ZIVEGeneral {

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "engine/dao.h"
-#include "frame/automation_error.h"
-#include "frame/variant.h"
+#include "base/automation_error.h"
+#include "base/variant.h"
 
 namespace svrZIVE {
 

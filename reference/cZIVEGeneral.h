@@ -10,7 +10,7 @@
 #include <string>
 
 #include "frame/service_paths.h"
-#include "frame/variant.h"
+#include "base/variant.h"
 
 namespace svrZIVE {
 

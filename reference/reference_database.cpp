@@ -10,8 +10,8 @@
 #include <system_error>
 
 #include "engine/dao.h"
-#include "frame/automation_error.h"
-#include "frame/variant.h"
+#include "base/automation_error.h"
+#include "base/variant.h"
 
 namespace svrZIVE {
 

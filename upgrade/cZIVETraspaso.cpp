@@ -6,7 +6,7 @@
 
 #include "engine/dao.h"
 #include "frame/automation.h"
-#include "frame/automation_error.h"
+#include "base/automation_error.h"
 #include "frame/class_registry.h"
 #include "frame/message_box.h"
 #include "upgrade/file_system.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <system_error>
 
-#include "frame/automation_error.h"
+#include "base/automation_error.h"
 
 namespace svrZIVE::upgrade {
 namespace {

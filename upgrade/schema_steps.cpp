@@ -3,7 +3,7 @@
 #include <limits>
 #include <optional>
 
-#include "frame/automation_error.h"
+#include "base/automation_error.h"
 
 namespace svrZIVE::upgrade {
 namespace {

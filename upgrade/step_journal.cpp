@@ -9,7 +9,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "frame/automation_error.h"
+#include "base/automation_error.h"
 
 namespace svrZIVE::upgrade {
 namespace {

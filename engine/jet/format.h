@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "frame/variant.h"
+#include "base/variant.h"
 
 namespace svrZIVE::engine::jet {
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "engine/schema.h"
-#include "frame/automation_error.h"
-#include "frame/variant.h"
+#include "base/automation_error.h"
+#include "base/variant.h"
 
 struct sqlite3;
 

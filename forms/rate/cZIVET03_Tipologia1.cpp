@@ -2,7 +2,7 @@
 
 #include "engine/dao.h"
 #include "forms/rate_key.h"
-#include "frame/automation_error.h"
+#include "base/automation_error.h"
 #include "frame/conexion_dao.h"
 #include "frame/zive_general.h"
 

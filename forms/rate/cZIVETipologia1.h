@@ -9,7 +9,7 @@
 #include <cstdint>
 
 #include "frame/service_paths.h"
-#include "frame/variant.h"
+#include "base/variant.h"
 
 namespace svrZIVE {
 

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "frame/statement.h"
-#include "frame/variant.h"
+#include "base/variant.h"
 
 namespace svrZIVE::forms {
 

@@ -1,7 +1,7 @@
 #include "forms/regional/cZIVET17_Tipologia15.h"
 
 #include "forms/regional/body_rates.h"
-#include "frame/automation_error.h"
+#include "base/automation_error.h"
 
 namespace svrZIVE {
 

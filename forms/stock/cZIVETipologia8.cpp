@@ -3,7 +3,7 @@
 #include "forms/form_service.h"
 #include "forms/stock/cZIVET10_Tipologia8.h"
 #include "frame/automation.h"
-#include "frame/automation_error.h"
+#include "base/automation_error.h"
 #include "frame/class_registry.h"
 
 namespace svrZIVE {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "frame/service_paths.h"
-#include "frame/variant.h"
+#include "base/variant.h"
 
 namespace svrZIVE {
 

@@ -4,8 +4,8 @@
 #include <optional>
 #include <string>
 
-#include "frame/automation_error.h"
-#include "frame/variant.h"
+#include "base/automation_error.h"
+#include "base/variant.h"
 
 namespace svrZIVE::testing {
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "cli/json_variant.h"
-#include "frame/automation_error.h"
+#include "base/automation_error.h"
 
 namespace svrZIVE {
 namespace {

@@ -12,7 +12,7 @@
 
 #include "declarations/cZIVEDeclaraciones.h"
 #include "declarations/cZIVEDeclarante.h"
-#include "frame/automation_error.h"
+#include "base/automation_error.h"
 #include "frame/zive_general.h"
 #include "tests/declarations/declarations_fixture.h"
 

@@ -8,7 +8,7 @@
 #include "declarations/cZIVEDeclaraciones.h"
 #include "declarations/detail_records.h"
 #include "engine/dao.h"
-#include "frame/automation_error.h"
+#include "base/automation_error.h"
 #include "frame/class_registry.h"
 #include "frame/conexion_dao.h"
 #include "frame/zive_general.h"

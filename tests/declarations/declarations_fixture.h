@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "frame/variant.h"
+#include "base/variant.h"
 #include "tests/support/test_databases.h"
 
 namespace svrZIVE::testing {

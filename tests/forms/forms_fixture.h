@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/variant.h"
+#include "base/variant.h"
 #include "tests/support/test_databases.h"
 
 namespace svrZIVE::testing {

@@ -5,7 +5,7 @@
 #include <thread>
 #include <vector>
 
-#include "frame/automation_error.h"
+#include "base/automation_error.h"
 #include "frame/conexion_dao.h"
 #include "frame/statement.h"
 #include "frame/zive_general.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/automation_error.h"
+#include "base/automation_error.h"
 #include "frame/zive_general.h"
 #include "tests/engine/engine_test_support.h"
 #include "tests/frame/frame_fixture.h"

@@ -3,8 +3,8 @@
 #include <iostream>
 
 #include "declarations/cZIVEDeclarante.h"
-#include "frame/automation_error.h"
-#include "frame/variant.h"
+#include "base/automation_error.h"
+#include "base/variant.h"
 
 int main(int argc, char** argv) {
   using namespace svrZIVE;

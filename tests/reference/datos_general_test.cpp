@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/dao.h"
-#include "frame/automation_error.h"
+#include "base/automation_error.h"
 #include "frame/class_registry.h"
 #include "frame/conexion_dao.h"
 #include "frame/zive_general.h"

@@ -13,7 +13,7 @@
 
 #include "engine/dao.h"
 #include "forms/regional/body_rates.h"
-#include "frame/automation_error.h"
+#include "base/automation_error.h"
 #include "tests/support/test_databases.h"
 
 namespace svrZIVE::testing {

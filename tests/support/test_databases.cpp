@@ -11,7 +11,7 @@
 #include <stdexcept>
 
 #include "engine/dao.h"
-#include "frame/automation_error.h"
+#include "base/automation_error.h"
 #include "frame/message_box.h"
 #include "frame/zive_general.h"
 #include "reference/reference_database.h"

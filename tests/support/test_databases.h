@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/variant.h"
+#include "base/variant.h"
 
 namespace svrZIVE::testing {
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "frame/automation_error.h"
+#include "base/automation_error.h"
 #include "frame/message_box.h"
 #include "upgrade/file_system.h"
 #include "upgrade_support.h"

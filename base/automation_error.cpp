@@ -1,4 +1,4 @@
-#include "frame/automation_error.h"
+#include "base/automation_error.h"
 
 namespace svrZIVE {
 

@@ -1,4 +1,4 @@
-#include "frame/variant.h"
+#include "base/variant.h"
 
 #include <array>
 #include <charconv>
@@ -6,7 +6,7 @@
 #include <limits>
 #include <type_traits>
 
-#include "frame/automation_error.h"
+#include "base/automation_error.h"
 
 namespace svrZIVE {
 
