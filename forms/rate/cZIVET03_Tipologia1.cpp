@@ -22,7 +22,7 @@ Statement tipos560Statement(int32_t lngEjercicio, int16_t intPeriodo) {
 
 }  // namespace forms
 
-cZIVET03_Tipologia1::cZIVET03_Tipologia1() : FormRecord(forms::layoutTipologia1()) {}
+cZIVET03_Tipologia1::cZIVET03_Tipologia1() : DetailFormRecord(forms::layoutTipologia1()) {}
 
 Variant cZIVET03_Tipologia1::ObtenerTipo(int32_t lngEjercicio, int16_t intPeriodo) {
   return annotate("cZIVET03_Tipologia1.ObtenerTipo", [&] {

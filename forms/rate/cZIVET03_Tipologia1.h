@@ -6,12 +6,11 @@
 
 #include <cstdint>
 
-#include "declarations/detail_records.h"
-#include "forms/form_record.h"
+#include "forms/detail_form_record.h"
 
 namespace svrZIVE {
 
-class cZIVET03_Tipologia1 : public forms::FormRecord, public DetailRecord {
+class cZIVET03_Tipologia1 : public forms::DetailFormRecord {
  public:
   cZIVET03_Tipologia1();
 
@@ -19,10 +18,6 @@ class cZIVET03_Tipologia1 : public forms::FormRecord, public DetailRecord {
   // year and period, single-record shaped; Null when no set is that old.
   // Annotates with "cZIVET03_Tipologia1.ObtenerTipo".
   Variant ObtenerTipo(int32_t lngEjercicio, int16_t intPeriodo);
-
-  // DetailRecord.
-  void setDeclarationNumber(int32_t lngSecdec) override { setSecdec(lngSecdec); }
-  bool BorrarDeclaracion() override { return FormRecord::BorrarDeclaracion(); }
 };
 
 namespace forms {

@@ -1,22 +1,6 @@
 #include "forms/regional/cZIVETipologia15.h"
 
-#include "forms/form_service.h"
-#include "forms/regional/cZIVET17_Tipologia15.h"
-#include "frame/automation.h"
-#include "base/automation_error.h"
-#include "frame/class_registry.h"
-
 namespace svrZIVE {
-
-Variant cZIVETipologia15::CargarDeclaracion(int32_t lngSecDec) {
-  cZIVET17_Tipologia15 detalle;
-  return forms::cargarDeclaracion(detalle, lngSecDec);
-}
-
-Variant cZIVETipologia15::GuardarDeclaracion(Variant& vBuffer, const Variant& blnInsertar) {
-  cZIVET17_Tipologia15 detalle;
-  return forms::guardarDeclaracion(detalle, vBuffer, blnInsertar);
-}
 
 Variant cZIVETipologia15::ObtenerTipo581(int32_t lngSecDec, int32_t lngEjercicio, int16_t intPeriodo,
                                          const std::string& admcom) {
@@ -30,33 +14,17 @@ Variant cZIVETipologia15::ObtenerTipo581(int32_t lngSecDec, int32_t lngEjercicio
   });
 }
 
-// --- Late binding ------------------------------------------------------------
-
-namespace {
-
-using Self = cZIVETipologia15;
-
-const TypeInfo& tipologia15Members() {
-  static const TypeInfo info = [] {
-    MemberTable<Self> t("cZIVETipologia15");
-    addPathProperties(t);
-    t.method("CargarDeclaracion", {{"lngSecDec", "Long"}}, "Variant",
-             [](Self& o, CallArguments& a) { return o.CargarDeclaracion(a.lng(0)); });
-    t.method("GuardarDeclaracion", {{"vBuffer", "Variant"}, {"blnInsertar", "Boolean"}}, "Variant",
-             [](Self& o, CallArguments& a) { return o.GuardarDeclaracion(a[0], a[1]); });
-    t.method("ObtenerTipo581",
-             {{"lngSecDec", "Long"}, {"lngEjercicio", "Long"}, {"intPeriodo", "Integer"}, {"admcom", "String"}},
-             "Variant", [](Self& o, CallArguments& a) {
-               return o.ObtenerTipo581(a.lng(0), a.lng(1), a.integer(2), a.text(3));
-             });
-    return std::move(t).build();
-  }();
-  return info;
+void cZIVETipologia15::addMembers(MemberTable<cZIVETipologia15>& t) {
+  forms::addFormMembers(t);
+  t.method("ObtenerTipo581",
+           {{"lngSecDec", "Long"}, {"lngEjercicio", "Long"}, {"intPeriodo", "Integer"}, {"admcom", "String"}},
+           "Variant", [](cZIVETipologia15& o, CallArguments& a) {
+             return o.ObtenerTipo581(a.lng(0), a.lng(1), a.integer(2), a.text(3));
+           });
 }
 
-[[maybe_unused]] const bool kRegistered =
-    registerPublicClass<cZIVETipologia15>("cZIVETipologia15", tipologia15Members);
-
+namespace {
+[[maybe_unused]] const bool kRegistered = forms::registerFormService<cZIVETipologia15>();
 }  // namespace
 
 }  // namespace svrZIVE
