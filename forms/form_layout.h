@@ -121,7 +121,23 @@ const FormLayout& layoutTipologia1();   // form 560, T03_Tipologia1
 const FormLayout& layoutTipologia8();   // stock accounting, T10_Tipologia8
 const FormLayout& layoutTipologia15();  // form 581, T17_Tipologia15
 
-// --- Building layouts from the upgrade's descriptions ---------------------
+// --- Building layouts -------------------------------------------------------
+// Each family keeps its layouts in its own folder (forms/rate/rate_layouts.cpp,
+// forms/stock/stock_layouts.cpp, forms/regional/regional_layouts.cpp), built
+// with these.
+
+// What every detail table has in common: the record class named after the
+// table, the key (the first column) held as a Long, the load and the update
+// keyed on it, one update of every column after the key. The statements'
+// spacing is each form's own.
+FormLayout detailTable(std::string table, std::string serviceClass, std::vector<FormColumn> columns);
+
+// The position of column `name`; -1 when there is none.
+int indexOf(const std::vector<FormColumn>& columns, std::string_view name);
+
+// Gives column `column` the record property `property` (a name that is not
+// "dat" and the column's).
+void renameProperty(FormLayout& layout, std::string_view column, std::string property);
 
 // The columns of a detail table as the upgrade leaves it (the first layout's
 // table or the table the upgrade creates, with the fields the upgrade adds),
