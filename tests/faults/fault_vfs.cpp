@@ -1,0 +1,157 @@
+#include "tests/faults/fault_vfs.h"
+
+#include <sqlite3.h>
+
+#include <atomic>
+#include <stdexcept>
+
+namespace svrZIVE::testing {
+
+namespace {
+
+struct Armed {
+  std::atomic<int> point{-1};
+  std::atomic<int> remaining{0};
+  std::atomic<int> code{SQLITE_OK};
+  std::atomic<bool> fired{false};
+};
+Armed armed;
+
+// The code the call of `point` returns instead of doing its work; SQLITE_OK to go on.
+int faultFor(FaultPoint point) {
+  if (armed.point.load() != static_cast<int>(point)) return SQLITE_OK;
+  if (armed.remaining.fetch_sub(1) != 1) return SQLITE_OK;
+  armed.point = -1;
+  armed.fired = true;
+  return armed.code.load();
+}
+
+// A file of ours: the real file right behind our methods.
+struct FaultFile {
+  sqlite3_file base;
+  sqlite3_file* real;
+};
+
+sqlite3_file* real(sqlite3_file* f) { return reinterpret_cast<FaultFile*>(f)->real; }
+
+int xClose(sqlite3_file* f) {
+  int rc = real(f)->pMethods ? real(f)->pMethods->xClose(real(f)) : SQLITE_OK;
+  sqlite3_free(real(f));
+  return rc;
+}
+int xRead(sqlite3_file* f, void* buffer, int amount, sqlite3_int64 offset) {
+  return real(f)->pMethods->xRead(real(f), buffer, amount, offset);
+}
+int xWrite(sqlite3_file* f, const void* buffer, int amount, sqlite3_int64 offset) {
+  if (int rc = faultFor(FaultPoint::Write); rc != SQLITE_OK) return rc;
+  return real(f)->pMethods->xWrite(real(f), buffer, amount, offset);
+}
+int xTruncate(sqlite3_file* f, sqlite3_int64 size) {
+  if (int rc = faultFor(FaultPoint::Truncate); rc != SQLITE_OK) return rc;
+  return real(f)->pMethods->xTruncate(real(f), size);
+}
+int xSync(sqlite3_file* f, int flags) {
+  if (int rc = faultFor(FaultPoint::Sync); rc != SQLITE_OK) return rc;
+  return real(f)->pMethods->xSync(real(f), flags);
+}
+int xFileSize(sqlite3_file* f, sqlite3_int64* size) { return real(f)->pMethods->xFileSize(real(f), size); }
+int xLock(sqlite3_file* f, int level) { return real(f)->pMethods->xLock(real(f), level); }
+int xUnlock(sqlite3_file* f, int level) { return real(f)->pMethods->xUnlock(real(f), level); }
+int xCheckReservedLock(sqlite3_file* f, int* out) { return real(f)->pMethods->xCheckReservedLock(real(f), out); }
+int xFileControl(sqlite3_file* f, int op, void* arg) { return real(f)->pMethods->xFileControl(real(f), op, arg); }
+int xSectorSize(sqlite3_file* f) { return real(f)->pMethods->xSectorSize(real(f)); }
+int xDeviceCharacteristics(sqlite3_file* f) { return real(f)->pMethods->xDeviceCharacteristics(real(f)); }
+
+// Version 1: no shared memory and no memory mapping, which the rollback
+// journal the engine uses does not need.
+const sqlite3_io_methods kMethods = {
+    1,      xClose,    xRead,        xWrite,       xTruncate,          xSync,
+    xFileSize, xLock, xUnlock, xCheckReservedLock, xFileControl, xSectorSize, xDeviceCharacteristics,
+    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
+
+sqlite3_vfs* underlying = nullptr;
+sqlite3_vfs faultVfs;
+
+int xOpen(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* f, int flags, int* outFlags) {
+  auto* ours = reinterpret_cast<FaultFile*>(f);
+  ours->base.pMethods = nullptr;
+  ours->real = static_cast<sqlite3_file*>(sqlite3_malloc(underlying->szOsFile));
+  if (!ours->real) return SQLITE_NOMEM;
+  ours->real->pMethods = nullptr;
+  int rc = underlying->xOpen(underlying, name, ours->real, flags, outFlags);
+  if (rc != SQLITE_OK) {
+    if (ours->real->pMethods) ours->real->pMethods->xClose(ours->real);
+    sqlite3_free(ours->real);
+    return rc;
+  }
+  ours->base.pMethods = &kMethods;
+  return SQLITE_OK;
+}
+
+int xDelete(sqlite3_vfs*, const char* name, int syncDir) { return underlying->xDelete(underlying, name, syncDir); }
+int xAccess(sqlite3_vfs*, const char* name, int flags, int* out) {
+  return underlying->xAccess(underlying, name, flags, out);
+}
+int xFullPathname(sqlite3_vfs*, const char* name, int n, char* out) {
+  return underlying->xFullPathname(underlying, name, n, out);
+}
+void* xDlOpen(sqlite3_vfs*, const char* name) { return underlying->xDlOpen(underlying, name); }
+void xDlError(sqlite3_vfs*, int n, char* out) { underlying->xDlError(underlying, n, out); }
+void (*xDlSym(sqlite3_vfs*, void* handle, const char* symbol))(void) {
+  return underlying->xDlSym(underlying, handle, symbol);
+}
+void xDlClose(sqlite3_vfs*, void* handle) { underlying->xDlClose(underlying, handle); }
+int xRandomness(sqlite3_vfs*, int n, char* out) { return underlying->xRandomness(underlying, n, out); }
+int xSleep(sqlite3_vfs*, int micro) { return underlying->xSleep(underlying, micro); }
+int xCurrentTime(sqlite3_vfs*, double* out) { return underlying->xCurrentTime(underlying, out); }
+int xGetLastError(sqlite3_vfs*, int n, char* out) {
+  return underlying->xGetLastError ? underlying->xGetLastError(underlying, n, out) : 0;
+}
+int xCurrentTimeInt64(sqlite3_vfs*, sqlite3_int64* out) {
+  return underlying->xCurrentTimeInt64(underlying, out);
+}
+
+}  // namespace
+
+FaultInjector::FaultInjector() {
+  underlying = sqlite3_vfs_find(nullptr);
+  if (!underlying || underlying->iVersion < 2) throw std::runtime_error("fault VFS: no default VFS to wrap");
+  faultVfs = sqlite3_vfs{};
+  faultVfs.iVersion = 2;
+  faultVfs.szOsFile = sizeof(FaultFile);
+  faultVfs.mxPathname = underlying->mxPathname;
+  faultVfs.zName = "zive-faults";
+  faultVfs.xOpen = xOpen;
+  faultVfs.xDelete = xDelete;
+  faultVfs.xAccess = xAccess;
+  faultVfs.xFullPathname = xFullPathname;
+  faultVfs.xDlOpen = xDlOpen;
+  faultVfs.xDlError = xDlError;
+  faultVfs.xDlSym = xDlSym;
+  faultVfs.xDlClose = xDlClose;
+  faultVfs.xRandomness = xRandomness;
+  faultVfs.xSleep = xSleep;
+  faultVfs.xCurrentTime = xCurrentTime;
+  faultVfs.xGetLastError = xGetLastError;
+  faultVfs.xCurrentTimeInt64 = xCurrentTimeInt64;
+  disarm();
+  sqlite3_vfs_register(&faultVfs, 1);
+}
+
+FaultInjector::~FaultInjector() {
+  disarm();
+  sqlite3_vfs_unregister(&faultVfs);
+}
+
+void FaultInjector::arm(FaultPoint point, int nth, int sqliteCode) {
+  armed.fired = false;
+  armed.code = sqliteCode;
+  armed.remaining = nth;
+  armed.point = static_cast<int>(point);
+}
+
+void FaultInjector::disarm() { armed.point = -1; }
+
+bool FaultInjector::fired() const { return armed.fired.load(); }
+
+}  // namespace svrZIVE::testing

@@ -1,0 +1,249 @@
+// Disk full and failing writes, syncs and truncations, injected at every
+// point of whole operations: a save of each kind, a deletion, an upgrade.
+// After each fault the operation has reported a Jet error, the file passes
+// SQLite's integrity check, holds a state the operation passes through
+// between two of its statements (before it, after it, or between two
+// statements that the system runs without a transaction), and the next
+// operation works.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "engine/dao.h"
+#include "frame/class_registry.h"
+#include "frame/conexion_dao.h"
+#include "frame/zive_general.h"
+#include "tests/declarations/declarations_fixture.h"
+#include "tests/faults/fault_vfs.h"
+#include "tests/forms/forms_fixture.h"
+#include "tests/upgrade/upgrade_support.h"
+
+namespace svrZIVE::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Every row of every table as text, table by table, rows sorted: the
+// database's state as a user can see it.
+std::string stateOf(const std::string& file) {
+  sqlite3* db = nullptr;
+  std::string out;
+  if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+    sqlite3_close(db);
+    return "<cannot open>";
+  }
+  std::vector<std::string> tables;
+  sqlite3_stmt* st = nullptr;
+  sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name", -1, &st, nullptr);
+  while (sqlite3_step(st) == SQLITE_ROW) tables.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+  sqlite3_finalize(st);
+  for (const std::string& table : tables) {
+    std::multiset<std::string> rows;
+    sqlite3_prepare_v2(db, ("SELECT * FROM \"" + table + "\"").c_str(), -1, &st, nullptr);
+    while (sqlite3_step(st) == SQLITE_ROW) {
+      std::string row;
+      for (int c = 0; c < sqlite3_column_count(st); ++c) {
+        const unsigned char* text = sqlite3_column_text(st, c);
+        row += (text ? reinterpret_cast<const char*>(text) : "<null>") + std::string("|");
+      }
+      rows.insert(row);
+    }
+    sqlite3_finalize(st);
+    out += table + ":\n";
+    for (const std::string& row : rows) out += "  " + row + "\n";
+  }
+  sqlite3_close(db);
+  return out;
+}
+
+std::string integrityOf(const std::string& file) {
+  sqlite3* db = nullptr;
+  std::string result = "<cannot open>";
+  if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &st, nullptr) == SQLITE_OK &&
+        sqlite3_step(st) == SQLITE_ROW)
+      result = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+    sqlite3_finalize(st);
+  }
+  sqlite3_close(db);
+  return result;
+}
+
+Variant call(const std::string& member, std::vector<Variant> args) {
+  auto dot = member.find('.');
+  auto object = CreateObject("svrZIVE." + member.substr(0, dot));
+  return object->invoke(member.substr(dot + 1), args);
+}
+
+// A form buffer of 1s (one character in the text columns) for return `secdec`.
+Variant formBuffer(int32_t elements, int32_t secdec) {
+  VariantArray b = VariantArray::vector(0, elements - 1);
+  for (int32_t i = 1; i < elements; ++i) b[i] = Variant(1.0);
+  b[0] = Variant(secdec);
+  return Variant(std::move(b));
+}
+
+struct Operation {
+  const char* name;
+  // Brings a fresh modifiable database to where the operation starts.
+  std::function<void()> prepare;
+  std::function<void()> run;
+};
+
+// A declarant (1) with a form-560 return (1) whose detail row is written.
+void declarantWithReturn() {
+  call("cZIVEDeclarante.GuardarDeclarante", {declarantBuffer()});
+  call("cZIVEDeclaraciones.GuardarDeclaracion", {declarationBuffer(1)});
+  call("cZIVETipologia1.GuardarDeclaracion", {formBuffer(17, 1), Variant(true)});
+}
+
+const std::vector<Operation>& operations() {
+  static const std::vector<Operation> kOperations = {
+      {"new declarant", [] {}, [] { call("cZIVEDeclarante.GuardarDeclarante", {declarantBuffer()}); }},
+      {"declarant rewritten", declarantWithReturn,
+       [] {
+         Variant b = declarantBuffer("A0000000", "OTRO NOMBRE");
+         b.array()[0] = Variant(int32_t{1});
+         call("cZIVEDeclarante.GuardarDeclarante", {b});
+       }},
+      {"new return header", declarantWithReturn,
+       [] { call("cZIVEDeclaraciones.GuardarDeclaracion", {declarationBuffer(1, 2017)}); }},
+      {"form 560 detail inserted", [] {
+         call("cZIVEDeclarante.GuardarDeclarante", {declarantBuffer()});
+         call("cZIVEDeclaraciones.GuardarDeclaracion", {declarationBuffer(1)});
+       },
+       [] { call("cZIVETipologia1.GuardarDeclaracion", {formBuffer(17, 1), Variant(true)}); }},
+      {"form 560 detail updated", declarantWithReturn,
+       [] { call("cZIVETipologia1.GuardarDeclaracion", {formBuffer(17, 1), Variant(false)}); }},
+      {"typology 8 detail inserted", declarantWithReturn,
+       [] { call("cZIVETipologia8.GuardarDeclaracion", {formBuffer(113, 1), Variant(true)}); }},
+      {"form 581 detail inserted", declarantWithReturn,
+       [] { call("cZIVETipologia15.GuardarDeclaracion", {formBuffer(95, 1), Variant(true)}); }},
+      {"return deleted", declarantWithReturn,
+       [] { call("cZIVEDeclaraciones.EliminarDeclaraciones", {Variant(int32_t{1}), Variant(uint8_t{1})}); }},
+      {"declarant deleted", declarantWithReturn,
+       [] { call("cZIVEDeclarante.EliminarDeclarante", {Variant(int32_t{1})}); }},
+  };
+  return kOperations;
+}
+
+// The calls a fault is injected at: every one of the first 12, then every
+// 5th, so that long operations stay quick to test.
+int nextCall(int nth) { return nth < 12 ? nth + 1 : nth + 5; }
+
+struct Fault {
+  const char* name;
+  FaultPoint point;
+  int code;
+};
+
+const Fault kFaults[] = {
+    {"disk full on write", FaultPoint::Write, SQLITE_FULL},
+    {"write error", FaultPoint::Write, SQLITE_IOERR_WRITE},
+    {"sync error", FaultPoint::Sync, SQLITE_IOERR_FSYNC},
+    {"truncate error", FaultPoint::Truncate, SQLITE_IOERR_TRUNCATE},
+};
+
+class IoFaults : public ServiceTest {
+ protected:
+  // A database prepared for `op` at `name`, the thread's modifiable database.
+  std::string prepared(const Operation& op, const std::string& folder) {
+    fs::create_directories(dir_.path() / folder);
+    std::string file = (dir_.path() / folder / "ZIVEMOD.MDB").string();
+    fs::remove(file);
+    fs::copy_file(mod_, file);
+    ZIVEGeneral::endThreadState();
+    ZIVEGeneral::setModifiablePath(file);
+    ZIVEGeneral::setReferencePath(sampleReference());
+    op.prepare();
+    return file;
+  }
+  // Closes whatever the operation left open.
+  static void settle() {
+    raisedBy([] { ZIVEGeneral::sharedConnection().Cerrar(); });
+  }
+};
+
+TEST_F(IoFaults, EveryFaultLeavesAStateOfTheOperationAndTheNextOneWorks) {
+  FaultInjector faults;
+  for (const Operation& op : operations()) {
+    // The states a clean run passes through: before each statement, and at the end.
+    std::string clean = prepared(op, "clean");
+    std::set<std::string> states{stateOf(clean)};
+    engine::setStatementTrace([&](std::string_view, std::string_view) { states.insert(stateOf(clean)); });
+    op.run();
+    engine::setStatementTrace({});
+    settle();
+    states.insert(stateOf(clean));
+
+    for (const Fault& fault : kFaults) {
+      for (int nth = 1;; nth = nextCall(nth)) {
+        SCOPED_TRACE(std::string(op.name) + ", " + fault.name + " at call " + std::to_string(nth));
+        std::string file = prepared(op, "faulted");
+        faults.arm(fault.point, nth, fault.code);
+        Raised raised = raisedBy(op.run);
+        faults.disarm();
+        settle();
+        if (!faults.fired()) {
+          EXPECT_EQ(raised.number, 0) << raised.description;
+          break;
+        }
+        EXPECT_THAT(raised.number, ::testing::AnyOf(3035, 3043)) << raised.description;
+        EXPECT_THAT(raised.description, ::testing::AnyOf(::testing::HasSubstr("Disk or network error"),
+                                                         ::testing::HasSubstr("System resource exceeded")));
+        EXPECT_EQ(integrityOf(file), "ok");
+        EXPECT_EQ(states.count(stateOf(file)), 1u) << stateOf(file);
+        // The next operation works on the same file.
+        EXPECT_EQ(raisedBy([] { call("cZIVEDeclarante.GuardarDeclarante", {declarantBuffer("Z9999999")}); }).number,
+                  0);
+        settle();
+        if (nth > 200) {
+          ADD_FAILURE() << "the operation never ends without reaching the fault";
+          break;
+        }
+      }
+    }
+  }
+}
+
+// An upgrade hit by a fault at any point: the file stays sound, and the next
+// run ends as one that was never interrupted.
+TEST(IoFaultsUpgrade, ARerunAfterAnyFaultEndsAsAnUninterruptedRun) {
+  using namespace upgrade::testing;
+  TempDir dir;
+  std::string original = dir.file("original_ZIVEMOD.MDB");
+  build(original, EarlierLayout{"without T19 and a field of T03", "", {"T19_TIPOLOGIA1", "T03_BASEEXENTA"}, {}, {}});
+  fillRows(original, 3);
+  std::string clean = dir.file("clean_ZIVEMOD.MDB");
+  fs::copy_file(original, clean);
+  runUpgrade(clean, dir.slash());
+  const std::string upgraded = stateOf(clean);
+
+  FaultInjector faults;
+  for (const Fault& fault : kFaults) {
+    for (int nth = 1;; nth = nextCall(nth)) {
+      SCOPED_TRACE(std::string(fault.name) + " at call " + std::to_string(nth));
+      std::string file = dir.file("ZIVEMOD.MDB");
+      fs::remove(file);
+      fs::copy_file(original, file);
+      faults.arm(fault.point, nth, fault.code);
+      runUpgrade(file, dir.slash());
+      faults.disarm();
+      bool fired = faults.fired();
+      EXPECT_EQ(integrityOf(file), "ok");
+      runUpgrade(file, dir.slash());
+      EXPECT_EQ(stateOf(file), upgraded);
+      if (!fired || nth > 400) break;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace svrZIVE::testing
