@@ -11,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev            # tests
   libbenchmark-dev                     # benchmarks
   locales                              # a comma-decimal locale for the tests of number formatting
+  python3                              # bench/crash_loop.py, the kill-at-random reliability loops
 )
 
 missing=()
