@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/jet/errors.h"  // the Jet error numbers, kDuplicateKey and the rest
 #include "engine/schema.h"
 #include "base/automation_error.h"
 #include "base/variant.h"
@@ -33,35 +34,6 @@ inline constexpr int dbUseJet = 2;
 // Field attribute of a COUNTER field.
 inline constexpr int dbAutoIncrField = 16;
 
-// Jet trappable error numbers the engine raises.
-enum JetErrorNumber : int32_t {
-  kTooManyTransactions = 3003,
-  kNoCurrentRecord = 3021,
-  kDuplicateKey = 3022,
-  kFileNotFound = 3024,
-  kNoTransaction = 3034,
-  kTableExists = 3010,
-  kDatabaseExists = 3204,
-  kInvalidPath = 3044,
-  kFileInUse = 3045,
-  kCouldNotLock = 3050,
-  kTooFewParameters = 3061,
-  kSyntaxErrorInExpression = 3075,
-  kInputTableNotFound = 3078,
-  kUndefinedFunction = 3085,
-  kInvalidStatement = 3129,
-  kSyntaxErrorInFrom = 3131,
-  kSyntaxErrorInInsert = 3134,
-  kSyntaxErrorInUpdate = 3144,
-  kFieldTooSmall = 3163,
-  kFieldDefinedTwice = 3191,
-  kItemNotFound = 3265,
-  kRequiredIsNull = 3314,
-  kZeroLengthNotAllowed = 3315,
-  kUnrecognizedFormat = 3343,
-  kObjectClosed = 3420,
-  kTypeMismatchInExpression = 3464,
-};
 
 class Database;
 class Recordset;

@@ -29,15 +29,6 @@ namespace detail {
 namespace {
 std::atomic<int> gBusyTimeoutMs{5000};
 
-std::string fill(std::string_view pattern, std::string_view arg) {
-  std::string out;
-  for (char c : pattern) {
-    if (c == '|') out.append(arg);
-    else out.push_back(c);
-  }
-  return out;
-}
-
 bool startsWith(std::string_view s, std::string_view prefix) {
   return s.size() >= prefix.size() && s.substr(0, prefix.size()) == prefix;
 }
@@ -45,72 +36,6 @@ bool startsWith(std::string_view s, std::string_view prefix) {
 
 int busyTimeoutMs() { return gBusyTimeoutMs.load(); }
 void setBusyTimeoutMs(int ms) { gBusyTimeoutMs.store(ms); }
-
-std::string jetMessage(int32_t number, std::string_view arg) {
-  switch (number) {
-    case kInvalidArgument: return "Invalid argument.";
-    case kTableExists: return fill("Table '|' already exists.", arg);
-    case kUpdateWithoutAddNew: return "Update or CancelUpdate without AddNew or Edit.";
-    case kNoCurrentRecord: return "No current record.";
-    case kDuplicateKey:
-      return "The changes you requested to the table were not successful because they would create "
-             "duplicate values in the index, primary key, or relationship. Change the data in the field "
-             "or fields that contain duplicate data, remove the index, or redefine the index to permit "
-             "duplicate entries and try again.";
-    case kFileNotFound: return fill("Could not find file '|'.", arg);
-    case kNoTransaction:
-      return "There is no transaction to commit or roll back: BeginTrans has not started one.";
-    case kTooManyTransactions:
-      return "Could not start the transaction: five are already nested, which is as deep as they go.";
-    case kReadOnlyDatabase: return "Cannot update. Database or object is read-only.";
-    case kSystemResourceExceeded: return "System resource exceeded.";
-    case kDiskError: return "Disk or network error.";
-    case kInvalidPath:
-      return fill("'|' is not a valid path. Make sure that the path name is spelled correctly and that "
-                  "you are connected to the server on which the file resides.",
-                  arg);
-    case kFileInUse: return fill("Could not use '|'; file already in use.", arg);
-    case kCorruptDatabase:
-      return fill("Cannot open database '|'. It may not be a database that your application recognizes, "
-                  "or the file may be corrupt.",
-                  arg);
-    case kCouldNotLock: return "Could not lock file.";
-    case kCannotOpenFile:
-      return fill("The database engine cannot open the file '|'. It is already opened exclusively by "
-                  "another user, or you need permission to view its data.",
-                  arg);
-    case kCannotExecuteSelect: return "Cannot execute a select query.";
-    case kInvalidName:
-      return fill("'|' is not a valid name. Make sure that it does not include invalid characters or "
-                  "punctuation and that it is not too long.",
-                  arg);
-    case kFieldTooSmall:
-      return "The field is too small to accept the amount of data you attempted to add. Try inserting "
-             "or pasting less data.";
-    case kFieldNotUpdatable: return "Field cannot be updated.";
-    case kRecordDeleted: return "Record is deleted.";
-    case kDatabaseExists: return "Database already exists.";
-    case kInvalidOperation: return "Invalid operation.";
-    case kInvalidFieldType: return "Invalid field data type.";
-    case kNoFieldDefined: return "No field defined--cannot append TableDef or Index.";
-    case kItemNotFound: return "Item not found in this collection.";
-    case kFieldInIndex:
-      return "Cannot delete a field that is part of an index or is needed by the system relationships.";
-    case kRequiredIsNull:
-      return fill("The field '|' cannot contain a Null value because the Required property for this "
-                  "field is set to True. Enter a value in this field.",
-                  arg);
-    case kZeroLengthNotAllowed: return fill("Field '|' cannot be a zero-length string.", arg);
-    case kValidationRuleViolated:
-      return fill("One or more values are prohibited by the validation rule set for '|'.", arg);
-    case kUnrecognizedFormat: return fill("Unrecognized database format '|'.", arg);
-    case kObjectExists: return "Cannot append. An object with that name already exists in the collection.";
-    case kIndexExists: return fill("Table already has an index named '|'.", arg);
-    case kObjectClosed: return "Object invalid or no longer set.";
-    case kTypeMismatchInExpression: return "Data type mismatch in criteria expression.";
-    default: return fill("Reserved error (|); there is no message for this error.", arg);
-  }
-}
 
 void raise(int32_t number, std::string_view source, std::string description) {
   throw AutomationError(number, std::string(source), std::move(description));

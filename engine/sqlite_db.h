@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/jet/errors.h"
 #include "engine/schema.h"
 #include "base/automation_error.h"
 #include "base/variant.h"
@@ -34,31 +35,8 @@ inline constexpr std::string_view kSrcTableDef = "DAO.TableDef";
 inline constexpr std::string_view kSrcTableDefs = "DAO.TableDefs";
 inline constexpr std::string_view kSrcRecordsets = "DAO.Recordsets";
 
-// Jet error numbers used internally beyond those of engine/dao.h.
-inline constexpr int32_t kReservedError = 3000;
-inline constexpr int32_t kInvalidArgument = 3001;
-inline constexpr int32_t kUpdateWithoutAddNew = 3020;
-inline constexpr int32_t kReadOnlyDatabase = 3027;
-inline constexpr int32_t kSystemResourceExceeded = 3035;
-inline constexpr int32_t kDiskError = 3043;
-inline constexpr int32_t kCorruptDatabase = 3049;
-inline constexpr int32_t kCannotOpenFile = 3051;
-inline constexpr int32_t kCannotExecuteSelect = 3065;
-inline constexpr int32_t kInvalidName = 3125;
-inline constexpr int32_t kFieldNotUpdatable = 3164;
-inline constexpr int32_t kRecordDeleted = 3167;
-inline constexpr int32_t kInvalidOperation = 3219;
-inline constexpr int32_t kInvalidFieldType = 3259;
-inline constexpr int32_t kNoFieldDefined = 3264;
-inline constexpr int32_t kFieldInIndex = 3280;
-inline constexpr int32_t kValidationRuleViolated = 3317;
-inline constexpr int32_t kObjectExists = 3367;
-inline constexpr int32_t kIndexExists = 3375;
-
 [[noreturn]] void raise(int32_t number, std::string_view source, std::string description);
 
-// The description Jet gives error `number`; `arg` fills the name in it.
-std::string jetMessage(int32_t number, std::string_view arg = {});
 [[noreturn]] void raiseJet(int32_t number, std::string_view source, std::string_view arg = {});
 
 // The Jet error for a failure `rc` that SQLite reported on `db`.

@@ -9,9 +9,33 @@
 #include <string>
 #include <vector>
 
-#include "engine/jet/translator.h"
+#include "engine/schema.h"
 
 namespace svrZIVE::engine::jet {
+
+enum class StatementKind {
+  Select,
+  Insert,
+  Update,
+  Delete,
+  CreateTable,
+  AlterTableAdd,
+  AlterTableDrop,
+  DropTable,
+  CreateIndex,
+};
+
+// Data definition, carried out by the engine through its table definitions.
+struct DdlCommand {
+  std::string table;
+  std::vector<ColumnInfo> columns;  // CreateTable: all; AlterTableAdd: the one added
+  std::string column;               // AlterTableDrop
+  // CreateIndex: the index. CreateTable: its primary key, if it has one
+  // (indexName the constraint's name or "PrimaryKey", unique true).
+  std::string indexName;
+  std::vector<std::string> indexColumns;
+  bool unique = false;
+};
 
 enum class ExprKind {
   Null,

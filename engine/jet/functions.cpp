@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/jet/errors.h"
 #include "engine/jet/format.h"
 #include "engine/jet/translator.h"
 
@@ -25,18 +26,12 @@ namespace svrZIVE::engine::jet {
 namespace {
 
 constexpr int32_t kDivisionByZero = 11;
-constexpr int32_t kFieldTooSmall = 3163;
-constexpr int32_t kRequiredIsNull = 3314;
-constexpr int32_t kZeroLengthNotAllowed = 3315;
-constexpr int32_t kTypeMismatchInExpression = 3464;
 
-[[noreturn]] void raiseJet(int32_t number, std::string description) {
-  throw AutomationError(number, "DAO.Field", std::move(description));
+[[noreturn]] void raiseJet(int32_t number, std::string description = {}) {
+  raiseJetError(number, "DAO.Field", std::move(description));
 }
 
-[[noreturn]] void typeMismatch() {
-  raiseJet(kTypeMismatchInExpression, "Data type mismatch in criteria expression.");
-}
+[[noreturn]] void typeMismatch() { raiseJet(kTypeMismatchInExpression); }
 
 // ---- text ------------------------------------------------------------------
 

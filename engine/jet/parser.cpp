@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "engine/jet/errors.h"
 #include "engine/jet/lexer.h"
 
 namespace svrZIVE::engine::jet {
@@ -13,38 +14,12 @@ namespace {
 
 constexpr std::string_view kSource = "DAO.Database";
 
-// Jet's numbers for syntax errors, by the clause they are found in.
-enum SyntaxError : int32_t {
-  kInExpression = 3075,
-  kInvalidStatement = 3129,
-  kInFrom = 3131,
-  kInInsert = 3134,
-  kInOrderBy = 3138,
-  kAfterEnd = 3142,
-  kInUpdate = 3144,
-  kInConstraint = 3289,
-  kInCreateTable = 3290,
-  kInCreateIndex = 3291,
-  kInFieldDefinition = 3292,
-  kInAlterTable = 3293,
-  kInDrop = 3295,
-  kTooComplex = 3360,
-};
-
+// The syntax error of a clause, as the start of a description.
 std::string clauseDescription(int32_t number) {
-  switch (number) {
-    case kInFrom: return "Syntax error in the FROM clause";
-    case kInInsert: return "Syntax error in the INSERT INTO statement";
-    case kInOrderBy: return "Syntax error in the ORDER BY clause";
-    case kInUpdate: return "Syntax error in the UPDATE statement";
-    case kInConstraint: return "Syntax error in the CONSTRAINT clause";
-    case kInCreateTable: return "Syntax error in the CREATE TABLE statement";
-    case kInCreateIndex: return "Syntax error in the CREATE INDEX statement";
-    case kInFieldDefinition: return "Syntax error in the field definition";
-    case kInAlterTable: return "Syntax error in the ALTER TABLE statement";
-    case kInDrop: return "Syntax error in the DROP statement";
-    default: return "Syntax error";
-  }
+  if (number == kSyntaxErrorInExpression) return "Syntax error";
+  std::string text = jetMessage(number);
+  text.pop_back();  // the full stop
+  return text;
 }
 
 bool isClauseWord(const Token& t) {
@@ -99,7 +74,7 @@ class Parser {
 
  private:
   struct Context {
-    int32_t number = kInExpression;
+    int32_t number = kSyntaxErrorInExpression;
     size_t exprStart = std::string_view::npos;  // start of the expression being read, if any
   };
 
@@ -146,7 +121,7 @@ class Parser {
   void finish() {
     if (acceptSymbol(";")) {
       if (peek().kind != TokenKind::End)
-        throw AutomationError(kAfterEnd, std::string(kSource),
+        throw AutomationError(kTextAfterEnd, std::string(kSource),
                               "Characters found after the end of the SQL statement: '" +
                                   std::string(sql_.substr(peek().offset)) + "'.");
       return;
@@ -163,7 +138,7 @@ class Parser {
     std::string description;
     if (ctx.exprStart != std::string_view::npos) {
       std::string text = expressionText(ctx.exprStart);
-      if (ctx.number == kInExpression)
+      if (ctx.number == kSyntaxErrorInExpression)
         description = "Syntax error in query expression '" + text + "'.";
       else
         description = clauseDescription(ctx.number) + ", in the expression '" + text + "'.";
@@ -239,7 +214,7 @@ class Parser {
 
   std::unique_ptr<SelectStmt> select() {
     auto s = std::make_unique<SelectStmt>();
-    ctx_ = Context{kInExpression, std::string_view::npos};
+    ctx_ = Context{kSyntaxErrorInExpression, std::string_view::npos};
     expectKeyword("SELECT");
     if (acceptKeyword("DISTINCT")) {
       s->distinct = true;
@@ -254,19 +229,19 @@ class Parser {
           std::from_chars(n.text.data(), n.text.data() + n.text.size(), value).ptr !=
               n.text.data() + n.text.size() ||
           value <= 0) {
-        within(kInExpression, true, [&]() -> int { fail(); });
+        within(kSyntaxErrorInExpression, true, [&]() -> int { fail(); });
       }
       next();
       s->top = value;
       if (peek().isKeyword("PERCENT"))
-        within(kInExpression, true, [&]() -> int { fail(); });
+        within(kSyntaxErrorInExpression, true, [&]() -> int { fail(); });
     }
     do {
       s->items.push_back(selectItem());
     } while (acceptSymbol(","));
 
     if (acceptKeyword("FROM")) {
-      ctx_ = Context{kInFrom, std::string_view::npos};
+      ctx_ = Context{kSyntaxErrorInFrom, std::string_view::npos};
       do {
         s->from.push_back(joinSource());
       } while (acceptSymbol(","));
@@ -274,31 +249,31 @@ class Parser {
                !peek().isKeyword("HAVING") && !peek().isKeyword("ORDER") &&
                !peek().isSymbol(";") && peek().kind != TokenKind::End && !peek().isSymbol(")")) {
       // Something follows the select list that continues no clause.
-      within(kInExpression, true, [&]() -> int { fail(); });
+      within(kSyntaxErrorInExpression, true, [&]() -> int { fail(); });
     }
     if (acceptKeyword("WHERE")) {
-      ctx_ = Context{kInExpression, std::string_view::npos};
-      s->where = expression(kInExpression);
+      ctx_ = Context{kSyntaxErrorInExpression, std::string_view::npos};
+      s->where = expression(kSyntaxErrorInExpression);
     }
     if (peek().isKeyword("GROUP")) {
       next();
-      ctx_ = Context{kInExpression, std::string_view::npos};
+      ctx_ = Context{kSyntaxErrorInExpression, std::string_view::npos};
       expectKeyword("BY");
       do {
-        s->groupBy.push_back(expression(kInExpression));
+        s->groupBy.push_back(expression(kSyntaxErrorInExpression));
       } while (acceptSymbol(","));
     }
     if (acceptKeyword("HAVING")) {
-      ctx_ = Context{kInExpression, std::string_view::npos};
-      s->having = expression(kInExpression);
+      ctx_ = Context{kSyntaxErrorInExpression, std::string_view::npos};
+      s->having = expression(kSyntaxErrorInExpression);
     }
     if (peek().isKeyword("ORDER")) {
       next();
-      ctx_ = Context{kInOrderBy, std::string_view::npos};
+      ctx_ = Context{kSyntaxErrorInOrderBy, std::string_view::npos};
       expectKeyword("BY");
       do {
         OrderItem item;
-        item.expr = expression(kInExpression);
+        item.expr = expression(kSyntaxErrorInExpression);
         if (acceptKeyword("DESC"))
           item.descending = true;
         else
@@ -325,7 +300,7 @@ class Parser {
       next();
       return item;
     }
-    within(kInExpression, true, [&] {
+    within(kSyntaxErrorInExpression, true, [&] {
       item.expr = orExpr();
       if (!atExpressionEnd()) fail();
       if (acceptKeyword("AS")) item.alias = name().name;
@@ -360,7 +335,7 @@ class Parser {
       node->left = std::move(left);
       node->right = fromPrimary();
       expectKeyword("ON");
-      node->on = expression(kInExpression);
+      node->on = expression(kSyntaxErrorInExpression);
       left = std::move(node);
     }
     return left;
@@ -395,7 +370,7 @@ class Parser {
 
   std::unique_ptr<InsertStmt> insert() {
     auto s = std::make_unique<InsertStmt>();
-    ctx_ = Context{kInInsert, std::string_view::npos};
+    ctx_ = Context{kSyntaxErrorInInsert, std::string_view::npos};
     expectKeyword("INSERT");
     expectKeyword("INTO");
     s->table = tableRef(false);
@@ -416,7 +391,7 @@ class Parser {
     expectKeyword("VALUES");
     expectSymbol("(");
     do {
-      s->values.push_back(expression(kInInsert));
+      s->values.push_back(expression(kSyntaxErrorInInsert));
     } while (acceptSymbol(","));
     expectSymbol(")");
     return s;
@@ -424,7 +399,7 @@ class Parser {
 
   std::unique_ptr<UpdateStmt> update() {
     auto s = std::make_unique<UpdateStmt>();
-    ctx_ = Context{kInUpdate, std::string_view::npos};
+    ctx_ = Context{kSyntaxErrorInUpdate, std::string_view::npos};
     expectKeyword("UPDATE");
     s->table = tableRef(false);
     expectKeyword("SET");
@@ -436,16 +411,16 @@ class Parser {
         a.column = name();
       }
       expectSymbol("=");
-      a.value = expression(kInUpdate);
+      a.value = expression(kSyntaxErrorInUpdate);
       s->assignments.push_back(std::move(a));
     } while (acceptSymbol(","));
-    if (acceptKeyword("WHERE")) s->where = expression(kInExpression);
+    if (acceptKeyword("WHERE")) s->where = expression(kSyntaxErrorInExpression);
     return s;
   }
 
   std::unique_ptr<DeleteStmt> del() {
     auto s = std::make_unique<DeleteStmt>();
-    ctx_ = Context{kInFrom, std::string_view::npos};
+    ctx_ = Context{kSyntaxErrorInFrom, std::string_view::npos};
     expectKeyword("DELETE");
     if (!acceptSymbol("*")) {
       if (atName() && peek(1).isSymbol(".") && peek(2).isSymbol("*")) {
@@ -456,7 +431,7 @@ class Parser {
     }
     expectKeyword("FROM");
     s->table = tableRef(true);
-    if (acceptKeyword("WHERE")) s->where = expression(kInExpression);
+    if (acceptKeyword("WHERE")) s->where = expression(kSyntaxErrorInExpression);
     return s;
   }
 
@@ -465,7 +440,7 @@ class Parser {
   // name type [(n)] [NOT NULL] [PRIMARY KEY]
   ColumnInfo fieldDefinition(Statement& st) {
     ColumnInfo column;
-    ctx_ = Context{kInFieldDefinition, std::string_view::npos};
+    ctx_ = Context{kSyntaxErrorInFieldDefinition, std::string_view::npos};
     column.name = name().name;
     const Token& type = peek();
     if (type.kind != TokenKind::Name || !ddlTypeFromName(type.text, column)) fail();
@@ -501,14 +476,14 @@ class Parser {
   }
 
   void createTable(Statement& st) {
-    ctx_ = Context{kInCreateTable, std::string_view::npos};
+    ctx_ = Context{kSyntaxErrorInCreateTable, std::string_view::npos};
     expectKeyword("TABLE");
     st.ddl.table = name().name;
     expectSymbol("(");
     do {
       if (peek().isKeyword("CONSTRAINT")) {
         next();
-        ctx_ = Context{kInConstraint, std::string_view::npos};
+        ctx_ = Context{kSyntaxErrorInConstraint, std::string_view::npos};
         st.ddl.indexName = name().name;
         if (!peek().isKeyword("PRIMARY")) fail();
         next();
@@ -521,13 +496,13 @@ class Parser {
       } else {
         st.ddl.columns.push_back(fieldDefinition(st));
       }
-      ctx_ = Context{kInCreateTable, std::string_view::npos};
+      ctx_ = Context{kSyntaxErrorInCreateTable, std::string_view::npos};
     } while (acceptSymbol(","));
     expectSymbol(")");
   }
 
   void createIndex(Statement& st) {
-    ctx_ = Context{kInCreateIndex, std::string_view::npos};
+    ctx_ = Context{kSyntaxErrorInCreateIndex, std::string_view::npos};
     if (acceptKeyword("UNIQUE")) st.ddl.unique = true;
     expectKeyword("INDEX");
     st.ddl.indexName = name().name;
@@ -542,7 +517,7 @@ class Parser {
   }
 
   void alterTable(Statement& st) {
-    ctx_ = Context{kInAlterTable, std::string_view::npos};
+    ctx_ = Context{kSyntaxErrorInAlterTable, std::string_view::npos};
     expectKeyword("ALTER");
     expectKeyword("TABLE");
     st.ddl.table = name().name;
@@ -560,7 +535,7 @@ class Parser {
   }
 
   void dropTable(Statement& st) {
-    ctx_ = Context{kInDrop, std::string_view::npos};
+    ctx_ = Context{kSyntaxErrorInDrop, std::string_view::npos};
     expectKeyword("DROP");
     expectKeyword("TABLE");
     st.ddl.table = name().name;
@@ -576,7 +551,7 @@ class Parser {
     Parser* p;
     explicit DepthGuard(Parser* parser) : p(parser) {
       if (++p->depth_ > kMaxDepth)
-        throw AutomationError(kTooComplex, std::string(kSource), "The query expression is too complex.");
+        raiseJetError(kTooComplex, kSource);
     }
     ~DepthGuard() { --p->depth_; }
   };
@@ -589,7 +564,7 @@ class Parser {
     for (const auto& a : e->args) depth = std::max(depth, a->depth);
     e->depth = depth + 1;
     if (e->depth > kMaxTreeDepth)
-      throw AutomationError(kTooComplex, std::string(kSource), "The query expression is too complex.");
+      raiseJetError(kTooComplex, kSource);
     return e;
   }
 

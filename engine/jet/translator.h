@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/jet/ast.h"
 #include "engine/schema.h"
 #include "base/automation_error.h"
 #include "base/variant.h"
@@ -15,30 +16,6 @@
 struct sqlite3;
 
 namespace svrZIVE::engine::jet {
-
-enum class StatementKind {
-  Select,
-  Insert,
-  Update,
-  Delete,
-  CreateTable,
-  AlterTableAdd,
-  AlterTableDrop,
-  DropTable,
-  CreateIndex,
-};
-
-// Data definition, carried out by the engine through its table definitions.
-struct DdlCommand {
-  std::string table;
-  std::vector<ColumnInfo> columns;  // CreateTable: all; AlterTableAdd: the one added
-  std::string column;               // AlterTableDrop
-  // CreateIndex: the index. CreateTable: its primary key, if it has one
-  // (indexName the constraint's name or "PrimaryKey", unique true).
-  std::string indexName;
-  std::vector<std::string> indexColumns;
-  bool unique = false;
-};
 
 struct ResultColumn {
   std::string name;                  // the field name DAO gives it ("T02_CSDE", "Expr1000", ...)

@@ -128,7 +128,7 @@ TEST_F(OpenTest, ReadOnlyOpenRefusesWrites) {
   auto db = DBEngine::forThread().openDatabase(file("test.mdb"), false, true);
   auto td = db->createTableDef("T");
   td->fields().append(td->createField("A", DaoType::Long));
-  EXPECT_JET_ERROR(db->tableDefs().append(td), detail::kReadOnlyDatabase);
+  EXPECT_JET_ERROR(db->tableDefs().append(td), kReadOnlyDatabase);
 }
 
 }  // namespace

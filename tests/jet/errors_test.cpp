@@ -1,5 +1,6 @@
 // Errors of translation (Jet's numbers) and statements that try to break out
 // of their text values.
+#include "engine/jet/errors.h"
 #include "tests/jet/jet_fixture.h"
 
 namespace svrZIVE::engine::jet::testing {
@@ -149,6 +150,15 @@ TEST_F(Errors, LikeWithManyStarsIsQuick) {
   pattern += "*b";
   EXPECT_EQ(scalar("SELECT count(*) FROM V WHERE '" + text + "' Like '" + pattern + "'").toLong(), 0);
   EXPECT_EQ(scalar("SELECT count(*) FROM V WHERE '" + text + "b' Like '" + pattern + "'").toLong(), 3);
+}
+
+TEST(JetErrorList, HoldsEveryNumberOnceWithItsText) {
+  int32_t previous = 0;
+  for (const auto& e : jetErrorTexts()) {
+    EXPECT_GT(e.number, previous) << "out of order or twice: " << e.number;
+    EXPECT_FALSE(e.text.empty()) << e.number;
+    previous = e.number;
+  }
 }
 
 }  // namespace

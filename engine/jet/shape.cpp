@@ -1,0 +1,150 @@
+// Statement shapes: the literals of a statement taken out, so that
+// statements that differ only in their values share one translation, with
+// the literals bound as parameters. A literal whose value the translation
+// looks at (TOP's count, expressions compared for GROUP BY and ORDER BY) is
+// pinned: the translation holds only for statements with that value.
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+#include "engine/jet/lexer.h"
+#include "engine/jet/parser.h"
+#include "engine/jet/translator_internal.h"
+
+namespace svrZIVE::engine::jet {
+
+namespace {
+
+// A literal of the statement's shape stands in the SQLite text as
+// "\x01<n>\x02" until the translation is done. In a shape's key, a whole
+// number stands as "\x01", a decimal number as "\x03" (it translates as a
+// Double: never the same statement as with a whole number there) and a text
+// as "\x02". statementShape refuses statements that hold these bytes.
+constexpr char kMarkOpen = '\x01';
+constexpr char kMarkClose = '\x02';
+constexpr char kMarkDecimal = '\x03';
+
+// Calls `literal(slot)` for each marker of `sql` and `text(piece)` for the
+// text between them.
+template <class Text, class Lit>
+void scanMarkers(std::string_view sql, Text&& text, Lit&& literal) {
+  size_t pos = 0;
+  while (true) {
+    size_t open = sql.find(kMarkOpen, pos);
+    if (open == std::string_view::npos) break;
+    size_t close = sql.find(kMarkClose, open);
+    text(sql.substr(pos, open - pos));
+    size_t slot = 0;
+    std::from_chars(sql.data() + open + 1, sql.data() + close, slot);
+    literal(slot);
+    pos = close + 1;
+  }
+  text(sql.substr(pos));
+}
+
+}  // namespace
+
+std::string marker(size_t slot) { return kMarkOpen + std::to_string(slot) + kMarkClose; }
+
+// The literal of the shape at `offset` of that kind, or -1.
+int Translator::slotAt(size_t offset, bool text, bool decimal) const {
+  if (shape_ == nullptr) return -1;
+  const auto& lits = shape_->literals;
+  auto it = std::lower_bound(lits.begin(), lits.end(), offset,
+                             [](const Literal& l, size_t o) { return l.offset < o; });
+  if (it == lits.end() || it->offset != offset || it->text != text || it->decimal != decimal) return -1;
+  return static_cast<int>(it - lits.begin());
+}
+
+std::string Translator::resolved(const std::string& sql) const {
+  if (shape_ == nullptr) return sql;
+  std::string out;
+  scanMarkers(sql, [&](std::string_view piece) { out += piece; },
+              [&](size_t slot) { out += shape_->literals[slot].sql(); });
+  return out;
+}
+
+// Compares two translated expressions as their SQLite texts. The outcome
+// depends on the values of the literals in them, which are pinned.
+bool Translator::sameSql(const std::string& a, const std::string& b) const {
+  if (shape_ == nullptr) return a == b;
+  for (const std::string* sql : {&a, &b})
+    scanMarkers(*sql, [](std::string_view) {}, [&](size_t slot) { (*pinned_)[slot] = 1; });
+  return resolved(a) == resolved(b);
+}
+
+std::string Literal::sql() const { return text ? quoteText(value) : value; }
+
+StatementShape statementShape(std::string_view jetSql) {
+  StatementShape shape;
+  if (jetSql.find_first_of(std::string_view("\0\x01\x02\x03", 4)) != std::string_view::npos) return shape;
+  std::vector<Token> tokens = tokenize(jetSql);
+  size_t pos = 0;
+  shape.key.reserve(jetSql.size());
+  for (Token& token : tokens) {
+    if (token.kind == TokenKind::Invalid) return StatementShape{};
+    bool text = token.kind == TokenKind::String;
+    bool decimal = false;
+    if (token.kind == TokenKind::Number) {
+      const char* first = token.text.data();
+      const char* last = first + token.text.size();
+      double value = 0;
+      auto r = std::from_chars(first, last, value);
+      if (r.ec != std::errc() || r.ptr != last || !std::isfinite(value)) continue;
+      if (token.text.find_first_not_of("0123456789") == std::string::npos) {
+        // What the parser reads as a Long literal: digits only, within 32 bits.
+        if (value > std::numeric_limits<int32_t>::max()) continue;
+      } else {
+        // A decimal number: digits with a point or an exponent.
+        if (token.text.find_first_not_of("0123456789.eE+-") != std::string::npos) continue;
+        decimal = true;
+      }
+    } else if (!text) {
+      continue;
+    }
+    shape.key.append(jetSql.substr(pos, token.offset - pos));
+    shape.key += text ? kMarkClose : decimal ? kMarkDecimal : kMarkOpen;
+    pos = token.offset + token.length;
+    shape.literals.push_back(Literal{token.offset, text, decimal, std::move(token.text)});
+  }
+  shape.key.append(jetSql.substr(pos));
+  shape.usable = true;
+  return shape;
+}
+
+ShapedTranslation translateShape(std::string_view jetSql, const StatementShape& shape, Catalog& catalog) {
+  Statement st = parseStatement(jetSql);
+  std::vector<char> pinned(shape.literals.size(), 0);
+  ShapedTranslation out;
+  out.translation = Translator(catalog, &shape, &pinned).run(st);
+  out.marked = std::move(out.translation.sql);
+  std::vector<char> written(shape.literals.size(), 0);
+  std::string sql;
+  scanMarkers(out.marked, [&](std::string_view piece) { sql += piece; },
+              [&](size_t slot) {
+                written[slot] = 1;
+                sql += pinned[slot] ? shape.literals[slot].sql() : "?" + std::to_string(slot + 1);
+              });
+  out.translation.sql = std::move(sql);
+  out.fixed.resize(shape.literals.size());
+  for (size_t i = 0; i < shape.literals.size(); ++i)
+    if (pinned[i] || !written[i]) out.fixed[i] = shape.literals[i].value;
+  return out;
+}
+
+bool ShapedTranslation::holdsFor(const StatementShape& shape) const {
+  if (shape.literals.size() != fixed.size()) return false;
+  for (size_t i = 0; i < fixed.size(); ++i)
+    if (fixed[i] && shape.literals[i].value != *fixed[i]) return false;
+  return true;
+}
+
+std::string ShapedTranslation::writeSql(const StatementShape& shape) const {
+  std::string sql;
+  scanMarkers(marked, [&](std::string_view piece) { sql += piece; },
+              [&](size_t slot) { sql += shape.literals[slot].sql(); });
+  return sql;
+}
+
+}  // namespace svrZIVE::engine::jet

@@ -1,0 +1,224 @@
+// Expressions: literals, columns, operators with Jet's types (text +
+// text concatenates, & writes numbers as the runtime does, comparisons of
+// mixed kinds go through jet_compare) and the predicates Like, Between, In
+// and Is Null.
+#include <algorithm>
+#include <vector>
+
+#include "engine/jet/translator_internal.h"
+
+namespace svrZIVE::engine::jet {
+
+namespace {
+
+void flattenConcat(const Expr& e, std::vector<const Expr*>& out) {
+  if (e.kind == ExprKind::Binary && e.op == Op::Concat) {
+    flattenConcat(*e.args[0], out);
+    flattenConcat(*e.args[1], out);
+  } else {
+    out.push_back(&e);
+  }
+}
+
+// Typed lists (In, Between) compare plainly when all their values are of
+// one kind; otherwise through jet_compare.
+bool allNumeric(const std::vector<Typed>& v) {
+  return std::all_of(v.begin(), v.end(),
+                     [](const Typed& t) { return isNumeric(t.type) || t.type == Ty::Null; });
+}
+bool allText(const std::vector<Typed>& v) {
+  return std::all_of(v.begin(), v.end(),
+                     [](const Typed& t) { return t.type == Ty::Text || t.type == Ty::Null; });
+}
+
+}  // namespace
+
+Typed Translator::binary(const Expr& e, const Clause& c) {
+  if (e.op == Op::Or || e.op == Op::And) {
+    Typed a = expr(*e.args[0], c), b = expr(*e.args[1], c);
+    Typed t = chained(e.op, e.op == Op::Or ? "OR" : "AND", a, asCondition(a), b, asCondition(b));
+    t.cond = true;
+    t.type = Ty::Bool;
+    return t;
+  }
+  if (e.op == Op::Concat) {
+    std::vector<const Expr*> parts;
+    flattenConcat(e, parts);
+    Typed t;
+    t.type = Ty::Text;
+    t.dao = DaoType::Text;
+    t.sql = "jet_concat(";
+    for (size_t i = 0; i < parts.size(); ++i) {
+      Typed p = value(*parts[i], c);
+      absorb(t, p);
+      t.sql += (i ? ", " : "") + p.sql;
+    }
+    t.sql += ")";
+    return t;
+  }
+  if (e.op >= Op::Eq && e.op <= Op::Ge) return compare(e.op, expr(*e.args[0], c), expr(*e.args[1], c));
+
+  Typed a = value(*e.args[0], c), b = value(*e.args[1], c);
+  Typed t;
+  switch (e.op) {
+    case Op::Add:
+      if (a.type == Ty::Text && b.type == Ty::Text) {
+        t.sql = "(" + a.sql + " || " + b.sql + ")";
+        t.type = Ty::Text;
+        t.dao = DaoType::Text;
+      } else if ((isNumeric(a.type) || a.type == Ty::Null) &&
+                 (isNumeric(b.type) || b.type == Ty::Null)) {
+        t = chained(Op::Add, "+", a, a.sql, b, b.sql);
+        t.type = arithmeticType(a.type, b.type);
+        return t;
+      } else {
+        t.sql = "jet_add(" + a.sql + ", " + b.sql + ")";
+        t.type = Ty::Unknown;
+      }
+      break;
+    case Op::Sub:
+    case Op::Mul:
+      // "x - y" continues a chain of "+" and "-"; "x * y" one of "*".
+      t = chained(e.op == Op::Sub ? Op::Add : Op::Mul, e.op == Op::Sub ? "-" : "*", a, numeric(a), b,
+                  numeric(b));
+      t.type = arithmeticType(isNumeric(a.type) ? a.type : a.type == Ty::Null ? Ty::Null : Ty::Num,
+                              isNumeric(b.type) ? b.type : b.type == Ty::Null ? Ty::Null : Ty::Num);
+      return t;
+    case Op::Div:
+      t.sql = "jet_div(" + a.sql + ", " + b.sql + ")";
+      t.type = Ty::Dbl;
+      break;
+    case Op::IntDiv:
+      t.sql = "jet_idiv(" + a.sql + ", " + b.sql + ")";
+      t.type = Ty::Int;
+      break;
+    case Op::Mod:
+      t.sql = "jet_mod(" + a.sql + ", " + b.sql + ")";
+      t.type = Ty::Int;
+      break;
+    case Op::Pow:
+      t.sql = "jet_pow(" + a.sql + ", " + b.sql + ")";
+      t.type = Ty::Dbl;
+      break;
+    default:
+      break;
+  }
+  return merge(t, a, b);
+}
+
+Typed Translator::predicate(const Expr& e, const Clause& c) {
+  std::vector<Typed> v;
+  for (const auto& a : e.args) v.push_back(value(*a, c));
+  Typed t;
+  t.cond = true;
+  t.type = Ty::Bool;
+  for (const auto& x : v) absorb(t, x);
+  std::string sql;
+  switch (e.kind) {
+    case ExprKind::Like:
+      sql = "jet_like(" + v[0].sql + ", " + v[1].sql + ")";
+      break;
+    case ExprKind::Between:
+      if (allNumeric(v))
+        sql = "(" + v[0].sql + " BETWEEN " + v[1].sql + " AND " + v[2].sql + ")";
+      else if (allText(v))
+        sql = "(" + v[0].sql + std::string(kCollate) + " BETWEEN " + v[1].sql + " AND " +
+              v[2].sql + ")";
+      else
+        sql = "(jet_compare(" + v[0].sql + ", " + v[1].sql + ") >= 0 AND jet_compare(" +
+              v[0].sql + ", " + v[2].sql + ") <= 0)";
+      break;
+    case ExprKind::In: {
+      if (allNumeric(v) || allText(v)) {
+        sql = "(" + v[0].sql + (allNumeric(v) ? "" : std::string(kCollate)) + " IN (";
+        for (size_t i = 1; i < v.size(); ++i) sql += (i > 1 ? ", " : "") + v[i].sql;
+        sql += "))";
+      } else {
+        sql = "(";
+        for (size_t i = 1; i < v.size(); ++i)
+          sql += (i > 1 ? " OR " : "") + std::string("jet_compare(") + v[0].sql + ", " +
+                 v[i].sql + ") = 0";
+        sql += ")";
+      }
+      break;
+    }
+    case ExprKind::IsNull:
+      t.sql = "(" + v[0].sql + (e.negated ? " IS NOT NULL)" : " IS NULL)");
+      return t;
+    default:
+      break;
+  }
+  t.sql = e.negated ? "(NOT " + sql + ")" : sql;
+  return t;
+}
+
+Typed Translator::expr(const Expr& e, const Clause& c) {
+  Typed t;
+  switch (e.kind) {
+    case ExprKind::Null:
+      t.sql = "NULL";
+      t.type = Ty::Null;
+      t.constant = true;
+      return t;
+    case ExprKind::Number:
+      t.constant = true;
+      if (e.isInteger) {
+        int slot = slotAt(e.offset, false);
+        t.sql = slot >= 0 ? marker(static_cast<size_t>(slot)) : e.text;
+        t.type = Ty::Int;
+      } else {
+        int slot = slotAt(e.offset, false, true);
+        t.sql = slot >= 0 ? marker(static_cast<size_t>(slot)) : e.text;
+        // Whole numbers beyond 32 bits are Doubles in Jet.
+        if (slot < 0 && e.text.find_first_of(".eE") == std::string::npos) t.sql += ".0";
+        t.type = Ty::Dbl;
+      }
+      return t;
+    case ExprKind::String: {
+      int slot = slotAt(e.offset, true);
+      t.sql = slot >= 0 ? marker(static_cast<size_t>(slot)) : quoteText(e.text);
+      t.type = Ty::Text;
+      t.dao = DaoType::Text;
+      t.constant = true;
+      return t;
+    }
+    case ExprKind::Boolean:
+      t.sql = e.boolean ? "-1" : "0";
+      t.type = Ty::Bool;
+      t.constant = true;
+      return t;
+    case ExprKind::Column:
+      return column(e, c);
+    case ExprKind::Unary: {
+      if (e.op == Op::Not) {
+        Typed a = expr(*e.args[0], c);
+        t.sql = "(NOT " + asCondition(a) + ")";
+        t.cond = true;
+        t.type = Ty::Bool;
+        absorb(t, a);
+        return t;
+      }
+      Typed a = value(*e.args[0], c);
+      if (e.op == Op::Plus) return a;
+      t.sql = "(-" + numeric(a) + ")";
+      t.type = a.type == Ty::Null ? Ty::Null
+               : isNumeric(a.type) ? (a.type == Ty::Bool ? Ty::Int : a.type)
+                                   : Ty::Num;
+      absorb(t, a);
+      t.constant = a.constant;
+      return t;
+    }
+    case ExprKind::Binary:
+      return binary(e, c);
+    case ExprKind::Like:
+    case ExprKind::Between:
+    case ExprKind::In:
+    case ExprKind::IsNull:
+      return predicate(e, c);
+    case ExprKind::Call:
+      return call(e, c);
+  }
+  return t;
+}
+
+}  // namespace svrZIVE::engine::jet

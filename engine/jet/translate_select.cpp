@@ -1,0 +1,219 @@
+// SELECT: the FROM clause (RIGHT JOIN written as LEFT JOIN where it can
+// be), the select list and its output names, WHERE, GROUP BY and HAVING with
+// the check that every column outside an aggregate is grouped on, ORDER BY
+// with keys outside the select list, and TOP n with the rows that tie.
+#include <algorithm>
+
+#include "engine/jet/translator_internal.h"
+
+namespace svrZIVE::engine::jet {
+
+std::string Translator::fromSql(const FromNode& node, size_t& next) {
+  if (!node.isJoin) {
+    const Binding& b = bindings_[next++];
+    std::string sql = quoteName(b.table->name);
+    if (b.name != b.table->name) sql += " AS " + quoteName(b.name);
+    return sql;
+  }
+  const size_t first = next;
+  std::string left = fromSql(*node.left, next);
+  std::string right = fromSql(*node.right, next);
+  Typed on = expr(*node.on, Clause{Clause::On});
+  std::string onSql = asCondition(on);
+  // SQLite plans "a RIGHT JOIN b ON c" badly: it reads all of a and then
+  // looks for the rows of b no row of a matched, whatever the WHERE clause
+  // says of b. "b LEFT JOIN a ON c" gives the same rows and lets SQLite
+  // start from b through its indexes. Only the FROM clause changes: the
+  // result columns and '*' follow the statement's own order of tables. The
+  // join is left as it is when its ON clause reads tables outside it.
+  if (node.join == JoinKind::Right && readsOnly(on, first, next)) {
+    if (node.left->isJoin) left = "(" + left + ")";
+    return right + " LEFT JOIN " + left + " ON " + onSql;
+  }
+  if (node.right->isJoin) right = "(" + right + ")";
+  const char* kind = node.join == JoinKind::Inner  ? " INNER JOIN "
+                     : node.join == JoinKind::Left ? " LEFT JOIN "
+                                                   : " RIGHT JOIN ";
+  return left + kind + right + " ON " + onSql;
+}
+
+// The select list: '*' and 't.*' spelt out, unnamed expressions named by
+// their position as Jet names them (Expr1000 for the first column, Expr1001
+// for the second), and columns of a join that share a name told apart by
+// their table.
+std::vector<Translator::Output> Translator::outputs(const SelectStmt& s) {
+  const Clause clause{Clause::SelectList, true};
+  std::vector<Output> outputs;
+  for (const auto& item : s.items) {
+    if (item.star) {
+      bool any = false;
+      for (size_t b = 0; b < bindings_.size(); ++b) {
+        if (!item.starTable.empty() && !namesEqual(bindings_[b].name, item.starTable)) continue;
+        any = true;
+        for (const auto& c : bindings_[b].table->columns)
+          outputs.push_back(Output{c.name, columnOf(static_cast<int>(b), c), true});
+      }
+      if (!any) {
+        if (item.starTable.empty())
+          raise(kSyntaxErrorInExpression, "'SELECT *' needs at least one table in the FROM clause.");
+        unknownName(item.starTable + ".*");
+      }
+      continue;
+    }
+    Typed t = value(*item.expr, clause);
+    Output o;
+    o.plainColumn = item.expr->kind == ExprKind::Column && t.column != nullptr;
+    if (!item.alias.empty())
+      o.name = item.alias;
+    else if (o.plainColumn)
+      o.name = t.column->name;
+    else
+      o.name = "Expr" + std::to_string(1000 + outputs.size());
+    o.typed = std::move(t);
+    outputs.push_back(std::move(o));
+  }
+  for (size_t i = 0; i < outputs.size(); ++i) {
+    if (!outputs[i].plainColumn) continue;
+    bool clash = false;
+    for (size_t j = 0; j < outputs.size(); ++j) {
+      if (i != j && outputs[j].plainColumn && outputs[j].typed.binding != outputs[i].typed.binding &&
+          namesEqual(outputs[j].typed.column->name, outputs[i].typed.column->name) &&
+          namesEqual(outputs[i].name, outputs[i].typed.column->name))
+        clash = true;
+    }
+    if (clash) outputs[i].name = bindings_[outputs[i].typed.binding].name + "." + outputs[i].typed.column->name;
+  }
+  return outputs;
+}
+
+// `positional`: the SQLite result columns are named c0, c1, ... (for INSERT ... SELECT).
+void Translator::select(const SelectStmt& s, Translation& out, bool positional) {
+  bindings_.clear();
+  for (const auto& node : s.from) bind(*node);
+  std::vector<Output> outputs = this->outputs(s);
+
+  size_t nextBinding = 0;
+  std::string from;
+  for (size_t i = 0; i < s.from.size(); ++i) from += (i ? ", " : "") + fromSql(*s.from[i], nextBinding);
+  std::string where = s.where ? condition(*s.where, Clause{Clause::Where}) : std::string();
+  std::vector<Typed> groups;
+  for (const auto& g : s.groupBy) groups.push_back(value(*g, Clause{Clause::GroupBy}));
+  Typed having;
+  if (s.having) having = expr(*s.having, Clause{Clause::Having, true});
+
+  // ORDER BY may name the select list's aliases.
+  Aliases aliases;
+  for (size_t i = 0; i < s.items.size(); ++i) {
+    if (!s.items[i].alias.empty()) {
+      for (const auto& o : outputs)
+        if (o.name == s.items[i].alias) aliases.emplace_back(o.name, o.typed);
+    }
+  }
+  const Clause orderBy{Clause::OrderBy, true, &aliases};
+  std::vector<std::pair<Typed, bool>> keys;
+  for (const auto& o : s.orderBy) keys.emplace_back(value(*o.expr, orderBy), o.descending);
+
+  bool aggregate = !groups.empty() || having.aggregate ||
+                   std::any_of(outputs.begin(), outputs.end(), [](const Output& o) { return o.typed.aggregate; }) ||
+                   std::any_of(keys.begin(), keys.end(), [](const auto& k) { return k.first.aggregate; });
+  if (aggregate) checkAggregate(outputs, groups, keys, s.having ? &having : nullptr);
+
+  for (const auto& o : outputs) out.columns.push_back(ResultColumn{o.name, o.typed.dao});
+
+  std::string tail;
+  if (!from.empty()) tail += " FROM " + from;
+  if (!where.empty()) tail += " WHERE " + where;
+  if (!groups.empty()) {
+    tail += " GROUP BY ";
+    for (size_t i = 0; i < groups.size(); ++i) tail += (i ? ", " : "") + keySql(groups[i]);
+  }
+  if (s.having) tail += " HAVING " + asCondition(having);
+
+  auto outName = [&](size_t i) {
+    return positional ? quoteName("c" + std::to_string(i)) : quoteName(outputs[i].name);
+  };
+  auto itemSql = [&](const Typed& t) { return s.distinct ? collated(t) : t.sql; };
+
+  // Keys that are not in the select list are hidden columns of the rows.
+  std::vector<std::string> keyRefs;  // the key as a column of the inner query
+  std::vector<std::string> hidden;   // inner expressions of hidden keys
+  for (const auto& [k, desc] : keys) {
+    if (k.constant) continue;
+    std::string ref;
+    for (size_t i = 0; i < outputs.size() && ref.empty(); ++i)
+      if (sameSql(outputs[i].typed.sql, k.sql)) ref = quoteName("c" + std::to_string(i));
+    if (ref.empty()) {
+      ref = quoteName("k" + std::to_string(hidden.size()));
+      hidden.push_back(itemSql(k) + " AS " + ref);
+    }
+    Typed refTyped;
+    refTyped.sql = ref;
+    refTyped.type = k.type;
+    keyRefs.push_back(collated(refTyped) + (desc ? " DESC" : ""));
+  }
+
+  const bool wrap = (s.top && !s.orderBy.empty()) || (s.distinct && !hidden.empty());
+  if (!wrap) {
+    std::string sql = s.distinct ? "SELECT DISTINCT " : "SELECT ";
+    for (size_t i = 0; i < outputs.size(); ++i)
+      sql += (i ? ", " : "") + itemSql(outputs[i].typed) + " AS " + outName(i);
+    const bool updatable =
+        !positional && s.from.size() == 1 && !s.from[0]->isJoin && !s.distinct && !s.top && !aggregate;
+    if (updatable) {
+      out.updatableTable = bindings_[0].table->name;
+      sql += ", " + quoteName(bindings_[0].name) + ".rowid";
+    }
+    sql += tail;
+    std::string order;
+    for (const auto& [k, desc] : keys) {
+      if (k.constant) continue;
+      order += (order.empty() ? " ORDER BY " : ", ") + collated(k) + (desc ? " DESC" : "");
+    }
+    sql += order;
+    if (s.top) sql += " LIMIT " + std::to_string(*s.top);
+    out.sql = std::move(sql);
+    return;
+  }
+
+  std::string inner = s.distinct ? "SELECT DISTINCT " : "SELECT ";
+  for (size_t i = 0; i < outputs.size(); ++i)
+    inner += (i ? ", " : "") + itemSql(outputs[i].typed) + " AS " + quoteName("c" + std::to_string(i));
+  for (const auto& h : hidden) inner += ", " + h;
+  inner += tail;
+  std::string orderList;
+  for (size_t i = 0; i < keyRefs.size(); ++i) orderList += (i ? ", " : "") + keyRefs[i];
+
+  std::string sql = "SELECT ";
+  for (size_t i = 0; i < outputs.size(); ++i)
+    sql += (i ? ", " : "") + quoteName("c" + std::to_string(i)) + " AS " + outName(i);
+  if (s.top) {
+    // TOP n keeps the rows ranked n or better: ties with the n-th row stay.
+    sql += " FROM (SELECT *, RANK() OVER (" + (orderList.empty() ? std::string() : "ORDER BY " + orderList) +
+           ") AS \"jet_rank\" FROM (" + inner + ")) WHERE \"jet_rank\" <= " + std::to_string(*s.top);
+  } else {
+    sql += " FROM (" + inner + ")";
+  }
+  if (!orderList.empty()) sql += " ORDER BY " + orderList;
+  out.sql = std::move(sql);
+}
+
+// In a query with aggregates every column outside them must be grouped on.
+void Translator::checkAggregate(const std::vector<Output>& outputs, const std::vector<Typed>& groups,
+                                const std::vector<std::pair<Typed, bool>>& keys, const Typed* having) {
+  auto check = [&](const Typed& t) {
+    for (const auto& g : groups)
+      if (sameSql(g.sql, t.sql)) return;
+    for (const auto& [sql, name] : t.free) {
+      bool grouped =
+          std::any_of(groups.begin(), groups.end(), [&](const Typed& g) { return sameSql(g.sql, sql); });
+      if (!grouped)
+        raise(kAggregateMissing,
+              "The query does not include the field '" + name + "' in an aggregate function or in its GROUP BY clause.");
+    }
+  };
+  for (const auto& o : outputs) check(o.typed);
+  for (const auto& k : keys) check(k.first);
+  if (having != nullptr) check(*having);
+}
+
+}  // namespace svrZIVE::engine::jet
