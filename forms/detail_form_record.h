@@ -32,7 +32,7 @@ class StockRecord : public DetailFormRecord {
   // the layout's query, rows from 1; Nulls for a previous header without
   // detail; every tied previous return a row); Null when there is none.
   // Does not use the object's properties. Failures pass on unchanged.
-  Variant CargarExisFinales(int32_t lngEjercicio, const std::string& strPeriodicidad, int32_t lngSecDec,
+  Variant CargarExisFinales(const Variant& lngEjercicio, const std::string& strPeriodicidad, int32_t lngSecDec,
                             int32_t lngDeclarante) {
     return cargarExisFinales(layout(), lngEjercicio, strPeriodicidad, lngSecDec, lngDeclarante);
   }

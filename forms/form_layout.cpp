@@ -106,13 +106,65 @@ std::vector<FormColumn> upgradedColumns(std::string_view upperName) {
   return columns;
 }
 
-std::vector<FormColumn> familyByFamily(const std::vector<FormColumn>& slotBySlot, int families, int slots) {
-  if (static_cast<int>(slotBySlot.size()) != 1 + families * slots)
-    throw std::logic_error("form layout: " + std::to_string(slotBySlot.size()) + " columns are not " +
-                           std::to_string(families) + " families of " + std::to_string(slots));
+std::string_view familyOf(std::string_view column) {
+  std::size_t end = column.size();
+  while (end > 0 && column[end - 1] >= '0' && column[end - 1] <= '9') --end;
+  return column.substr(0, end);
+}
+
+int slotOf(std::string_view column) {
+  std::string_view digits = column.substr(familyOf(column).size());
+  return digits.empty() ? 0 : std::stoi(std::string(digits));
+}
+
+std::vector<FormColumn> familyByFamily(const std::vector<FormColumn>& slotBySlot) {
   std::vector<FormColumn> out{slotBySlot.front()};
-  for (int f = 0; f < families; ++f)
-    for (int s = 0; s < slots; ++s) out.push_back(slotBySlot[1 + s * families + f]);
+  std::vector<std::string_view> families;
+  for (std::size_t i = 1; i < slotBySlot.size(); ++i) {
+    std::string_view family = familyOf(slotBySlot[i].name);
+    if (std::find(families.begin(), families.end(), family) == families.end()) families.push_back(family);
+  }
+  for (std::string_view family : families) {
+    std::vector<FormColumn> slots;
+    for (std::size_t i = 1; i < slotBySlot.size(); ++i)
+      if (familyOf(slotBySlot[i].name) == family) slots.push_back(slotBySlot[i]);
+    std::stable_sort(slots.begin(), slots.end(),
+                     [](const FormColumn& a, const FormColumn& b) { return slotOf(a.name) < slotOf(b.name); });
+    out.insert(out.end(), slots.begin(), slots.end());
+  }
+  return out;
+}
+
+void holdAs(FormLayout& layout, std::string_view family, PropertyType type) {
+  int held = 0;
+  for (FormColumn& c : layout.columns)
+    if (familyOf(c.name) == family) c.type = type, ++held;
+  if (held == 0) throw std::logic_error("form layout: no family " + std::string(family));
+}
+
+void updateInParts(FormLayout& layout, const std::vector<std::string_view>& firstColumns) {
+  const int last = static_cast<int>(layout.columns.size()) - 1;
+  layout.update.parts.clear();
+  int first = 1;
+  for (std::string_view name : firstColumns) {
+    int next = indexOf(layout.columns, name);
+    if (next <= first) throw std::logic_error("form layout: no update part from " + std::string(name));
+    layout.update.parts.emplace_back(first, next - 1);
+    first = next;
+  }
+  layout.update.parts.emplace_back(first, last);
+}
+
+std::vector<int> columnRun(int first, int last) {
+  std::vector<int> out;
+  for (int c = first; c <= last; ++c) out.push_back(c);
+  return out;
+}
+
+std::vector<int> acrossGroups(int first, int groups, int width) {
+  std::vector<int> out;
+  for (int m = 0; m < width; ++m)
+    for (int g = 0; g < groups; ++g) out.push_back(first + g * width + m);
   return out;
 }
 

@@ -78,13 +78,21 @@ struct UpdateSpacing {
   std::string where;
 };
 
-// What an argument of the carry-forward query is.
-enum class CarryArgument : uint8_t { None, Declarante, Ejercicio, Periodicidad, SecDec };
+// What an argument of the carry-forward query is. The year is a Long, or,
+// where the form takes it as a Variant (EjercicioTexto), written as its text:
+// a number as its digits, a text as it stands.
+enum class CarryArgument : uint8_t { None, Declarante, Ejercicio, EjercicioTexto, Periodicidad, SecDec };
 
 // The carry-forward query of a stock-accounting form, as fixed texts each
 // followed by one argument (or none).
 struct CarryForwardQuery {
   std::vector<std::pair<std::string, CarryArgument>> pieces;
+  // True when the year is taken as a Variant.
+  bool yearIsVariant() const {
+    for (const auto& piece : pieces)
+      if (piece.second == CarryArgument::EjercicioTexto) return true;
+    return false;
+  }
 };
 
 struct FormLayout {
@@ -119,6 +127,12 @@ struct FormLayout {
 // The layouts of the forms built so far.
 const FormLayout& layoutTipologia1();   // form 560, T03_Tipologia1
 const FormLayout& layoutTipologia8();   // stock accounting, T10_Tipologia8
+const FormLayout& layoutTipologia9();   // stock accounting, T11_Tipologia9
+const FormLayout& layoutTipologia10();  // stock accounting, T12_Tipologia10
+const FormLayout& layoutTipologia11();  // stock accounting, T13_Tipologia11
+const FormLayout& layoutTipologia12();  // stock accounting, T14_Tipologia12
+const FormLayout& layoutTipologia13();  // stock accounting, T15_Tipologia13
+const FormLayout& layoutTipologia14();  // stock accounting, T16_Tipologia14
 const FormLayout& layoutTipologia15();  // form 581, T17_Tipologia15
 
 // --- Building layouts -------------------------------------------------------
@@ -144,8 +158,27 @@ void renameProperty(FormLayout& layout, std::string_view column, std::string pro
 // in the table's order. `upperName` as the upgrade names it ("T03_TIPOLOGIA1").
 std::vector<FormColumn> upgradedColumns(std::string_view upperName);
 
-// Reorders columns stored slot by slot (key, then for each of `slots` slots
-// its `families` columns) family by family (key, then each family's slots).
-std::vector<FormColumn> familyByFamily(const std::vector<FormColumn>& slotBySlot, int families, int slots);
+// The family of a column: its name without the trailing slot number
+// ("T10_EXINI" of "T10_EXINI3"); the slot is that number (0 when none).
+std::string_view familyOf(std::string_view column);
+int slotOf(std::string_view column);
+
+// Reorders columns stored slot by slot family by family: the key first, then
+// each family in the order of its first column, its slots in order.
+std::vector<FormColumn> familyByFamily(const std::vector<FormColumn>& slotBySlot);
+
+// Holds the columns of `family` as `type` (material codes as Integers, say).
+void holdAs(FormLayout& layout, std::string_view family, PropertyType type);
+
+// Splits the update in statements, each from one of `firstColumns` (the
+// first after the key is implied) to the column before the next.
+void updateInParts(FormLayout& layout, const std::vector<std::string_view>& firstColumns);
+
+// Pieces of a save-buffer order (FormLayout::bufferOrder), to be joined:
+// the columns from `first` to `last`; and `groups` groups of `width`
+// adjacent columns from `first` on read across, the first column of every
+// group, then the second of every group, and so on.
+std::vector<int> columnRun(int first, int last);
+std::vector<int> acrossGroups(int first, int groups, int width);
 
 }  // namespace svrZIVE::forms

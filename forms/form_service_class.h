@@ -38,14 +38,21 @@ MemberTable<Self>& addFormMembers(MemberTable<Self>& t) {
   return t;
 }
 
-// The form members and CargarExisFinales.
+// The form members and CargarExisFinales, whose year is a Long, or a
+// Variant passed on as it comes where the layout's query takes it so.
 template <class Self>
 MemberTable<Self>& addStockMembers(MemberTable<Self>& t) {
   addFormMembers(t);
+  const bool yearIsVariant = typename Self::DetailRecordClass().layout().carryForward->yearIsVariant();
   t.method("CargarExisFinales",
-           {{"lngEjercicio", "Long"}, {"strPeriodicidad", "String"}, {"lngSecDec", "Long"}, {"lngDeclarante", "Long"}},
-           "Variant",
-           [](Self& o, CallArguments& a) { return o.CargarExisFinales(a.lng(0), a.text(1), a.lng(2), a.lng(3)); });
+           {{"lngEjercicio", yearIsVariant ? "Variant" : "Long"},
+            {"strPeriodicidad", "String"},
+            {"lngSecDec", "Long"},
+            {"lngDeclarante", "Long"}},
+           "Variant", [yearIsVariant](Self& o, CallArguments& a) {
+             Variant year = yearIsVariant ? a[0] : Variant(a.lng(0));
+             return o.CargarExisFinales(year, a.text(1), a.lng(2), a.lng(3));
+           });
   return t;
 }
 
@@ -82,7 +89,7 @@ class StockService : public FormService<Record> {
   // The closing stocks of the declarant's previous return (same typology and
   // periodicity, year not later, number lower), table shaped, or Null.
   // Annotates with "<service>.CargarExisFinales".
-  Variant CargarExisFinales(int32_t lngEjercicio, const std::string& strPeriodicidad, int32_t lngSecDec,
+  Variant CargarExisFinales(const Variant& lngEjercicio, const std::string& strPeriodicidad, int32_t lngSecDec,
                             int32_t lngDeclarante) {
     Record detalle;
     return annotate(serviceText(detalle.layout(), "CargarExisFinales"), [&] {

@@ -8,7 +8,7 @@
 
 namespace svrZIVE::forms {
 
-Statement carryForwardStatement(const FormLayout& layout, int32_t lngEjercicio, const std::string& strPeriodicidad,
+Statement carryForwardStatement(const FormLayout& layout, const Variant& lngEjercicio, const std::string& strPeriodicidad,
                                 int32_t lngSecDec, int32_t lngDeclarante) {
   if (!layout.carryForward) throw std::logic_error(layout.table + " carries nothing forward");
   Statement s;
@@ -17,7 +17,11 @@ Statement carryForwardStatement(const FormLayout& layout, int32_t lngEjercicio, 
     switch (argument) {
       case CarryArgument::None: break;
       case CarryArgument::Declarante: s << lngDeclarante; break;
-      case CarryArgument::Ejercicio: s << lngEjercicio; break;
+      case CarryArgument::Ejercicio: s << lngEjercicio.toLong(); break;
+      case CarryArgument::EjercicioTexto:
+        // Appended as text: Empty and Null add nothing and leave the statement invalid.
+        if (!lngEjercicio.isEmpty() && !lngEjercicio.isNull()) s << lngEjercicio.toText();
+        break;
       case CarryArgument::Periodicidad: s << strPeriodicidad; break;
       case CarryArgument::SecDec: s << lngSecDec; break;
     }
@@ -25,7 +29,7 @@ Statement carryForwardStatement(const FormLayout& layout, int32_t lngEjercicio, 
   return s;
 }
 
-Variant cargarExisFinales(const FormLayout& layout, int32_t lngEjercicio, const std::string& strPeriodicidad,
+Variant cargarExisFinales(const FormLayout& layout, const Variant& lngEjercicio, const std::string& strPeriodicidad,
                           int32_t lngSecDec, int32_t lngDeclarante) {
   auto rs = ZIVEGeneral::sharedConnection().openRecordset(
       carryForwardStatement(layout, lngEjercicio, strPeriodicidad, lngSecDec, lngDeclarante));

@@ -13,14 +13,15 @@
 
 namespace svrZIVE::forms {
 
-// The layout's carry-forward query with the four values written in.
-Statement carryForwardStatement(const FormLayout& layout, int32_t lngEjercicio, const std::string& strPeriodicidad,
+// The layout's carry-forward query with the four values written in (the
+// year converted to a Long, or as its text where the layout says so).
+Statement carryForwardStatement(const FormLayout& layout, const Variant& lngEjercicio, const std::string& strPeriodicidad,
                                 int32_t lngSecDec, int32_t lngDeclarante);
 
 // Runs it on the shared connection and returns the table shape (columns of
 // the select list, rows from 1); Null when no header qualifies. Failures
 // pass on unchanged.
-Variant cargarExisFinales(const FormLayout& layout, int32_t lngEjercicio, const std::string& strPeriodicidad,
+Variant cargarExisFinales(const FormLayout& layout, const Variant& lngEjercicio, const std::string& strPeriodicidad,
                           int32_t lngSecDec, int32_t lngDeclarante);
 
 }  // namespace svrZIVE::forms
