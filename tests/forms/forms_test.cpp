@@ -29,6 +29,12 @@ struct Form {
 const Form kForms[] = {
     {"cZIVETipologia1", "cZIVETipologia1", "cZIVET03_Tipologia1", "T03_Tipologia1", 1, 17, true},
     {"cZIVETipologia8", "cZIVETipologia8", "cZIVET10_Tipologia8", "T10_Tipologia8", 8, 113, true},
+    {"cZIVETipologia9", "cZIVETipologia9", "cZIVET11_Tipologia9", "T11_Tipologia9", 9, 157, true},
+    {"cZIVETipologia10", "cZIVETipologia10", "cZIVET12_Tipologia10", "T12_Tipologia10", 10, 185, true},
+    {"cZIVETipologia11", "cZIVETipologia11", "cZIVET13_Tipologia11", "T13_Tipologia11", 11, 163, true},
+    {"cZIVETipologia12", "cZIVETipologia12", "cZIVET14_Tipologia12", "T14_Tipologia12", 12, 127, false},
+    {"cZIVETipologia13", "cZIVETipologia13", "cZIVET15_Tipologia13", "T15_Tipologia13", 13, 97, false},
+    {"cZIVETipologia14", "cZIVETipologia14", "cZIVET16_Tipologia14", "T16_Tipologia14", 14, 77, false},
     {"cZIVETipologia15", "cZIVETipologia15_Nueva", "cZIVET17_Tipologia15", "T17_Tipologia15", 15, 95, false},
 };
 
