@@ -30,6 +30,7 @@
 #include "forms/regional/cZIVET17_Tipologia15.h"
 #include "forms/regional/cZIVETipologia15.h"
 #include "forms/stock/cZIVETipologia8.h"
+#include "forms/stock/cZIVETipologia9.h"
 #include "reference/cZIVEDatosGeneral.h"
 #include "reference/reference_database.h"
 #include "base/automation_error.h"
@@ -62,9 +63,10 @@ struct Road {
   int32_t csde = 0;
   int32_t secdec = 0;
   // The forms: form 560 of the return above, two stock-accounting returns
-  // (typology 8), a form-581 return.
+  // of typology 8 and two of typology 9, a form-581 return.
   cZIVETipologia1 tipologia1;
   cZIVETipologia8 tipologia8;
+  cZIVETipologia9 tipologia9;
   cZIVETipologia15 tipologia15;
   std::vector<int32_t> stockReturns;
   int32_t regionalReturn = 0;
@@ -338,6 +340,28 @@ std::vector<Step> formSteps() {
                "): opening stocks carried from return " + std::to_string(r.stockReturns[0]) + ": " +
                amount(opening[0]) + ", " + amount(opening[1]) + ", " + amount(opening[2]) + "; saved and loaded back";
       }},
+      {[](Road& r, std::ostream&) {
+        // Typology 9 carries material codes with their closing stocks.
+        std::vector<int32_t> numbers;
+        for (int16_t period : {kPeriodo, int16_t(kPeriodo + 1)}) {
+          int32_t secdec = saveHeader(r, "570", period, 9);
+          numbers.push_back(secdec);
+          r.undo.emplace_back("stock return", [&r, secdec] { r.declaraciones.EliminarDeclaraciones(secdec, 9); });
+        }
+        VariantArray b = VariantArray::vector(0, 156);
+        b[0] = Variant(numbers[0]);
+        for (int32_t e = 1; e <= 156; ++e) b[e] = Variant(0.0);
+        b[2] = Variant(int16_t{7});  // the material of materials slot 2
+        b[44] = Variant(150.5);      // its closing stock
+        Variant buffer(std::move(b));
+        r.tipologia9.GuardarDeclaracion(buffer, Variant(true));
+        Variant carried = r.tipologia9.CargarExisFinales(kEjercicio, std::to_string(kPeriodicidad), numbers[1], r.csde);
+        if (carried.isNull()) throw unexpected("the second typology-9 return finds no previous one");
+        const VariantArray& c = carried.array();
+        return "Typology 9, return " + std::to_string(numbers[1]) + ": carried from return " +
+               std::to_string(numbers[0]) + " material " + text(c.at({2, 1})) + " with closing stock " +
+               text(c.at({3, 1}));
+      }},
       {[](Road& r, std::ostream& out) {
         int32_t secdec = saveHeader(r, "581", kPeriodo, 15);
         r.regionalReturn = secdec;
@@ -389,14 +413,14 @@ std::vector<Step> formSteps() {
       }},
       {[](Road& r, std::ostream&) {
         // The deletion of returns leaves form 581's detail: remove it first.
-        for (int n = 0; n < 3; ++n) {
+        for (int n = 0; n < 5; ++n) {
           auto [what, undo] = std::move(r.undo.back());
           r.undo.pop_back();
           undo();
         }
         if (r.declaraciones.NumeroDeclaraciones(r.csde) != 1) throw unexpected("the forms' returns are still stored");
-        return "Deleted the form-581 return " + std::to_string(r.regionalReturn) + " (and its detail) and the stock returns " +
-               std::to_string(r.stockReturns[0]) + " and " + std::to_string(r.stockReturns[1]);
+        return "Deleted the form-581 return " + std::to_string(r.regionalReturn) +
+               " (and its detail) and the stock returns of typologies 8 and 9";
       }},
   };
 }
