@@ -1,22 +1,26 @@
-// Typology 8 (T10_Tipologia8, 113 columns) through its service against the
+// Typologies 8 (T10_Tipologia8, 113 columns) and 10 (T12_Tipologia10, 185
+// columns, text and Integer columns among them, a save buffer in its own
+// order and an update in two statements) through their services against the
 // raw SQLite C API doing the same work on the same file in the same run. Each
 // service operation opens the modifiable database, runs its statements and
 // closes it, so the raw side opens and closes a connection (with the engine's
 // journal and synchronous settings) for each operation too, and prepares its
 // statements through the C API with the values bound:
-//   guardar_insertar_cargar_t8   GuardarDeclaracion inserting a new detail
+//   guardar_insertar_cargar_tN   GuardarDeclaracion inserting a new detail
 //                                row + CargarDeclaracion of it
-//   guardar_actualizar_cargar_t8 GuardarDeclaracion updating an existing row
+//   guardar_actualizar_cargar_tN GuardarDeclaracion updating an existing row
 //                                + CargarDeclaracion of it
-//   cargar_exis_finales_100k     CargarExisFinales of one declarant over
-//                                100,000 typology-8 headers, 90,000 of them
-//                                with their detail row
+//   cargar_exis_finales_100k(_t10) CargarExisFinales of one declarant over
+//                                100,000 headers of the typology, 90,000 of
+//                                them with their detail row
 // The databases are made as `zive init` makes them (first layout, upgrade):
-// T10_Tipologia8 has no index, as the upgrade leaves it, so a load reads the
-// detail table through and the carry forward's join has SQLite build an
-// automatic index on T10_SECDEC for each query, on both sides. The save cycles run a fixed number of iterations on a
-// database of 1,000 detail rows and remove the rows they added afterwards, so
-// that both sides see tables of the same size.
+// the detail tables have no index, as the upgrade leaves them, so a load reads
+// the detail table through and the carry forward's join has SQLite build an
+// automatic index on the key for each query, on both sides. The save cycles
+// run a fixed number of iterations on a database of 1,000 detail rows and
+// remove the rows they added afterwards, so that both sides see tables of the
+// same size.
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,6 +29,7 @@
 #include "bench/initialised_database.h"
 #include "engine/dao.h"
 #include "forms/form_layout.h"
+#include "forms/stock/cZIVETipologia10.h"
 #include "forms/stock/cZIVETipologia8.h"
 #include "base/variant.h"
 #include "frame/zive_general.h"
@@ -36,79 +41,108 @@ constexpr int kCycleRows = 1000;
 constexpr int kCycleIterations = 300;
 constexpr int kHeaders = 100000;
 constexpr int kDeclarants = 1000;
-constexpr int kColumns = 113;
 
-// The 113 column names in the form's order (key first).
-const std::vector<std::string>& columnNames() {
-  static const std::vector<std::string> names = [] {
-    std::vector<std::string> out;
-    for (const auto& c : forms::layoutTipologia8().columns) out.push_back(c.name);
-    return out;
-  }();
-  return names;
-}
+using forms::PropertyType;
 
-std::string columnList() {
+// A typology under test: its layout and number.
+struct Form {
+  const forms::FormLayout& (*layout)();
+  int typology;
+};
+
+const Form kT8{forms::layoutTipologia8, 8};
+const Form kT10{forms::layoutTipologia10, 10};
+
+int columnCount(const Form& f) { return static_cast<int>(f.layout().columns.size()); }
+const std::string& tableOf(const Form& f) { return f.layout().table; }
+const std::string& keyOf(const Form& f) { return f.layout().keyName(); }
+PropertyType typeOf(const Form& f, int column) { return f.layout().columns[column].type; }
+
+// The column names in the form's order (key first), joined by ",".
+std::string columnList(const Form& f) {
   std::string out;
-  for (const auto& n : columnNames()) out += (out.empty() ? "" : ",") + n;
+  for (const auto& c : f.layout().columns) out += (out.empty() ? "" : ",") + c.name;
   return out;
 }
 
-// Detail rows written raw: the key, then `key + i` in column i.
-void fillDetail(RawDb& raw, const std::string& headerFilter) {
+// Detail rows written raw: the key, then in column i `key + i` (a letter in
+// the text columns, within the Integer range in the Integer ones).
+void fillDetail(RawDb& raw, const Form& f, const std::string& headerFilter) {
   std::string select = "SELECT T02_SECDEC";
-  for (int i = 1; i < kColumns; ++i) select += ", T02_SECDEC + " + std::to_string(i) + ".5";
-  raw.exec("INSERT INTO T10_TIPOLOGIA8 (" + columnList() + ") " + select + " FROM T02_DECLARACIONES WHERE " +
+  for (int i = 1; i < columnCount(f); ++i) {
+    std::string n = std::to_string(i);
+    switch (typeOf(f, i)) {
+      case PropertyType::Text:
+      case PropertyType::Char: select += ", 'A'"; break;
+      case PropertyType::Integer: select += ", (T02_SECDEC + " + n + ") % 30000"; break;
+      default: select += ", T02_SECDEC + " + n + ".5"; break;
+    }
+  }
+  raw.exec("INSERT INTO " + tableOf(f) + " (" + columnList(f) + ") " + select + " FROM T02_DECLARACIONES WHERE " +
            headerFilter);
 }
 
-// `count` typology-8 headers over kDeclarants declarants, written raw.
-void fillHeaders(RawDb& raw, int count) {
+// `count` headers of the typology over kDeclarants declarants, written raw.
+void fillHeaders(RawDb& raw, const Form& f, int count) {
   raw.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " + std::to_string(count) +
            ") INSERT INTO T02_DECLARACIONES (T02_CSDE, T02_EJER, T02_PERDAD, T02_PERNUM, T02_MODELO, T02_TIPOL,"
            " T02_IMPFIN, T02_CAE, T02_TTA, T02_NESTAB, T02_DIRESTAB, T02_ADMCOM)"
            " SELECT i % " + std::to_string(kDeclarants) + " + 1, 2000 + (i / 12) % 20, '1',"
-           " printf('%02d', i % 12 + 1), '570', 8, 0, ' ', ' ', ' ', ' ', ' ' FROM n");
+           " printf('%02d', i % 12 + 1), '570', " + std::to_string(f.typology) +
+           ", 0, ' ', ' ', ' ', ' ', ' ' FROM n");
 }
 
-// An init-made database with `headers` typology-8 headers, and the detail
-// rows of those that meet `withDetail`.
-std::filesystem::path filled(const std::string& name, int headers, const std::string& withDetail) {
-  auto f = initialised(name);
-  RawDb raw(f);
+// An init-made database with `headers` headers, and the detail rows of those
+// that meet `withDetail`.
+std::filesystem::path filled(const std::string& name, const Form& f, int headers, const std::string& withDetail) {
+  auto file = initialised(name);
+  RawDb raw(file);
   raw.exec("BEGIN");
-  fillHeaders(raw, headers);
-  fillDetail(raw, withDetail);
+  fillHeaders(raw, f, headers);
+  fillDetail(raw, f, withDetail);
   raw.exec("COMMIT");
-  return f;
+  return file;
 }
 
 // The database of the save cycles: kCycleRows headers with their detail.
-const std::filesystem::path& cycleDatabase() {
-  static const std::filesystem::path file = filled("forms_cycle", kCycleRows, "1");
-  return file;
+const std::filesystem::path& cycleDatabase(const Form& f) {
+  static std::map<int, std::filesystem::path> files;
+  auto [it, made] = files.try_emplace(f.typology);
+  if (made) it->second = filled("forms_cycle_t" + std::to_string(f.typology), f, kCycleRows, "1");
+  return it->second;
 }
 
 // The carry-forward database: kHeaders headers, every tenth without detail.
-const std::filesystem::path& carryDatabase() {
-  static const std::filesystem::path file = filled("forms_100k", kHeaders, "T02_SECDEC % 10 <> 0");
-  return file;
+const std::filesystem::path& carryDatabase(const Form& f) {
+  static std::map<int, std::filesystem::path> files;
+  auto [it, made] = files.try_emplace(f.typology);
+  if (made) it->second = filled("forms_100k_t" + std::to_string(f.typology), f, kHeaders, "T02_SECDEC % 10 <> 0");
+  return it->second;
 }
 
-// Element i of the buffer of `secdec` in round `round`.
-double element(int32_t secdec, int i, int round) { return secdec * 1000.0 + i + round * 0.25; }
+// The value of column i of `secdec` in round `round`.
+Variant element(const Form& f, int32_t secdec, int i, int round) {
+  switch (typeOf(f, i)) {
+    case PropertyType::Long: return Variant(secdec);
+    case PropertyType::Text:
+    case PropertyType::Char: return Variant(std::string(1, char('A' + round % 26)));
+    case PropertyType::Integer: return Variant(int16_t((secdec + i + round) % 30000));
+    case PropertyType::Double: break;
+  }
+  return Variant(secdec * 1000.0 + i + round * 0.25);
+}
 
-Variant buffer(int32_t secdec, int round) {
-  VariantArray b = VariantArray::vector(0, kColumns - 1);
-  b[0] = Variant(secdec);
-  for (int32_t i = 1; i < kColumns; ++i) b[i] = Variant(element(secdec, i, round));
+// The save buffer of `secdec`: element e carries the value of its column.
+Variant buffer(const Form& f, int32_t secdec, int round) {
+  VariantArray b = VariantArray::vector(0, columnCount(f) - 1);
+  for (int32_t e = 0; e < columnCount(f); ++e) b[e] = element(f, secdec, f.layout().bufferColumn(e), round);
   return Variant(std::move(b));
 }
 
 // Removes the detail rows a cycle added (not timed).
-void removeFrom(int32_t firstSecdec) {
-  RawDb raw(cycleDatabase());
-  raw.exec("DELETE FROM T10_TIPOLOGIA8 WHERE T10_SECDEC >= " + std::to_string(firstSecdec));
+void removeFrom(const Form& f, int32_t firstSecdec) {
+  RawDb raw(cycleDatabase(f));
+  raw.exec("DELETE FROM " + tableOf(f) + " WHERE " + keyOf(f) + " >= " + std::to_string(firstSecdec));
 }
 
 // --- The raw side --------------------------------------------------------------
@@ -148,40 +182,43 @@ class RawStatement {
   sqlite3_stmt* st_ = nullptr;
 };
 
-const std::string& rawInsert() {
-  static const std::string sql = [] {
-    std::string s = "INSERT INTO T10_TIPOLOGIA8 (" + columnList() + ") VALUES (?1";
-    for (int i = 2; i <= kColumns; ++i) s += ",?" + std::to_string(i);
-    return s + ")";
-  }();
-  return sql;
+std::string rawInsert(const Form& f) {
+  std::string s = "INSERT INTO " + tableOf(f) + " (" + columnList(f) + ") VALUES (?1";
+  for (int i = 2; i <= columnCount(f); ++i) s += ",?" + std::to_string(i);
+  return s + ")";
 }
 
-const std::string& rawUpdate() {
-  static const std::string sql = [] {
-    std::string s = "UPDATE T10_TIPOLOGIA8 SET ";
-    for (int i = 1; i < kColumns; ++i) s += (i > 1 ? "," : "") + columnNames()[i] + " = ?" + std::to_string(i);
-    return s + " WHERE T10_SECDEC = ?" + std::to_string(kColumns);
-  }();
-  return sql;
+// One UPDATE of every column, as a SQLite programmer writes it.
+std::string rawUpdate(const Form& f) {
+  std::string s = "UPDATE " + tableOf(f) + " SET ";
+  for (int i = 1; i < columnCount(f); ++i)
+    s += (i > 1 ? "," : "") + f.layout().columns[i].name + " = ?" + std::to_string(i);
+  return s + " WHERE " + keyOf(f) + " = ?" + std::to_string(columnCount(f));
 }
 
-const std::string& rawLoad() {
-  static const std::string sql = "SELECT " + columnList() + " FROM T10_TIPOLOGIA8 WHERE T10_SECDEC = ?1";
-  return sql;
+std::string rawLoad(const Form& f) {
+  return "SELECT " + columnList(f) + " FROM " + tableOf(f) + " WHERE " + keyOf(f) + " = ?1";
 }
 
-void rawSave(const std::filesystem::path& file, int32_t secdec, int round, bool insert) {
+void bind(sqlite3_stmt* st, int parameter, const Variant& value) {
+  if (value.isString()) {
+    sqlite3_bind_text(st, parameter, value.asString().c_str(), -1, SQLITE_TRANSIENT);
+  } else {
+    sqlite3_bind_double(st, parameter, value.toDouble());
+  }
+}
+
+void rawSave(const Form& f, const std::filesystem::path& file, int32_t secdec, int round, bool insert) {
   RawDb raw(file);
-  RawStatement st(raw, insert ? rawInsert() : rawUpdate());
-  for (int i = 1; i < kColumns; ++i) sqlite3_bind_double(st.get(), insert ? i + 1 : i, element(secdec, i, round));
-  sqlite3_bind_int(st.get(), insert ? 1 : kColumns, secdec);
+  RawStatement st(raw, insert ? rawInsert(f) : rawUpdate(f));
+  for (int i = 1; i < columnCount(f); ++i) bind(st.get(), insert ? i + 1 : i, element(f, secdec, i, round));
+  sqlite3_bind_int(st.get(), insert ? 1 : columnCount(f), secdec);
   st.done();
 }
 
-void rawLoadRow(const std::filesystem::path& file, int32_t secdec) {
+void rawLoadRow(const Form& f, const std::filesystem::path& file, int32_t secdec) {
   RawDb raw(file);
-  RawStatement st(raw, rawLoad());
+  RawStatement st(raw, rawLoad(f));
   sqlite3_bind_int(st.get(), 1, secdec);
   benchmark::DoNotOptimize(st.readAll());
 }
@@ -191,37 +228,39 @@ void rawLoadRow(const std::filesystem::path& file, int32_t secdec) {
 constexpr int32_t kEngineFirst = 2000000;
 constexpr int32_t kRawFirst = 3000000;
 
-void engineInsertLoad(benchmark::State& state) {
-  cZIVETipologia8 service;
-  service.mdbmod(cycleDatabase().string());
+template <class Service>
+void engineInsertLoad(benchmark::State& state, const Form& f) {
+  Service service;
+  service.mdbmod(cycleDatabase(f).string());
   int32_t secdec = kEngineFirst;
   for (auto _ : state) {
-    Variant b = buffer(++secdec, 0);
+    Variant b = buffer(f, ++secdec, 0);
     service.GuardarDeclaracion(b, Variant(true));
     Variant row = service.CargarDeclaracion(secdec);
     benchmark::DoNotOptimize(row);
   }
   ZIVEGeneral::endThreadState();
-  removeFrom(kEngineFirst);
+  removeFrom(f, kEngineFirst);
 }
 
-void sqliteInsertLoad(benchmark::State& state) {
-  const auto& file = cycleDatabase();
+void sqliteInsertLoad(benchmark::State& state, const Form& f) {
+  const auto& file = cycleDatabase(f);
   int32_t secdec = kRawFirst;
   for (auto _ : state) {
-    rawSave(file, ++secdec, 0, true);
-    rawLoadRow(file, secdec);
+    rawSave(f, file, ++secdec, 0, true);
+    rawLoadRow(f, file, secdec);
   }
-  removeFrom(kRawFirst);
+  removeFrom(f, kRawFirst);
 }
 
-void engineUpdateLoad(benchmark::State& state) {
-  cZIVETipologia8 service;
-  service.mdbmod(cycleDatabase().string());
+template <class Service>
+void engineUpdateLoad(benchmark::State& state, const Form& f) {
+  Service service;
+  service.mdbmod(cycleDatabase(f).string());
   int round = 0;
   for (auto _ : state) {
     int32_t secdec = round % kCycleRows + 1;
-    Variant b = buffer(secdec, ++round);
+    Variant b = buffer(f, secdec, ++round);
     service.GuardarDeclaracion(b, Variant(false));
     Variant row = service.CargarDeclaracion(secdec);
     benchmark::DoNotOptimize(row);
@@ -229,51 +268,63 @@ void engineUpdateLoad(benchmark::State& state) {
   ZIVEGeneral::endThreadState();
 }
 
-void sqliteUpdateLoad(benchmark::State& state) {
-  const auto& file = cycleDatabase();
+void sqliteUpdateLoad(benchmark::State& state, const Form& f) {
+  const auto& file = cycleDatabase(f);
   // Rounds of its own: a row rewritten with the values it holds already
   // leaves its page clean, and SQLite then has nothing to write.
   int round = 100000;
   for (auto _ : state) {
     int32_t secdec = (round - 100000) % kCycleRows + 1;
-    rawSave(file, secdec, ++round, false);
-    rawLoadRow(file, secdec);
+    rawSave(f, file, secdec, ++round, false);
+    rawLoadRow(f, file, secdec);
   }
 }
 
 // --- Carry forward ---------------------------------------------------------------
 
+// The columns the form's carry forward selects ("T10_EXFIN1,...").
+std::string carriedColumns(const Form& f) {
+  const std::string& query = f.layout().carryForward->pieces.front().first;
+  std::size_t from = query.find(" top 1 ") + 7, to = query.find(" from ");
+  return query.substr(from, to - from);
+}
+
 // The carry-forward query as a SQLite programmer writes it: the headers LEFT
 // JOIN their detail (the rows of the RIGHT JOIN), the ties of "top 1" kept
 // with a rank.
-const std::string kRawCarry =
-    "SELECT T10_EXFIN1,T10_EXFIN2,T10_EXFIN3,T10_EXFIN4,T10_EXFIN5,T10_EXFIN6,T10_EXFIN7,T10_EXFIN8 FROM ("
-    " SELECT T10_EXFIN1,T10_EXFIN2,T10_EXFIN3,T10_EXFIN4,T10_EXFIN5,T10_EXFIN6,T10_EXFIN7,T10_EXFIN8,"
-    " RANK() OVER (ORDER BY T02_DECLARACIONES.T02_EJER DESC, T02_DECLARACIONES.T02_PERNUM DESC) AS r"
-    " FROM T02_DECLARACIONES LEFT JOIN T10_TIPOLOGIA8 ON T02_DECLARACIONES.T02_SECDEC = T10_TIPOLOGIA8.T10_SECDEC"
-    " WHERE T02_DECLARACIONES.T02_CSDE = ?1 AND T02_DECLARACIONES.T02_TIPOL = 8 AND T02_DECLARACIONES.T02_PERDAD = ?2"
-    " AND T02_DECLARACIONES.T02_EJER <= ?3 AND T02_DECLARACIONES.T02_SECDEC < ?4) WHERE r <= 1";
+std::string rawCarry(const Form& f) {
+  const std::string list = carriedColumns(f), table = tableOf(f);
+  return "SELECT " + list + " FROM (SELECT " + list +
+         ", RANK() OVER (ORDER BY T02_DECLARACIONES.T02_EJER DESC, T02_DECLARACIONES.T02_PERNUM DESC) AS r"
+         " FROM T02_DECLARACIONES LEFT JOIN " + table + " ON T02_DECLARACIONES.T02_SECDEC = " + table + "." +
+         keyOf(f) + " WHERE T02_DECLARACIONES.T02_CSDE = ?1 AND T02_DECLARACIONES.T02_TIPOL = " +
+         std::to_string(f.typology) +
+         " AND T02_DECLARACIONES.T02_PERDAD = ?2 AND T02_DECLARACIONES.T02_EJER <= ?3"
+         " AND T02_DECLARACIONES.T02_SECDEC < ?4) WHERE r <= 1";
+}
 
 constexpr int32_t kCarryYear = 2016;
 constexpr int32_t kCarrySecdec = kHeaders + 1;
 
-void engineCarry(benchmark::State& state) {
-  cZIVETipologia8 service;
-  service.mdbmod(carryDatabase().string());
+template <class Service>
+void engineCarry(benchmark::State& state, const Form& f) {
+  Service service;
+  service.mdbmod(carryDatabase(f).string());
   int32_t k = 0;
   for (auto _ : state) {
-    Variant t = service.CargarExisFinales(kCarryYear, "1", kCarrySecdec, k++ % kDeclarants + 1);
+    Variant t = service.CargarExisFinales(Variant(kCarryYear), "1", kCarrySecdec, k++ % kDeclarants + 1);
     benchmark::DoNotOptimize(t);
   }
   ZIVEGeneral::endThreadState();
 }
 
-void sqliteCarry(benchmark::State& state) {
-  const auto& file = carryDatabase();
+void sqliteCarry(benchmark::State& state, const Form& f) {
+  const auto& file = carryDatabase(f);
+  const std::string sql = rawCarry(f);
   int32_t k = 0;
   for (auto _ : state) {
     RawDb raw(file);
-    RawStatement st(raw, kRawCarry);
+    RawStatement st(raw, sql);
     sqlite3_bind_int(st.get(), 1, k++ % kDeclarants + 1);
     sqlite3_bind_text(st.get(), 2, "1", 1, SQLITE_STATIC);
     sqlite3_bind_int(st.get(), 3, kCarryYear);
@@ -284,11 +335,38 @@ void sqliteCarry(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(engineInsertLoad)->Name("engine/guardar_insertar_cargar_t8")->Iterations(kCycleIterations)->Unit(benchmark::kMicrosecond);
-BENCHMARK(sqliteInsertLoad)->Name("sqlite/guardar_insertar_cargar_t8")->Iterations(kCycleIterations)->Unit(benchmark::kMicrosecond);
-BENCHMARK(engineUpdateLoad)->Name("engine/guardar_actualizar_cargar_t8")->Iterations(kCycleIterations)->Unit(benchmark::kMicrosecond);
-BENCHMARK(sqliteUpdateLoad)->Name("sqlite/guardar_actualizar_cargar_t8")->Iterations(kCycleIterations)->Unit(benchmark::kMicrosecond);
-BENCHMARK(engineCarry)->Name("engine/cargar_exis_finales_100k")->MinTime(3)->Unit(benchmark::kMicrosecond);
-BENCHMARK(sqliteCarry)->Name("sqlite/cargar_exis_finales_100k")->MinTime(3)->Unit(benchmark::kMicrosecond);
+namespace {
+
+// The cycles of typology `name` ("t8") with its service.
+template <class Service>
+void registerCycles(const Form& f, const std::string& name) {
+  auto cycle = [](benchmark::internal::Benchmark* b) {
+    return b->Iterations(kCycleIterations)->Unit(benchmark::kMicrosecond);
+  };
+  cycle(benchmark::RegisterBenchmark(("engine/guardar_insertar_cargar_" + name).c_str(), engineInsertLoad<Service>, f));
+  cycle(benchmark::RegisterBenchmark(("sqlite/guardar_insertar_cargar_" + name).c_str(), sqliteInsertLoad, f));
+  cycle(benchmark::RegisterBenchmark(("engine/guardar_actualizar_cargar_" + name).c_str(), engineUpdateLoad<Service>, f));
+  cycle(benchmark::RegisterBenchmark(("sqlite/guardar_actualizar_cargar_" + name).c_str(), sqliteUpdateLoad, f));
+}
+
+template <class Service>
+void registerCarry(const Form& f, const std::string& suffix) {
+  benchmark::RegisterBenchmark(("engine/cargar_exis_finales_100k" + suffix).c_str(), engineCarry<Service>, f)
+      ->MinTime(3)
+      ->Unit(benchmark::kMicrosecond);
+  benchmark::RegisterBenchmark(("sqlite/cargar_exis_finales_100k" + suffix).c_str(), sqliteCarry, f)
+      ->MinTime(3)
+      ->Unit(benchmark::kMicrosecond);
+}
+
+[[maybe_unused]] const bool kRegistered = [] {
+  registerCycles<cZIVETipologia8>(kT8, "t8");
+  registerCarry<cZIVETipologia8>(kT8, "");
+  registerCycles<cZIVETipologia10>(kT10, "t10");
+  registerCarry<cZIVETipologia10>(kT10, "_t10");
+  return true;
+}();
+
+}  // namespace
 
 }  // namespace svrZIVE::bench
