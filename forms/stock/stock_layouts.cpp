@@ -106,7 +106,7 @@ FormLayout makeTipologia10() {
   std::vector<FormColumn> upgraded = upgradedColumns("T12_TIPOLOGIA10");
   const auto ppe = upgraded.begin() + indexOf(upgraded, "T12_PPE_CLAVE");
   std::vector<FormColumn> lines(ppe, upgraded.end());
-  std::vector<FormColumn> columns = familyByFamily({upgraded.begin(), ppe});
+  std::vector<FormColumn> columns = familyByFamily(std::vector<FormColumn>(upgraded.begin(), ppe));
   columns.insert(columns.begin() + indexOf(columns, "T12_PE_CLAVE1"), lines.begin(), lines.end());
 
   FormLayout l = stockTable("T12_Tipologia10", "cZIVETipologia10", std::move(columns));
@@ -181,41 +181,21 @@ FormLayout makeTipologia14() {
   return l;
 }
 
+// Each layout is made once, on first use.
+template <FormLayout (*make)()>
+const FormLayout& madeOnce() {
+  static const FormLayout layout = make();
+  return layout;
+}
+
 }  // namespace
 
-const FormLayout& layoutTipologia8() {
-  static const FormLayout layout = makeTipologia8();
-  return layout;
-}
-
-const FormLayout& layoutTipologia9() {
-  static const FormLayout layout = makeTipologia9();
-  return layout;
-}
-
-const FormLayout& layoutTipologia10() {
-  static const FormLayout layout = makeTipologia10();
-  return layout;
-}
-
-const FormLayout& layoutTipologia11() {
-  static const FormLayout layout = makeTipologia11();
-  return layout;
-}
-
-const FormLayout& layoutTipologia12() {
-  static const FormLayout layout = makeTipologia12();
-  return layout;
-}
-
-const FormLayout& layoutTipologia13() {
-  static const FormLayout layout = makeTipologia13();
-  return layout;
-}
-
-const FormLayout& layoutTipologia14() {
-  static const FormLayout layout = makeTipologia14();
-  return layout;
-}
+const FormLayout& layoutTipologia8() { return madeOnce<makeTipologia8>(); }
+const FormLayout& layoutTipologia9() { return madeOnce<makeTipologia9>(); }
+const FormLayout& layoutTipologia10() { return madeOnce<makeTipologia10>(); }
+const FormLayout& layoutTipologia11() { return madeOnce<makeTipologia11>(); }
+const FormLayout& layoutTipologia12() { return madeOnce<makeTipologia12>(); }
+const FormLayout& layoutTipologia13() { return madeOnce<makeTipologia13>(); }
+const FormLayout& layoutTipologia14() { return madeOnce<makeTipologia14>(); }
 
 }  // namespace svrZIVE::forms
