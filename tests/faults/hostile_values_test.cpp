@@ -123,7 +123,9 @@ TEST_F(HostileValues, EveryMemberAnswersOrRaisesItsOwnErrorAndARaisingCallChange
             ADD_FAILURE() << "not an automation error: " << e.what();
           }
           ZIVEGeneral::endThreadState();
-          if (raised) EXPECT_EQ(readFile(mod_), before) << "a call that raised changed the database";
+          if (raised) {
+            EXPECT_EQ(readFile(mod_), before) << "a call that raised changed the database";
+          }
           restore();
           ++calls;
         }
