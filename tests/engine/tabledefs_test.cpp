@@ -119,6 +119,26 @@ TEST_F(TableDefsTest, DeclaredConstraintsGiveJetErrors) {
   conn->exec("INSERT INTO C (NAME, N, B) VALUES ('abc', -32768, 255)", "DAO.Database");
 }
 
+// A whole number one past a number field's range overflows; its limits are stored as they are.
+TEST_F(TableDefsTest, WholeNumbersOutsideTheFieldsRangeOverflow) {
+  makeTable(*db, "R", {FieldShape("B", DaoType::Byte), FieldShape("I", DaoType::Integer), FieldShape("L", DaoType::Long)});
+  const struct { const char* field; const char* low; const char* high; } ranges[] = {
+      {"B", "0", "255"}, {"I", "-32768", "32767"}, {"L", "-2147483648", "2147483647"}};
+  const struct { const char* field; const char* value; } outside[] = {
+      {"B", "-1"}, {"B", "256"}, {"I", "-32769"}, {"I", "32768"}, {"L", "-2147483649"}, {"L", "2147483648"}};
+  for (const auto& c : outside) {
+    SCOPED_TRACE(std::string(c.field) + " " + c.value);
+    EXPECT_JET_ERROR(db->execute(std::string("INSERT INTO R (") + c.field + ") VALUES (" + c.value + ")"), 6);
+  }
+  for (const auto& r : ranges) {
+    db->execute(std::string("INSERT INTO R (") + r.field + ") VALUES (" + r.low + ")");
+    db->execute(std::string("INSERT INTO R (") + r.field + ") VALUES (" + r.high + ")");
+    EXPECT_EQ(RawDb(file("test.mdb")).rows(std::string("SELECT ") + r.field + " FROM R WHERE " + r.field +
+                                           " IS NOT NULL ORDER BY 1"),
+              (std::vector<std::vector<std::string>>{{r.low}, {r.high}}));
+  }
+}
+
 TEST_F(TableDefsTest, AppendingFieldsToATableHoldingRowsKeepsEveryRow) {
   makeTable(*db, "T02", {FieldShape("T02_SECDEC", DaoType::Long).counter(), FieldShape("T02_MODELO", DaoType::Text, 3)});
   {
