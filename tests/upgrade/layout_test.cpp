@@ -1,122 +1,94 @@
-// The layout notation the tables and field steps are written in. The tables
-// themselves are checked where the upgrade builds and compares them.
+// The fields the upgrade creates, written down here on their own rather than
+// taken from the step tables, against the database `zive init` makes (which
+// the upgrade of every earlier layout is compared with): each field's type and
+// text size in the catalog, and a text of that many characters saved where one
+// more fails with 3163.
 #include <gtest/gtest.h>
 
-#include "upgrade/base_layout.h"
-#include "upgrade/layout.h"
+#include <cctype>
+#include <map>
+#include <sstream>
+
+#include "engine/dao.h"
+#include "tests/base/base_support.h"
 #include "upgrade_support.h"
 
-namespace svrZIVE::upgrade {
+namespace svrZIVE::upgrade::testing {
 namespace {
 
 using engine::DaoType;
 
-TEST(LayoutNotation, ReadsTypesSizesRequiredAndDefaults) {
-  struct Case {
-    const char* token;
-    int line;
-    const char* name;
-    DaoType type;
-    int32_t size;
-    bool counter;
-    bool required;
-    DefaultKind kind;
-    std::string text;
-    int16_t number;
-  };
-  const Case cases[] = {
-      {"T09_SECDEC!", 0, "T09_SECDEC", DaoType::Double, 0, false, true, DefaultKind::Text, "0", 0},
-      {"T09_CODEPI#:T6", 12, "T09_CODEPI12", DaoType::Text, 6, false, false, DefaultKind::None, "", 0},
-      {"T00_ACTONLINE:I9!=-1", 0, "T00_ACTONLINE", DaoType::Integer, 9, false, true, DefaultKind::Number, "", -1},
-      {"T00_IDIOMA:T9=", 0, "T00_IDIOMA", DaoType::Text, 9, false, false, DefaultKind::Text, "", 0},
-      {"T12_PPE_CLAVE:T2=00", 0, "T12_PPE_CLAVE", DaoType::Text, 2, false, false, DefaultKind::Text, "00", 0},
-      {"T14_CE_OPEPRO#=", 1, "T14_CE_OPEPRO1", DaoType::Double, 0, false, false, DefaultKind::Text, "", 0},
-      {"T02_SECDEC:C", 0, "T02_SECDEC", DaoType::Long, 0, true, false, DefaultKind::None, "", 0},
-      {"T02_TIPOL:B", 0, "T02_TIPOL", DaoType::Byte, 0, false, false, DefaultKind::Text, "0", 0},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.token);
-    ColumnDef column = parseColumn(c.token, c.line, NumberDefault::ZeroText);
-    EXPECT_EQ(column.name, c.name);
-    EXPECT_EQ(column.type, c.type);
-    EXPECT_EQ(column.size, c.size);
-    EXPECT_EQ(column.counter, c.counter);
-    EXPECT_EQ(column.required, c.required);
-    EXPECT_EQ(column.defaultKind, c.kind);
-    if (c.kind == DefaultKind::Text) {
-      EXPECT_EQ(column.defaultText, c.text);
-    }
-    if (c.kind == DefaultKind::Number) {
-      EXPECT_EQ(column.defaultNumber, c.number);
-    }
-  }
+struct Case {
+  const char* table;
+  std::size_t columns;
+  // Text fields as NAME:size, a numbered field by its name without the number.
+  const char* texts;
+  // The fields the upgrade added to a table of the first layout; none: the upgrade made the table.
+  const char* added;
+};
+
+const Case kCases[] = {
+    {"T00_GENERAL", 2, "T00_IDIOMA:9", nullptr},
+    {"T02_DECLARACIONES", 13, "T02_CAE:13 T02_TTA:1 T02_ADMCOM:2 T02_NESTAB:25 T02_DIRESTAB:50",
+     "T02_CAE T02_TTA T02_ADMCOM T02_NESTAB T02_DIRESTAB"},
+    {"T03_TIPOLOGIA1", 17, "",
+     "T03_BASEIMP1 T03_TIPO1 T03_CUOTA1 T03_BASEIMP2 T03_TIPO2 T03_CUOTA2 T03_TOTALCUOTA_B T03_TOTALCUOTA_A "
+     "T03_BASEEXENTA T03_BASEIMP3 T03_TIPO3 T03_CUOTA3 T03_TOTALCUOTA_N"},
+    {"T08_TIPOLOGIA6", 28, "T08_CODEPI:6", "T08_CODEPI6 T08_BASIMP6 T08_TIPO6 T08_CUOTA6"},
+    {"T09_TIPOLOGIA5_NUEVA", 76, "T09_CODEPI:6 T09_DEDEPI:6 T09_DEDCON:1", nullptr},
+    {"T10_TIPOLOGIA8", 113, "", nullptr},
+    {"T11_TIPOLOGIA9", 157, "", nullptr},
+    {"T12_TIPOLOGIA10", 185, "T12_PE_GRADO:1 T12_PPE_CLAVE:2", nullptr},
+    {"T13_TIPOLOGIA11", 163, "", nullptr},
+    {"T14_TIPOLOGIA12", 127, "T14_CE_EPIG:6", nullptr},
+    {"T15_TIPOLOGIA13", 97, "T15_EPIG:6", nullptr},
+    {"T16_TIPOLOGIA14", 77, "T16_EPIG:6", nullptr},
+    {"T17_TIPOLOGIA15", 95, "T17_CODEPI:6 T17_DEDEPI:6 T17_DEDCON:1", nullptr},
+    {"T18_TIPOLOGIA16", 61, "T18_CUENTA:20 T18_CODEPI:6 T18_REX_AC:2", nullptr},
+    {"T19_TIPOLOGIA1", 141, "T19_CONCEPTO:1 T19_TARIFA:1", nullptr},
+};
+
+std::string withoutNumber(std::string name) {
+  while (!name.empty() && std::isdigit(static_cast<unsigned char>(name.back()))) name.pop_back();
+  return name;
 }
 
-TEST(LayoutNotation, NumberDefaultStyles) {
-  EXPECT_EQ(parseColumn("X", 0, NumberDefault::ZeroNumber).defaultKind, DefaultKind::Number);
-  EXPECT_EQ(parseColumn("X", 0, NumberDefault::None).defaultKind, DefaultKind::None);
-  EXPECT_EQ(parseColumn("X:T5", 0, NumberDefault::ZeroNumber).defaultKind, DefaultKind::None);
-}
-
-TEST(LayoutNotation, RejectsMalformedTokens) {
-  for (const char* token : {"", ":T5", "X:T0", "X:T256", "X:Q", "X#", "X:L4", "X:T"}) {
-    SCOPED_TRACE(token);
-    EXPECT_THROW(parseColumn(token, 0, NumberDefault::None), std::invalid_argument);
-  }
-}
-
-TEST(LayoutNotation, GroupsKeepTheFieldsOfOneLineTogether) {
-  const ColumnGroup groups[] = {{0, 0, "K!"}, {1, 2, "A# B#:T1"}, {0, 0, "Z"}};
-  auto columns = expandColumns(groups, NumberDefault::ZeroText);
-  std::vector<std::string> names;
-  for (const auto& c : columns) names.push_back(c.name);
-  EXPECT_EQ(names, (std::vector<std::string>{"K", "A1", "B1", "A2", "B2", "Z"}));
-}
-
-// Every table of the current layout as `zive init` makes it: the number of
-// columns and the first and last of `Select *`. The form tables that no form
-// reads or writes yet are checked nowhere else.
-TEST(CurrentLayout, TablesColumnCountsAndEnds) {
-  struct Case {
-    const char* table;
-    std::size_t columns;
-    const char* first;
-    const char* last;
-  };
-  const Case cases[] = {
-      {"T00_GENERAL", 2, "T00_ACTONLINE", "T00_IDIOMA"},
-      {"T01_DECLARANTES", 16, "T01_CSDE", "T01_NUMTEL"},
-      {"T02_DECLARACIONES", 13, "T02_SECDEC", "T02_DIRESTAB"},
-      {"T03_TIPOLOGIA1", 17, "T03_SECDEC", "T03_TOTALCUOTA_N"},
-      {"T04_TIPOLOGIA2", 34, "T04_SECDEC", "T04_CUOTA"},
-      {"T05_TIPOLOGIA3", 20, "T05_SECDEC", "T05_CUOTA"},
-      {"T06_TIPOLOGIA4", 12, "T06_SECDEC", "T06_CUOTA"},
-      {"T07_TIPOLOGIA5", 68, "T07_SECDEC", "T07_CUOTA"},
-      {"T08_TIPOLOGIA6", 28, "T08_SECDEC", "T08_CUOTA"},
-      {"T09_TIPOLOGIA5_NUEVA", 76, "T09_SECDEC", "T09_CUOTA"},
-      {"T10_TIPOLOGIA8", 113, "T10_SECDEC", "T10_RECEP8"},
-      {"T11_TIPOLOGIA9", 157, "T11_SECDEC", "T11_MA_RECEP6"},
-      {"T12_TIPOLOGIA10", 185, "T12_SECDEC", "T12_PPE_DIFER1"},
-      {"T13_TIPOLOGIA11", 163, "T13_SECDEC", "T13_MB_RECEP6"},
-      {"T14_TIPOLOGIA12", 127, "T14_SECDEC", "T14_PM_EXTR10"},
-      {"T15_TIPOLOGIA13", 97, "T15_SECDEC", "T15_RECEP6"},
-      {"T16_TIPOLOGIA14", 77, "T16_SECDEC", "T16_RECEP4"},
-      {"T17_TIPOLOGIA15", 95, "T17_SECDEC", "T17_CUOTA"},
-      {"T18_TIPOLOGIA16", 61, "T18_SECDEC", "T18_CUOINT"},
-      {"T19_TIPOLOGIA1", 141, "T19_SECDEC", "T19_CUOLIQTOT16"},
-  };
-  const testing::LayoutShape& layout = testing::initLayout();
-  EXPECT_EQ(layout.size(), std::size(cases));
-  for (const Case& c : cases) {
+TEST(CreatedFields, TypesAndTextSizes) {
+  TempDir dir;
+  std::string file = freshModifiable(dir);
+  const LayoutShape& layout = initLayout();
+  auto db = engine::DBEngine::forThread().openDatabase(file);
+  for (const Case& c : kCases) {
     SCOPED_TRACE(c.table);
-    auto table = layout.find(c.table);
-    ASSERT_NE(table, layout.end());
-    const std::vector<std::string>& columns = table->second.selectStar;
-    ASSERT_EQ(columns.size(), c.columns);
-    EXPECT_EQ(columns.front(), c.first);
-    EXPECT_EQ(columns.back(), c.last);
+    std::map<std::string, int32_t> sizes;
+    std::istringstream texts(c.texts);
+    for (std::string t; texts >> t;) sizes[t.substr(0, t.find(':'))] = std::stoi(t.substr(t.find(':') + 1));
+    std::string added = c.added ? std::string(" ") + c.added + " " : "";
+    const std::vector<FieldShape>& fields = layout.at(c.table).fields;
+    EXPECT_EQ(fields.size(), c.columns);
+    db->execute("INSERT INTO " + std::string(c.table) + " (" + fields[0].name + ") VALUES (1)");
+    for (const FieldShape& f : fields) {
+      if (c.added && added.find(" " + f.name + " ") == std::string::npos) continue;
+      SCOPED_TRACE(f.name);
+      auto text = sizes.find(f.name);
+      if (text == sizes.end()) text = sizes.find(withoutNumber(f.name));
+      if (text == sizes.end()) {
+        EXPECT_EQ(f.type, std::string(c.table) == "T00_GENERAL" ? DaoType::Integer : DaoType::Double);
+        continue;
+      }
+      EXPECT_EQ(f.type, DaoType::Text);
+      EXPECT_EQ(f.size, text->second);
+      auto set = [&](int32_t length) {
+        return svrZIVE::testing::errorNumberOf([&] {
+          db->execute("UPDATE " + std::string(c.table) + " SET " + f.name + " = '" + std::string(length, 'x') + "'");
+        });
+      };
+      EXPECT_EQ(set(text->second), 0);
+      EXPECT_EQ(set(text->second + 1), 3163);
+    }
   }
+  db->close();
 }
 
 }  // namespace
-}  // namespace svrZIVE::upgrade
+}  // namespace svrZIVE::upgrade::testing
