@@ -118,37 +118,5 @@ TEST_F(SharingTest, AProcessKilledInTheMiddleOfItsWritesLosesNoCompletedStatemen
   EXPECT_EQ(RawDb(file("test.mdb")).value("PRAGMA integrity_check"), "ok");
 }
 
-// Each thread inserts a row and reads back the largest number in the table
-// inside one transaction: no other insert can come between them, so what it
-// reads is its own row's number.
-TEST_F(SharingTest, InsertThenMaxInsideATransactionReadsTheOwnNumber) {
-  constexpr int kRounds = 200;
-  std::vector<int32_t> seen[2];
-  inTwoThreads([&](int who) {
-    auto ws = DBEngine::forThread().createWorkspace("wrk", "admin", "");
-    auto db = ws->openDatabase(file("test.mdb"));
-    for (int i = 0; i < kRounds; ++i) {
-      ws->beginTrans();
-      db->execute(insert(who, who * 1000 + i));
-      seen[who - 1].push_back(db->openRecordset("SELECT MAX(ID) AS M FROM T")->value("M").toLong());
-      ws->commitTrans();
-    }
-    ws->close();
-  });
-  RawDb raw(file("test.mdb"));
-  std::set<int32_t> all;
-  for (int who = 1; who <= 2; ++who) {
-    ASSERT_EQ(seen[who - 1].size(), static_cast<size_t>(kRounds));
-    for (int i = 0; i < kRounds; ++i) {
-      int32_t id = seen[who - 1][static_cast<size_t>(i)];
-      all.insert(id);
-      EXPECT_EQ(raw.value("SELECT WHO || ':' || N FROM T WHERE ID = " + std::to_string(id)),
-                std::to_string(who) + ":" + std::to_string(who * 1000 + i));
-    }
-  }
-  EXPECT_EQ(all.size(), static_cast<size_t>(2 * kRounds));
-  EXPECT_EQ(raw.value("SELECT count(*) FROM T"), std::to_string(2 * kRounds));
-}
-
 }  // namespace
 }  // namespace svrZIVE::engine::testing
