@@ -42,25 +42,7 @@ std::string cell(const SeedTable& t, size_t row, const std::string& column) {
   return t.rows.at(row).at(columnIndex(t, column)).value();
 }
 
-int number(const SeedTable& t, size_t row, const std::string& column) { return std::stoi(cell(t, row, column)); }
-
 // ---------------------------------------------------------------- seed files
-
-// What the services and the form tests rely on in the sample data.
-TEST(ReferenceSeed, GeneralRowAndProvinces) {
-  const auto& general = seedTable("T00_GENERAL");
-  ASSERT_EQ(general.rows.size(), 1u);
-  EXPECT_EQ(cell(general, 0, "T00_EJEPERMIN"), "201301");
-  EXPECT_EQ(cell(general, 0, "T00_EJEPERMAX"), "202512");
-  EXPECT_NE(cell(general, 0, "T00_AVISO").find("ejemplo"), std::string::npos);
-  const auto& provincias = seedTable("T01_PROVINCIAS");
-  ASSERT_EQ(provincias.rows.size(), 52u);
-  for (size_t r = 0; r < provincias.rows.size(); ++r) {
-    EXPECT_EQ(number(provincias, r, "TPRO_CODI"), static_cast<int>(r) + 1);
-    EXPECT_FALSE(cell(provincias, r, "TPRO_NCAS").empty());
-    EXPECT_FALSE(cell(provincias, r, "TPRO_NEUS").empty());
-  }
-}
 
 TEST(ReferenceSeed, AdministrativeBodiesFollowTheRateColumns) {
   const auto& t = seedTable("TAUX_ADMCOM");

@@ -35,28 +35,6 @@ std::string fieldsMessage(const std::string& table) {
   return "Se ha producido un error la creación de los campos de la tabla " + table;
 }
 
-TEST(Traspaso, RunsTheNineteenStatementsInOrder) {
-  TempDir dir;
-  freshModifiable(dir);
-  RunResult run = runUpgrade(dir.file("ZIVEMOD.MDB"), dir.slash());
-  std::vector<std::string> seen;
-  for (const auto& e : run.events) seen.push_back(std::to_string(e.statement) + " " + e.action + " " + e.name);
-  std::vector<std::string> expected = {"1 open " + dir.file("ZIVEMOD.MDB")};
-  for (const char* test :
-       {"2 ComprobarTabla T09_TIPOLOGIA5_NUEVA", "3 ComprobarCampo T08_CODEPI6", "4 ComprobarCampo T02_CAE",
-        "5 ComprobarCampo T02_ADMCOM", "6 ComprobarTabla T00_GENERAL", "7 ComprobarCampo T02_NESTAB",
-        "8 ComprobarCampo T03_TOTALCUOTA_A", "9 ComprobarTabla T10_TIPOLOGIA8", "9 ComprobarTabla T11_TIPOLOGIA9",
-        "9 ComprobarTabla T12_TIPOLOGIA10", "9 ComprobarTabla T13_TIPOLOGIA11", "9 ComprobarTabla T14_TIPOLOGIA12",
-        "9 ComprobarTabla T15_TIPOLOGIA13", "9 ComprobarTabla T16_TIPOLOGIA14", "10 ComprobarCampo T03_BASEEXENTA",
-        "11 ComprobarCampo T10_OPEPRO1", "12 ComprobarCampo T12_PPE_CLAVE1", "13 ComprobarCampo T14_CE_OPEPRO1",
-        "14 ComprobarCampo T16_OPEPRO1", "15 ComprobarTabla T17_TIPOLOGIA15", "15 ComprobarTabla T18_TIPOLOGIA16",
-        "16 ComprobarCampo T03_BASEIMP3", "17 ComprobarTabla T19_TIPOLOGIA1"})
-    expected.push_back(test);
-  expected.push_back("18 close " + dir.file("ZIVEMOD.MDB"));
-  expected.push_back("19 BorrarCopiaSeguridad " + dir.slash() + kBackup);
-  EXPECT_EQ(seen, expected);
-}
-
 TEST(Traspaso, CurrentDatabaseChangesNothingAndRemovesALeftoverBackup) {
   TempDir dir;
   std::string file = freshModifiable(dir);
