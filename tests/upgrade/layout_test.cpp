@@ -2,7 +2,7 @@
 // taken from the step tables, against the database `zive init` makes (which
 // the upgrade of every earlier layout is compared with): each field's type and
 // text size in the catalog, and a text of that many characters saved where one
-// more fails with 3163.
+// more fails with 3163; the first field of a created table is required.
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -66,6 +66,10 @@ TEST(CreatedFields, TypesAndTextSizes) {
     std::string added = c.added ? std::string(" ") + c.added + " " : "";
     const std::vector<FieldShape>& fields = layout.at(c.table).fields;
     EXPECT_EQ(fields.size(), c.columns);
+    if (!c.added) {  // the first field of a created table: required, defaulting to 0 (the settings flag to -1)
+      EXPECT_TRUE(fields[0].required);
+      EXPECT_EQ(fields[0].defaultValue, std::string(c.table) == "T00_GENERAL" ? "-1" : "0");
+    }
     db->execute("INSERT INTO " + std::string(c.table) + " (" + fields[0].name + ") VALUES (1)");
     for (const FieldShape& f : fields) {
       if (c.added && added.find(" " + f.name + " ") == std::string::npos) continue;

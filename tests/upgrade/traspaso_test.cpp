@@ -299,39 +299,6 @@ TEST(Traspaso, PositionOverflowEndsTheStepThroughItsHandler) {
   EXPECT_EQ(findEvent(run, "T12_PPE_CLAVE1")->outcome, Outcome::Changed);
 }
 
-TEST(Traspaso, CreatedTablesReadBack) {
-  TempDir dir;
-  std::string file = dir.file("ZIVEMOD.MDB");
-  build(file, currentWithout({"T00_GENERAL", "T17_TIPOLOGIA15"}));
-  RunResult run = runUpgrade(file, dir.slash());
-  EXPECT_EQ(findEvent(run, "T00_GENERAL")->outcome, Outcome::Changed);
-  auto layout = readLayout(file);
-  // The settings table: a required Integer defaulting to -1, a text of 9; its one row.
-  auto rows = readRows(file)["T00_GENERAL"];
-  ASSERT_EQ(rows.size(), 1u);
-  EXPECT_EQ(rows[0]["T00_ACTONLINE"], "Integer:-1");
-  EXPECT_EQ(rows[0]["T00_IDIOMA"], "String:C");
-  const auto& t00 = layout["T00_GENERAL"].fields;
-  ASSERT_EQ(t00.size(), 2u);
-  EXPECT_EQ(t00[0].type, engine::DaoType::Integer);
-  EXPECT_TRUE(t00[0].required);
-  EXPECT_EQ(t00[0].defaultValue, "-1");
-  EXPECT_EQ(t00[1].size, 9);
-  // Form 581's table: 95 columns, a required Double key defaulting to 0.
-  const auto& t17 = layout["T17_TIPOLOGIA15"];
-  ASSERT_EQ(t17.selectStar.size(), 95u);
-  EXPECT_EQ(t17.selectStar[0], "T17_SECDEC");
-  EXPECT_EQ(t17.selectStar[1], "T17_CODEPI1");
-  EXPECT_EQ(t17.selectStar[29], "T17_DEDEPI1");
-  EXPECT_EQ(t17.selectStar[94], "T17_CUOTA");
-  EXPECT_EQ(t17.fields[0].type, engine::DaoType::Double);
-  EXPECT_TRUE(t17.fields[0].required);
-  EXPECT_EQ(t17.fields[0].defaultValue, "0");
-  EXPECT_TRUE(t17.fields[1].allowZeroLength);
-  EXPECT_EQ(t17.fields[1].size, 6);
-}
-
-
 TEST(LateBinding, CreatedByNameItsPathsAreWriteOnlyAndTraspasoIsFalse) {
   TempDir dir;
   std::string file = dir.file("ZIVEMOD.MDB");
