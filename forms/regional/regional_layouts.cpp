@@ -1,8 +1,23 @@
 #include "forms/form_layout.h"
 
+#include <string>
+#include <utility>
+
 namespace svrZIVE::forms {
 
 namespace {
+
+// The spacing both forms' statements share: "," before a line and ", " within
+// it in the insert's column list, two blanks after the update's "set" and
+// ", " between its items.
+void statementSpacing(FormLayout& l, std::string afterKey) {
+  l.insert.afterKey = std::move(afterKey);
+  l.insert.plain = l.insert.lineStart = ",";
+  l.insert.inLine = ", ";
+  l.insert.tail = ") values (";
+  l.update.head += " ";
+  l.update.separator = ", ";
+}
 
 // --- Form 581 -----------------------------------------------------------------
 
@@ -15,12 +30,7 @@ FormLayout makeTipologia15() {
   const int deductions = 1 + 4 * kT17Products;
   l.lines = {{1, 4, kT17Products, true, 1}, {deductions, 3, kT17Deductions, true, 2}};
   l.finalAmountElement = indexOf(l.columns, "T17_CUOTA");
-  l.insert.afterKey = " ,";
-  l.insert.plain = l.insert.lineStart = ",";
-  l.insert.inLine = ", ";
-  l.insert.tail = ") values (";
-  l.update.head += " ";  // two blanks after "set"
-  l.update.separator = ", ";
+  statementSpacing(l, " ,");
   return l;
 }
 
