@@ -142,6 +142,7 @@ const FormLayout& layoutTipologia12();  // stock accounting, T14_Tipologia12
 const FormLayout& layoutTipologia13();  // stock accounting, T15_Tipologia13
 const FormLayout& layoutTipologia14();  // stock accounting, T16_Tipologia14
 const FormLayout& layoutTipologia15();  // form 581, T17_Tipologia15
+const FormLayout& layoutTipologia16();  // form 582, T18_Tipologia16
 
 // --- Building layouts -------------------------------------------------------
 // Each family keeps its layouts in its own folder (forms/rate/rate_layouts.cpp,

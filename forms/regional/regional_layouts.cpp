@@ -2,6 +2,7 @@
 
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace svrZIVE::forms {
 
@@ -34,10 +35,42 @@ FormLayout makeTipologia15() {
   return l;
 }
 
+// --- Form 582 -----------------------------------------------------------------
+
+constexpr int kT18Lines = 8;
+
+FormLayout makeTipologia16() {
+  FormLayout l = detailTable("T18_Tipologia16", "cZIVETipologia16_Nueva", upgradedColumns("T18_TIPOLOGIA16"));
+  // The table keeps a line's body code before its second and third rates; the
+  // buffer and the statements put it after them.
+  std::vector<std::string> buffer{"T18_SECDEC", "T18_CUENTA"};
+  for (int i = 1; i <= kT18Lines; ++i) {
+    const std::string n = std::to_string(i);
+    for (const char* member : {"CODEPI", "BASIMP", "TIPODEV", "REX_TIPO", "DIF_TIPO", "REX_AC", "CUOTA"})
+      buffer.push_back("T18_" + std::string(member) + n);
+    renameProperty(l, "T18_REX_TIPO" + n, "datT18_TIPOREX" + n);
+    renameProperty(l, "T18_DIF_TIPO" + n, "datT18_TIPODIF" + n);
+    renameProperty(l, "T18_REX_AC" + n, "datT18_ADMCOM" + n);
+  }
+  for (const char* total : {"T18_IMPING", "T18_IMPDEV", "T18_CUOINT"}) buffer.push_back(total);
+  l.bufferOrder = orderOf(l.columns, buffer);
+  l.writeInBufferOrder = true;
+  l.lines = {{2, 7, kT18Lines, true, 1}};
+  l.finalAmountElement = indexOf(l.columns, "T18_CUOINT");
+  statementSpacing(l, ", ");
+  l.insert.overrides = {{indexOf(l.columns, "T18_CODEPI1"), " ,"}};  // "T18_CUENTA ,T18_CODEPI1"
+  return l;
+}
+
 }  // namespace
 
 const FormLayout& layoutTipologia15() {
   static const FormLayout layout = makeTipologia15();
+  return layout;
+}
+
+const FormLayout& layoutTipologia16() {
+  static const FormLayout layout = makeTipologia16();
   return layout;
 }
 
