@@ -29,6 +29,7 @@
 #include "forms/rate/cZIVETipologia1.h"
 #include "forms/regional/cZIVET17_Tipologia15.h"
 #include "forms/regional/cZIVETipologia15.h"
+#include "forms/regional/cZIVETipologia16.h"
 #include "forms/stock/cZIVETipologia8.h"
 #include "forms/stock/cZIVETipologia9.h"
 #include "reference/cZIVEDatosGeneral.h"
@@ -63,11 +64,12 @@ struct Road {
   int32_t csde = 0;
   int32_t secdec = 0;
   // The forms: form 560 of the return above, two stock-accounting returns
-  // of typology 8 and two of typology 9, a form-581 return.
+  // of typology 8 and two of typology 9, a form-581 return; the bodies' rates of form 582.
   cZIVETipologia1 tipologia1;
   cZIVETipologia8 tipologia8;
   cZIVETipologia9 tipologia9;
   cZIVETipologia15 tipologia15;
+  cZIVETipologia16 tipologia16;
   std::vector<int32_t> stockReturns;
   int32_t regionalReturn = 0;
   // Undo actions of what is stored now, latest last.
@@ -85,18 +87,23 @@ struct Step {
   std::function<std::string(Road&, std::ostream& out)> run;
 };
 
+// A text table, each line indented under its step.
+void printIndented(const TextTable& table, std::ostream& out) {
+  std::ostringstream shown;
+  table.print(shown);
+  std::istringstream in(shown.str());
+  for (std::string line; std::getline(in, line);) out << "     " << line << '\n';
+}
+
 // The given columns of a table-shaped list (columns x rows 1..N) as a text
-// table, each line indented under its step.
+// table under its step.
 void printList(const VariantArray& list, const std::vector<int32_t>& columns, TextTable table, std::ostream& out) {
   for (int32_t row = 1; row <= list.ubound(2); ++row) {
     std::vector<std::string> cells;
     for (int32_t c : columns) cells.push_back(text(list.at({c, row})));
     table.rows.push_back(std::move(cells));
   }
-  std::ostringstream shown;
-  table.print(shown);
-  std::istringstream in(shown.str());
-  for (std::string line; std::getline(in, line);) out << "     " << line << '\n';
+  printIndented(table, out);
 }
 
 // A header of the demo's declarant: model, period and typology.
@@ -409,6 +416,22 @@ std::vector<Step> formSteps() {
         if (impfin != total) throw unexpected("the header's final amount is not the form's");
         out << "     Saved with lines 2 and 4 filled; loaded back as line 1 " << text(a[1]) << " and line 2 "
             << text(a[5]) << "; the header's final amount is " << amount(impfin) << '\n';
+        return std::string();
+      }},
+      {[](Road& r, std::ostream& out) {
+        // Form 582 lists every body with its rate for one product; the list
+        // is (row, column), its last row empty.
+        const std::string epigraph = "1.3";
+        Variant lista = r.tipologia16.cargarListaAdmCom(kEjercicio, kPeriodo, epigraph, "C");
+        const VariantArray& l = lista.array();
+        out << "Form 582: the administrative bodies and their rates for epigraph " << epigraph << " in " << kEjercicio
+            << "/" << kPeriodo << ":\n";
+        TextTable table;
+        table.header = {"Body", "Rate"};
+        table.rightAligned = {false, true};
+        for (int32_t row = 0; row <= l.ubound(1); ++row)
+          if (!l.at({row, 0}).isEmpty()) table.rows.push_back({text(l.at({row, 0})), text(l.at({row, 1}))});
+        printIndented(table, out);
         return std::string();
       }},
       {[](Road& r, std::ostream&) {

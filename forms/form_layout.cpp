@@ -29,6 +29,16 @@ int indexOf(const std::vector<FormColumn>& columns, std::string_view name) {
   return -1;
 }
 
+std::vector<int> orderOf(const std::vector<FormColumn>& columns, const std::vector<std::string>& names) {
+  std::vector<int> order;
+  for (const std::string& name : names) {
+    int i = indexOf(columns, name);
+    if (i < 0) throw std::logic_error("form layout: no column " + name);
+    order.push_back(i);
+  }
+  return order;
+}
+
 namespace {
 // Every table's key is held as a Long, whatever the field's type.
 void keyAsLong(std::vector<FormColumn>& columns) { columns.front().type = PropertyType::Long; }

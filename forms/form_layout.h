@@ -74,7 +74,9 @@ struct InsertSpacing {
 struct UpdateSpacing {
   std::string head;
   std::string separator;
-  std::vector<std::pair<int, int>> parts;  // first and last column of each statement
+  // First and last column of each statement, as positions in the order the
+  // statements write the columns (FormLayout::writtenColumn).
+  std::vector<std::pair<int, int>> parts;
   std::string where;
 };
 
@@ -102,6 +104,10 @@ struct FormLayout {
   std::vector<FormColumn> columns;
   // Buffer element e goes to column bufferOrder[e]; empty: element e to column e.
   std::vector<int> bufferOrder;
+  // The insert's column list and values and the update's items follow the
+  // buffer's order instead of the table's; a load of "Select *" still returns
+  // the table's order.
+  bool writeInBufferOrder = false;
   // The buffer element copied into the header's T02_IMPFIN on every save.
   std::optional<int> finalAmountElement;
   std::vector<LineBlock> lines;
@@ -118,6 +124,8 @@ struct FormLayout {
   const std::string& keyName() const { return columns.front().name; }
   std::size_t bufferSize() const { return columns.size(); }
   int bufferColumn(int element) const { return bufferOrder.empty() ? element : bufferOrder[element]; }
+  // The column the statements write at position p.
+  int writtenColumn(int position) const { return writeInBufferOrder ? bufferColumn(position) : position; }
   // The column of a property (any letter case); -1 when the form has none.
   int columnOf(std::string_view property) const;
   // The separator written before column `column` in the insert's name list.
@@ -134,6 +142,7 @@ const FormLayout& layoutTipologia12();  // stock accounting, T14_Tipologia12
 const FormLayout& layoutTipologia13();  // stock accounting, T15_Tipologia13
 const FormLayout& layoutTipologia14();  // stock accounting, T16_Tipologia14
 const FormLayout& layoutTipologia15();  // form 581, T17_Tipologia15
+const FormLayout& layoutTipologia16();  // form 582, T18_Tipologia16
 
 // --- Building layouts -------------------------------------------------------
 // Each family keeps its layouts in its own folder (forms/rate/rate_layouts.cpp,
@@ -148,6 +157,9 @@ FormLayout detailTable(std::string table, std::string serviceClass, std::vector<
 
 // The position of column `name`; -1 when there is none.
 int indexOf(const std::vector<FormColumn>& columns, std::string_view name);
+
+// The positions of the named columns, in the order named (a buffer order).
+std::vector<int> orderOf(const std::vector<FormColumn>& columns, const std::vector<std::string>& names);
 
 // Gives column `column` the record property `property` (a name that is not
 // "dat" and the column's).

@@ -144,14 +144,16 @@ Statement FormRecord::insertStatement() const {
   const int n = static_cast<int>(layout_->columns.size());
   Statement s;
   s.fixed(layout_->insert.head);
-  s.fixed(layout_->columns[0].name);
-  for (int c = 1; c < n; ++c) {
+  s.fixed(layout_->columns[layout_->writtenColumn(0)].name);
+  for (int p = 1; p < n; ++p) {
+    int c = layout_->writtenColumn(p);
     s.fixed(layout_->insertSeparator(c));
     s.fixed(layout_->columns[c].name);
   }
   s.fixed(layout_->insert.tail);
-  for (int c = 0; c < n; ++c) {
-    if (c > 0) s << ",";
+  for (int p = 0; p < n; ++p) {
+    if (p > 0) s << ",";
+    int c = layout_->writtenColumn(p);
     writeValue(s, c, written[c]);
   }
   s << ")";
@@ -165,8 +167,9 @@ std::vector<Statement> FormRecord::updateStatements() const {
   for (auto [first, last] : u.parts) {
     Statement s;
     s.fixed(u.head);
-    for (int c = first; c <= last; ++c) {
-      if (c > first) s.fixed(u.separator);
+    for (int p = first; p <= last; ++p) {
+      if (p > first) s.fixed(u.separator);
+      int c = layout_->writtenColumn(p);
       s.fixed(layout_->columns[c].name);
       s << " = ";
       writeValue(s, c, written[c]);

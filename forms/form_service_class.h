@@ -80,6 +80,20 @@ class FormService : public ServicePaths {
   static void addMembers(MemberTable<Self>& t) {
     addFormMembers(t);
   }
+
+ protected:
+  // A rate lookup: `lookup` runs on a fresh record with the reference
+  // database open. Annotates with "<service>.<operation>".
+  template <class Lookup>
+  static Variant onReference(std::string_view operation, Lookup lookup) {
+    Record detalle;
+    return annotate(serviceText(detalle.layout(), operation), [&] {
+      abrirReferencia();
+      Variant result = lookup(detalle);
+      cerrar();
+      return result;
+    });
+  }
 };
 
 // A stock-accounting service: the form service and the carry forward.

@@ -19,6 +19,8 @@ constexpr std::array<std::pair<int16_t, int>, 18> kBodyColumns = {{
     {11, 11}, {12, 12}, {13, 13}, {14, 14}, {16, 15}, {17, 16}, {20, 17}, {21, 1},  {22, 18},
 }};
 
+constexpr int kRateColumns = 18;
+
 // Recordsets of the lookup are opened as snapshots.
 constexpr int16_t kSnapshot = 4;
 
@@ -69,6 +71,41 @@ Variant ratesForBody(const BodyRateQuery& query, int32_t lngEjercicio, int16_t i
   Variant table = ZIVEGeneral::ConvertirRecordset(*rs, 2);
   rs->close();
   return ZIVEGeneral::QuitarRepetidos(table);
+}
+
+Statement epigraphRatesStatement(std::string_view model, const std::string& epi, int32_t lngEjercicio,
+                                 int16_t intPeriodo) {
+  Statement s("Select top 1  T07_TIPO02");
+  for (int column = 3; column <= kRateColumns; ++column)
+    s.fixed(std::string(column < 10 ? ", T07_TIPO0" : ", T07_TIPO") + std::to_string(column));
+  s << " from T07_TIPOS4 where T07_EPIEXT = '" << epi << "'  and T07_MOD = '";
+  s.fixed(model);
+  s << "' and T07_EJER  &  format(T07_PER,'00')  <= ";
+  s.fixed(rateKey(lngEjercicio, intPeriodo));
+  s << " ORDER BY  T07_EJER desc, T07_PER desc";
+  return s;
+}
+
+Variant bodiesWithRates(std::string_view model, int32_t lngEjercicio, int16_t intPeriodo, const std::string& epi,
+                        const std::string& idioma) {
+  cZIVEConexionDAO& conexion = ZIVEGeneral::sharedConnection();
+  auto rs = conexion.openRecordset(epigraphRatesStatement(model, epi, lngEjercicio, intPeriodo));
+  Variant rates = ZIVEGeneral::ConvertirRecordset(*rs, 0);
+  rs->close();
+  // Exactly "C" is Spanish; any other code, "c" too, Basque.
+  rs = conexion.openRecordset(idioma == "C" ? Statement("Select TADM_DESC from TAUX_ADMCOM")
+                                            : Statement("Select TADM_DESE from TAUX_ADMCOM"));
+  Variant names = ZIVEGeneral::ConvertirRecordset(*rs, 1);
+  rs->close();
+
+  // No rate row: the rates are Null and have no upper bound (13).
+  const VariantArray& r = rates.array();
+  VariantArray list = VariantArray::matrix(0, r.ubound(), 0, 2);
+  for (int32_t row = 0; row < kRateColumns - 1; ++row) {
+    list.at({row, 0}) = names.array()[row];  // fewer bodies than columns: 9
+    list.at({row, 1}) = r[row];
+  }
+  return Variant(std::move(list));
 }
 
 }  // namespace svrZIVE::forms

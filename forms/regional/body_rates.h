@@ -35,4 +35,20 @@ Statement bodyRatesStatement(const BodyRateQuery& query, const std::string& colu
 // no-current-record error. Failures pass on unchanged.
 Variant ratesForBody(const BodyRateQuery& query, int32_t lngEjercicio, int16_t intPeriodo, const std::string& admcom);
 
+// The rates of epigraph `epi` in the newest set of `model` not later than the
+// year and period, for the bodies of T07_TIPO02 to T07_TIPO18 (T07_TIPO01 is
+// not read), at most one row.
+Statement epigraphRatesStatement(std::string_view model, const std::string& epi, int32_t lngEjercicio,
+                                 int16_t intPeriodo);
+
+// The bodies with their rates for one epigraph: a (row, column) array, rows 0
+// to 17 and columns 0 to 2, row r pairing the r-th name of TAUX_ADMCOM as the
+// table returns them (TADM_DESC when `idioma` is exactly "C", TADM_DESE
+// otherwise) with the rate of column T07_TIPO(r + 2); column 2 and row 17
+// stay empty. Nothing ties a name to a column but its position. No rate row
+// old enough raises 13; fewer than 17 bodies raises 9. Failures pass on
+// unchanged.
+Variant bodiesWithRates(std::string_view model, int32_t lngEjercicio, int16_t intPeriodo, const std::string& epi,
+                        const std::string& idioma);
+
 }  // namespace svrZIVE::forms

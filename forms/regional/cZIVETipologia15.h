@@ -10,12 +10,12 @@
 #include <string>
 #include <string_view>
 
-#include "forms/form_service_class.h"
 #include "forms/regional/cZIVET17_Tipologia15.h"
+#include "forms/regional/regional_service.h"
 
 namespace svrZIVE {
 
-class cZIVETipologia15 : public forms::FormService<cZIVET17_Tipologia15> {
+class cZIVETipologia15 : public forms::RegionalService<cZIVET17_Tipologia15> {
  public:
   static constexpr std::string_view kClassName = "cZIVETipologia15";
 
