@@ -39,20 +39,48 @@ double roundHalfEven(double value) {
   return whole + (value > 0 ? 1.0 : -1.0);
 }
 
+// Plain decimal notation when the number fits in 15 positions counting the
+// zeros after the point ("0.000056789"), exponent form otherwise ("1E+15",
+// "5.6789E-12").
 std::string formatDouble(double value) {
   if (std::isnan(value)) return "NaN";
   if (std::isinf(value)) return value < 0 ? "-Infinity" : "Infinity";
   if (value == 0) return "0";  // also -0
-  // to_chars never looks at the locale; "general" with a precision is %.15G
-  // without the trailing zeros, so only the exponent letter needs changing.
+  // to_chars never looks at the locale. The 15 significant digits come from
+  // the scientific form; they are then written out plainly when the number
+  // needs no more than 15 positions after the point, leading zeros included.
   std::array<char, 64> buffer{};
   const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                    std::chars_format::general, 15);
-  std::string text(buffer.data(), result.ptr);
-  for (char& c : text) {
-    if (c == 'e') c = 'E';
+                                    std::chars_format::scientific, 14);
+  const std::string_view text(buffer.data(), result.ptr);
+  const size_t e = text.find('e');
+  const bool negative = text.front() == '-';
+  std::string digits;  // the significant digits, trailing zeros dropped
+  for (char c : text.substr(negative ? 1 : 0, e - (negative ? 1 : 0))) {
+    if (c != '.') digits += c;
   }
-  return text;
+  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+  int exponent = 0;
+  std::from_chars(text.data() + e + (text[e + 1] == '+' ? 2 : 1), text.data() + text.size(), exponent);
+  const int digitCount = static_cast<int>(digits.size());
+
+  std::string out = negative ? "-" : "";
+  if (exponent >= 15 || (exponent < 0 && digitCount - exponent - 1 > 15)) {
+    out += digits.substr(0, 1);
+    if (digitCount > 1) out += "." + digits.substr(1);
+    const int magnitude = exponent < 0 ? -exponent : exponent;
+    out += exponent < 0 ? "E-" : "E+";
+    if (magnitude < 10) out += '0';
+    out += std::to_string(magnitude);
+  } else if (exponent < 0) {
+    out += "0." + std::string(static_cast<size_t>(-exponent - 1), '0') + digits;
+  } else if (digitCount <= exponent + 1) {
+    out += digits + std::string(static_cast<size_t>(exponent + 1 - digitCount), '0');
+  } else {
+    out += digits.substr(0, static_cast<size_t>(exponent + 1)) + "." +
+           digits.substr(static_cast<size_t>(exponent + 1));
+  }
+  return out;
 }
 
 namespace {
@@ -77,10 +105,34 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
 
 }  // namespace
 
+// parseNumber also reads "&H" (hexadecimal) and "&O" (octal) digits, either letter case. The value
+// is an Integer when it fits in 16 bits and a Long when it fits in 32, the top
+// bit being the sign ("&H8002" is -32766); wider values read as an infinity.
+bool parseRadixNumber(std::string_view s, double& out) {
+  if (s.size() < 3 || s[0] != '&') return false;
+  const char letter = s[1];
+  const int radix = letter == 'H' || letter == 'h' ? 16 : letter == 'O' || letter == 'o' ? 8 : 0;
+  if (radix == 0) return false;
+  uint64_t value = 0;
+  for (char c : s.substr(2)) {
+    int digit = -1;
+    if (isDigit(c)) digit = c - '0';
+    else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
+    if (digit < 0 || digit >= radix) return false;
+    value = std::min<uint64_t>(value * radix + digit, uint64_t(1) << 40);
+  }
+  if (value <= 0xFFFF) out = static_cast<int16_t>(static_cast<uint16_t>(value));
+  else if (value <= 0xFFFFFFFF) out = static_cast<int32_t>(static_cast<uint32_t>(value));
+  else out = std::numeric_limits<double>::infinity();
+  return true;
+}
+
 // A number too large for a double reads as an infinity (the conversions turn
 // it into Overflow); one too small reads as zero.
 bool parseNumber(std::string_view text, double& out) {
   const std::string_view s = trimBlanks(text);
+  if (parseRadixNumber(s, out)) return true;
   size_t i = 0;
   bool negative = false;
   if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';

@@ -17,13 +17,15 @@ TEST(ParseNumber, AcceptsNumbersWithBlanksSignAndExponentOnly) {
   const struct { std::string text; double value; } good[] = {
       {" 12 ", 12}, {"-3.5", -3.5}, {"+4", 4}, {".5", 0.5}, {"5.", 5}, {"5.6789E-12", 5.6789e-12},
       {"\t7\t", 7}, {"1e400", INFINITY}, {"1e-400", 0}, {std::string(400, '9') + "e-10", INFINITY},
+      {"&H10", 16}, {" &h7fff ", 32767}, {"&H8002", -32766}, {"&HFFFF", -1}, {"&H10000", 65536},
+      {"&H80000002", -2147483646.0}, {"&H100000000", INFINITY}, {"&O17", 15}, {"&o177777", -1},
   };
   for (const auto& c : good) {
     double value = 12345;
     EXPECT_TRUE(parseNumber(c.text, value)) << c.text;
     EXPECT_EQ(value, c.value) << c.text;
   }
-  for (const char* text : {"", " ", "1,5", "1.2.3", "--1", ".", "1e+", "E5", "1 2", "&H10", "12abc", "inf", "True"}) {
+  for (const char* text : {"", " ", "1,5", "1.2.3", "--1", ".", "1e+", "E5", "1 2", "&H", "&HG", "&O8", "&X1", "-&H1", "12abc", "inf", "True"}) {
     double value = 12345;
     EXPECT_FALSE(parseNumber(text, value)) << text;
     EXPECT_EQ(value, 12345) << text << ": a refused text leaves the value alone";
@@ -32,7 +34,9 @@ TEST(ParseNumber, AcceptsNumbersWithBlanksSignAndExponentOnly) {
 
 TEST(FormatDouble, WritesLikeTheRuntimeAndReadsBack) {
   const struct { double value; const char* text; } cases[] = {
-      {1e15, "1E+15"}, {1e-5, "1E-05"}, {0.0001, "0.0001"}, {0.1 + 0.2, "0.3"}, {3, "3"},
+      {1e15, "1E+15"}, {1e-5, "0.00001"}, {0.0001, "0.0001"}, {5.6789e-5, "0.000056789"},
+      {5.6789e-12, "5.6789E-12"}, {1.5e-14, "0.000000000000015"}, {1.25e-14, "1.25E-14"},
+      {-1.23456789012345e-3, "-1.23456789012345E-03"}, {0.1 + 0.2, "0.3"}, {3, "3"},
       {123456789012345.0, "123456789012345"}, {-0.0, "0"}, {1e100, "1E+100"}, {2.0 / 3, "0.666666666666667"},
       {999999999999999.9, "1E+15"}, {1e-300, "1E-300"}, {-0.25, "-0.25"},
   };
@@ -84,6 +88,8 @@ TEST(Conversion, IntegersRoundHalvesToEvenAndCheckTheirRange) {
       {Variant(" 12 "), 12, 12, 12},                 {Variant("2.5"), 2, 2, 2},
       {Variant("-7"), O, -7, -7},                    {Variant("1E+15"), O, O, O},
       {Variant("1e400"), O, O, O},                   {Variant(std::nan("")), O, O, O},
+      {Variant("&H7FFF"), O, 32767, 32767},          {Variant("&H8002"), O, -32766, -32766},
+      {Variant("&H80000002"), O, O, -2147483646},    {Variant("&HFF"), 255, 255, 255},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(varTypeName(c.in.type())) + " " +
