@@ -1,8 +1,12 @@
 // zive upgrade PATH [--backup-dir DIR]: brings a modifiable database of an
 // earlier layout up to the current one, in place, and reports what it did.
+#include <unistd.h>
+
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <string>
+#include <system_error>
 
 #include "cli/commands.h"
 #include "frame/message_box.h"
@@ -23,6 +27,18 @@ std::string folderOf(const std::string& file) {
   auto parent = std::filesystem::path(file).parent_path().string();
   if (parent.empty()) return "./";
   return parent.back() == '/' ? parent : parent + "/";
+}
+
+// Why the backup copy could not be made in `folder`; empty when it can. The
+// folder must exist and take a new file: a scratch file is made and removed.
+std::string backupFolderProblem(const std::string& folder) {
+  std::error_code ec;
+  if (!std::filesystem::is_directory(folder, ec)) return "the backup folder " + folder + " does not exist";
+  const std::string probe = folder + ".zive-backup-check-" + std::to_string(::getpid());
+  bool writable = static_cast<bool>(std::ofstream(probe));
+  std::filesystem::remove(probe, ec);
+  if (!writable) return "the backup folder " + folder + " is not writable";
+  return {};
 }
 
 }  // namespace
@@ -48,6 +64,12 @@ int runUpgrade(const Arguments& args) {
   }
   std::string mdbPath = haveBackupDir ? backupDir : folderOf(path);
   if (mdbPath.empty() || mdbPath.back() != '/') mdbPath += '/';
+  // The class goes on without a copy when it cannot make one; the command
+  // refuses to start instead, so that no change is ever made without one.
+  if (std::string problem = backupFolderProblem(mdbPath); !problem.empty()) {
+    std::cerr << "zive upgrade: " << problem << "; nothing was changed\n";
+    return 1;
+  }
 
   upgrade::UpgradeReport report(&std::cout);
   cZIVETraspaso traspaso;

@@ -142,6 +142,21 @@ TEST_F(ZiveCommand, UpgradeOfACurrentDatabaseChangesNothing) {
   EXPECT_FALSE(fs::exists(data + "/CopSegZIVEMod.mdb"));
 }
 
+TEST_F(ZiveCommand, UpgradeRefusesABackupFolderItCannotWriteTo) {
+  std::string data = path("data");
+  ASSERT_EQ(zive({"init", data}).status, 0);
+  const std::string file = data + "/ZIVEMOD.MDB";
+  auto modified = fs::last_write_time(file);
+  std::ofstream(path("plain-file")) << "x";
+  for (const std::string& folder : {path("no-such-folder"), path("plain-file")}) {
+    Outcome o = zive({"upgrade", file, "--backup-dir", folder});
+    EXPECT_EQ(o.status, 1) << folder;
+    EXPECT_NE(o.err.find("backup folder"), std::string::npos) << o.err;
+    EXPECT_EQ(o.out, "") << "refused before anything starts";
+  }
+  EXPECT_EQ(fs::last_write_time(file), modified);
+}
+
 TEST_F(ZiveCommand, CallReachesAServiceByNameAndReportsErrors) {
   std::string data = path("data");
   ASSERT_EQ(zive({"init", data}).status, 0);
