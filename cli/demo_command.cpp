@@ -472,7 +472,7 @@ int runDemo(const Arguments& args) {
   // The rates come from the reference database: a folder without one gets the sample.
   if (!std::filesystem::exists(reference, ec)) {
     try {
-      createReferenceDatabase(reference, findReferenceSeedDir());
+      createReferenceDatabase(reference, referenceSeed().tables);
     } catch (const AutomationError& e) {
       std::cerr << "zive demo: cannot create " << reference << ": " << e.description() << '\n';
       return 1;

@@ -1,9 +1,12 @@
 // zive init DIR: a data folder with the modifiable database ZIVEMOD.MDB in
 // the current layout (the layout the product first shipped, brought up to
 // date by the upgrade, exactly as an installed database of that first
-// version would be) and the sample reference database ZIVELEC.MDB made from
-// the seed files. A file that exists already is never touched.
+// version would be) and the sample reference database ZIVELEC.MDB, made from
+// the sample built into the library (or the seed files of $ZIVE_DATA_DIR). A
+// file that exists already is never touched; a run that fails removes what it
+// made.
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <string>
 #include <system_error>
@@ -47,49 +50,84 @@ bool createModifiable(const std::string& file, const std::string& folder) {
   return report.messages().empty() && report.errors() == 0;
 }
 
-// ZIVELEC.MDB: the sample reference tables from the seed files. The
-// official reference database replaces this file as it is.
-void createReference(const std::string& file) {
-  std::string seeds = findReferenceSeedDir();
-  std::cout << "Creating " << file << " from the sample data in " << seeds << '\n';
-  createReferenceDatabase(file, seeds);
+// Everything init needs, checked before it makes anything: the folder (made
+// when missing) takes a new file. Empty when it does; else what is wrong.
+std::string folderProblem(const std::string& folder, bool& madeFolder) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  madeFolder = !fs::exists(folder, ec);
+  fs::create_directories(folder, ec);
+  if (ec || !fs::is_directory(folder)) return "cannot create the folder " + folder + (ec ? ": " + ec.message() : "");
+  const std::string probe = folder + "/.zive-init-check";
+  bool writable = static_cast<bool>(std::ofstream(probe));
+  fs::remove(probe, ec);
+  if (!writable) return "cannot write into the folder " + folder;
+  return {};
 }
 
 }  // namespace
 
 int runInit(const Arguments& args) {
+  namespace fs = std::filesystem;
   if (args.size() != 1 || args[0].rfind("--", 0) == 0) return usage();
   std::string folder = args[0];
-  std::error_code ec;
-  std::filesystem::create_directories(folder, ec);
-  if (ec || !std::filesystem::is_directory(folder)) {
-    std::cerr << "zive init: cannot create the folder " << folder << (ec ? ": " + ec.message() : "") << '\n';
-    return 1;
-  }
   if (folder.back() != '/') folder += '/';
   std::string modifiable = folder + kModifiableName;
   std::string reference = folder + kReferenceName;
-  bool haveModifiable = std::filesystem::exists(modifiable, ec);
-  bool haveReference = std::filesystem::exists(reference, ec);
+  std::error_code ec;
+  bool haveModifiable = fs::exists(modifiable, ec);
+  bool haveReference = fs::exists(reference, ec);
   if (haveModifiable && haveReference) {
     std::cerr << "zive init: " << modifiable << " and " << reference
               << " already exist; they are left as they are\n";
     return 1;
   }
+
+  // What could stop the run is found out first, so that a failure leaves
+  // nothing behind: the seed tables, then the folder.
+  ReferenceSeed seed;
+  bool madeFolder = false;
+  try {
+    if (!haveReference) seed = referenceSeed();
+  } catch (const AutomationError& e) {
+    std::cerr << "zive init: " << e.description() << "; nothing was created\n";
+    return 1;
+  }
+  if (std::string problem = folderProblem(folder, madeFolder); !problem.empty()) {
+    std::cerr << "zive init: " << problem << "; nothing was created\n";
+    return 1;
+  }
+
+  bool madeModifiable = false;
+  auto undo = [&] {
+    if (madeModifiable) {
+      fs::remove(modifiable, ec);
+      fs::remove(folder + "CopSegZIVEMod.mdb", ec);
+    }
+    if (madeFolder) fs::remove(folder, ec);  // only when empty
+  };
   try {
     if (haveModifiable) {
       std::cout << modifiable << " already exists; it is left as it is\n";
     } else {
       std::cout << "Creating " << modifiable << '\n';
+      madeModifiable = true;
       if (!createModifiable(modifiable, folder)) {
-        std::cerr << "zive init: the upgrade of the new database did not complete\n";
+        std::cerr << "zive init: the upgrade of the new database did not complete; nothing was created\n";
+        undo();
         return 1;
       }
     }
-    if (haveReference) std::cout << reference << " already exists; it is left as it is\n";
-    else createReference(reference);
+    if (haveReference) {
+      std::cout << reference << " already exists; it is left as it is\n";
+    } else {
+      std::cout << "Creating " << reference << " from " << seed.origin << '\n';
+      createReferenceDatabase(reference, seed.tables);
+    }
   } catch (const AutomationError& e) {
-    std::cerr << "zive init: error " << e.number() << " (" << e.source() << "): " << e.description() << '\n';
+    std::cerr << "zive init: error " << e.number() << " (" << e.source() << "): " << e.description()
+              << "; nothing was created\n";
+    undo();
     return 1;
   }
   std::cout << folder << " is ready: " << kModifiableName << " and " << kReferenceName << ".\n";

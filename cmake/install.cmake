@@ -25,10 +25,6 @@ foreach(folder base frame engine reference declarations forms upgrade)
     PATTERN "catalog_store.h" EXCLUDE)
 endforeach()
 
-# The sample reference data, for `zive init` on an installed system.
-install(DIRECTORY ${PROJECT_SOURCE_DIR}/data/reference/
-  DESTINATION ${CMAKE_INSTALL_DATADIR}/svrZIVE/reference)
-
 install(EXPORT svrZIVETargets NAMESPACE svrZIVE:: DESTINATION ${ZIVE_PACKAGE_DIR})
 configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/svrZIVEConfig.cmake.in
   ${PROJECT_BINARY_DIR}/svrZIVEConfig.cmake INSTALL_DESTINATION ${ZIVE_PACKAGE_DIR})

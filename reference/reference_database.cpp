@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <sstream>
 #include <system_error>
 
 #include "engine/dao.h"
@@ -117,9 +118,8 @@ void checkCell(const std::string& cell, const SeedColumn& column, const fs::path
   }
 }
 
-SeedTable readSeedFile(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) seedError(file, 0, "cannot be read");
+// One seed file, `file` naming it in messages and giving the table's name.
+SeedTable parseSeed(const fs::path& file, std::istream& in) {
   SeedTable table;
   table.name = file.stem().string();
   if (!validName(table.name)) seedError(file, 0, "bad table name");
@@ -160,6 +160,12 @@ SeedTable readSeedFile(const fs::path& file) {
   }
   if (table.columns.empty()) seedError(file, 0, "has no header line");
   return table;
+}
+
+SeedTable readSeedFile(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) seedError(file, 0, "cannot be read");
+  return parseSeed(file, in);
 }
 
 std::string quoted(const std::string& text) {
@@ -232,13 +238,11 @@ std::string insertStatement(const SeedTable& table, size_t row) {
   return sql + ")";
 }
 
-void createReferenceDatabase(const std::string& path, const std::string& seedDir) {
+void createReferenceDatabase(const std::string& path, const std::vector<SeedTable>& tables) {
   std::error_code ec;
   if (fs::exists(path, ec)) {
     throw AutomationError(engine::kDatabaseExists, "DAO.DBEngine", "Database already exists.");
   }
-  // Read and check every seed file before the database file exists.
-  std::vector<SeedTable> tables = readReferenceSeed(seedDir);
   std::shared_ptr<engine::Database> db = engine::DBEngine::forThread().createDatabase(path);
   try {
     auto& dbe = engine::DBEngine::forThread();
@@ -267,27 +271,24 @@ void createReferenceDatabase(const std::string& path, const std::string& seedDir
   }
 }
 
-std::string findReferenceSeedDir() {
-  std::vector<fs::path> candidates;
+ReferenceSeed referenceSeed() {
   if (const char* env = std::getenv("ZIVE_DATA_DIR"); env != nullptr && *env != '\0') {
-    candidates.emplace_back(env);
-    candidates.emplace_back(fs::path(env) / "reference");
-  }
-  std::error_code ec;
-  fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-  if (!ec) {
-    for (fs::path dir = exe.parent_path(); !dir.empty(); dir = dir.parent_path()) {
-      candidates.push_back(dir / "data" / "reference");
-      candidates.push_back(dir / "share" / "svrZIVE" / "reference");
-      if (dir == dir.root_path()) break;
+    for (const fs::path& dir : {fs::path(env), fs::path(env) / "reference"}) {
+      std::error_code ec;
+      if (isSeedDir(dir)) {
+        std::string folder = fs::absolute(dir, ec).lexically_normal().string();
+        return {folder, readReferenceSeed(folder)};
+      }
     }
+    throw AutomationError(engine::kFileNotFound, std::string(kRuntimeSource),
+                          "ZIVE_DATA_DIR (" + std::string(env) + ") holds no reference seed files");
   }
-  candidates.emplace_back(fs::path("data") / "reference");
-  for (const auto& dir : candidates) {
-    if (isSeedDir(dir)) return fs::absolute(dir, ec).lexically_normal().string();
+  ReferenceSeed seed{"the sample built into the library", {}};
+  for (const SeedFile& file : sampleSeedFiles()) {
+    std::istringstream in{std::string(file.content)};
+    seed.tables.push_back(parseSeed(fs::path(file.name), in));
   }
-  throw AutomationError(engine::kFileNotFound, std::string(kRuntimeSource),
-                        "Reference seed folder (data/reference) not found; set ZIVE_DATA_DIR");
+  return seed;
 }
 
 }  // namespace svrZIVE

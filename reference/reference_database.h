@@ -5,7 +5,9 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/schema.h"
@@ -32,21 +34,31 @@ struct SeedTable {
 // a malformed file raises AutomationError naming the file and line.
 std::vector<SeedTable> readReferenceSeed(const std::string& seedDir);
 
+// One seed file built into the library: its name and its bytes.
+struct SeedFile {
+  std::string_view name;
+  std::string_view content;
+};
+// The sample seed files of data/reference, built into the library.
+std::span<const SeedFile> sampleSeedFiles();
+
+// The seed tables a new reference database is made from, and where they come
+// from: the folder $ZIVE_DATA_DIR (itself, or its reference/ subfolder, when
+// that holds T00_GENERAL.tsv) when the variable is set, the sample built into
+// the library otherwise. A malformed file raises AutomationError.
+struct ReferenceSeed {
+  std::string origin;  // the folder, or "the sample built into the library"
+  std::vector<SeedTable> tables;
+};
+ReferenceSeed referenceSeed();
+
 // The Jet statements that create a seed table and insert one of its rows.
 std::string createTableStatement(const SeedTable& table);
 std::string insertStatement(const SeedTable& table, size_t row);
 
 // Creates the reference database file `path` through the engine and fills it
-// from the seed files of `seedDir`. Never overwrites: an existing file raises
-// AutomationError 3204 and stays as it is. A failure while filling removes the
-// half-made file.
-void createReferenceDatabase(const std::string& path, const std::string& seedDir);
-
-// The folder of the seed files: $ZIVE_DATA_DIR (itself or its reference/
-// subfolder); then, from the running program's folder upwards,
-// data/reference and share/svrZIVE/reference; then ./data/reference. A folder
-// counts when it holds T00_GENERAL.tsv. Raises AutomationError 3024 when none
-// does.
-std::string findReferenceSeedDir();
+// with `tables`. Never overwrites: an existing file raises AutomationError
+// 3204 and stays as it is. A failure while filling removes the half-made file.
+void createReferenceDatabase(const std::string& path, const std::vector<SeedTable>& tables);
 
 }  // namespace svrZIVE

@@ -134,6 +134,28 @@ TEST_F(ZiveCommand, InitMakesBothDatabasesAndNeverOverwrites) {
   EXPECT_NE(provinces.out.find("52"), std::string::npos) << provinces.out;
 }
 
+TEST_F(ZiveCommand, InitThatFailsLeavesNothingBehind) {
+  // A seed that cannot be read stops the run before anything is made; one
+  // whose table cannot be created, after the modifiable database was made.
+  const struct { const char* file; const char* content; } seeds[] = {
+      {"T00_GENERAL.tsv", "A:SHORT\nx\n"},
+      {"SELECT.tsv", "A:SHORT\n1\n"},
+  };
+  for (const auto& seed : seeds) {
+    SCOPED_TRACE(seed.file);
+    fs::remove_all(path("seed"));
+    fs::create_directories(path("seed"));
+    std::ofstream(path("seed/T00_GENERAL.tsv")) << "A:SHORT\n1\n";
+    std::ofstream(path("seed/") + seed.file) << seed.content;
+    ::setenv("ZIVE_DATA_DIR", path("seed").c_str(), 1);
+    Outcome o = zive({"init", path("data")});
+    ::unsetenv("ZIVE_DATA_DIR");
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find("nothing was created"), std::string::npos) << o.err;
+    EXPECT_FALSE(fs::exists(path("data"))) << o.out;
+  }
+}
+
 TEST_F(ZiveCommand, UpgradeOfACurrentDatabaseChangesNothing) {
   std::string data = path("data");
   ASSERT_EQ(zive({"init", data}).status, 0);

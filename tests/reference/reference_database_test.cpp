@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -22,7 +23,7 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::vector<SeedTable>& seed() {
-  static const std::vector<SeedTable> tables = readReferenceSeed(findReferenceSeedDir());
+  static const std::vector<SeedTable> tables = readReferenceSeed(ZIVE_SEED_DIR);
   return tables;
 }
 
@@ -126,20 +127,42 @@ TEST(ReferenceSeedParse, ReportsTheFileAndLine) {
   EXPECT_EQ(raisedBy([] { readReferenceSeed("/nonexistent/zive/reference"); }).number, engine::kFileNotFound);
 }
 
-TEST(ReferenceSeedDir, EnvironmentVariableWins) {
-  TempDir dir;
-  fs::create_directories(dir.path() / "reference");
-  writeFile((dir.path() / "reference" / "T00_GENERAL.tsv").string(), "A:SHORT\n");
+// The seed tables a new reference database is made from, with and without
+// ZIVE_DATA_DIR.
+ReferenceSeed seedWith(const char* dataDir) {
   const char* before = std::getenv("ZIVE_DATA_DIR");
   std::string saved = before ? before : "";
-  ::setenv("ZIVE_DATA_DIR", dir.path().c_str(), 1);
-  std::string found = findReferenceSeedDir();
-  if (before) {
-    ::setenv("ZIVE_DATA_DIR", saved.c_str(), 1);
-  } else {
-    ::unsetenv("ZIVE_DATA_DIR");
+  if (dataDir) ::setenv("ZIVE_DATA_DIR", dataDir, 1);
+  else ::unsetenv("ZIVE_DATA_DIR");
+  std::optional<ReferenceSeed> seed;
+  int failure = 0;
+  try {
+    seed = referenceSeed();
+  } catch (const AutomationError& e) {
+    failure = e.number();
   }
-  EXPECT_EQ(found, (dir.path() / "reference").string());
+  if (before) ::setenv("ZIVE_DATA_DIR", saved.c_str(), 1);
+  else ::unsetenv("ZIVE_DATA_DIR");
+  if (!seed) throw AutomationError(failure, "test", "no seed");
+  return *seed;
+}
+
+TEST(ReferenceSeedOrigin, TheLibraryHoldsTheSampleAndTheEnvironmentOverridesIt) {
+  ReferenceSeed builtIn = seedWith(nullptr);
+  ASSERT_EQ(builtIn.tables.size(), seed().size());
+  for (size_t t = 0; t < seed().size(); ++t) {
+    EXPECT_EQ(builtIn.tables[t].name, seed()[t].name);
+    EXPECT_EQ(builtIn.tables[t].rows, seed()[t].rows) << seed()[t].name;
+  }
+
+  TempDir dir;
+  fs::create_directories(dir.path() / "reference");
+  writeFile((dir.path() / "reference" / "T00_GENERAL.tsv").string(), "A:SHORT\n7\n");
+  ReferenceSeed own = seedWith(dir.path().c_str());
+  EXPECT_EQ(own.origin, (dir.path() / "reference").string());
+  ASSERT_EQ(own.tables.size(), 1u);
+  EXPECT_EQ(own.tables[0].rows[0][0], std::optional<std::string>("7"));
+  EXPECT_EQ(raisedBy([&] { seedWith((dir.path() / "none").c_str()); }).number, engine::kFileNotFound);
 }
 
 // ------------------------------------------------------------------ database
@@ -168,13 +191,12 @@ TEST(ReferenceDatabase, HoldsEverySeedTableWithItsTypesAndRows) {
 TEST(ReferenceDatabase, CreationNeverOverwritesAndABadSeedLeavesNoFile) {
   TempDir dir;
   writeFile(dir.file("ZIVELEC.MDB"), "not a database");
-  EXPECT_EQ(raisedBy([&] { createReferenceDatabase(dir.file("ZIVELEC.MDB"), findReferenceSeedDir()); }).number,
+  EXPECT_EQ(raisedBy([&] { createReferenceDatabase(dir.file("ZIVELEC.MDB"), seed()); }).number,
             engine::kDatabaseExists);
   EXPECT_EQ(readFile(dir.file("ZIVELEC.MDB")), "not a database");
 
-  fs::create_directories(dir.path() / "seed");
-  writeFile(dir.file("seed/T00_GENERAL.tsv"), "A:SHORT\nx\n");
-  EXPECT_THROW(createReferenceDatabase(dir.file("OTHER.MDB"), dir.file("seed")), AutomationError);
+  SeedTable bad{"T00_GENERAL", {{"A", engine::DaoType::Text, 1, "TEXT(1)"}}, {{"too long"}}};
+  EXPECT_THROW(createReferenceDatabase(dir.file("OTHER.MDB"), {bad}), AutomationError);
   EXPECT_FALSE(fs::exists(dir.file("OTHER.MDB")));
 }
 

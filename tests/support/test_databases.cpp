@@ -89,7 +89,7 @@ std::string freshModifiable(const TempDir& dir) {
 const std::string& sampleReference() {
   static const std::string path = [] {
     std::string file = programDir().file("ZIVELEC.MDB");
-    createReferenceDatabase(file, findReferenceSeedDir());
+    createReferenceDatabase(file, referenceSeed().tables);
     return file;
   }();
   return path;
