@@ -386,11 +386,17 @@ void CatalogStore::dropTable(std::string table) {
 bool CatalogStore::columnIndexed(std::string table, std::string_view column) {
   Statement st(connection_.handle(),
                "SELECT 1 FROM pragma_index_list(?1) AS il, pragma_index_info(il.name) AS ii "
-               "WHERE ii.name = ?2 COLLATE NOCASE",
+               "WHERE ii.name = ?2 COLLATE NOCASE AND substr(il.name, 1, ?4) <> ?3",
                kSrc);
   st.bindText(1, table);
   st.bindText(2, column);
+  st.bindText(3, kAccessPathPrefix);
+  st.bindInt(4, static_cast<int>(kAccessPathPrefix.size()));
   return st.step();
+}
+
+std::string CatalogStore::accessPathName(std::string_view table, std::string_view column) {
+  return std::string(kAccessPathPrefix) + lowerAscii(std::string(table)) + "_" + lowerAscii(std::string(column));
 }
 
 void CatalogStore::rebuildTable(std::string table, const std::vector<ColumnInfo>& columns) {
@@ -413,11 +419,26 @@ void CatalogStore::rebuildTable(std::string table, const std::vector<ColumnInfo>
       if (seq.step()) sequence = seq.int64(0);
     }
   }
+  // The indexes come back on the new table; an access path whose column is
+  // gone goes with it.
   std::vector<std::string> indexes;
   {
-    Statement st(db, "SELECT sql FROM sqlite_schema WHERE type = 'index' AND tbl_name = ?1 AND sql IS NOT NULL", kSrc);
+    Statement st(db,
+                 "SELECT s.sql, substr(s.name, 1, ?3) = ?2, "
+                 "(SELECT group_concat(ii.name, char(9)) FROM pragma_index_info(s.name) AS ii) "
+                 "FROM sqlite_schema AS s WHERE s.type = 'index' AND s.tbl_name = ?1 AND s.sql IS NOT NULL",
+                 kSrc);
     st.bindText(1, realName);
-    while (st.step()) indexes.push_back(st.text(0));
+    st.bindText(2, kAccessPathPrefix);
+    st.bindInt(3, static_cast<int>(kAccessPathPrefix.size()));
+    while (st.step()) {
+      const bool path = st.int64(1) != 0;
+      const std::string column = st.text(2);
+      if (path && std::none_of(columns.begin(), columns.end(),
+                               [&](const ColumnInfo& c) { return namesEqual(c.name, column); }))
+        continue;
+      indexes.push_back(st.text(0));
+    }
   }
 
   // NOT NULL is declared for a Required column when its rows allow it: it was

@@ -76,7 +76,13 @@ class CatalogStore : public Catalog {
   void rebuildTable(std::string table, const std::vector<ColumnInfo>& columns);
   void updateCatalogRow(std::string table, const ColumnInfo& column);
   void deleteCatalogRow(std::string table, std::string_view column);
+  // True when an index the user made covers the column (access paths do not
+  // count: they go with the column).
   bool columnIndexed(std::string table, std::string_view column);
+  // The name of the access path of `table`.`column`; every such name starts
+  // with kAccessPathPrefix.
+  static std::string accessPathName(std::string_view table, std::string_view column);
+  static constexpr std::string_view kAccessPathPrefix = "zive_path_";
 
   // SQL pieces.
   static std::string declaredType(const ColumnInfo& column);

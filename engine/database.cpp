@@ -489,6 +489,20 @@ void DatabaseImpl::createIndex(const jet::DdlCommand& ddl, std::string_view sour
   });
 }
 
+void DatabaseImpl::addAccessPaths(const std::vector<AccessPath>& paths) {
+  inSchemaTransaction(kSrc, [&] {
+    for (const auto& path : paths) {
+      const TableEntry* e = catalog_.findEntry(path.table);
+      const ColumnInfo* c = e ? e->info.findColumn(path.column) : nullptr;
+      if (!c) continue;
+      std::string sql = "CREATE INDEX IF NOT EXISTS " + quoteName(CatalogStore::accessPathName(e->info.name, c->name)) +
+                        " ON " + quoteName(e->info.name) + " (" + quoteName(c->name) + ")";
+      traceStatement("", sql);
+      connection_.exec(sql, kSrc);
+    }
+  });
+}
+
 void DatabaseImpl::runDdl(const jet::Translation& t, std::string_view jetSql) {
   const jet::DdlCommand& ddl = *t.ddl;
   traceStatement(jetSql, t.sql);
@@ -537,3 +551,11 @@ std::shared_ptr<Recordset> RecordsetsImpl::item(int32_t index) const {
 }
 
 }  // namespace svrZIVE::engine::detail
+
+namespace svrZIVE::engine {
+
+void addAccessPaths(Database& database, const std::vector<AccessPath>& paths) {
+  dynamic_cast<detail::DatabaseImpl&>(database).addAccessPaths(paths);
+}
+
+}  // namespace svrZIVE::engine

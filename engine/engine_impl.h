@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "engine/access_paths.h"
 #include "engine/catalog_store.h"
 #include "engine/dao.h"
 #include "engine/jet/translator.h"
@@ -75,6 +76,7 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
   std::shared_ptr<TableDef> createTableDef(std::string name) override;
   void close() override;
   bool isOpen() const override { return connection_.isOpen(); }
+  void addAccessPaths(const std::vector<AccessPath>& paths);
 
   // For the object model.
   Connection& connection(std::string_view source);            // 3420 when closed

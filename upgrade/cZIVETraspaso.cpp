@@ -9,6 +9,7 @@
 #include "base/automation_error.h"
 #include "frame/class_registry.h"
 #include "frame/message_box.h"
+#include "upgrade/access_paths.h"
 #include "upgrade/file_system.h"
 #include "upgrade/step_journal.h"
 
@@ -305,6 +306,13 @@ bool cZIVETraspaso::Traspaso() {
     TraspasoEvent event = makeEvent(18, "close", mdbmod_);
     run(event, [&] {
       if (!objects.database) failObjectNotSet();
+      // The access paths of the tables the run found or made, before the
+      // database closes; they change nothing the object model shows, and a
+      // database without them works all the same, only slower.
+      try {
+        upgrade::giveAccessPaths(*objects.database);
+      } catch (...) {
+      }
       objects.database->close();
       return Outcome::Done;
     });
