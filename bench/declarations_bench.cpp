@@ -44,12 +44,8 @@ const std::filesystem::path& listDatabase(int count) {
   auto file = initialised("declarations_" + std::to_string(count));
   RawDb raw(file);
   raw.exec("BEGIN");
-  raw.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " + std::to_string(count) +
-           ") INSERT INTO T02_DECLARACIONES (T02_CSDE, T02_EJER, T02_PERDAD, T02_PERNUM, T02_MODELO, T02_TIPOL,"
-           " T02_IMPFIN, T02_CAE, T02_TTA, T02_NESTAB, T02_DIRESTAB, T02_ADMCOM)"
-           " SELECT i % " + std::to_string(kDeclarants) + " + 1, 2000 + (i / 12) % 20, '1',"
-           " printf('%02d', i % 12 + 1), CASE i % 3 WHEN 0 THEN '560' WHEN 1 THEN '561' ELSE '566' END, 1,"
-           " i * 1.5, ' ', ' ', ' ', ' ', ' ' FROM n");
+  insertHeaders(raw, count, kDeclarants, "CASE i % 3 WHEN 0 THEN '560' WHEN 1 THEN '561' ELSE '566' END", "1",
+                "i * 1.5");
   raw.exec("COMMIT");
   return files.emplace(count, file).first->second;
 }

@@ -33,4 +33,17 @@ inline std::filesystem::path initialised(const std::string& name) {
   return file;
 }
 
+// Inserts `count` return headers (one raw statement; the caller holds the
+// transaction), declarant i % `declarants` + 1 for the i-th, of years 2000
+// to 2019 and periods 01 to 12, with the SQL expressions `model`, `typology`
+// and `amount` of i for the rest.
+inline void insertHeaders(RawDb& raw, int count, int declarants, const std::string& model,
+                          const std::string& typology, const std::string& amount) {
+  raw.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " + std::to_string(count) +
+           ") INSERT INTO T02_DECLARACIONES (T02_CSDE, T02_EJER, T02_PERDAD, T02_PERNUM, T02_MODELO, T02_TIPOL,"
+           " T02_IMPFIN, T02_CAE, T02_TTA, T02_NESTAB, T02_DIRESTAB, T02_ADMCOM)"
+           " SELECT i % " + std::to_string(declarants) + " + 1, 2000 + (i / 12) % 20, '1', printf('%02d', i % 12 + 1), " +
+           model + ", " + typology + ", " + amount + ", ' ', ' ', ' ', ' ', ' ' FROM n");
+}
+
 }  // namespace svrZIVE::bench

@@ -38,11 +38,7 @@ const std::filesystem::path& database(int returns) {
   auto file = initialised("scale_" + std::to_string(returns));
   RawDb raw(file);
   raw.exec("BEGIN");
-  raw.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " + std::to_string(returns) +
-           ") INSERT INTO T02_DECLARACIONES (T02_CSDE, T02_EJER, T02_PERDAD, T02_PERNUM, T02_MODELO, T02_TIPOL,"
-           " T02_IMPFIN, T02_CAE, T02_TTA, T02_NESTAB, T02_DIRESTAB, T02_ADMCOM)"
-           " SELECT i % " + std::to_string(returns / kPerDeclarant) + " + 1, 2000 + (i / 12) % 20, '1',"
-           " printf('%02d', i % 12 + 1), '570', 8, 0, ' ', ' ', ' ', ' ', ' ' FROM n");
+  insertHeaders(raw, returns, returns / kPerDeclarant, "'570'", "8", "0");
   // The other 105 columns take their default, 0.
   std::string exfin, values;
   for (int s = 1; s <= 8; ++s) {
