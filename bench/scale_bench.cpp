@@ -1,6 +1,6 @@
 // What one operation costs as the database grows: 10,000 and 100,000 stored
 // typology-8 returns (and 1,000,000 when ZIVE_BENCH_MILLION=1; that file
-// takes about 200 MB and a few minutes to make), 100 returns per declarant,
+// takes about 260 MB and a quarter of an hour to make on a busy machine), 100 returns per declarant,
 // each with its detail row. The databases are made as `zive init` makes them,
 // so they carry the engine's access paths; every raw side works on the same
 // file and so has the same indexes.
