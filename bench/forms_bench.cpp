@@ -162,21 +162,7 @@ class RawStatement {
     if (rc != SQLITE_DONE) throw std::runtime_error(std::string("step: ") + sqlite3_errstr(rc));
   }
   // Steps through every row reading every column; returns the rows.
-  int readAll() {
-    int rows = 0;
-    while (sqlite3_step(st_) == SQLITE_ROW) {
-      ++rows;
-      for (int c = 0, n = sqlite3_column_count(st_); c < n; ++c) {
-        switch (sqlite3_column_type(st_, c)) {
-          case SQLITE_INTEGER: benchmark::DoNotOptimize(sqlite3_column_int64(st_, c)); break;
-          case SQLITE_FLOAT: benchmark::DoNotOptimize(sqlite3_column_double(st_, c)); break;
-          case SQLITE_TEXT: benchmark::DoNotOptimize(sqlite3_column_text(st_, c)); break;
-          default: break;
-        }
-      }
-    }
-    return rows;
-  }
+  int readAll() { return readRows(st_); }
 
  private:
   sqlite3_stmt* st_ = nullptr;
