@@ -28,7 +28,7 @@ const std::filesystem::path& referenceDatabase() {
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     auto f = dir / "ZIVELEC.MDB";
-    createReferenceDatabase(f.string(), findReferenceSeedDir());
+    createReferenceDatabase(f.string(), referenceSeed().tables);
     return f;
   }();
   return file;
