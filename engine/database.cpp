@@ -50,9 +50,14 @@ void validateColumn(ColumnInfo& c, std::string_view source) {
     case DaoType::Single:
     case DaoType::Double:
     case DaoType::Date:
-    case DaoType::Memo: c.size = fixedSize(c.type); break;
+    case DaoType::Memo:
+    case DaoType::LongBinary:
+    case DaoType::GUID: c.size = fixedSize(c.type); break;
     case DaoType::Text:
       if (c.size < 1 || c.size > 255) raiseJet(kInvalidArgument, source);
+      break;
+    case DaoType::Binary:
+      if (c.size < 1 || c.size > kMaxBinarySize) raiseJet(kInvalidArgument, source);
       break;
     default: raiseJet(kInvalidFieldType, source);
   }
