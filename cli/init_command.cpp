@@ -1,8 +1,9 @@
-// zive init DIR: a data folder with the modifiable database ZIVEMOD.MDB in
-// the current layout (the layout the product first shipped, brought up to
-// date by the upgrade, exactly as an installed database of that first
-// version would be) and the sample reference database ZIVELEC.MDB made from
-// the seed files. A file that exists already is never touched.
+// zive init DIR [--reference ACCESS_FILE]: a data folder with the modifiable
+// database ZIVEMOD.MDB in the current layout (the layout the product first
+// shipped, brought up to date by the upgrade, exactly as an installed
+// database of that first version would be) and the reference database
+// ZIVELEC.MDB, made from the sample seed files or imported from the official
+// Access reference database. A file that exists already is never touched.
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -11,6 +12,7 @@
 #include "cli/commands.h"
 #include "engine/dao.h"
 #include "frame/message_box.h"
+#include "import/access_import.h"
 #include "reference/reference_database.h"
 #include "upgrade/base_layout.h"
 #include "upgrade/cZIVETraspaso.h"
@@ -23,7 +25,7 @@ constexpr const char* kModifiableName = "ZIVEMOD.MDB";
 constexpr const char* kReferenceName = "ZIVELEC.MDB";
 
 int usage() {
-  std::cerr << "usage: zive init DIR\n";
+  std::cerr << "usage: zive init DIR [--reference ACCESS_FILE]\n";
   return 2;
 }
 
@@ -47,9 +49,15 @@ bool createModifiable(const std::string& file, const std::string& folder) {
   return report.messages().empty() && report.errors() == 0;
 }
 
-// ZIVELEC.MDB: the sample reference tables from the seed files. The
-// official reference database replaces this file as it is.
-void createReference(const std::string& file) {
+// ZIVELEC.MDB: the official reference database imported from its Access
+// file, or the sample reference tables from the seed files.
+void createReference(const std::string& file, const std::string& accessFile) {
+  if (!accessFile.empty()) {
+    std::cout << "Creating " << file << " from the Access reference database " << accessFile << '\n';
+    for (const auto& t : access::importAccessFile(accessFile, file))
+      std::cout << "  " << t.name << ": " << t.rows << " rows\n";
+    return;
+  }
   std::string seeds = findReferenceSeedDir();
   std::cout << "Creating " << file << " from the sample data in " << seeds << '\n';
   createReferenceDatabase(file, seeds);
@@ -58,8 +66,13 @@ void createReference(const std::string& file) {
 }  // namespace
 
 int runInit(const Arguments& args) {
-  if (args.size() != 1 || args[0].rfind("--", 0) == 0) return usage();
-  std::string folder = args[0];
+  std::string folder, accessReference;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--reference" && i + 1 < args.size() && accessReference.empty()) accessReference = args[++i];
+    else if (args[i].rfind("--", 0) == 0 || !folder.empty()) return usage();
+    else folder = args[i];
+  }
+  if (folder.empty()) return usage();
   std::error_code ec;
   std::filesystem::create_directories(folder, ec);
   if (ec || !std::filesystem::is_directory(folder)) {
@@ -87,7 +100,7 @@ int runInit(const Arguments& args) {
       }
     }
     if (haveReference) std::cout << reference << " already exists; it is left as it is\n";
-    else createReference(reference);
+    else createReference(reference, accessReference);
   } catch (const AutomationError& e) {
     std::cerr << "zive init: error " << e.number() << " (" << e.source() << "): " << e.description() << '\n';
     return 1;
