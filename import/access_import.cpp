@@ -1,5 +1,6 @@
 #include "import/access_import.h"
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -24,15 +25,32 @@ constexpr int64_t kProgressStep = 1000;
 
 // Where the new database is written until it is complete: a hidden file
 // beside the destination, so that the last step is a rename in one folder.
+std::string temporaryPrefix(const fs::path& destination) { return "." + destination.filename().string() + ".import-"; }
+
 fs::path temporaryPath(const fs::path& destination) {
-  return destination.parent_path() /
-         ("." + destination.filename().string() + ".import-" + std::to_string(::getpid()));
+  return destination.parent_path() / (temporaryPrefix(destination) + std::to_string(::getpid()));
 }
 
 void removeDatabaseFile(const fs::path& file) {
   std::error_code ec;
   fs::remove(file, ec);
   fs::remove(file.string() + "-journal", ec);
+}
+
+// The temporary files of earlier imports into `destination` whose process
+// is gone (killed before it could clean up).
+void removeAbandonedFiles(const fs::path& destination) {
+  const std::string prefix = temporaryPrefix(destination);
+  std::error_code ec;
+  const fs::path folder = destination.parent_path().empty() ? fs::path(".") : destination.parent_path();
+  for (const auto& entry : fs::directory_iterator(folder, ec)) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind(prefix, 0) != 0) continue;
+    const std::string pid = name.substr(prefix.size());
+    if (pid.empty() || pid.size() > 9 || pid.find_first_not_of("0123456789") != std::string::npos) continue;
+    if (::kill(static_cast<pid_t>(std::stol(pid)), 0) == 0 || errno != ESRCH) continue;
+    removeDatabaseFile(entry.path());
+  }
 }
 
 // Gives the complete file the destination's name, never replacing a file
@@ -82,7 +100,8 @@ std::vector<ImportedTable> importAccessFile(const std::string& accessFile, const
   AccessFile source(accessFile);
 
   const fs::path temporary = temporaryPath(target);
-  removeDatabaseFile(temporary);  // left by an earlier import of this process id that was killed
+  removeAbandonedFiles(target);
+  removeDatabaseFile(temporary);
   std::vector<ImportedTable> imported;
   auto& dbEngine = engine::DBEngine::forThread();
   std::shared_ptr<engine::Database> db;
