@@ -71,11 +71,12 @@ ColumnInfo describe(const MdbHandle* mdb, const std::string& table, const MdbCol
     case MDB_MEMO: c.type = DaoType::Memo; break;
     case MDB_REPID: c.type = DaoType::GUID; break;
     default:
-      fail(kInvalidFieldType, "The field '" + c.name + "' of the table '" + table +
-                                  "' has a type this import cannot bring over (" +
-                                  mdb_get_colbacktype_string(column) + ", code " +
-                                  std::to_string(column->col_type) +
-                                  "). Change the field to another type in Access, or drop it, and import again.");
+      fail(kInvalidFieldType, "The field '" + c.name + "' of the table '" + table + "' is " +
+                                  (column->col_type == MDB_NUMERIC   ? std::string("a Decimal field")
+                                   : column->col_type == MDB_COMPLEX ? std::string("an attachment or multi-value field")
+                                                                     : "of type " + std::to_string(column->col_type)) +
+                                  ", which this import does not bring over. Change it to another type in Access, "
+                                  "or drop it, and import again.");
   }
   if (c.type != DaoType::Text && c.type != DaoType::Binary) c.size = 0;
   c.required = property(column, "Required") == "yes";
