@@ -23,6 +23,7 @@ std::string_view varTypeName(VarType type) {
     case VarType::Variant: return "Variant";
     case VarType::Byte: return "Byte";
     case VarType::Array: return "Array";
+    case VarType::ByteArray: return "Byte()";
   }
   return "Unknown";
 }
@@ -300,6 +301,7 @@ VarType Variant::type() const {
         else if constexpr (std::is_same_v<T, double>) return VarType::Double;
         else if constexpr (std::is_same_v<T, std::string>) return VarType::String;
         else if constexpr (std::is_same_v<T, ArrayPtr>) return VarType::Array;
+        else if constexpr (std::is_same_v<T, std::shared_ptr<const Bytes>>) return VarType::ByteArray;
         else return VarType::Object;
       },
       value_);
@@ -338,6 +340,12 @@ double Variant::asDouble() const { return exactly<double>(value_); }
 const std::string& Variant::asString() const { return exactly<std::string>(value_); }
 const std::shared_ptr<Dispatch>& Variant::object() const {
   return exactly<std::shared_ptr<Dispatch>>(value_);
+}
+
+const Bytes& Variant::asBytes() const {
+  const auto& p = exactly<std::shared_ptr<const Bytes>>(value_);
+  static const Bytes none;
+  return p ? *p : none;
 }
 
 VariantArray& Variant::array() {
@@ -429,6 +437,7 @@ bool Variant::operator==(const Variant& other) const {
         const T& theirs = std::get<T>(other.value_);
         if constexpr (std::is_same_v<T, std::monostate> || std::is_same_v<T, NullTag>) return true;
         else if constexpr (std::is_same_v<T, ArrayPtr>) return arrayOf(mine) == arrayOf(theirs);
+        else if constexpr (std::is_same_v<T, std::shared_ptr<const Bytes>>) return (mine ? *mine : Bytes{}) == (theirs ? *theirs : Bytes{});
         else return mine == theirs;  // objects: the same object
       },
       value_);
@@ -436,6 +445,7 @@ bool Variant::operator==(const Variant& other) const {
 
 bool variantEquals(const Variant& a, const Variant& b) {
   if (a.isNull() || b.isNull()) return false;
+  if (a.isBytes() || b.isBytes()) return a == b;
   if (a.isArray() || a.isObject() || b.isArray() || b.isObject()) return false;
   if (a.isString() && b.isString()) return a.asString() == b.asString();
   if (a.isEmpty() || b.isEmpty()) {

@@ -1,6 +1,7 @@
 // Variant values as automation clients pass them: the empty value, the null
-// value, Boolean, Byte, Integer, Long, Double, String, objects and arrays of
-// variants with any number of dimensions, each with its own bounds.
+// value, Boolean, Byte, Integer, Long, Double, String, objects, arrays of
+// variants with any number of dimensions, each with its own bounds, and byte
+// arrays (the value of a binary field).
 //
 // Conversions follow the runtime rules that the system's buffers rely on:
 // integers round halves to even, out of range is Overflow (6), a text that does
@@ -31,11 +32,14 @@ enum class VarType : uint16_t {
   Variant = 12,  // element type of variant arrays
   Byte = 17,     // 8-bit unsigned
   Array = 0x2000,
+  ByteArray = 0x2011,  // Array | Byte: the bytes of a binary field
 };
 
 std::string_view varTypeName(VarType type);  // "Empty", "Null", "Long", ...
 
 class Variant;
+
+using Bytes = std::vector<uint8_t>;
 
 // A late-bound object held in a variant. The component frame implements it
 // for its public classes; the engine's recordsets are objects too.
@@ -111,6 +115,7 @@ class Variant {
   Variant(const char* s) : value_(std::string(s)) {}
   Variant(VariantArray a) : value_(std::make_shared<VariantArray>(std::move(a))) {}
   Variant(std::shared_ptr<Dispatch> object) : value_(std::move(object)) {}
+  Variant(Bytes bytes) : value_(std::make_shared<const Bytes>(std::move(bytes))) {}
   // Other integer widths would be ambiguous: say which type is meant.
   Variant(long) = delete;
   Variant(unsigned) = delete;
@@ -130,6 +135,8 @@ class Variant {
   bool isObject() const;
   bool isNumeric() const;  // Boolean, Byte, Integer, Long or Double
   bool isString() const { return std::holds_alternative<std::string>(value_); }
+  // A byte array; not an array of variants (isArray is false).
+  bool isBytes() const { return std::holds_alternative<std::shared_ptr<const Bytes>>(value_); }
 
   // Exact access: the held value when the type is that one, else Type mismatch.
   bool asBoolean() const;
@@ -141,6 +148,7 @@ class Variant {
   VariantArray& array();  // arrays held by value: a copy of the variant copies them
   const VariantArray& array() const;
   const std::shared_ptr<Dispatch>& object() const;
+  const Bytes& asBytes() const;
 
   // Conversions by the runtime's rules (CByte, CInt, CLng, CDbl, CBool, CStr):
   //  - numbers convert; fractions round to the nearest integer, halves to even;
@@ -148,7 +156,7 @@ class Variant {
   //    any other text raises Type mismatch (13);
   //  - Empty gives 0, False or the empty text; Null raises Invalid use of Null (94);
   //  - a result out of the target's range raises Overflow (6);
-  //  - arrays and objects raise Type mismatch.
+  //  - arrays, byte arrays and objects raise Type mismatch.
   // Boolean True is -1 as a number and "True" as text.
   uint8_t toByte() const;
   int16_t toInteger() const;
@@ -162,14 +170,15 @@ class Variant {
 
  private:
   std::variant<std::monostate, NullTag, bool, uint8_t, int16_t, int32_t, double, std::string,
-               std::shared_ptr<VariantArray>, std::shared_ptr<Dispatch>>
+               std::shared_ptr<VariantArray>, std::shared_ptr<Dispatch>, std::shared_ptr<const Bytes>>
       value_;
 };
 
 // The runtime's comparison `a = b` of two variants, as used by the module
 // functions: Null on either side is never equal; numbers compare as numbers
 // (a text that reads as a number against a number compares numerically);
-// texts compare exactly; Empty equals 0 and the empty text.
+// texts compare exactly, byte arrays byte by byte; Empty equals 0 and the
+// empty text.
 bool variantEquals(const Variant& a, const Variant& b);
 
 // Double as the runtime writes it: at most 15 significant digits, '.' as the

@@ -15,5 +15,6 @@ int runCall(const Arguments& args);
 int runInit(const Arguments& args);
 int runUpgrade(const Arguments& args);
 int runDemo(const Arguments& args);
+int runImportMdb(const Arguments& args);
 
 }  // namespace svrZIVE::cli

@@ -1,10 +1,11 @@
-// zive init DIR: a data folder with the modifiable database ZIVEMOD.MDB in
-// the current layout (the layout the product first shipped, brought up to
-// date by the upgrade, exactly as an installed database of that first
-// version would be) and the sample reference database ZIVELEC.MDB, made from
-// the sample built into the library (or the seed files of $ZIVE_DATA_DIR). A
-// file that exists already is never touched; a run that fails removes what it
-// made.
+// zive init DIR [--reference ACCESS_FILE]: a data folder with the modifiable
+// database ZIVEMOD.MDB in the current layout (the layout the product first
+// shipped, brought up to date by the upgrade, exactly as an installed
+// database of that first version would be) and the reference database
+// ZIVELEC.MDB, made from the sample built into the library (or the seed files
+// of $ZIVE_DATA_DIR) or imported from the official Access reference database.
+// A file that exists already is never touched; a run that fails removes what
+// it made.
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -14,6 +15,7 @@
 #include "cli/commands.h"
 #include "engine/dao.h"
 #include "frame/message_box.h"
+#include "import/access_import.h"
 #include "reference/reference_database.h"
 #include "upgrade/base_layout.h"
 #include "upgrade/cZIVETraspaso.h"
@@ -26,7 +28,7 @@ constexpr const char* kModifiableName = "ZIVEMOD.MDB";
 constexpr const char* kReferenceName = "ZIVELEC.MDB";
 
 int usage() {
-  std::cerr << "usage: zive init DIR\n";
+  std::cerr << "usage: zive init DIR [--reference ACCESS_FILE]\n";
   return 2;
 }
 
@@ -65,12 +67,24 @@ std::string folderProblem(const std::string& folder, bool& madeFolder) {
   return {};
 }
 
+// ZIVELEC.MDB imported from the official Access reference database.
+void importReference(const std::string& file, const std::string& accessFile) {
+  std::cout << "Creating " << file << " from the Access reference database " << accessFile << '\n';
+  for (const auto& t : access::importAccessFile(accessFile, file))
+    std::cout << "  " << t.name << ": " << t.rows << " rows\n";
+}
+
 }  // namespace
 
 int runInit(const Arguments& args) {
   namespace fs = std::filesystem;
-  if (args.size() != 1 || args[0].rfind("--", 0) == 0) return usage();
-  std::string folder = args[0];
+  std::string folder, accessReference;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--reference" && i + 1 < args.size() && accessReference.empty()) accessReference = args[++i];
+    else if (args[i].rfind("--", 0) == 0 || !folder.empty()) return usage();
+    else folder = args[i];
+  }
+  if (folder.empty()) return usage();
   if (folder.back() != '/') folder += '/';
   std::string modifiable = folder + kModifiableName;
   std::string reference = folder + kReferenceName;
@@ -88,9 +102,14 @@ int runInit(const Arguments& args) {
   ReferenceSeed seed;
   bool madeFolder = false;
   try {
-    if (!haveReference) seed = referenceSeed();
+    if (!haveReference && accessReference.empty()) seed = referenceSeed();
   } catch (const AutomationError& e) {
     std::cerr << "zive init: " << e.description() << "; nothing was created\n";
+    return 1;
+  }
+  if (!accessReference.empty() && !haveReference && !fs::is_regular_file(accessReference, ec)) {
+    std::cerr << "zive init: there is no Access reference database at " << accessReference
+              << "; nothing was created\n";
     return 1;
   }
   if (std::string problem = folderProblem(folder, madeFolder); !problem.empty()) {
@@ -120,6 +139,8 @@ int runInit(const Arguments& args) {
     }
     if (haveReference) {
       std::cout << reference << " already exists; it is left as it is\n";
+    } else if (!accessReference.empty()) {
+      importReference(reference, accessReference);
     } else {
       std::cout << "Creating " << reference << " from " << seed.origin << '\n';
       createReferenceDatabase(reference, seed.tables);

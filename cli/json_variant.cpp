@@ -1,6 +1,7 @@
 #include "cli/json_variant.h"
 
 #include <cmath>
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <vector>
@@ -57,6 +58,8 @@ json arrayToJson(const VariantArray& a, bool typed) {
 }
 
 [[noreturn]] void bad(const std::string& what) { throw std::invalid_argument(what); }
+
+constexpr std::string_view kBase64 = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
 int32_t boundValue(const json& j) {
   if (!j.is_number_integer()) bad("array bounds must be whole numbers");
@@ -138,6 +141,39 @@ Variant typedFromJson(const std::string& type, const json& value) {
 
 }  // namespace
 
+std::string toBase64(const Bytes& bytes) {
+  std::string out;
+  out.reserve((bytes.size() + 2) / 3 * 4);
+  for (std::size_t i = 0; i < bytes.size(); i += 3) {
+    const std::size_t n = std::min<std::size_t>(3, bytes.size() - i);
+    uint32_t group = uint32_t(bytes[i]) << 16;
+    if (n > 1) group |= uint32_t(bytes[i + 1]) << 8;
+    if (n > 2) group |= bytes[i + 2];
+    for (std::size_t k = 0; k < 4; ++k) out += k <= n ? kBase64[(group >> (18 - 6 * k)) & 63] : '=';
+  }
+  return out;
+}
+
+Bytes fromBase64(std::string_view text) {
+  if (text.size() % 4 != 0) bad("base64 text must come in groups of four characters");
+  Bytes out;
+  for (std::size_t i = 0; i < text.size(); i += 4) {
+    uint32_t group = 0;
+    std::size_t n = 0;
+    for (std::size_t k = 0; k < 4; ++k) {
+      const char c = text[i + k];
+      const bool padding = c == '=' && i + 4 == text.size() && k >= 2;
+      const std::size_t value = padding ? 0 : kBase64.find(c);
+      if (value == std::string_view::npos || (!padding && n != k)) bad("not base64 text");
+      if (!padding) ++n;
+      group = group << 6 | uint32_t(value);
+    }
+    if (n < 2) bad("not base64 text");
+    for (std::size_t k = 0; k + 1 < n; ++k) out.push_back(uint8_t(group >> (16 - 8 * k)));
+  }
+  return out;
+}
+
 json variantToJson(const Variant& v, bool typed) {
   switch (v.type()) {
     case VarType::Empty: return json{{"$empty", true}};
@@ -153,6 +189,7 @@ json variantToJson(const Variant& v, bool typed) {
       return json{{"$object", object ? json(object->className()) : json(nullptr)}};
     }
     case VarType::Array: return arrayToJson(v.array(), typed);
+    case VarType::ByteArray: return json{{"$bytes", toBase64(v.asBytes())}};
     default: break;
   }
   return json{{"$empty", true}};
@@ -178,12 +215,17 @@ Variant variantFromJson(const json& j) {
         return typedFromJson(j["$type"].get<std::string>(), j["value"]);
       }
       if (j.size() == 1 && j.contains("$array")) return arrayFromJson(j["$array"]);
+      if (j.size() == 1 && j.contains("$bytes")) {
+        if (!j["$bytes"].is_string()) bad("\"$bytes\" takes base64 text");
+        return Variant(fromBase64(j["$bytes"].get<std::string>()));
+      }
       if (j.size() == 1 && j.contains("$object")) {
         if (j["$object"].is_null()) return Variant(std::shared_ptr<Dispatch>());
         if (!j["$object"].is_string()) bad("\"$object\" takes a class name");
         return Variant(std::shared_ptr<Dispatch>(CreateObject(j["$object"].get<std::string>())));
       }
-      bad("a JSON object must be {\"$empty\": true}, {\"$type\": ...}, {\"$array\": ...} or {\"$object\": ...}");
+      bad("a JSON object must be {\"$empty\": true}, {\"$type\": ...}, {\"$array\": ...}, {\"$bytes\": ...} or "
+          "{\"$object\": ...}");
     }
     default: break;
   }

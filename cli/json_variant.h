@@ -14,6 +14,7 @@
 //   any other array         {"$array": {"lbound": [...], "ubound": [...],
 //                                       "values": nested lists, outermost for the first subscript}}
 //   object                  {"$object": "class name"}, {"$object": null} for Nothing
+//   byte array              {"$bytes": "base64 text"} (a binary field's value)
 //
 // Reading {"$object": NAME} creates a new object of the registered class NAME.
 // Every variant but an object survives writing and reading back: its type,
@@ -32,6 +33,11 @@ nlohmann::json variantToJson(const Variant& value, bool typed = false);
 
 // Throws std::invalid_argument for JSON that is no encoded variant.
 Variant variantFromJson(const nlohmann::json& json);
+
+// Base64 (RFC 4648, with padding) of bytes, and back; fromBase64 throws
+// std::invalid_argument for text that is no base64.
+std::string toBase64(const Bytes& bytes);
+Bytes fromBase64(std::string_view text);
 
 // A command-line argument: JSON in the encoding above, or, when it is not
 // valid JSON, the word itself as a String.

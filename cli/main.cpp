@@ -19,8 +19,10 @@ constexpr Command kCommands[] = {
      svrZIVE::cli::runSql},
     {"classes", "classes [--json]   list the public classes, their identifiers and members", svrZIVE::cli::runClasses},
     {"call", "call [--mod PATH] [--ref PATH] [--json] [--typed] Class.Member [ARG ...]   call a member by name", svrZIVE::cli::runCall},
-    {"init", "init DIR   create DIR/ZIVEMOD.MDB (current layout) and DIR/ZIVELEC.MDB (sample reference data)", svrZIVE::cli::runInit},
+    {"init", "init DIR [--reference ACCESS_FILE]   create DIR/ZIVEMOD.MDB (current layout) and DIR/ZIVELEC.MDB (sample reference data, or imported from the official Access file)", svrZIVE::cli::runInit},
     {"upgrade", "upgrade PATH [--backup-dir DIR]   bring a database up to the current layout", svrZIVE::cli::runUpgrade},
+    {"import-mdb", "import-mdb [--json] ACCESS_FILE DEST_FILE   bring an Access database (.mdb, .accdb) into a new database",
+     svrZIVE::cli::runImportMdb},
     {"demo", "demo [DIR]   walk the road of one return on DIR/ZIVEMOD.MDB (default ./zive-data)", svrZIVE::cli::runDemo},
 };
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/json_variant.h"
 #include "cli/table_printer.h"
 #include "engine/dao.h"
 
@@ -31,12 +32,14 @@ nlohmann::json toJson(const Variant& v) {
     case VarType::Integer:
     case VarType::Long: return v.toLong();
     case VarType::Double: return v.asDouble();
+    case VarType::ByteArray: return variantToJson(v);
     default: return v.toText();
   }
 }
 
 std::string toCell(const Variant& v) {
   if (v.isNull()) return "Null";
+  if (v.isBytes()) return "(" + std::to_string(v.asBytes().size()) + " bytes)";
   return v.toText();
 }
 

@@ -49,6 +49,12 @@ ColumnInfo describeForeignColumn(const std::string& name, const std::string& dec
   else if (base.find("DOUB") != std::string::npos || base.find("FLOA") != std::string::npos || base == "REAL" ||
            base == "NUMERIC" || base == "DECIMAL")
     c.type = DaoType::Double;
+  else if (base == "GUID" || base == "UNIQUEIDENTIFIER") c.type = DaoType::GUID;
+  else if ((base == "BINARY" || base == "VARBINARY") && size > 0) {
+    c.type = DaoType::Binary;
+    c.size = size;
+  } else if (base.find("BLOB") != std::string::npos || base.find("BINARY") != std::string::npos)
+    c.type = DaoType::LongBinary;
   else if (base.find("DATE") != std::string::npos || base.find("TIME") != std::string::npos) c.type = DaoType::Date;
   else if ((base.find("CHAR") != std::string::npos || base == "TEXT") && size > 0 && size <= 255) {
     c.type = DaoType::Text;
@@ -57,7 +63,7 @@ ColumnInfo describeForeignColumn(const std::string& name, const std::string& dec
              base.find("CLOB") != std::string::npos || base == "MEMO")
     c.type = DaoType::Memo;
   else c.type = DaoType::Unknown;
-  if (c.type != DaoType::Text) c.size = fixedSize(c.type);
+  if (c.type != DaoType::Text && c.type != DaoType::Binary) c.size = fixedSize(c.type);
   return c;
 }
 
@@ -73,6 +79,7 @@ int32_t fixedSize(DaoType type) {
     case DaoType::Currency:
     case DaoType::Double:
     case DaoType::Date: return 8;
+    case DaoType::GUID: return 16;
     default: return 0;
   }
 }
@@ -214,6 +221,9 @@ std::string CatalogStore::declaredType(const ColumnInfo& c) {
     case DaoType::Date: return "DATETIME";
     case DaoType::Text: return "VARCHAR(" + std::to_string(c.size) + ")";
     case DaoType::Memo: return "TEXT";
+    case DaoType::Binary: return "VARBINARY(" + std::to_string(c.size) + ")";
+    case DaoType::LongBinary: return "BLOB";
+    case DaoType::GUID: return "GUID";
     case DaoType::Unknown: break;
   }
   return "";
@@ -222,10 +232,14 @@ std::string CatalogStore::declaredType(const ColumnInfo& c) {
 // DefaultValue is a Jet literal kept as text: a quoted text is that text, a
 // number is that number, True/Yes/On and False/No/Off are -1 and 0, Null and
 // the empty text are no default; anything else is taken as the text itself
-// (for a number field, which cannot hold it, SQLite gets no default).
+// (for a number field, which cannot hold it, SQLite gets no default). A
+// leading "=", as Access writes a default it took as an expression, is not
+// part of the value. Binary and GUID fields get no SQLite default.
 std::optional<std::string> CatalogStore::defaultLiteral(const ColumnInfo& c) {
   std::string text = trimmed(c.defaultValue);
-  if (text.empty()) return std::nullopt;
+  if (!text.empty() && text.front() == '=') text = trimmed(std::string_view(text).substr(1));
+  if (text.empty() || c.type == DaoType::Binary || c.type == DaoType::LongBinary || c.type == DaoType::GUID)
+    return std::nullopt;
   bool textual = isTextType(c.type);
   if (text.size() >= 2 && (text.front() == '"' || text.front() == '\'') && text.back() == text.front()) {
     char q = text.front();
@@ -269,10 +283,19 @@ std::string CatalogStore::columnDefinition(const ColumnInfo& c, bool declareNotN
     case DaoType::Single:
     case DaoType::Double:
     case DaoType::Date: typeCheck = "typeof(" + q + ") IN ('integer', 'real', 'null')"; break;
+    case DaoType::Binary:
+    case DaoType::LongBinary: typeCheck = "typeof(" + q + ") IN ('blob', 'null')"; break;
+    case DaoType::GUID:
+      typeCheck = q + " IS NULL OR (typeof(" + q + ") = 'text' AND " + q +
+                  " GLOB '{[0-9A-F][0-9A-F][0-9A-F][0-9A-F][0-9A-F][0-9A-F][0-9A-F][0-9A-F]-"
+                  "[0-9A-F][0-9A-F][0-9A-F][0-9A-F]-[0-9A-F][0-9A-F][0-9A-F][0-9A-F]-"
+                  "[0-9A-F][0-9A-F][0-9A-F][0-9A-F]-[0-9A-F][0-9A-F][0-9A-F][0-9A-F][0-9A-F][0-9A-F]"
+                  "[0-9A-F][0-9A-F][0-9A-F][0-9A-F][0-9A-F][0-9A-F]}')";
+      break;
     default: break;
   }
   if (!typeCheck.empty()) def += " CONSTRAINT " + quoteName("zive_type_" + c.name) + " CHECK (" + typeCheck + ")";
-  if (c.type == DaoType::Text)
+  if (c.type == DaoType::Text || c.type == DaoType::Binary)
     def += " CONSTRAINT " + quoteName("zive_len_" + c.name) + " CHECK (length(" + q + ") <= " +
            std::to_string(c.size) + ")";
   if (isTextType(c.type) && !c.allowZeroLength)

@@ -16,9 +16,10 @@ constexpr std::string_view kSrc = kSrcDatabase;
 std::string notOursMessage(const std::string& path) {
   return jetMessage(kUnrecognizedFormat, path) +
          " The file is not a database of this engine, which keeps its data in SQLite files that carry "
-         "its own catalog. To use an Access .mdb file, export it with mdb-tools (mdb-schema for the "
-         "tables, mdb-export for the rows) and load it into a database made by `zive init`, or create "
-         "one with `zive sql --create`.";
+         "its own catalog. To use an Access .mdb or .accdb file, bring it over with "
+         "`zive import-mdb ACCESS_FILE NEW_FILE` and use the new file (for a modifiable database, run "
+         "`zive upgrade NEW_FILE` next; for the official reference database, `zive init DIR --reference "
+         "ACCESS_FILE` does both). A new empty database is made by `zive init` or `zive sql --create`.";
 }
 
 // A bare table name given to OpenRecordset opens the whole table.
@@ -50,9 +51,14 @@ void validateColumn(ColumnInfo& c, std::string_view source) {
     case DaoType::Single:
     case DaoType::Double:
     case DaoType::Date:
-    case DaoType::Memo: c.size = fixedSize(c.type); break;
+    case DaoType::Memo:
+    case DaoType::LongBinary:
+    case DaoType::GUID: c.size = fixedSize(c.type); break;
     case DaoType::Text:
       if (c.size < 1 || c.size > 255) raiseJet(kInvalidArgument, source);
+      break;
+    case DaoType::Binary:
+      if (c.size < 1 || c.size > kMaxBinarySize) raiseJet(kInvalidArgument, source);
       break;
     default: raiseJet(kInvalidFieldType, source);
   }

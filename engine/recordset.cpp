@@ -13,7 +13,7 @@ namespace {
 constexpr std::string_view kSrc = kSrcRecordset;
 
 // The value by its storage class: INTEGER -> Long (Double beyond Long's
-// range), REAL -> Double, TEXT (and BLOB) -> String, NULL -> Null.
+// range), REAL -> Double, TEXT -> String, BLOB -> Byte(), NULL -> Null.
 Variant storedValue(const Statement& st, int column) {
   switch (st.columnType(column)) {
     case SQLITE_NULL: return Variant::null();
@@ -24,6 +24,7 @@ Variant storedValue(const Statement& st, int column) {
       return Variant(static_cast<double>(v));
     }
     case SQLITE_FLOAT: return Variant(st.real(column));
+    case SQLITE_BLOB: return Variant(st.blob(column));
     default: return Variant(st.text(column));
   }
 }
@@ -47,6 +48,9 @@ Variant columnValue(const Statement& st, int column, DaoType type) {
       case DaoType::Single:
       case DaoType::Double:
       case DaoType::Date: return Variant(stored.toDouble());
+      case DaoType::Binary:
+      case DaoType::LongBinary:
+      case DaoType::GUID: return stored;
       case DaoType::Text:
       case DaoType::Memo:
         if (stored.isString()) return stored;
@@ -386,6 +390,7 @@ class RecordsetField : public Field {
       case VarType::Integer: return DaoType::Integer;
       case VarType::Long: return DaoType::Long;
       case VarType::Double: return DaoType::Double;
+      case VarType::ByteArray: return DaoType::LongBinary;
       default: return DaoType::Text;
     }
   }

@@ -18,6 +18,9 @@ std::string_view daoTypeName(DaoType type) {
     case DaoType::Date: return "Date";
     case DaoType::Text: return "Text";
     case DaoType::Memo: return "Memo";
+    case DaoType::Binary: return "Binary";
+    case DaoType::LongBinary: return "LongBinary";
+    case DaoType::GUID: return "GUID";
   }
   return "Unknown";
 }

@@ -22,16 +22,22 @@ enum class DaoType : int16_t {
   Single = 6,
   Double = 7,
   Date = 8,
+  Binary = 9,       // bytes, at most Size of them
   Text = 10,
+  LongBinary = 11,  // bytes of any length (OLE objects, pictures)
   Memo = 12,
+  GUID = 15,        // a replication identifier, "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}"
 };
 
-std::string_view daoTypeName(DaoType type);  // "Boolean", "Byte", ..., "Text", "Memo"
+std::string_view daoTypeName(DaoType type);  // "Boolean", "Byte", ..., "Text", "Memo", "GUID"
+
+// The most bytes a Binary field holds.
+inline constexpr int32_t kMaxBinarySize = 510;
 
 struct ColumnInfo {
   std::string name;
   DaoType type = DaoType::Text;
-  int32_t size = 0;               // Text: maximum characters (1 to 255); others: the type's byte size
+  int32_t size = 0;               // Text: maximum characters (1 to 255); Binary: maximum bytes; others: the type's byte size
   bool required = false;
   bool allowZeroLength = false;
   std::string defaultValue;       // DAO's DefaultValue text; empty: no default

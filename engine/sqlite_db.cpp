@@ -124,6 +124,11 @@ void traceStatement(std::string_view jet, std::string_view sqlite) {
   }
 }
 
+Bytes Statement::blob(int column) const {
+  const auto* p = static_cast<const uint8_t*>(sqlite3_column_blob(stmt_, column));
+  return p ? Bytes(p, p + sqlite3_column_bytes(stmt_, column)) : Bytes();
+}
+
 // ---------------------------------------------------------------------------
 
 Statement::Statement(sqlite3* db, std::string_view sql, std::string_view source) : db_(db), source_(source) {
@@ -151,6 +156,11 @@ void Statement::bind(int index, const Variant& value) {
     case VarType::String: {
       const std::string& s = value.asString();
       rc = sqlite3_bind_text(stmt_, index, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+      break;
+    }
+    case VarType::ByteArray: {
+      const Bytes& b = value.asBytes();
+      rc = sqlite3_bind_blob(stmt_, index, b.data(), static_cast<int>(b.size()), SQLITE_TRANSIENT);
       break;
     }
     default: raiseJet(kTypeMismatchInExpression, source_);

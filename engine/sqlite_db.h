@@ -77,6 +77,7 @@ class Statement {
   int64_t int64(int column) const { return sqlite3_column_int64(stmt_, column); }
   double real(int column) const { return sqlite3_column_double(stmt_, column); }
   std::string text(int column) const;
+  Bytes blob(int column) const;
   bool isNull(int column) const { return columnType(column) == SQLITE_NULL; }
   sqlite3_stmt* handle() const { return stmt_; }
 

@@ -10,6 +10,8 @@ packages=(
   nlohmann-json3-dev                   # JSON output of the command line
   libgtest-dev libgmock-dev            # tests
   libbenchmark-dev                     # benchmarks
+  mdbtools-dev libmdb3                 # zive import-mdb: reading Access files
+  mdbtools                             # mdb-export, the import benchmark's yardstick
   locales                              # a comma-decimal locale for the tests of number formatting
   python3                              # bench/crash_loop.py, the kill-at-random reliability loops
 )

@@ -10,6 +10,7 @@
 #include <unicode/ustring.h>
 #include <unicode/utf8.h>
 
+#include <cctype>
 #include <cfloat>
 #include <cmath>
 #include <cstring>
@@ -149,11 +150,14 @@ Variant fromSqlite(sqlite3_value* v) {
       return Variant(static_cast<double>(i));
     }
     case SQLITE_FLOAT: return Variant(sqlite3_value_double(v));
-    case SQLITE_TEXT:
-    case SQLITE_BLOB: {
+    case SQLITE_TEXT: {
       const char* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
       int n = sqlite3_value_bytes(v);
       return Variant(std::string(p ? p : "", static_cast<size_t>(n)));
+    }
+    case SQLITE_BLOB: {
+      const auto* p = static_cast<const uint8_t*>(sqlite3_value_blob(v));
+      return Variant(Bytes(p, p + sqlite3_value_bytes(v)));
     }
     default: return Variant::null();
   }
@@ -169,6 +173,11 @@ void toSqlite(sqlite3_context* ctx, const Variant& v) {
     case VarType::String: {
       const std::string& s = v.asString();
       sqlite3_result_text(ctx, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+      break;
+    }
+    case VarType::ByteArray: {
+      const Bytes& b = v.asBytes();
+      sqlite3_result_blob(ctx, b.data(), static_cast<int>(b.size()), SQLITE_TRANSIENT);
       break;
     }
     default: sqlite3_result_null(ctx); break;
@@ -695,9 +704,41 @@ Variant storeValue(const Variant& value, const ColumnInfo& column, std::string_v
       if (!std::isfinite(d)) raiseRuntimeError(kOverflow);
       return Variant(d);
     }
+    case DaoType::Binary:
+    case DaoType::LongBinary: {
+      // A text is stored as its bytes, as DAO stores a string given to a binary field.
+      Bytes bytes = value.isBytes()    ? value.asBytes()
+                    : value.isString() ? Bytes(value.asString().begin(), value.asString().end())
+                                       : (mismatch(), Bytes{});
+      if (column.type == DaoType::Binary && bytes.size() > static_cast<size_t>(column.size))
+        raiseJet(kFieldTooSmall, "The value is too long for the field '" + field + "', which holds at most " +
+                                     std::to_string(column.size) + " bytes.");
+      return Variant(std::move(bytes));
+    }
+    case DaoType::GUID: {
+      std::string guid = value.isString() ? normalizedGuid(value.asString()) : std::string();
+      if (guid.empty())
+        raiseJet(kTypeMismatchInExpression, "Data type mismatch: the value '" + toText(value) +
+                                                "' is not a GUID and cannot be stored in the field '" + field + "'.");
+      return Variant(std::move(guid));
+    }
     case DaoType::Unknown: return value;
   }
   return value;
+}
+
+std::string normalizedGuid(std::string_view text) {
+  std::string_view s = text;
+  if (s.size() == 38 && s.front() == '{' && s.back() == '}') s = s.substr(1, 36);
+  if (s.size() != 36) return {};
+  std::string out = "{";
+  for (size_t i = 0; i < s.size(); ++i) {
+    const char c = s[i];
+    const bool dash = i == 8 || i == 13 || i == 18 || i == 23;
+    if (dash ? c != '-' : !std::isxdigit(static_cast<unsigned char>(c))) return {};
+    out += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  }
+  return out + "}";
 }
 
 }  // namespace svrZIVE::engine::jet

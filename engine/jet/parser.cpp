@@ -451,7 +451,7 @@ class Parser {
       if (n.kind != TokenKind::Number ||
           std::from_chars(n.text.data(), n.text.data() + n.text.size(), size).ptr !=
               n.text.data() + n.text.size() ||
-          column.type != DaoType::Text || size < 1 || size > 255)
+          size < 1 || size > (column.type == DaoType::Text ? 255 : column.type == DaoType::Binary ? kMaxBinarySize : 0))
         fail();
       next();
       column.size = size;
@@ -847,7 +847,11 @@ bool ddlTypeFromName(std::string_view name, ColumnInfo& column) {
       {"YESNO", DaoType::Boolean, 1, false},   {"LOGICAL", DaoType::Boolean, 1, false},
       {"TEXT", DaoType::Text, 255, false},     {"VARCHAR", DaoType::Text, 255, false},
       {"CHAR", DaoType::Text, 255, false},     {"MEMO", DaoType::Memo, 0, false},
-      {"LONGTEXT", DaoType::Memo, 0, false},
+      {"LONGTEXT", DaoType::Memo, 0, false},   {"BINARY", DaoType::Binary, kMaxBinarySize, false},
+      {"VARBINARY", DaoType::Binary, kMaxBinarySize, false}, {"LONGBINARY", DaoType::LongBinary, 0, false},
+      {"OLEOBJECT", DaoType::LongBinary, 0, false}, {"GENERAL", DaoType::LongBinary, 0, false},
+      {"IMAGE", DaoType::LongBinary, 0, false}, {"GUID", DaoType::GUID, 16, false},
+      {"UNIQUEIDENTIFIER", DaoType::GUID, 16, false},
   };
   for (const auto& entry : kTypes) {
     if (namesEqual(entry.name, name)) {

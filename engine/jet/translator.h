@@ -111,6 +111,9 @@ void registerJetFunctions(sqlite3* db);
 // 6 (overflow). Used by the translated INSERT and UPDATE statements and by
 // the engine's updatable recordsets alike.
 Variant storeValue(const Variant& value, const ColumnInfo& column, std::string_view table);
+// A GUID's text, with or without braces, as a GUID field holds it: in braces,
+// upper case; empty when the text is not a GUID.
+std::string normalizedGuid(std::string_view text);
 
 // Jet's comparison of two values: texts ignore letter case (accented letters
 // too), a text against a number compares as numbers when the text reads as a

@@ -21,7 +21,10 @@ Ty tyOf(DaoType type) {
     case DaoType::Double:
     case DaoType::Date: return Ty::Dbl;
     case DaoType::Text:
-    case DaoType::Memo: return Ty::Text;
+    case DaoType::Memo:
+    case DaoType::GUID: return Ty::Text;
+    case DaoType::Binary:
+    case DaoType::LongBinary:
     case DaoType::Unknown: return Ty::Unknown;
   }
   return Ty::Unknown;

@@ -64,6 +64,7 @@ TEST(JsonVariant, EveryKindOfValueSurvivesPlainAndTyped) {
       {"TextLikeAnEncoding", Variant("{\"$empty\": true}")}, {"EmptyList", Variant(VariantArray::vector(0, -1))},
       {"ListFrom1", bytesFrom1()}, {"Table", table2x3()}, {"EmptyTableRows", Variant(VariantArray::matrix(0, 6, 1, 0))},
       {"ThreeDimensions", threeDimensions()}, {"Nested", nested()}, {"NoDimensions", Variant(VariantArray())},
+      {"NoBytes", Variant(Bytes{})}, {"Bytes", Variant(Bytes{0, 0xFF, 'a'})}, {"BytesPadded", Variant(Bytes{1, 2, 3, 4})},
   };
   for (const auto& c : cases) {
     for (bool typed : {false, true}) {
@@ -95,6 +96,7 @@ TEST(JsonVariant, TheWrittenForms) {
   VariantArray list = VariantArray::vector(0, 1);
   list[0] = Variant(1.5);
   EXPECT_EQ(variantToJson(Variant(std::move(list))).dump(), R"([1.5,{"$empty":true}])");
+  EXPECT_EQ(variantToJson(Variant(Bytes{'M', 'a', 'n', 'y'})).dump(), R"({"$bytes":"TWFueQ=="})");
 }
 
 TEST(JsonVariant, ArgumentsReadAsVariants) {
@@ -119,7 +121,7 @@ TEST(JsonVariant, MalformedEncodingsAreRefused) {
        {R"({"foo":1})", R"({"$type":"Currency","value":1})", R"({"$type":"Long"})",
         R"({"$array":{"lbound":[1],"ubound":[2],"values":[1]}})",
         R"({"$array":{"lbound":[0,0],"ubound":[1]}})", R"({"$array":{"lbound":[0.5],"ubound":[1],"values":[1]}})",
-        R"({"$object":12})"}) {
+        R"({"$object":12})", R"({"$bytes":"TWF"})", R"({"$bytes":"T=Fu"})", R"({"$bytes":1})"}) {
     EXPECT_THROW(variantFromArgument(text), std::invalid_argument) << text;
   }
   // Out of range for the type: the runtime's Overflow.

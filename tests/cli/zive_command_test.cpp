@@ -215,3 +215,31 @@ TEST_F(ZiveCommand, DemoWalksTheRoadOfOneReturnAndLeavesNothingBehind) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ZiveCommand, ImportMdbListsTheTablesAndNeverOverwrites) {
+  const std::string nwind = std::string(ZIVE_ACCESS_TESTDATA) + "/nwind.mdb";
+  const std::string db = path("nwind.zive");
+  Outcome json = zive({"import-mdb", "--json", nwind, db});
+  ASSERT_EQ(json.status, 0) << json.err;
+  auto tables = nlohmann::json::parse(json.out)["tables"];
+  ASSERT_EQ(tables.size(), 9u);
+  EXPECT_EQ(tables[8], nlohmann::json({{"name", "Umsätze"}, {"rows", 830}}));
+
+  Outcome picture = zive({"sql", "--json", db, "SELECT Picture FROM Categories WHERE CategoryID = 1"});
+  ASSERT_EQ(picture.status, 0) << picture.err;
+  EXPECT_TRUE(nlohmann::json::parse(picture.out)["rows"][0][0].contains("$bytes"));
+
+  const std::string before = slurp(db);
+  Outcome again = zive({"import-mdb", nwind, db});
+  EXPECT_EQ(again.status, 1);
+  EXPECT_NE(again.err.find("3204"), std::string::npos) << again.err;
+  EXPECT_EQ(slurp(db), before);
+
+  Outcome opened = zive({"sql", nwind, "SELECT * FROM Orders"});
+  EXPECT_EQ(opened.status, 1);
+  EXPECT_NE(opened.err.find("zive import-mdb"), std::string::npos) << opened.err;
+}
+
+}  // namespace

@@ -44,7 +44,7 @@ TEST_F(OpenTest, FilesThatAreNotOursAre3343WithAdvice) {
     ASSERT_TRUE(e);
     EXPECT_EQ(e->number(), kUnrecognizedFormat) << e->description();
     EXPECT_THAT(e->description(), HasSubstr(file(name)));
-    EXPECT_THAT(e->description(), HasSubstr("mdb-export"));
+    EXPECT_THAT(e->description(), HasSubstr("zive import-mdb"));
     EXPECT_THAT(e->description(), HasSubstr("zive init"));
   }
 }
