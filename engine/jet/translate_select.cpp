@@ -8,6 +8,17 @@
 
 namespace svrZIVE::engine::jet {
 
+namespace {
+
+// A FROM clause whose SQLite text has no parenthesised join.
+bool unnested(const FromNode& node) {
+  if (!node.isJoin) return true;
+  if (node.right->isJoin || (node.join == JoinKind::Right && node.left->isJoin)) return false;
+  return unnested(*node.left);
+}
+
+}  // namespace
+
 std::string Translator::fromSql(const FromNode& node, size_t& next) {
   if (!node.isJoin) {
     const Binding& b = bindings_[next++];
@@ -152,6 +163,14 @@ void Translator::select(const SelectStmt& s, Translation& out, bool positional) 
     keyRefs.push_back(collated(refTyped) + (desc ? " DESC" : ""));
   }
 
+  // Rows that tie on every key come out in the order they were inserted,
+  // whatever indexes the tables have: the rowids are the last keys. (A
+  // table inside a parenthesised join shows SQLite no rowid.)
+  std::vector<std::string> tieKeys;
+  const bool rowidsVisible = std::all_of(s.from.begin(), s.from.end(), [](const auto& n) { return unnested(*n); });
+  if ((!keys.empty() || s.top) && !aggregate && !s.distinct && rowidsVisible)
+    for (const auto& b : bindings_) tieKeys.push_back(quoteName(b.name) + ".rowid");
+
   const bool wrap = (s.top && !s.orderBy.empty()) || (s.distinct && !hidden.empty());
   if (!wrap) {
     std::string sql = s.distinct ? "SELECT DISTINCT " : "SELECT ";
@@ -169,6 +188,7 @@ void Translator::select(const SelectStmt& s, Translation& out, bool positional) 
       if (k.constant) continue;
       order += (order.empty() ? " ORDER BY " : ", ") + collated(k) + (desc ? " DESC" : "");
     }
+    for (const auto& t : tieKeys) order += (order.empty() ? " ORDER BY " : ", ") + t;
     sql += order;
     if (s.top) sql += " LIMIT " + std::to_string(*s.top);
     out.sql = std::move(sql);
@@ -179,9 +199,12 @@ void Translator::select(const SelectStmt& s, Translation& out, bool positional) 
   for (size_t i = 0; i < outputs.size(); ++i)
     inner += (i ? ", " : "") + itemSql(outputs[i].typed) + " AS " + quoteName("c" + std::to_string(i));
   for (const auto& h : hidden) inner += ", " + h;
+  for (size_t i = 0; i < tieKeys.size(); ++i) inner += ", " + tieKeys[i] + " AS " + quoteName("r" + std::to_string(i));
   inner += tail;
   std::string orderList;
   for (size_t i = 0; i < keyRefs.size(); ++i) orderList += (i ? ", " : "") + keyRefs[i];
+  std::string tieList;
+  for (size_t i = 0; i < tieKeys.size(); ++i) tieList += ", " + quoteName("r" + std::to_string(i));
 
   std::string sql = "SELECT ";
   for (size_t i = 0; i < outputs.size(); ++i)
@@ -193,7 +216,7 @@ void Translator::select(const SelectStmt& s, Translation& out, bool positional) 
   } else {
     sql += " FROM (" + inner + ")";
   }
-  if (!orderList.empty()) sql += " ORDER BY " + orderList;
+  if (!orderList.empty()) sql += " ORDER BY " + orderList + tieList;
   out.sql = std::move(sql);
 }
 
