@@ -25,6 +25,7 @@ enum class VarType : uint16_t {
   Integer = 2,   // 16-bit signed
   Long = 3,      // 32-bit signed
   Double = 5,
+  Date = 7,      // days from 30 December 1899 (base/date_time.h)
   String = 8,
   Object = 9,
   Boolean = 11,
@@ -98,6 +99,10 @@ class VariantArray {
 class Variant {
  public:
   struct NullTag {};
+  struct DateValue {
+    double days = 0;
+    bool operator==(const DateValue&) const = default;
+  };
 
   Variant() = default;  // Empty
   Variant(NullTag) : value_(NullTag{}) {}
@@ -122,6 +127,7 @@ class Variant {
 
   static Variant null() { return Variant(NullTag{}); }
   static Variant empty() { return Variant(); }
+  static Variant date(double days);
 
   VarType type() const;  // Array for arrays (the element type is always Variant)
   bool isEmpty() const { return value_.index() == 0; }
@@ -130,6 +136,7 @@ class Variant {
   bool isObject() const;
   bool isNumeric() const;  // Boolean, Byte, Integer, Long or Double
   bool isString() const { return std::holds_alternative<std::string>(value_); }
+  bool isDate() const { return std::holds_alternative<DateValue>(value_); }
 
   // Exact access: the held value when the type is that one, else Type mismatch.
   bool asBoolean() const;
@@ -137,6 +144,7 @@ class Variant {
   int16_t asInteger() const;
   int32_t asLong() const;
   double asDouble() const;
+  double asDate() const;  // the days of a Date
   const std::string& asString() const;
   VariantArray& array();  // arrays held by value: a copy of the variant copies them
   const VariantArray& array() const;
@@ -149,7 +157,8 @@ class Variant {
   //  - Empty gives 0, False or the empty text; Null raises Invalid use of Null (94);
   //  - a result out of the target's range raises Overflow (6);
   //  - arrays and objects raise Type mismatch.
-  // Boolean True is -1 as a number and "True" as text.
+  // Boolean True is -1 as a number and "True" as text; a Date is its days as
+  // a number and its general date text as text.
   uint8_t toByte() const;
   int16_t toInteger() const;
   int32_t toLong() const;
@@ -162,7 +171,7 @@ class Variant {
 
  private:
   std::variant<std::monostate, NullTag, bool, uint8_t, int16_t, int32_t, double, std::string,
-               std::shared_ptr<VariantArray>, std::shared_ptr<Dispatch>>
+               std::shared_ptr<VariantArray>, std::shared_ptr<Dispatch>, DateValue>
       value_;
 };
 

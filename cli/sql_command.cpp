@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "base/date_time.h"
 #include "cli/commands.h"
 #include "cli/table_printer.h"
 #include "engine/dao.h"
@@ -31,6 +32,7 @@ nlohmann::json toJson(const Variant& v) {
     case VarType::Integer:
     case VarType::Long: return v.toLong();
     case VarType::Double: return v.asDouble();
+    case VarType::Date: return isoDateText(v.asDate());
     default: return v.toText();
   }
 }

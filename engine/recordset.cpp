@@ -45,8 +45,8 @@ Variant columnValue(const Statement& st, int column, DaoType type) {
       case DaoType::Long: return Variant(stored.toLong());
       case DaoType::Currency:
       case DaoType::Single:
-      case DaoType::Double:
-      case DaoType::Date: return Variant(stored.toDouble());
+      case DaoType::Double: return Variant(stored.toDouble());
+      case DaoType::Date: return Variant::date(stored.toDouble());
       case DaoType::Text:
       case DaoType::Memo:
         if (stored.isString()) return stored;
@@ -386,6 +386,7 @@ class RecordsetField : public Field {
       case VarType::Integer: return DaoType::Integer;
       case VarType::Long: return DaoType::Long;
       case VarType::Double: return DaoType::Double;
+      case VarType::Date: return DaoType::Date;
       default: return DaoType::Text;
     }
   }

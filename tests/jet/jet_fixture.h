@@ -49,6 +49,7 @@ inline std::string show(const Variant& v) {
   if (v.isNull()) return "<null>";
   if (v.isEmpty()) return "<empty>";
   if (v.isString()) return "'" + v.asString() + "'";
+  if (v.isDate()) return "#" + v.toText() + "#";
   return formatDouble(v.toDouble());
 }
 
@@ -130,7 +131,12 @@ class JetDb : public ::testing::Test {
       Row row;
       int n = sqlite3_column_count(st);
       int visible = t.kind == StatementKind::Select && !withHidden ? static_cast<int>(t.columns.size()) : n;
-      for (int i = 0; i < visible && i < n; ++i) row.push_back(value(st, i));
+      for (int i = 0; i < visible && i < n; ++i) {
+        Variant v = value(st, i);
+        const bool date = t.kind == StatementKind::Select && i < static_cast<int>(t.columns.size()) &&
+                          t.columns[static_cast<size_t>(i)].type == DaoType::Date;
+        row.push_back(date && !v.isNull() ? Variant::date(v.toDouble()) : v);
+      }
       rows.push_back(std::move(row));
     }
     std::string message = sqlite3_errmsg(db_);
