@@ -182,6 +182,7 @@ struct Statement {
   std::unique_ptr<DeleteStmt> del;
   DdlCommand ddl;
   std::vector<std::string> primaryKey;  // CreateTable: the key's columns, if any
+  std::vector<std::string> parameters;  // PARAMETERS name type, ...; before the statement
 };
 
 }  // namespace svrZIVE::engine::jet

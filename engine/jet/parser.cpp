@@ -37,6 +37,15 @@ class Parser {
 
   Statement statement() {
     Statement st;
+    if (acceptKeyword("PARAMETERS")) {
+      // name type [, name type] ;
+      do {
+        st.parameters.push_back(name().name);
+        ColumnInfo type;
+        if (!atName() || !ddlTypeFromName(next().text, type)) fail();
+      } while (acceptSymbol(","));
+      expectSymbol(";");
+    }
     const Token& first = peek();
     if (first.isKeyword("SELECT")) {
       st.kind = StatementKind::Select;

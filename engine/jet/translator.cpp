@@ -6,6 +6,8 @@
 namespace svrZIVE::engine::jet {
 
 Translation Translator::run(const Statement& st) {
+  // Declared parameters get no values here: each is a missing one (3061).
+  for (const auto& name : st.parameters) unknownName(name);
   Translation t;
   t.kind = st.kind;
   switch (st.kind) {

@@ -1,6 +1,6 @@
 // Subqueries (IN, NOT IN, EXISTS, ANY/SOME/ALL, scalar, correlated, in
-// UPDATE and DELETE), UNION and UNION ALL with ORDER BY, and the Yes/No,
-// On/Off constants.
+// UPDATE and DELETE), UNION and UNION ALL with ORDER BY, TOP n PERCENT,
+// PARAMETERS declarations and the Yes/No, On/Off constants.
 #include "tests/jet/jet_fixture.h"
 
 namespace svrZIVE::engine::jet::testing {
@@ -68,8 +68,12 @@ TEST_F(Queries, Errors) {
       {"SELECT ID FROM P UNION SELECT PID FROM V ORDER BY NOPE", 3061},
       {"SELECT ID FROM P WHERE EXISTS (SELECT * FROM NOPE)", 3078},
       {"SELECT ID FROM P WHERE ID IN (SELECT PID FROM V", 3075},
+      {"PARAMETERS [Edad minima] Long, Nombre Text; SELECT ID FROM P WHERE EDAD > [Edad minima]", 3061},
+      {"PARAMETERS Desde DateTime SELECT ID FROM P", 3075},
   };
   for (const auto& [jet, number] : cases) EXPECT_EQ(failure(jet).number, number) << jet;
+  EXPECT_NE(failure("PARAMETERS A Long, B Text; SELECT ID FROM P WHERE ID = A").description.find("expected 2"),
+            std::string::npos);
 }
 
 }  // namespace
