@@ -7,6 +7,7 @@
 #include <type_traits>
 
 #include "base/automation_error.h"
+#include "base/date_time.h"
 
 namespace svrZIVE {
 
@@ -17,6 +18,7 @@ std::string_view varTypeName(VarType type) {
     case VarType::Integer: return "Integer";
     case VarType::Long: return "Long";
     case VarType::Double: return "Double";
+    case VarType::Date: return "Date";
     case VarType::String: return "String";
     case VarType::Object: return "Object";
     case VarType::Boolean: return "Boolean";
@@ -302,6 +304,7 @@ VarType Variant::type() const {
         else if constexpr (std::is_same_v<T, std::string>) return VarType::String;
         else if constexpr (std::is_same_v<T, ArrayPtr>) return VarType::Array;
         else if constexpr (std::is_same_v<T, std::shared_ptr<const Bytes>>) return VarType::ByteArray;
+        else if constexpr (std::is_same_v<T, DateValue>) return VarType::Date;
         else return VarType::Object;
       },
       value_);
@@ -337,6 +340,12 @@ uint8_t Variant::asByte() const { return exactly<uint8_t>(value_); }
 int16_t Variant::asInteger() const { return exactly<int16_t>(value_); }
 int32_t Variant::asLong() const { return exactly<int32_t>(value_); }
 double Variant::asDouble() const { return exactly<double>(value_); }
+double Variant::asDate() const { return exactly<DateValue>(value_).days; }
+Variant Variant::date(double days) {
+  Variant v;
+  v.value_ = DateValue{days};
+  return v;
+}
 const std::string& Variant::asString() const { return exactly<std::string>(value_); }
 const std::shared_ptr<Dispatch>& Variant::object() const {
   return exactly<std::shared_ptr<Dispatch>>(value_);
@@ -371,6 +380,9 @@ bool heldNumber(const Value& value, double& out) {
           return true;
         } else if constexpr (std::is_arithmetic_v<T>) {
           out = static_cast<double>(v);
+          return true;
+        } else if constexpr (std::is_same_v<T, Variant::DateValue>) {
+          out = v.days;
           return true;
         } else {
           return false;
@@ -424,6 +436,7 @@ std::string Variant::toText() const {
         else if constexpr (std::is_same_v<T, double>) return formatDouble(v);
         else if constexpr (std::is_integral_v<T>) return std::to_string(v);
         else if constexpr (std::is_same_v<T, std::string>) return v;
+        else if constexpr (std::is_same_v<T, DateValue>) return dateText(v.days);
         else raiseRuntimeError(kTypeMismatch);
       },
       value_);

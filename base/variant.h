@@ -26,6 +26,7 @@ enum class VarType : uint16_t {
   Integer = 2,   // 16-bit signed
   Long = 3,      // 32-bit signed
   Double = 5,
+  Date = 7,      // days from 30 December 1899 (base/date_time.h)
   String = 8,
   Object = 9,
   Boolean = 11,
@@ -102,6 +103,10 @@ class VariantArray {
 class Variant {
  public:
   struct NullTag {};
+  struct DateValue {
+    double days = 0;
+    bool operator==(const DateValue&) const = default;
+  };
 
   Variant() = default;  // Empty
   Variant(NullTag) : value_(NullTag{}) {}
@@ -127,6 +132,7 @@ class Variant {
 
   static Variant null() { return Variant(NullTag{}); }
   static Variant empty() { return Variant(); }
+  static Variant date(double days);
 
   VarType type() const;  // Array for arrays (the element type is always Variant)
   bool isEmpty() const { return value_.index() == 0; }
@@ -137,6 +143,7 @@ class Variant {
   bool isString() const { return std::holds_alternative<std::string>(value_); }
   // A byte array; not an array of variants (isArray is false).
   bool isBytes() const { return std::holds_alternative<std::shared_ptr<const Bytes>>(value_); }
+  bool isDate() const { return std::holds_alternative<DateValue>(value_); }
 
   // Exact access: the held value when the type is that one, else Type mismatch.
   bool asBoolean() const;
@@ -144,6 +151,7 @@ class Variant {
   int16_t asInteger() const;
   int32_t asLong() const;
   double asDouble() const;
+  double asDate() const;  // the days of a Date
   const std::string& asString() const;
   VariantArray& array();  // arrays held by value: a copy of the variant copies them
   const VariantArray& array() const;
@@ -157,7 +165,8 @@ class Variant {
   //  - Empty gives 0, False or the empty text; Null raises Invalid use of Null (94);
   //  - a result out of the target's range raises Overflow (6);
   //  - arrays, byte arrays and objects raise Type mismatch.
-  // Boolean True is -1 as a number and "True" as text.
+  // Boolean True is -1 as a number and "True" as text; a Date is its days as
+  // a number and its general date text as text.
   uint8_t toByte() const;
   int16_t toInteger() const;
   int32_t toLong() const;
@@ -170,7 +179,7 @@ class Variant {
 
  private:
   std::variant<std::monostate, NullTag, bool, uint8_t, int16_t, int32_t, double, std::string,
-               std::shared_ptr<VariantArray>, std::shared_ptr<Dispatch>, std::shared_ptr<const Bytes>>
+               std::shared_ptr<VariantArray>, std::shared_ptr<Dispatch>, std::shared_ptr<const Bytes>, DateValue>
       value_;
 };
 

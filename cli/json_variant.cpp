@@ -6,6 +6,7 @@
 #include <limits>
 #include <vector>
 
+#include "base/date_time.h"
 #include "frame/class_registry.h"
 
 namespace svrZIVE::cli {
@@ -184,6 +185,7 @@ json variantToJson(const Variant& v, bool typed) {
     case VarType::Long: return typed ? typedScalar("Long", v.asLong()) : json(v.asLong());
     case VarType::Double: return doubleToJson(v.asDouble(), typed);
     case VarType::String: return typed ? typedScalar("String", v.asString()) : json(v.asString());
+    case VarType::Date: return typed ? typedScalar("Date", isoDateText(v.asDate())) : json(isoDateText(v.asDate()));
     case VarType::Object: {
       const auto& object = v.object();
       return json{{"$object", object ? json(object->className()) : json(nullptr)}};

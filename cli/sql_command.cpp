@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "base/date_time.h"
 #include "cli/commands.h"
 #include "cli/json_variant.h"
 #include "cli/table_printer.h"
@@ -33,6 +34,7 @@ nlohmann::json toJson(const Variant& v) {
     case VarType::Long: return v.toLong();
     case VarType::Double: return v.asDouble();
     case VarType::ByteArray: return variantToJson(v);
+    case VarType::Date: return isoDateText(v.asDate());
     default: return v.toText();
   }
 }

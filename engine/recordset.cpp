@@ -46,8 +46,8 @@ Variant columnValue(const Statement& st, int column, DaoType type) {
       case DaoType::Long: return Variant(stored.toLong());
       case DaoType::Currency:
       case DaoType::Single:
-      case DaoType::Double:
-      case DaoType::Date: return Variant(stored.toDouble());
+      case DaoType::Double: return Variant(stored.toDouble());
+      case DaoType::Date: return Variant::date(stored.toDouble());
       case DaoType::Binary:
       case DaoType::LongBinary:
       case DaoType::GUID: return stored;
@@ -391,6 +391,7 @@ class RecordsetField : public Field {
       case VarType::Long: return DaoType::Long;
       case VarType::Double: return DaoType::Double;
       case VarType::ByteArray: return DaoType::LongBinary;
+      case VarType::Date: return DaoType::Date;
       default: return DaoType::Text;
     }
   }

@@ -153,6 +153,7 @@ void Statement::bind(int index, const Variant& value) {
     case VarType::Integer: rc = sqlite3_bind_int(stmt_, index, value.asInteger()); break;
     case VarType::Long: rc = sqlite3_bind_int(stmt_, index, value.asLong()); break;
     case VarType::Double: rc = sqlite3_bind_double(stmt_, index, value.asDouble()); break;
+    case VarType::Date: rc = sqlite3_bind_double(stmt_, index, value.asDate()); break;
     case VarType::String: {
       const std::string& s = value.asString();
       rc = sqlite3_bind_text(stmt_, index, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);

@@ -212,7 +212,7 @@ void AccessFile::readRows(size_t index, const std::function<void(std::span<const
         case MDB_MONEY: values[k] = Variant(static_cast<double>(little<int64_t>(p)) / 10000.0); break;
         case MDB_FLOAT: values[k] = Variant(static_cast<double>(little<float>(p))); break;
         case MDB_DOUBLE:
-        case MDB_DATETIME: values[k] = Variant(little<double>(p)); break;
+        case MDB_DATETIME: values[k] = Variant::date(little<double>(p)); break;
         case MDB_BINARY: values[k] = Variant(Bytes(p, p + f.siz)); break;
         case MDB_REPID: values[k] = Variant(owned(mdb_uuid_to_string(mdb->pg_buf, f.start))); break;
         case MDB_OLE: {

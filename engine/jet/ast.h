@@ -42,12 +42,16 @@ enum class ExprKind {
   Number,   // text: the literal as written; number: its value
   String,   // text: the value
   Boolean,  // True / False
+  Date,     // #...#; number: the days
   Column,   // qualifier (may be empty) . text
   Unary,    // op, args[0]
   Binary,   // op, args[0], args[1]
   Like,     // args[0] Like args[1]; negated for Not Like
   Between,  // args[0] Between args[1] And args[2]; negated for Not Between
-  In,       // args[0] In (args[1..]); negated for Not In
+  In,       // args[0] In (args[1..]) or In (select); negated for Not In
+  Exists,   // Exists (select)
+  Subquery, // (select): one value
+  Quantified,  // args[0] op Any|Some|All (select); `boolean` true for All
   IsNull,   // args[0] Is Null; negated for Is Not Null
   Call,     // text: the function name as written; args; starArg for count(*)
 };
@@ -79,6 +83,7 @@ enum class Op {
 
 struct Expr;
 using ExprPtr = std::unique_ptr<Expr>;
+struct SelectStmt;
 
 struct Expr {
   ExprKind kind = ExprKind::Null;
@@ -93,6 +98,7 @@ struct Expr {
   bool starArg = false;
   int depth = 1;  // of the binary-operator tree under it
   std::vector<ExprPtr> args;
+  std::shared_ptr<SelectStmt> select;  // In, Exists, Subquery, Quantified
 };
 
 struct SelectItem {
@@ -127,12 +133,15 @@ struct FromNode {
 struct SelectStmt {
   bool distinct = false;
   std::optional<int64_t> top;
+  bool topPercent = false;  // TOP n PERCENT
   std::vector<SelectItem> items;
   std::vector<std::unique_ptr<FromNode>> from;  // comma-separated sources
   ExprPtr where;
   std::vector<ExprPtr> groupBy;
   ExprPtr having;
-  std::vector<OrderItem> orderBy;
+  std::vector<OrderItem> orderBy;  // of the whole union when there is one
+  // UNION [ALL] select ...: the selects after this one (ALL, the select).
+  std::vector<std::pair<bool, std::unique_ptr<SelectStmt>>> unions;
 };
 
 struct NamedRef {
@@ -173,6 +182,7 @@ struct Statement {
   std::unique_ptr<DeleteStmt> del;
   DdlCommand ddl;
   std::vector<std::string> primaryKey;  // CreateTable: the key's columns, if any
+  std::vector<std::string> parameters;  // PARAMETERS name type, ...; before the statement
 };
 
 }  // namespace svrZIVE::engine::jet

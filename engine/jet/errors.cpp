@@ -71,6 +71,10 @@ constexpr JetErrorText kTexts[] = {
     {kSyntaxErrorInFieldDefinition, "Syntax error in the field definition."},
     {kSyntaxErrorInAlterTable, "Syntax error in the ALTER TABLE statement."},
     {kSyntaxErrorInDrop, "Syntax error in the DROP statement."},
+    {kSubqueryFields,
+     "You have written a subquery that can return more than one field without using the EXISTS reserved word in "
+     "the main query's FROM clause. Revise the SELECT statement of the subquery to request only one field."},
+    {kUnionColumnCount, "The number of columns in the two selected tables or queries of a union query do not match."},
     {kRequiredIsNull,
      "The field '|' cannot contain a Null value because the Required property for this field is set to True. "
      "Enter a value in this field."},

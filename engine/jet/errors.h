@@ -62,6 +62,8 @@ enum JetErrorNumber : int32_t {
   kSyntaxErrorInFieldDefinition = 3292,
   kSyntaxErrorInAlterTable = 3293,
   kSyntaxErrorInDrop = 3295,
+  kSubqueryFields = 3306,
+  kUnionColumnCount = 3307,
   kRequiredIsNull = 3314,
   kZeroLengthNotAllowed = 3315,
   kValidationRuleViolated = 3317,

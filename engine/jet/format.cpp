@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "base/date_time.h"
 #include "engine/schema.h"
 
 namespace svrZIVE::engine::jet {
@@ -252,19 +253,27 @@ std::string wholeOrDouble(double value) {
   return formatDouble(value);
 }
 
+struct Named {
+  std::string_view name;
+  std::string_view pattern;
+};
+constexpr Named kNamed[] = {
+    {"Fixed", "0.00"},          {"Standard", "#,##0.00"}, {"Percent", "0.00%"},
+    {"Scientific", "0.00E+00"}, {"Currency", "$#,##0.00;($#,##0.00)"},
+};
+
+bool isNamedNumberFormat(std::string_view pattern) {
+  for (std::string_view name : {"General Number", "Yes/No", "True/False", "On/Off"})
+    if (namesEqual(pattern, name)) return true;
+  for (const auto& n : kNamed)
+    if (namesEqual(pattern, n.name)) return true;
+  return false;
+}
+
 }  // namespace
 
 std::string formatNumber(double value, std::string_view pattern) {
   if (pattern.empty()) return wholeOrDouble(value);
-  // Named formats.
-  struct Named {
-    std::string_view name;
-    std::string_view pattern;
-  };
-  static constexpr Named kNamed[] = {
-      {"Fixed", "0.00"},           {"Standard", "#,##0.00"}, {"Percent", "0.00%"},
-      {"Scientific", "0.00E+00"},
-  };
   if (namesEqual(pattern, "General Number")) return wholeOrDouble(value);
   if (namesEqual(pattern, "Yes/No")) return value != 0 ? "Yes" : "No";
   if (namesEqual(pattern, "True/False")) return value != 0 ? "True" : "False";
@@ -286,7 +295,17 @@ Variant formatValue(const Variant& value, std::string_view pattern) {
   if (value.isNull()) return Variant::null();
   if (value.isEmpty()) return Variant(std::string());
   double number = 0;
-  if (value.isString()) {
+  if ((isDatePattern(pattern) && !isNamedNumberFormat(pattern)) || (value.isDate() && pattern.empty())) {
+    if (value.isDate()) number = value.asDate();
+    else if (value.isString() && !parseDateText(value.asString(), number) && !parseNumber(value.asString(), number))
+      return value;
+    else if (!value.isString()) number = value.toDouble();
+    if (!isValidDate(number)) return Variant(formatNumber(number, pattern));
+    return Variant(formatDate(number, pattern));
+  }
+  if (value.isDate()) {
+    number = value.asDate();
+  } else if (value.isString()) {
     if (!parseNumber(value.asString(), number)) return value;
   } else if (value.isNumeric()) {
     number = value.toDouble();

@@ -45,6 +45,28 @@ constexpr FunctionInfo kFunctions[] = {
     {"FIX", "jet_fix", 1, 1, Ty::Unknown, DaoType::Unknown, true},
     {"SGN", "jet_sgn", 1, 1, Ty::Int, DaoType::Integer, false},
     {"ROUND", "jet_round", 1, 2, Ty::Dbl, DaoType::Double, false},
+    {"CDATE", "jet_date", 1, 1, Ty::Date, DaoType::Date, false},
+    {"CVDATE", "jet_date", 1, 1, Ty::Date, DaoType::Date, false},
+    {"YEAR", "jet_year", 1, 1, Ty::Int, DaoType::Integer, false},
+    {"MONTH", "jet_month", 1, 1, Ty::Int, DaoType::Integer, false},
+    {"DAY", "jet_day", 1, 1, Ty::Int, DaoType::Integer, false},
+    {"HOUR", "jet_hour", 1, 1, Ty::Int, DaoType::Integer, false},
+    {"MINUTE", "jet_minute", 1, 1, Ty::Int, DaoType::Integer, false},
+    {"SECOND", "jet_second", 1, 1, Ty::Int, DaoType::Integer, false},
+    {"WEEKDAY", "jet_weekday", 1, 2, Ty::Int, DaoType::Integer, false},
+    {"DATESERIAL", "jet_dateserial", 3, 3, Ty::Date, DaoType::Date, false},
+    {"TIMESERIAL", "jet_timeserial", 3, 3, Ty::Date, DaoType::Date, false},
+    {"DATEVALUE", "jet_datevalue", 1, 1, Ty::Date, DaoType::Date, false},
+    {"TIMEVALUE", "jet_timevalue", 1, 1, Ty::Date, DaoType::Date, false},
+    {"ISDATE", "jet_isdate", 1, 1, Ty::Bool, DaoType::Boolean, false},
+    {"DATEADD", "jet_dateadd", 3, 3, Ty::Date, DaoType::Date, false},
+    {"DATEDIFF", "jet_datediff", 3, 5, Ty::Int, DaoType::Long, false},
+    {"DATEPART", "jet_datepart", 2, 4, Ty::Int, DaoType::Integer, false},
+    {"MONTHNAME", "jet_monthname", 1, 2, Ty::Text, DaoType::Text, false},
+    {"WEEKDAYNAME", "jet_weekdayname", 1, 3, Ty::Text, DaoType::Text, false},
+    {"NOW", "jet_now", 0, 0, Ty::Date, DaoType::Date, false},
+    {"DATE", "jet_today", 0, 0, Ty::Date, DaoType::Date, false},
+    {"TIME", "jet_time", 0, 0, Ty::Date, DaoType::Date, false},
 };
 
 const FunctionInfo* findFunction(std::string_view name) {
@@ -133,7 +155,7 @@ Typed Translator::call(const Expr& e, const Clause& c) {
       t.type = isNumeric(a.type) ? (a.type == Ty::Bool ? Ty::Int : a.type) : Ty::Num;
     }
     absorb(t, a);
-    t.sql += (i ? ", " : "") + a.sql;
+    t.sql += (i ? ", " : "") + variantArg(a);
   }
   t.sql += ")";
   if (!f->sameAsArg) {

@@ -18,21 +18,21 @@
 #include <string>
 #include <vector>
 
+#include "base/date_time.h"
 #include "engine/jet/errors.h"
 #include "engine/jet/format.h"
+#include "engine/jet/function_support.h"
 #include "engine/jet/translator.h"
 
 namespace svrZIVE::engine::jet {
 
-namespace {
-
 constexpr int32_t kDivisionByZero = 11;
 
-[[noreturn]] void raiseJet(int32_t number, std::string description = {}) {
+[[noreturn]] static void raiseJet(int32_t number, std::string description = {}) {
   raiseJetError(number, "DAO.Field", std::move(description));
 }
 
-[[noreturn]] void typeMismatch() { raiseJet(kTypeMismatchInExpression); }
+void typeMismatch() { raiseJet(kTypeMismatchInExpression); }
 
 // ---- text ------------------------------------------------------------------
 
@@ -110,7 +110,7 @@ double toNumber(const Variant& v) {
     if (!parseNumber(v.asString(), d)) typeMismatch();
     return d;
   }
-  if (v.isNumeric()) return v.toDouble();
+  if (v.isNumeric() || v.isDate()) return v.toDouble();
   if (v.isEmpty()) return 0;
   typeMismatch();
 }
@@ -125,6 +125,7 @@ std::string toText(const Variant& v) {
     case VarType::Integer:
     case VarType::Long: return std::to_string(v.toLong());
     case VarType::Double: return formatDouble(v.asDouble());
+    case VarType::Date: return dateText(v.asDate());
     case VarType::Empty:
     case VarType::Null: return {};
     default: typeMismatch();
@@ -146,10 +147,13 @@ Variant fromSqlite(sqlite3_value* v) {
   switch (sqlite3_value_type(v)) {
     case SQLITE_INTEGER: {
       sqlite3_int64 i = sqlite3_value_int64(v);
+      if (sqlite3_value_subtype(v) == kDateSubtype) return Variant::date(static_cast<double>(i));
       if (i >= INT32_MIN && i <= INT32_MAX) return Variant(static_cast<int32_t>(i));
       return Variant(static_cast<double>(i));
     }
-    case SQLITE_FLOAT: return Variant(sqlite3_value_double(v));
+    case SQLITE_FLOAT:
+      if (sqlite3_value_subtype(v) == kDateSubtype) return Variant::date(sqlite3_value_double(v));
+      return Variant(sqlite3_value_double(v));
     case SQLITE_TEXT: {
       const char* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
       int n = sqlite3_value_bytes(v);
@@ -170,6 +174,10 @@ void toSqlite(sqlite3_context* ctx, const Variant& v) {
     case VarType::Integer:
     case VarType::Long: sqlite3_result_int64(ctx, v.toLong()); break;
     case VarType::Double: sqlite3_result_double(ctx, v.asDouble()); break;
+    case VarType::Date:
+      sqlite3_result_double(ctx, v.asDate());
+      sqlite3_result_subtype(ctx, kDateSubtype);
+      break;
     case VarType::String: {
       const std::string& s = v.asString();
       sqlite3_result_text(ctx, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
@@ -189,22 +197,6 @@ void resultError(sqlite3_context* ctx, const AutomationError& e) {
   sqlite3_result_error(ctx, message.c_str(), static_cast<int>(message.size()));
 }
 
-using Args = std::vector<Variant>;
-using Body = Variant (*)(const Args&);
-
-template <Body body>
-void call(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
-  try {
-    Args args;
-    args.reserve(argc);
-    for (int i = 0; i < argc; ++i) args.push_back(fromSqlite(argv[i]));
-    toSqlite(ctx, body(args));
-  } catch (const AutomationError& e) {
-    resultError(ctx, e);
-  } catch (const std::exception& e) {
-    sqlite3_result_error(ctx, e.what(), -1);
-  }
-}
 
 bool anyNull(const Args& a) {
   for (const auto& v : a)
@@ -212,8 +204,8 @@ bool anyNull(const Args& a) {
   return false;
 }
 
-[[noreturn]] void invalidUseOfNull() { raiseRuntimeError(kInvalidUseOfNull); }
-[[noreturn]] void invalidCall() { raiseRuntimeError(kInvalidProcedureCall); }
+void invalidUseOfNull() { raiseRuntimeError(kInvalidUseOfNull); }
+void invalidCall() { raiseRuntimeError(kInvalidProcedureCall); }
 
 // A whole-number argument (a count or a position).
 int64_t wholeArg(const Variant& v) {
@@ -222,6 +214,8 @@ int64_t wholeArg(const Variant& v) {
   if (!std::isfinite(d) || std::fabs(d) > 2147483647.0) raiseRuntimeError(kOverflow);
   return static_cast<int64_t>(d);
 }
+
+namespace {
 
 // ---- the functions ---------------------------------------------------------
 
@@ -591,11 +585,6 @@ int collationCompare(void*, int na, const void* a, int nb, const void* b) {
                  std::string_view(static_cast<const char*>(b), static_cast<size_t>(nb)));
 }
 
-struct Registration {
-  const char* name;
-  int args;  // -1: any number
-  void (*fn)(sqlite3_context*, int, sqlite3_value**);
-};
 
 constexpr Registration kRegistrations[] = {
     {"jet_compare", 2, call<fnCompare>},  {"jet_concat", -1, call<fnConcat>},
@@ -622,9 +611,12 @@ constexpr Registration kRegistrations[] = {
 }  // namespace
 
 void registerJetFunctions(sqlite3* db) {
-  const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
-  for (const auto& r : kRegistrations)
+  auto add = [&](const Registration& r) {
+    const int flags = SQLITE_UTF8 | SQLITE_INNOCUOUS | (r.deterministic ? SQLITE_DETERMINISTIC : 0);
     sqlite3_create_function_v2(db, r.name, r.args, flags, nullptr, r.fn, nullptr, nullptr, nullptr);
+  };
+  for (const auto& r : kRegistrations) add(r);
+  for (const auto& r : dateRegistrations()) add(r);
   sqlite3_create_collation_v2(db, "JET", SQLITE_UTF8, nullptr, collationCompare, nullptr);
 }
 
@@ -632,6 +624,15 @@ int jetCompare(const Variant& a, const Variant& b) {
   const bool aNull = a.isNull() || a.isEmpty(), bNull = b.isNull() || b.isEmpty();
   if (aNull || bNull) return aNull == bNull ? 0 : aNull ? -1 : 1;
   if (a.isString() && b.isString()) return collate(a.asString(), b.asString());
+  // A date against a text compares as dates when the text reads as one.
+  if (a.isDate() || b.isDate()) {
+    auto date = [](const Variant& v) {
+      double days = 0;
+      if (v.isString() && !parseDateText(v.asString(), days) && !parseNumber(v.asString(), days)) typeMismatch();
+      return v.isString() ? days : v.toDouble();
+    };
+    return compareNumbers(date(a), date(b));
+  }
   return compareNumbers(toNumber(a), toNumber(b));
 }
 
@@ -698,8 +699,7 @@ Variant storeValue(const Variant& value, const ColumnInfo& column, std::string_v
       if (std::fabs(d) > 922337203685477.0) raiseRuntimeError(kOverflow);
       return Variant(roundHalfEven(d * 10000.0) / 10000.0);
     }
-    case DaoType::Double:
-    case DaoType::Date: {
+    case DaoType::Double: {
       double d = number();
       if (!std::isfinite(d)) raiseRuntimeError(kOverflow);
       return Variant(d);
@@ -721,6 +721,14 @@ Variant storeValue(const Variant& value, const ColumnInfo& column, std::string_v
         raiseJet(kTypeMismatchInExpression, "Data type mismatch: the value '" + toText(value) +
                                                 "' is not a GUID and cannot be stored in the field '" + field + "'.");
       return Variant(std::move(guid));
+    }
+    case DaoType::Date: {
+      double days = 0;
+      if (value.isDate()) days = value.asDate();
+      else if (value.isString() && parseDateText(value.asString(), days)) {
+      } else days = number();
+      if (!isValidDate(days)) raiseRuntimeError(kOverflow);
+      return Variant::date(days);
     }
     case DaoType::Unknown: return value;
   }

@@ -101,6 +101,18 @@ std::vector<Token> tokenize(std::string_view sql) {
       push(TokenKind::String, std::move(value), start);
       continue;
     }
+    if (c == '#') {
+      size_t close = sql.find('#', i + 1);
+      if (close == std::string_view::npos) {
+        i = n;
+        push(TokenKind::Invalid, std::string(sql.substr(start)), start);
+        continue;
+      }
+      std::string text(sql.substr(i + 1, close - i - 1));
+      i = close + 1;
+      push(TokenKind::Date, std::move(text), start);
+      continue;
+    }
     if (c == '[') {
       size_t close = sql.find(']', i + 1);
       if (close == std::string_view::npos || close == i + 1) {

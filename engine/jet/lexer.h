@@ -2,7 +2,7 @@
 //
 // Names are bare (letters, digits, '_', any non-ASCII byte; not starting with
 // a digit) or [bracketed]; texts are '...' or "..." with the delimiter doubled
-// inside; numbers are decimal with an optional exponent. A text that does not
+// inside; dates and times are #...#; numbers are decimal with an optional exponent. A text that does not
 // end, a bracket that does not close or a character the dialect does not know
 // becomes an Invalid token: the parser reports it as a syntax error of the
 // clause it is in.
@@ -19,6 +19,7 @@ enum class TokenKind {
   QuotedName,   // [name]; `text` is the name without brackets (never a keyword)
   Number,       // `text` is the literal as written
   String,       // `text` is the value (delimiters removed, doubled ones undone)
+  Date,         // #...#; `text` is what stands between the #s
   Symbol,       // ( ) , . ; * + - / \ ^ & = <> < <= > >=
   Invalid,      // a lexical error at `offset`
   End,

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "base/date_time.h"
 #include "engine/jet/errors.h"
 #include "engine/jet/lexer.h"
 
@@ -36,6 +37,15 @@ class Parser {
 
   Statement statement() {
     Statement st;
+    if (acceptKeyword("PARAMETERS")) {
+      // name type [, name type] ;
+      do {
+        st.parameters.push_back(name().name);
+        ColumnInfo type;
+        if (!atName() || !ddlTypeFromName(next().text, type)) fail();
+      } while (acceptSymbol(","));
+      expectSymbol(";");
+    }
     const Token& first = peek();
     if (first.isKeyword("SELECT")) {
       st.kind = StatementKind::Select;
@@ -233,8 +243,10 @@ class Parser {
       }
       next();
       s->top = value;
-      if (peek().isKeyword("PERCENT"))
-        within(kSyntaxErrorInExpression, true, [&]() -> int { fail(); });
+      if (acceptKeyword("PERCENT")) {
+        s->topPercent = true;
+        if (value > 100) within(kSyntaxErrorInExpression, true, [&]() -> int { fail(); });
+      }
     }
     do {
       s->items.push_back(selectItem());
@@ -267,6 +279,17 @@ class Parser {
       ctx_ = Context{kSyntaxErrorInExpression, std::string_view::npos};
       s->having = expression(kSyntaxErrorInExpression);
     }
+    if (acceptKeyword("UNION")) {
+      // The rest of the statement is the next select, with its own UNIONs
+      // and the ORDER BY of the whole.
+      const bool all = acceptKeyword("ALL");
+      if (!peek().isKeyword("SELECT")) fail();
+      auto part = select();
+      s->orderBy = std::move(part->orderBy);
+      auto rest = std::move(part->unions);
+      s->unions.emplace_back(all, std::move(part));
+      for (auto& r : rest) s->unions.push_back(std::move(r));
+    }
     if (peek().isKeyword("ORDER")) {
       next();
       ctx_ = Context{kSyntaxErrorInOrderBy, std::string_view::npos};
@@ -283,6 +306,15 @@ class Parser {
     }
     // What follows the last clause belongs to no clause.
     if (!peek().isSymbol(";") && peek().kind != TokenKind::End && !peek().isSymbol(")")) fail();
+    return s;
+  }
+
+  // "(SELECT ...)", the '(' read: the select and its ')'.
+  std::shared_ptr<SelectStmt> subquery() {
+    Context saved = ctx_;
+    std::shared_ptr<SelectStmt> s = select();
+    ctx_ = saved;
+    expectSymbol(")");
     return s;
   }
 
@@ -617,6 +649,19 @@ class Parser {
       else if (t.isSymbol(">=")) op = Op::Ge;
       if (op != Op::None) {
         next();
+        if ((peek().isKeyword("ANY") || peek().isKeyword("SOME") || peek().isKeyword("ALL")) &&
+            peek(1).isSymbol("(") && peek(2).isKeyword("SELECT")) {
+          auto q = std::make_unique<Expr>();
+          q->kind = ExprKind::Quantified;
+          q->offset = left->offset;
+          q->op = op;
+          q->boolean = next().isKeyword("ALL");
+          next();
+          q->select = subquery();
+          q->args.push_back(std::move(left));
+          left = sealed(std::move(q));
+          continue;
+        }
         left = makeBinary(op, std::move(left), concatExpr());
         continue;
       }
@@ -643,11 +688,14 @@ class Parser {
         e->kind = ExprKind::In;
         e->args.push_back(std::move(left));
         expectSymbol("(");
-        if (peek().isKeyword("SELECT")) fail();  // subqueries are not supported
-        do {
-          e->args.push_back(orExpr());
-        } while (acceptSymbol(","));
-        expectSymbol(")");
+        if (peek().isKeyword("SELECT")) {
+          e->select = subquery();
+        } else {
+          do {
+            e->args.push_back(orExpr());
+          } while (acceptSymbol(","));
+          expectSymbol(")");
+        }
       } else if (acceptKeyword("IS")) {
         e->kind = ExprKind::IsNull;
         e->negated = acceptKeyword("NOT");
@@ -755,6 +803,14 @@ class Parser {
         next();
         return e;
       }
+      case TokenKind::Date: {
+        double days = 0;
+        if (!parseDateText(t.text, days)) fail();
+        e->kind = ExprKind::Date;
+        e->number = days;
+        next();
+        return e;
+      }
       case TokenKind::String:
         e->kind = ExprKind::String;
         e->text = t.text;
@@ -763,7 +819,11 @@ class Parser {
       case TokenKind::Symbol:
         if (t.isSymbol("(")) {
           next();
-          if (peek().isKeyword("SELECT")) fail();  // subqueries are not supported
+          if (peek().isKeyword("SELECT")) {
+            e->kind = ExprKind::Subquery;
+            e->select = subquery();
+            return e;
+          }
           auto inner = orExpr();
           expectSymbol(")");
           return inner;
@@ -775,10 +835,18 @@ class Parser {
           next();
           return e;
         }
-        if (t.isKeyword("TRUE") || t.isKeyword("FALSE")) {
+        if (t.isKeyword("TRUE") || t.isKeyword("FALSE") || t.isKeyword("YES") || t.isKeyword("NO") ||
+            t.isKeyword("ON") || t.isKeyword("OFF")) {
           e->kind = ExprKind::Boolean;
-          e->boolean = t.isKeyword("TRUE");
+          e->boolean = t.isKeyword("TRUE") || t.isKeyword("YES") || t.isKeyword("ON");
           next();
+          return e;
+        }
+        if (t.isKeyword("EXISTS") && peek(1).isSymbol("(") && peek(2).isKeyword("SELECT")) {
+          next();
+          next();
+          e->kind = ExprKind::Exists;
+          e->select = subquery();
           return e;
         }
         // Left( and Right( are the text functions, not joins.

@@ -30,6 +30,7 @@ void Translator::reportUnknownNames() {
 }
 
 Typed Translator::unknownName(std::string name) {
+  if (outer_ != nullptr) return outer_->unknownName(std::move(name));
   bool seen = std::any_of(unknownNames_.begin(), unknownNames_.end(),
                           [&](const std::string& n) { return namesEqual(n, name); });
   if (!seen) unknownNames_.push_back(std::move(name));
@@ -58,6 +59,7 @@ Typed Translator::column(const Expr& e, const Clause& c) {
         return columnOf(static_cast<int>(b), *col);
       break;
     }
+    if (outer_ != nullptr) return outer(e);
     return unknownName(e.qualifier + "." + e.text);
   }
   int found = -1;
@@ -75,7 +77,17 @@ Typed Translator::column(const Expr& e, const Clause& c) {
     for (const auto& [alias, typed] : *c.aliases)
       if (namesEqual(alias, e.text)) return typed;
   }
+  if (outer_ != nullptr) return outer(e);
   return unknownName(e.text);
+}
+
+// A column of the query around a subquery: to the subquery, a value.
+Typed Translator::outer(const Expr& e) {
+  Typed t = outer_->column(e, Clause{Clause::Where});
+  t.column = nullptr;
+  t.binding = -1;
+  t.free.clear();
+  return t;
 }
 
 void Translator::bind(const FromNode& node) {

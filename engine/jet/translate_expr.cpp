@@ -3,6 +3,7 @@
 // mixed kinds go through jet_compare) and the predicates Like, Between, In
 // and Is Null.
 #include <algorithm>
+#include <charconv>
 #include <vector>
 
 #include "engine/jet/translator_internal.h"
@@ -51,7 +52,7 @@ Typed Translator::binary(const Expr& e, const Clause& c) {
     for (size_t i = 0; i < parts.size(); ++i) {
       Typed p = value(*parts[i], c);
       absorb(t, p);
-      t.sql += (i ? ", " : "") + p.sql;
+      t.sql += (i ? ", " : "") + variantArg(p);
     }
     t.sql += ")";
     return t;
@@ -70,9 +71,12 @@ Typed Translator::binary(const Expr& e, const Clause& c) {
                  (isNumeric(b.type) || b.type == Ty::Null)) {
         t = chained(Op::Add, "+", a, a.sql, b, b.sql);
         t.type = arithmeticType(a.type, b.type);
+        // A date plus a number of days is a date.
+        if ((a.type == Ty::Date) != (b.type == Ty::Date)) t.type = Ty::Date;
+        t.dao = t.type == Ty::Date ? DaoType::Date : DaoType::Unknown;
         return t;
       } else {
-        t.sql = "jet_add(" + a.sql + ", " + b.sql + ")";
+        t.sql = "jet_add(" + variantArg(a) + ", " + variantArg(b) + ")";
         t.type = Ty::Unknown;
       }
       break;
@@ -83,6 +87,11 @@ Typed Translator::binary(const Expr& e, const Clause& c) {
                   numeric(b));
       t.type = arithmeticType(isNumeric(a.type) ? a.type : a.type == Ty::Null ? Ty::Null : Ty::Num,
                               isNumeric(b.type) ? b.type : b.type == Ty::Null ? Ty::Null : Ty::Num);
+      // A date less a number of days is a date; less a date, a number.
+      if (e.op == Op::Sub && a.type == Ty::Date && b.type != Ty::Date) {
+        t.type = Ty::Date;
+        t.dao = DaoType::Date;
+      }
       return t;
     case Op::Div:
       t.sql = "jet_div(" + a.sql + ", " + b.sql + ")";
@@ -125,8 +134,8 @@ Typed Translator::predicate(const Expr& e, const Clause& c) {
         sql = "(" + v[0].sql + std::string(kCollate) + " BETWEEN " + v[1].sql + " AND " +
               v[2].sql + ")";
       else
-        sql = "(jet_compare(" + v[0].sql + ", " + v[1].sql + ") >= 0 AND jet_compare(" +
-              v[0].sql + ", " + v[2].sql + ") <= 0)";
+        sql = "(jet_compare(" + variantArg(v[0]) + ", " + variantArg(v[1]) + ") >= 0 AND jet_compare(" +
+              variantArg(v[0]) + ", " + variantArg(v[2]) + ") <= 0)";
       break;
     case ExprKind::In: {
       if (allNumeric(v) || allText(v)) {
@@ -136,8 +145,8 @@ Typed Translator::predicate(const Expr& e, const Clause& c) {
       } else {
         sql = "(";
         for (size_t i = 1; i < v.size(); ++i)
-          sql += (i > 1 ? " OR " : "") + std::string("jet_compare(") + v[0].sql + ", " +
-                 v[i].sql + ") = 0";
+          sql += (i > 1 ? " OR " : "") + std::string("jet_compare(") + variantArg(v[0]) + ", " +
+                 variantArg(v[i]) + ") = 0";
         sql += ")";
       }
       break;
@@ -149,6 +158,42 @@ Typed Translator::predicate(const Expr& e, const Clause& c) {
       break;
   }
   t.sql = e.negated ? "(NOT " + sql + ")" : sql;
+  return t;
+}
+
+// Subqueries: a value (one field, else 3306), EXISTS, IN and the
+// comparisons with ANY, SOME or ALL of its rows.
+Typed Translator::subquery(const Expr& e, const Clause& c) {
+  Translation sub = subselect(*e.select);
+  Typed t;
+  if (e.kind == ExprKind::Exists) {
+    t.sql = "(EXISTS (" + sub.sql + "))";
+    t.cond = true;
+    t.type = Ty::Bool;
+    return t;
+  }
+  if (sub.columns.size() != 1) raise(kSubqueryFields, jetMessage(kSubqueryFields));
+  Typed field;
+  field.type = tyOf(sub.columns[0].type);
+  field.dao = sub.columns[0].type;
+  if (e.kind == ExprKind::Subquery) {
+    field.sql = "(" + sub.sql + ")";
+    return field;
+  }
+  Typed a = value(*e.args[0], c);
+  if (e.kind == ExprKind::In) {
+    t.sql = "(" + collated(a) + (e.negated ? " NOT IN (" : " IN (") + sub.sql + "))";
+  } else {
+    // x op ANY (rows): some row for which x op field holds; x op ALL
+    // (rows): none for which it fails or is unknown (Null).
+    field.sql = "\"jet_q\".\"c0\"";
+    Typed holds = compare(e.op, a, field);
+    t.sql = e.boolean ? "(NOT EXISTS (SELECT 1 FROM (" + sub.sql + ") AS \"jet_q\" WHERE " + holds.sql + " IS NOT 1))"
+                      : "(EXISTS (SELECT 1 FROM (" + sub.sql + ") AS \"jet_q\" WHERE " + holds.sql + "))";
+  }
+  t.cond = true;
+  t.type = Ty::Bool;
+  absorb(t, a);
   return t;
 }
 
@@ -182,6 +227,15 @@ Typed Translator::expr(const Expr& e, const Clause& c) {
       t.constant = true;
       return t;
     }
+    case ExprKind::Date: {
+      char buffer[32];
+      auto r = std::to_chars(buffer, buffer + sizeof buffer, e.number);
+      t.sql = e.number < 0 ? "(" + std::string(buffer, r.ptr) + ")" : std::string(buffer, r.ptr);
+      t.type = Ty::Date;
+      t.dao = DaoType::Date;
+      t.constant = true;
+      return t;
+    }
     case ExprKind::Boolean:
       t.sql = e.boolean ? "-1" : "0";
       t.type = Ty::Bool;
@@ -210,11 +264,17 @@ Typed Translator::expr(const Expr& e, const Clause& c) {
     }
     case ExprKind::Binary:
       return binary(e, c);
+    case ExprKind::In:
+      if (e.select) return subquery(e, c);
+      return predicate(e, c);
     case ExprKind::Like:
     case ExprKind::Between:
-    case ExprKind::In:
     case ExprKind::IsNull:
       return predicate(e, c);
+    case ExprKind::Exists:
+    case ExprKind::Subquery:
+    case ExprKind::Quantified:
+      return subquery(e, c);
     case ExprKind::Call:
       return call(e, c);
   }

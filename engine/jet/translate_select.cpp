@@ -8,6 +8,17 @@
 
 namespace svrZIVE::engine::jet {
 
+namespace {
+
+// A FROM clause whose SQLite text has no parenthesised join.
+bool unnested(const FromNode& node) {
+  if (!node.isJoin) return true;
+  if (node.right->isJoin || (node.join == JoinKind::Right && node.left->isJoin)) return false;
+  return unnested(*node.left);
+}
+
+}  // namespace
+
 std::string Translator::fromSql(const FromNode& node, size_t& next) {
   if (!node.isJoin) {
     const Binding& b = bindings_[next++];
@@ -86,8 +97,9 @@ std::vector<Translator::Output> Translator::outputs(const SelectStmt& s) {
   return outputs;
 }
 
-// `positional`: the SQLite result columns are named c0, c1, ... (for INSERT ... SELECT).
-void Translator::select(const SelectStmt& s, Translation& out, bool positional) {
+void Translator::select(const SelectStmt& s, Translation& out, Use use) {
+  if (!s.unions.empty() && use != Use::UnionPart) return unionSelect(s, out, use);
+  const bool positional = use != Use::Result;
   bindings_.clear();
   for (const auto& node : s.from) bind(*node);
   std::vector<Output> outputs = this->outputs(s);
@@ -111,7 +123,8 @@ void Translator::select(const SelectStmt& s, Translation& out, bool positional) 
   }
   const Clause orderBy{Clause::OrderBy, true, &aliases};
   std::vector<std::pair<Typed, bool>> keys;
-  for (const auto& o : s.orderBy) keys.emplace_back(value(*o.expr, orderBy), o.descending);
+  if (use != Use::UnionPart)
+    for (const auto& o : s.orderBy) keys.emplace_back(value(*o.expr, orderBy), o.descending);
 
   bool aggregate = !groups.empty() || having.aggregate ||
                    std::any_of(outputs.begin(), outputs.end(), [](const Output& o) { return o.typed.aggregate; }) ||
@@ -132,7 +145,7 @@ void Translator::select(const SelectStmt& s, Translation& out, bool positional) 
   auto outName = [&](size_t i) {
     return positional ? quoteName("c" + std::to_string(i)) : quoteName(outputs[i].name);
   };
-  auto itemSql = [&](const Typed& t) { return s.distinct ? collated(t) : t.sql; };
+  auto itemSql = [&](const Typed& t) { return s.distinct || use == Use::UnionPart ? collated(t) : t.sql; };
 
   // Keys that are not in the select list are hidden columns of the rows.
   std::vector<std::string> keyRefs;  // the key as a column of the inner query
@@ -152,7 +165,15 @@ void Translator::select(const SelectStmt& s, Translation& out, bool positional) 
     keyRefs.push_back(collated(refTyped) + (desc ? " DESC" : ""));
   }
 
-  const bool wrap = (s.top && !s.orderBy.empty()) || (s.distinct && !hidden.empty());
+  // Rows that tie on every key come out in the order they were inserted,
+  // whatever indexes the tables have: the rowids are the last keys. (A
+  // table inside a parenthesised join shows SQLite no rowid.)
+  std::vector<std::string> tieKeys;
+  const bool rowidsVisible = std::all_of(s.from.begin(), s.from.end(), [](const auto& n) { return unnested(*n); });
+  if ((!keys.empty() || s.top) && !aggregate && !s.distinct && rowidsVisible)
+    for (const auto& b : bindings_) tieKeys.push_back(quoteName(b.name) + ".rowid");
+
+  const bool wrap = (s.top && (!keys.empty() || s.topPercent)) || (s.distinct && !hidden.empty());
   if (!wrap) {
     std::string sql = s.distinct ? "SELECT DISTINCT " : "SELECT ";
     for (size_t i = 0; i < outputs.size(); ++i)
@@ -169,6 +190,7 @@ void Translator::select(const SelectStmt& s, Translation& out, bool positional) 
       if (k.constant) continue;
       order += (order.empty() ? " ORDER BY " : ", ") + collated(k) + (desc ? " DESC" : "");
     }
+    for (const auto& t : tieKeys) order += (order.empty() ? " ORDER BY " : ", ") + t;
     sql += order;
     if (s.top) sql += " LIMIT " + std::to_string(*s.top);
     out.sql = std::move(sql);
@@ -179,22 +201,80 @@ void Translator::select(const SelectStmt& s, Translation& out, bool positional) 
   for (size_t i = 0; i < outputs.size(); ++i)
     inner += (i ? ", " : "") + itemSql(outputs[i].typed) + " AS " + quoteName("c" + std::to_string(i));
   for (const auto& h : hidden) inner += ", " + h;
+  for (size_t i = 0; i < tieKeys.size(); ++i) inner += ", " + tieKeys[i] + " AS " + quoteName("r" + std::to_string(i));
   inner += tail;
   std::string orderList;
   for (size_t i = 0; i < keyRefs.size(); ++i) orderList += (i ? ", " : "") + keyRefs[i];
+  std::string tieList;
+  for (size_t i = 0; i < tieKeys.size(); ++i) tieList += ", " + quoteName("r" + std::to_string(i));
 
   std::string sql = "SELECT ";
   for (size_t i = 0; i < outputs.size(); ++i)
     sql += (i ? ", " : "") + quoteName("c" + std::to_string(i)) + " AS " + outName(i);
-  if (s.top) {
+  if (s.top && s.topPercent) {
+    // TOP n PERCENT keeps the rows ranked within n per cent of the rows,
+    // rounded up, with the rows that tie with the last of them.
+    const std::string rank = !orderList.empty() ? "RANK() OVER (ORDER BY " + orderList + ")"
+                             : tieList.empty()  ? "ROW_NUMBER() OVER ()"
+                                                : "ROW_NUMBER() OVER (ORDER BY " + tieList.substr(2) + ")";
+    sql += " FROM (SELECT *, " + rank + " AS \"jet_rank\", count(*) OVER () AS \"jet_count\" FROM (" + inner +
+           ")) WHERE (\"jet_rank\" - 1) * 100 < " + std::to_string(*s.top) + " * \"jet_count\"";
+  } else if (s.top) {
     // TOP n keeps the rows ranked n or better: ties with the n-th row stay.
     sql += " FROM (SELECT *, RANK() OVER (" + (orderList.empty() ? std::string() : "ORDER BY " + orderList) +
            ") AS \"jet_rank\" FROM (" + inner + ")) WHERE \"jet_rank\" <= " + std::to_string(*s.top);
   } else {
     sql += " FROM (" + inner + ")";
   }
-  if (!orderList.empty()) sql += " ORDER BY " + orderList;
+  if (!orderList.empty()) sql += " ORDER BY " + orderList + tieList;
+  else if (!tieList.empty()) sql += " ORDER BY " + tieList.substr(2);
   out.sql = std::move(sql);
+}
+
+// UNION [ALL]: the parts side by side, named as the first part names its
+// columns; the ORDER BY names those columns.
+void Translator::unionSelect(const SelectStmt& s, Translation& out, Use use) {
+  std::vector<std::pair<bool, const SelectStmt*>> parts = {{false, &s}};
+  for (const auto& [all, part] : s.unions) parts.emplace_back(all, part.get());
+  std::string sql;
+  for (const auto& [all, part] : parts) {
+    Translation t;
+    Translator sub(catalog_, shape_, pinned_);
+    sub.outer_ = outer_;
+    sub.select(*part, t, Use::UnionPart);
+    if (out.columns.empty()) out.columns = t.columns;
+    else if (t.columns.size() != out.columns.size()) raise(kUnionColumnCount, jetMessage(kUnionColumnCount));
+    if (!sql.empty()) sql += all ? " UNION ALL " : " UNION ";
+    sql += "SELECT * FROM (" + t.sql + ")";
+  }
+  std::string order;
+  for (const auto& o : s.orderBy) {
+    int found = -1;
+    if (o.expr->kind == ExprKind::Column)
+      for (size_t i = 0; i < out.columns.size() && found < 0; ++i)
+        if (namesEqual(out.columns[i].name, o.expr->text)) found = static_cast<int>(i);
+    if (found < 0) {
+      unknownName(o.expr->kind == ExprKind::Column ? o.expr->text : "ORDER BY");
+      continue;
+    }
+    Typed key;
+    key.sql = quoteName("c" + std::to_string(found));
+    key.type = tyOf(out.columns[static_cast<size_t>(found)].type);
+    order += (order.empty() ? " ORDER BY " : ", ") + collated(key) + (o.descending ? " DESC" : "");
+  }
+  std::string outer = "SELECT ";
+  for (size_t i = 0; i < out.columns.size(); ++i)
+    outer += (i ? ", " : "") + quoteName("c" + std::to_string(i)) + " AS " +
+             quoteName(use == Use::Result ? out.columns[i].name : "c" + std::to_string(i));
+  out.sql = outer + " FROM (" + sql + ")" + order;
+}
+
+Translation Translator::subselect(const SelectStmt& s) {
+  Translator sub(catalog_, shape_, pinned_);
+  sub.outer_ = this;
+  Translation t;
+  sub.select(s, t, Use::Positional);
+  return t;
 }
 
 // In a query with aggregates every column outside them must be grouped on.

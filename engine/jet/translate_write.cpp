@@ -63,7 +63,7 @@ void Translator::insert(const InsertStmt& s, Translation& out) {
   if (s.select) {
     Translation inner;
     Translator sub(catalog_, shape_, pinned_);
-    sub.select(*s.select, inner, true);
+    sub.select(*s.select, inner, Use::Positional);
     sub.reportUnknownNames();
     if (inner.columns.size() != targets.size()) countMismatch();
     sql += "SELECT ";

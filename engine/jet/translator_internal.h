@@ -45,6 +45,7 @@ enum class Ty {
   Int,      // whole numbers
   Dbl,      // floating numbers
   Num,      // a number of either kind
+  Date,     // days from 30 December 1899: a number to SQLite
   Text,
 };
 
@@ -82,6 +83,9 @@ Typed asValue(Typed t);
 std::string asCondition(const Typed& t);
 // `sql` for a number operand: texts and values of unknown type are read as numbers.
 std::string numeric(const Typed& t);
+// `sql` for an argument of a function of ours: a Date goes as a Date, not as
+// its number of days.
+std::string variantArg(const Typed& t);
 // `t` takes in what operand `a` holds (aggregates, free columns, nesting).
 void absorb(Typed& t, const Typed& a, int levels = 1);
 Typed merge(Typed t, const Typed& a, const Typed& b);
@@ -137,6 +141,7 @@ class Translator {
   Typed unknownName(std::string name);
   Typed columnOf(int b, const ColumnInfo& column);
   Typed column(const Expr& e, const Clause& c);
+  Typed outer(const Expr& e);
   void bind(const FromNode& node);
   bool readsOnly(const Typed& t, size_t first, size_t end) const;
 
@@ -157,7 +162,15 @@ class Translator {
     bool plainColumn = false;
   };
   std::string fromSql(const FromNode& node, size_t& next);
-  void select(const SelectStmt& s, Translation& out, bool positional);
+  // How a select's result is used: as the statement's result; by an
+  // enclosing statement, which reads its columns as c0, c1, ...; or as a part
+  // of a UNION, whose ORDER BY and further parts belong to the whole.
+  enum class Use { Result, Positional, UnionPart };
+  void select(const SelectStmt& s, Translation& out, Use use);
+  void unionSelect(const SelectStmt& s, Translation& out, Use use);
+  // A subquery, which may read the columns of this one's tables.
+  Translation subselect(const SelectStmt& s);
+  Typed subquery(const Expr& e, const Clause& c);
   std::vector<Output> outputs(const SelectStmt& s);
   void checkAggregate(const std::vector<Output>& outputs, const std::vector<Typed>& groups,
                       const std::vector<std::pair<Typed, bool>>& keys, const Typed* having);
@@ -180,6 +193,7 @@ class Translator {
   std::vector<char>* pinned_ = nullptr;
   std::vector<Binding> bindings_;
   std::vector<std::string> unknownNames_;
+  Translator* outer_ = nullptr;  // of a subquery: the query around it
 };
 
 }  // namespace svrZIVE::engine::jet

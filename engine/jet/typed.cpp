@@ -8,7 +8,7 @@
 
 namespace svrZIVE::engine::jet {
 
-bool isNumeric(Ty t) { return t == Ty::Bool || t == Ty::Int || t == Ty::Dbl || t == Ty::Num; }
+bool isNumeric(Ty t) { return t == Ty::Bool || t == Ty::Int || t == Ty::Dbl || t == Ty::Num || t == Ty::Date; }
 
 Ty tyOf(DaoType type) {
   switch (type) {
@@ -18,8 +18,8 @@ Ty tyOf(DaoType type) {
     case DaoType::Long: return Ty::Int;
     case DaoType::Currency:
     case DaoType::Single:
-    case DaoType::Double:
-    case DaoType::Date: return Ty::Dbl;
+    case DaoType::Double: return Ty::Dbl;
+    case DaoType::Date: return Ty::Date;
     case DaoType::Text:
     case DaoType::Memo:
     case DaoType::GUID: return Ty::Text;
@@ -35,6 +35,7 @@ Ty arithmeticType(Ty a, Ty b) {
   auto isWhole = [](Ty t) { return t == Ty::Int || t == Ty::Bool; };
   if (isWhole(a) && isWhole(b)) return Ty::Int;
   if ((a == Ty::Dbl && isNumeric(b)) || (b == Ty::Dbl && isNumeric(a))) return Ty::Dbl;
+  if (a == Ty::Date || b == Ty::Date) return Ty::Dbl;
   return Ty::Num;
 }
 
@@ -55,6 +56,8 @@ std::string asCondition(const Typed& t) {
   if (t.type == Ty::Null) return "NULL";
   return "jet_truth(" + t.sql + ")";
 }
+
+std::string variantArg(const Typed& t) { return t.type == Ty::Date ? "jet_date(" + t.sql + ")" : t.sql; }
 
 std::string numeric(const Typed& t) {
   if (isNumeric(t.type) || t.type == Ty::Null) return t.sql;
@@ -102,7 +105,7 @@ Typed compare(Op op, const Typed& a0, const Typed& b0) {
   else if (a.type == Ty::Text && b.type == Ty::Text)
     t.sql = "(" + a.sql + " " + sym + " " + b.sql + std::string(kCollate) + ")";
   else
-    t.sql = "(jet_compare(" + a.sql + ", " + b.sql + ") " + sym + " 0)";
+    t.sql = "(jet_compare(" + variantArg(a) + ", " + variantArg(b) + ") " + sym + " 0)";
   return merge(t, a, b);
 }
 

@@ -80,7 +80,7 @@ TEST_F(RecordsetTest, ValuesHaveTheirColumnsTypes) {
       {"Y", Variant(uint8_t{200}), VarType::Byte},     {"I", Variant(int16_t{-3}), VarType::Integer},
       {"L", Variant(int32_t{100000}), VarType::Long},  {"C", Variant(12.5), VarType::Double},
       {"S", Variant(1.5), VarType::Double},            {"D", Variant(2.25), VarType::Double},
-      {"DT", Variant(45000.0), VarType::Double},       {"TX", Variant("abc"), VarType::String},
+      {"DT", Variant::date(45000.0), VarType::Date},       {"TX", Variant("abc"), VarType::String},
       {"M", Variant("long"), VarType::String},
   };
   for (const auto& c : cases) {

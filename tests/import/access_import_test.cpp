@@ -86,7 +86,7 @@ std::string asMdbtoolsWrites(const Variant& v, int type) {
     case MDB_MONEY: std::snprintf(buffer, sizeof buffer, "%.4f", v.asDouble()); return buffer;
     case MDB_DATETIME: {
       std::tm tm{};
-      mdb_date_to_tm(v.asDouble(), &tm);
+      mdb_date_to_tm(v.toDouble(), &tm);
       std::strftime(buffer, sizeof buffer, "%Y-%m-%d %H:%M:%S", &tm);
       return buffer;
     }

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -40,6 +42,28 @@ struct Failure {
   int32_t number = 0;
   std::string description;
 };
+
+// Texts of a result, for compact comparisons: Null as "<null>", numbers as
+// the runtime writes them.
+inline std::string show(const Variant& v) {
+  if (v.isNull()) return "<null>";
+  if (v.isEmpty()) return "<empty>";
+  if (v.isString()) return "'" + v.asString() + "'";
+  if (v.isDate()) return "#" + v.toText() + "#";
+  return formatDouble(v.toDouble());
+}
+
+inline std::string show(const Row& r) {
+  std::string out = "(";
+  for (size_t i = 0; i < r.size(); ++i) out += (i ? "," : "") + show(r[i]);
+  return out + ")";
+}
+
+inline std::string show(const std::vector<Row>& rows) {
+  std::string out;
+  for (const auto& r : rows) out += show(r);
+  return out;
+}
 
 class JetDb : public ::testing::Test {
  protected:
@@ -92,7 +116,8 @@ class JetDb : public ::testing::Test {
   }
 
   // Runs an already translated statement; SQLite errors of ours become Failures.
-  std::vector<Row> runSql(const Translation& t, bool withHidden = false) {
+  std::vector<Row> runSql(const Translation& t, bool withHidden = false,
+                          const std::function<void(sqlite3_stmt*)>& bind = {}) {
     sqlite3_stmt* st = nullptr;
     int rc = sqlite3_prepare_v2(db_, t.sql.c_str(), -1, &st, nullptr);
     if (rc != SQLITE_OK) {
@@ -100,12 +125,18 @@ class JetDb : public ::testing::Test {
       ADD_FAILURE() << "SQLite rejected: " << t.sql << ": " << message;
       throw Failure{-1, message};
     }
+    if (bind) bind(st);
     std::vector<Row> rows;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
       Row row;
       int n = sqlite3_column_count(st);
       int visible = t.kind == StatementKind::Select && !withHidden ? static_cast<int>(t.columns.size()) : n;
-      for (int i = 0; i < visible && i < n; ++i) row.push_back(value(st, i));
+      for (int i = 0; i < visible && i < n; ++i) {
+        Variant v = value(st, i);
+        const bool date = t.kind == StatementKind::Select && i < static_cast<int>(t.columns.size()) &&
+                          t.columns[static_cast<size_t>(i)].type == DaoType::Date;
+        row.push_back(date && !v.isNull() ? Variant::date(v.toDouble()) : v);
+      }
       rows.push_back(std::move(row));
     }
     std::string message = sqlite3_errmsg(db_);
@@ -120,9 +151,32 @@ class JetDb : public ::testing::Test {
     return rows;
   }
 
+  // Runs `jet` every way the engine runs a statement and checks that they
+  // agree: translated as it is; through its shape, translated once with the
+  // literals bound as parameters; and, for a SELECT, again with a descending
+  // index on every column. The paths compare rows (in order where the
+  // statement has ORDER BY) or error numbers. Gives the first path's rows or
+  // throws its error.
   std::vector<Row> query(const std::string& jet) {
-    last_ = translate(jet, catalog_);
-    return runSql(last_);
+    const std::string shaped = attempt(jet, [&] { return runShaped(jet); });
+    const bool select = startsWithWord(jet, "SELECT");
+    const std::string indexed = select ? attempt(jet, [&] {
+      addIndexes();
+      return runSql(translate(jet, catalog_));
+    }) : shaped;
+    std::vector<Row> rows;
+    try {
+      last_ = translate(jet, catalog_);
+      rows = runSql(last_);
+    } catch (const AutomationError& e) {
+      expectSame(jet, "error " + std::to_string(e.number()), shaped, indexed);
+      throw;
+    } catch (const Failure& f) {
+      expectSame(jet, "error " + std::to_string(f.number), shaped, indexed);
+      throw;
+    }
+    expectSame(jet, outcome(jet, rows), shaped, indexed);
+    return rows;
   }
   void exec(const std::string& jet) { query(jet); }
 
@@ -152,30 +206,75 @@ class JetDb : public ::testing::Test {
     return rows[0][0];
   }
 
+  // ---- the paths of the harness ----
+
+  static bool startsWithWord(const std::string& text, std::string_view word) {
+    size_t at = text.find_first_not_of(" \t\r\n(");
+    return at != std::string::npos && namesEqual(std::string_view(text).substr(at, word.size()), word);
+  }
+
+  std::string outcome(const std::string& jet, std::vector<Row> rows) const {
+    std::string lower;
+    for (char c : jet) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (lower.find("order by") == std::string::npos)
+      std::sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) { return show(a) < show(b); });
+    return show(rows);
+  }
+
+  // The outcome of `path` run in a savepoint that is then rolled back.
+  template <class Path>
+  std::string attempt(const std::string& jet, Path&& path) {
+    execSqlite("SAVEPOINT harness");
+    std::string result;
+    try {
+      result = outcome(jet, path());
+    } catch (const AutomationError& e) {
+      result = "error " + std::to_string(e.number());
+    } catch (const Failure& f) {
+      result = "error " + std::to_string(f.number);
+    }
+    execSqlite("ROLLBACK TO harness");
+    execSqlite("RELEASE harness");
+    return result;
+  }
+
+  void expectSame(const std::string& jet, const std::string& fresh, const std::string& shaped,
+                  const std::string& indexed) {
+    EXPECT_EQ(shaped, fresh) << "parameterised: " << jet;
+    EXPECT_EQ(indexed, fresh) << "with indexes: " << jet;
+  }
+
+  // The statement through its shape: writeSql must give the fresh
+  // translation's text, and the statement runs with its literals bound.
+  std::vector<Row> runShaped(const std::string& jet) {
+    StatementShape shape = statementShape(jet);
+    if (!shape.usable) return runSql(translate(jet, catalog_));
+    ShapedTranslation shaped = translateShape(jet, shape, catalog_);
+    EXPECT_EQ(shaped.writeSql(shape), translate(jet, catalog_).sql) << jet;
+    return runSql(shaped.translation, false, [&](sqlite3_stmt* st) {
+      for (size_t i = 0; i < shape.literals.size(); ++i) {
+        if (shaped.fixed[i]) continue;
+        const Literal& l = shape.literals[i];
+        const int index = static_cast<int>(i + 1);
+        if (l.text) sqlite3_bind_text(st, index, l.value.c_str(), -1, SQLITE_TRANSIENT);
+        else if (l.decimal) sqlite3_bind_double(st, index, std::stod(l.value));
+        else sqlite3_bind_int64(st, index, std::stoll(l.value));
+      }
+    });
+  }
+
+  void addIndexes() {
+    for (const auto& [name, table] : catalog_.tables)
+      for (const auto& c : table.columns) {
+        const bool text = c.type == DaoType::Text || c.type == DaoType::Memo;
+        execSqlite("CREATE INDEX \"zh_" + name + "_" + c.name + "\" ON \"" + name + "\" (\"" + c.name + "\"" +
+                   (text ? " COLLATE \"JET\"" : "") + " DESC)");
+      }
+  }
+
   sqlite3* db_ = nullptr;
   TestCatalog catalog_;
   Translation last_;
 };
-
-// Texts of a result, for compact comparisons: Null as "<null>", numbers as
-// the runtime writes them.
-inline std::string show(const Variant& v) {
-  if (v.isNull()) return "<null>";
-  if (v.isEmpty()) return "<empty>";
-  if (v.isString()) return "'" + v.asString() + "'";
-  return formatDouble(v.toDouble());
-}
-
-inline std::string show(const Row& r) {
-  std::string out = "(";
-  for (size_t i = 0; i < r.size(); ++i) out += (i ? "," : "") + show(r[i]);
-  return out + ")";
-}
-
-inline std::string show(const std::vector<Row>& rows) {
-  std::string out;
-  for (const auto& r : rows) out += show(r);
-  return out;
-}
 
 }  // namespace svrZIVE::engine::jet::testing

@@ -1,0 +1,80 @@
+// Subqueries (IN, NOT IN, EXISTS, ANY/SOME/ALL, scalar, correlated, in
+// UPDATE and DELETE), UNION and UNION ALL with ORDER BY, TOP n PERCENT,
+// PARAMETERS declarations and the Yes/No, On/Off constants.
+#include "tests/jet/jet_fixture.h"
+
+namespace svrZIVE::engine::jet::testing {
+namespace {
+
+class Queries : public JetDb {
+ protected:
+  void SetUp() override {
+    JetDb::SetUp();
+    addTable("P", {{"ID", DaoType::Long}, {"NOMBRE", DaoType::Text, 20}, {"EDAD", DaoType::Integer},
+                   {"ACTIVO", DaoType::Boolean}});
+    addTable("V", {{"PID", DaoType::Long}, {"IMPORTE", DaoType::Double}, {"NOTA", DaoType::Text, 20}});
+    execSqlite("INSERT INTO P VALUES (1, 'Ana', 30, -1), (2, 'Luis', 25, 0), (3, 'ana', 40, -1), (4, 'Eva', NULL, 0)");
+    execSqlite("INSERT INTO V VALUES (1, 10, 'ANA'), (1, 5, 'x'), (3, 7, NULL), (9, 1, 'eva')");
+  }
+};
+
+TEST_F(Queries, Results) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"SELECT ID FROM P WHERE ID IN (SELECT PID FROM V) ORDER BY ID", "(1)(3)"},
+      {"SELECT ID FROM P WHERE ID NOT IN (SELECT PID FROM V) ORDER BY ID", "(2)(4)"},
+      {"SELECT ID FROM P WHERE NOMBRE IN (SELECT NOTA FROM V) ORDER BY ID", "(1)(3)(4)"},
+      {"SELECT ID FROM P WHERE EXISTS (SELECT * FROM V WHERE V.PID = P.ID) ORDER BY ID", "(1)(3)"},
+      {"SELECT ID FROM P WHERE NOT EXISTS (SELECT * FROM V WHERE PID = ID) ORDER BY ID", "(2)(4)"},
+      {"SELECT ID FROM P WHERE EDAD > ALL (SELECT IMPORTE * 3 FROM V) ORDER BY ID", "(3)"},
+      {"SELECT ID FROM P WHERE EDAD < ANY (SELECT IMPORTE * 3 FROM V) ORDER BY ID", "(2)"},
+      {"SELECT ID FROM P WHERE ID = SOME (SELECT PID FROM V WHERE IMPORTE > 6) ORDER BY ID", "(1)(3)"},
+      {"SELECT ID, (SELECT sum(IMPORTE) FROM V WHERE V.PID = P.ID) AS TOTAL FROM P ORDER BY ID",
+       "(1,15)(2,<null>)(3,7)(4,<null>)"},
+      {"SELECT ID FROM P WHERE EDAD = (SELECT max(EDAD) FROM P)", "(3)"},
+      {"SELECT ID FROM P WHERE ACTIVO = Yes ORDER BY ID", "(1)(3)"},
+      {"SELECT ID FROM P WHERE ACTIVO = Off ORDER BY ID", "(2)(4)"},
+      {"SELECT ID FROM P WHERE ACTIVO <> No AND ACTIVO = On ORDER BY ID", "(1)(3)"},
+      {"SELECT UCase(NOMBRE) AS N FROM P UNION SELECT UCase(NOTA) FROM V ORDER BY N",
+       "(<null>)('ANA')('EVA')('LUIS')('X')"},
+      {"SELECT EDAD FROM P UNION ALL SELECT IMPORTE FROM V ORDER BY EDAD DESC",
+       "(40)(30)(25)(10)(7)(5)(1)(<null>)"},
+      {"SELECT ID AS N FROM P WHERE ID < 3 UNION SELECT PID FROM V UNION SELECT 7 FROM P ORDER BY N",
+       "(1)(2)(3)(7)(9)"},
+      {"SELECT count(*) FROM P WHERE ID IN (SELECT PID FROM V UNION SELECT 2 FROM V)", "(3)"},
+      // TOP n PERCENT: n per cent of the rows rounded up, with the ties of the last.
+      {"SELECT TOP 50 PERCENT ID FROM P ORDER BY EDAD DESC", "(3)(1)"},
+      {"SELECT TOP 26 PERCENT ID FROM P ORDER BY EDAD", "(4)(2)"},
+      {"SELECT TOP 50 PERCENT ID FROM P ORDER BY ACTIVO", "(1)(3)"},
+      {"SELECT TOP 75 PERCENT ID FROM P", "(1)(2)(3)"},
+  };
+  for (const auto& [jet, expected] : cases) EXPECT_EQ(show(query(jet)), expected) << jet;
+  // UNION drops rows that differ only in letter case, as Jet compares texts.
+  EXPECT_EQ(query("SELECT NOMBRE FROM P WHERE ID = 1 UNION SELECT NOTA FROM V WHERE IMPORTE = 10").size(), 1u);
+}
+
+TEST_F(Queries, SubqueriesInWrites) {
+  exec("UPDATE P SET EDAD = EDAD + 1 WHERE ID IN (SELECT PID FROM V WHERE IMPORTE > 6)");
+  exec("DELETE FROM V WHERE NOT EXISTS (SELECT * FROM P WHERE P.ID = V.PID)");
+  exec("UPDATE P SET EDAD = (SELECT count(*) FROM V WHERE V.PID = P.ID) WHERE EDAD IS NULL");
+  EXPECT_EQ(show(query("SELECT ID, EDAD FROM P ORDER BY ID")), "(1,31)(2,25)(3,41)(4,0)");
+  EXPECT_EQ(show(query("SELECT count(*) FROM V")), "(3)");
+}
+
+TEST_F(Queries, Errors) {
+  const std::pair<const char*, int32_t> cases[] = {
+      {"SELECT ID FROM P WHERE ID = (SELECT PID, NOTA FROM V)", 3306},
+      {"SELECT ID FROM P UNION SELECT PID, NOTA FROM V", 3307},
+      {"SELECT ID FROM P WHERE ID IN (SELECT NOPE FROM V)", 3061},
+      {"SELECT ID FROM P UNION SELECT PID FROM V ORDER BY NOPE", 3061},
+      {"SELECT ID FROM P WHERE EXISTS (SELECT * FROM NOPE)", 3078},
+      {"SELECT ID FROM P WHERE ID IN (SELECT PID FROM V", 3075},
+      {"PARAMETERS [Edad minima] Long, Nombre Text; SELECT ID FROM P WHERE EDAD > [Edad minima]", 3061},
+      {"PARAMETERS Desde DateTime SELECT ID FROM P", 3075},
+  };
+  for (const auto& [jet, number] : cases) EXPECT_EQ(failure(jet).number, number) << jet;
+  EXPECT_NE(failure("PARAMETERS A Long, B Text; SELECT ID FROM P WHERE ID = A").description.find("expected 2"),
+            std::string::npos);
+}
+
+}  // namespace
+}  // namespace svrZIVE::engine::jet::testing
