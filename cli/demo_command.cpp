@@ -288,6 +288,18 @@ Variant stockBuffer(int32_t secdec, const std::vector<double>& opening) {
   return Variant(std::move(b));
 }
 
+// Line `line` of an epigraph form's buffer (code, base, rate, amount from
+// element 4 * line - 3 on): the epigraph of `row` of a rate list (columns 3
+// and 4) with `base`. Returns the line's amount.
+double fillLine(VariantArray& b, int line, const VariantArray& tipos, int32_t row, double base) {
+  double rate = tipos.at({4, row}).toDouble(), cuota = base * rate / 100;
+  b[4 * line - 3] = tipos.at({3, row});
+  b[4 * line - 2] = Variant(base);
+  b[4 * line - 1] = Variant(rate);
+  b[4 * line] = Variant(cuota);
+  return cuota;
+}
+
 std::vector<Step> formSteps() {
   return {
       {[](Road& r, std::ostream&) {
@@ -400,14 +412,8 @@ std::vector<Step> formSteps() {
         for (int d = 1; d <= 21; ++d) b[3 * d + 26] = b[3 * d + 27] = Variant(" ");
         double total = 0;
         int line = 2;
-        for (int32_t row = 1; row <= std::min<int32_t>(2, t.ubound(2)); ++row, line += 2) {
-          double base = 1000.0 * row, rate = t.at({4, row}).toDouble(), cuota = base * rate / 100;
-          b[4 * line - 3] = t.at({3, row});
-          b[4 * line - 2] = Variant(base);
-          b[4 * line - 1] = Variant(rate);
-          b[4 * line] = Variant(cuota);
-          total += cuota;
-        }
+        for (int32_t row = 1; row <= std::min<int32_t>(2, t.ubound(2)); ++row, line += 2)
+          total += fillLine(b, line, t, row, 1000.0 * row);
         b[92] = Variant(total);
         b[94] = Variant(total);
         Variant buffer(std::move(b));
@@ -447,14 +453,7 @@ std::vector<Step> formSteps() {
         for (int32_t i = 1; i <= 27; ++i) b[i] = i % 4 == 1 && i < 25 ? Variant(" ") : Variant(0.0);
         b[0] = Variant(secdec);
         double total = 0;
-        for (int32_t row = 1, line = 3; row <= 2; ++row, line += 2) {
-          double base = 200.0 * row, rate = t.at({4, row}).toDouble(), cuota = base * rate / 100;
-          b[4 * line - 3] = t.at({3, row});
-          b[4 * line - 2] = Variant(base);
-          b[4 * line - 1] = Variant(rate);
-          b[4 * line] = Variant(cuota);
-          total += cuota;
-        }
+        for (int32_t row = 1, line = 3; row <= 2; ++row, line += 2) total += fillLine(b, line, t, row, 200.0 * row);
         b[25] = b[27] = Variant(total);
         Variant buffer(std::move(b));
         r.tipologia6.GuardarDeclaracion(buffer, Variant(true));

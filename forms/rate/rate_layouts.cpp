@@ -1,4 +1,6 @@
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "forms/form_layout.h"
 
@@ -8,14 +10,24 @@ namespace {
 
 // --- Form 560 -----------------------------------------------------------------
 
-FormLayout makeTipologia1() {
-  FormLayout l = detailTable("T03_Tipologia1", "cZIVETipologia1", upgradedColumns("T03_TIPOLOGIA1"));
-  renameProperty(l, "T03_BASEEXENTA", "datT03_BASEEXE");
-  l.finalAmountElement = indexOf(l.columns, "T03_TOTALCUOTA_A");
+// Both layouts of form 560 write every column where it stands, with ", "
+// between the names of the insert and between the items of the update, and
+// take their rates from T04_TIPOS1.
+FormLayout form560(std::string table, std::string serviceClass, std::vector<FormColumn> columns,
+                   std::string_view finalAmount, std::string insertTail) {
+  FormLayout l = detailTable(std::move(table), std::move(serviceClass), std::move(columns));
+  l.finalAmountElement = indexOf(l.columns, finalAmount);
   l.insert.afterKey = l.insert.plain = ", ";
-  l.insert.tail = " ) values (";
+  l.insert.tail = std::move(insertTail);
   l.update.separator = ", ";
   l.rateModel = "560";
+  return l;
+}
+
+FormLayout makeTipologia1() {
+  FormLayout l = form560("T03_Tipologia1", "cZIVETipologia1", upgradedColumns("T03_TIPOLOGIA1"), "T03_TOTALCUOTA_A",
+                         " ) values (");
+  renameProperty(l, "T03_BASEEXENTA", "datT03_BASEEXE");
   return l;
 }
 
@@ -26,16 +38,12 @@ constexpr std::size_t kT19Columns = 13;
 FormLayout makeTipologia1_2015() {
   std::vector<FormColumn> columns = upgradedColumns("T19_TIPOLOGIA1");
   columns.resize(kT19Columns);
-  FormLayout l = detailTable("T19_Tipologia1", "cZIVETipologia1_2015", std::move(columns));
+  FormLayout l =
+      form560("T19_Tipologia1", "cZIVETipologia1_2015", std::move(columns), "T19_CUOINTTOT", ") values (");
   renameProperty(l, "T19_REDUCC", "datT19_REDUCCI");
   renameProperty(l, "T19_CUOINTIND", "datT19_CUOTAINTIND");
   renameProperty(l, "T19_CUOINTOTR", "datT19_CUOTAINTOTR");
   renameProperty(l, "T19_CUOINTTOT", "datT19_CUOTAINTTOTAL");
-  l.finalAmountElement = indexOf(l.columns, "T19_CUOINTTOT");
-  l.insert.afterKey = l.insert.plain = ", ";
-  l.insert.tail = ") values (";
-  l.update.separator = ", ";
-  l.rateModel = "560";
   return l;
 }
 
