@@ -234,6 +234,15 @@ TEST_F(RateForms, TheEpigraphsOfTheSetInForceOnceEach) {
     for (int32_t row = 1; row <= t.ubound(2); ++row) epigraphs.push_back(t.at({3, row}).toText());
     EXPECT_EQ(epigraphs, c.epigraphs);
   }
+  // The set in force (padded period), then its rows (unpadded period).
+  StatementLog log;
+  call("cZIVETipologia3", "ObtenerTipo562", {Variant(kSecdec), Variant(int32_t{2017}), Variant(int16_t{3})});
+  EXPECT_THAT(log.startingWith("Select distinct"),
+              ElementsAre("Select distinct top 1  T05_EJER, T05_PER  from T05_TIPOS2 where T05_MOD = '562' and T05_EJER  "
+                          "&  format(T05_PER,'00')  <= 201703 ORDER BY T05_EJER desc, T05_PER desc",
+                          "Select distinct T05_MOD,T05_EJER, T05_PER,T05_EPIEXT, T05_TIPO,T05_NOMC,T05_NOME  from "
+                          "T05_TIPOS2 where T05_MOD = '562'  and T05_EJER  &  T05_PER = 20171 ORDER BY T05_MOD, "
+                          "T05_EJER desc, T05_PER desc, T05_EPIEXT asc"));
   // Of a repeated epigraph the first row stays (degree 11, not 12).
   Variant t561 =
       call("cZIVETipologia2", "ObtenerTipo561", {Variant(kSecdec), Variant(int32_t{2024}), Variant(int16_t{1})});
