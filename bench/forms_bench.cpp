@@ -13,6 +13,11 @@
 //   cargar_exis_finales_100k(_t10) CargarExisFinales of one declarant over
 //                                100,000 headers of the typology, 90,000 of
 //                                them with their detail row
+//   guardar_cargar_t09           the widest rate form (564, new layout:
+//                                T09_Tipologia5_Nueva, 76 columns, every line
+//                                in use): GuardarDeclaracion updating a row,
+//                                with the header's final amount, +
+//                                CargarDeclaracion of it
 // The databases are made as `zive init` makes them (first layout, upgrade):
 // the detail tables have no index, as the upgrade leaves them, so a load reads
 // the detail table through and the carry forward's join has SQLite build an
@@ -30,6 +35,7 @@
 #include "engine/dao.h"
 #include "forms/form_layout.h"
 #include "forms/stock/cZIVETipologia10.h"
+#include "forms/rate/cZIVETipologia5_Nueva.h"
 #include "forms/stock/cZIVETipologia8.h"
 #include "base/variant.h"
 #include "frame/zive_general.h"
@@ -319,6 +325,72 @@ void sqliteCarry(benchmark::State& state, const Form& f) {
   }
 }
 
+// --- The widest rate form --------------------------------------------------------
+
+// Column c of row `secdec` in round `round`: a code in the text columns (the
+// concepts one letter), a number not 0 in the others, so every line is in use.
+Variant t09Value(const forms::FormColumn& column, int32_t secdec, int c, int round) {
+  if (column.type == forms::PropertyType::Char) return Variant(std::string(1, char('A' + round % 26)));
+  if (column.isText()) return Variant("E" + std::to_string((secdec + c + round) % 10000));
+  return Variant(secdec + c + round * 0.25);
+}
+
+const Form kT09{forms::layoutTipologia5Nueva, 5};
+
+void engineT09(benchmark::State& state) {
+  cZIVETipologia5_Nueva service;
+  service.mdbmod(cycleDatabase(kT09).string());
+  const auto& columns = forms::layoutTipologia5Nueva().columns;
+  int round = 0;
+  for (auto _ : state) {
+    int32_t secdec = round % kCycleRows + 1;
+    ++round;
+    VariantArray b = VariantArray::vector(0, static_cast<int32_t>(columns.size()) - 1);
+    b[0] = Variant(secdec);
+    for (std::size_t c = 1; c < columns.size(); ++c) b[c] = t09Value(columns[c], secdec, static_cast<int>(c), round);
+    Variant buffer(std::move(b));
+    service.GuardarDeclaracion(buffer, Variant(false));
+    Variant row = service.CargarDeclaracion(secdec);
+    benchmark::DoNotOptimize(row);
+  }
+  ZIVEGeneral::endThreadState();
+}
+
+void sqliteT09(benchmark::State& state) {
+  const auto& file = cycleDatabase(kT09);
+  const auto& columns = forms::layoutTipologia5Nueva().columns;
+  const int n = static_cast<int>(columns.size());
+  std::string update = "UPDATE T09_TIPOLOGIA5_NUEVA SET ";
+  for (int c = 1; c < n; ++c) update += (c > 1 ? "," : "") + columns[c].name + " = ?" + std::to_string(c);
+  update += " WHERE T09_SECDEC = ?" + std::to_string(n);
+  int round = 100000;  // rounds of its own, as in the update cycle above
+  for (auto _ : state) {
+    int32_t secdec = (round - 100000) % kCycleRows + 1;
+    ++round;
+    {
+      RawDb raw(file);
+      RawStatement st(raw, update);
+      for (int c = 1; c < n; ++c) {
+        Variant v = t09Value(columns[c], secdec, c, round);
+        if (v.isString())
+          sqlite3_bind_text(st.get(), c, v.asString().c_str(), -1, SQLITE_TRANSIENT);
+        else
+          sqlite3_bind_double(st.get(), c, v.asDouble());
+      }
+      sqlite3_bind_int(st.get(), n, secdec);
+      st.done();
+      RawStatement header(raw, "UPDATE T02_DECLARACIONES SET T02_IMPFIN = ?1 WHERE T02_SECDEC = ?2");
+      sqlite3_bind_double(header.get(), 1, t09Value(columns[n - 1], secdec, n - 1, round).asDouble());
+      sqlite3_bind_int(header.get(), 2, secdec);
+      header.done();
+    }
+    RawDb raw(file);
+    RawStatement st(raw, "SELECT * FROM T09_TIPOLOGIA5_NUEVA WHERE T09_SECDEC = ?1");
+    sqlite3_bind_int(st.get(), 1, secdec);
+    benchmark::DoNotOptimize(st.readAll());
+  }
+}
+
 }  // namespace
 
 namespace {
@@ -350,6 +422,12 @@ void registerCarry(const Form& f, const std::string& suffix) {
   registerCarry<cZIVETipologia8>(kT8, "");
   registerCycles<cZIVETipologia10>(kT10, "t10");
   registerCarry<cZIVETipologia10>(kT10, "_t10");
+  benchmark::RegisterBenchmark("engine/guardar_cargar_t09", engineT09)
+      ->Iterations(kCycleIterations)
+      ->Unit(benchmark::kMicrosecond);
+  benchmark::RegisterBenchmark("sqlite/guardar_cargar_t09", sqliteT09)
+      ->Iterations(kCycleIterations)
+      ->Unit(benchmark::kMicrosecond);
   return true;
 }();
 

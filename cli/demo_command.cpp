@@ -27,6 +27,7 @@
 #include "declarations/cZIVEDeclarante.h"
 #include "forms/form_service.h"
 #include "forms/rate/cZIVETipologia1.h"
+#include "forms/rate/cZIVETipologia6.h"
 #include "forms/regional/cZIVET17_Tipologia15.h"
 #include "forms/regional/cZIVETipologia15.h"
 #include "forms/regional/cZIVETipologia16.h"
@@ -64,14 +65,16 @@ struct Road {
   int32_t csde = 0;
   int32_t secdec = 0;
   // The forms: form 560 of the return above, two stock-accounting returns
-  // of typology 8 and two of typology 9, a form-581 return; the bodies' rates of form 582.
+  // of typology 8 and two of typology 9, a form-581 return, a form-566 return; the bodies' rates of form 582.
   cZIVETipologia1 tipologia1;
   cZIVETipologia8 tipologia8;
   cZIVETipologia9 tipologia9;
   cZIVETipologia15 tipologia15;
   cZIVETipologia16 tipologia16;
+  cZIVETipologia6 tipologia6;
   std::vector<int32_t> stockReturns;
   int32_t regionalReturn = 0;
+  int32_t epigraphReturn = 0;
   // Undo actions of what is stored now, latest last.
   std::vector<std::pair<std::string, std::function<void()>>> undo;
 };
@@ -285,6 +288,18 @@ Variant stockBuffer(int32_t secdec, const std::vector<double>& opening) {
   return Variant(std::move(b));
 }
 
+// Line `line` of an epigraph form's buffer (code, base, rate, amount from
+// element 4 * line - 3 on): the epigraph of `row` of a rate list (columns 3
+// and 4) with `base`. Returns the line's amount.
+double fillLine(VariantArray& b, int line, const VariantArray& tipos, int32_t row, double base) {
+  double rate = tipos.at({4, row}).toDouble(), cuota = base * rate / 100;
+  b[4 * line - 3] = tipos.at({3, row});
+  b[4 * line - 2] = Variant(base);
+  b[4 * line - 1] = Variant(rate);
+  b[4 * line] = Variant(cuota);
+  return cuota;
+}
+
 std::vector<Step> formSteps() {
   return {
       {[](Road& r, std::ostream&) {
@@ -397,14 +412,8 @@ std::vector<Step> formSteps() {
         for (int d = 1; d <= 21; ++d) b[3 * d + 26] = b[3 * d + 27] = Variant(" ");
         double total = 0;
         int line = 2;
-        for (int32_t row = 1; row <= std::min<int32_t>(2, t.ubound(2)); ++row, line += 2) {
-          double base = 1000.0 * row, rate = t.at({4, row}).toDouble(), cuota = base * rate / 100;
-          b[4 * line - 3] = t.at({3, row});
-          b[4 * line - 2] = Variant(base);
-          b[4 * line - 1] = Variant(rate);
-          b[4 * line] = Variant(cuota);
-          total += cuota;
-        }
+        for (int32_t row = 1; row <= std::min<int32_t>(2, t.ubound(2)); ++row, line += 2)
+          total += fillLine(b, line, t, row, 1000.0 * row);
         b[92] = Variant(total);
         b[94] = Variant(total);
         Variant buffer(std::move(b));
@@ -435,15 +444,36 @@ std::vector<Step> formSteps() {
         return std::string();
       }},
       {[](Road& r, std::ostream&) {
+        int32_t secdec = saveHeader(r, "566", kPeriodo, 6);
+        r.epigraphReturn = secdec;
+        r.undo.emplace_back("form-566 return", [&r, secdec] { r.declaraciones.EliminarDeclaraciones(secdec, 6); });
+        const VariantArray t = r.tipologia6.ObtenerTipo566(secdec, kEjercicio, kPeriodo).array();
+        // The first two epigraphs in lines 3 and 5 of six: the save packs them into lines 1 and 2.
+        VariantArray b = VariantArray::vector(0, 27);
+        for (int32_t i = 1; i <= 27; ++i) b[i] = i % 4 == 1 && i < 25 ? Variant(" ") : Variant(0.0);
+        b[0] = Variant(secdec);
+        double total = 0;
+        for (int32_t row = 1, line = 3; row <= 2; ++row, line += 2) total += fillLine(b, line, t, row, 200.0 * row);
+        b[25] = b[27] = Variant(total);
+        Variant buffer(std::move(b));
+        r.tipologia6.GuardarDeclaracion(buffer, Variant(true));
+        Variant row = r.tipologia6.CargarDeclaracion(secdec);
+        if (row.isNull() || text(row.array()[5]) != text(t.at({3, 2})) || text(row.array()[9]) != " ")
+          throw unexpected("the form-566 lines did not load back packed");
+        return "Form 566, return " + std::to_string(secdec) + ": epigraphs " + text(t.at({3, 1})) + " and " +
+               text(t.at({3, 2})) + " of the rates in force saved in lines 3 and 5, loaded back as lines 1 and 2; "
+               "the header's final amount is " + amount(headerAmount(r, secdec));
+      }},
+      {[](Road& r, std::ostream&) {
         // The deletion of returns leaves form 581's detail: remove it first.
-        for (int n = 0; n < 5; ++n) {
+        for (int n = 0; n < 6; ++n) {
           auto [what, undo] = std::move(r.undo.back());
           r.undo.pop_back();
           undo();
         }
         if (r.declaraciones.NumeroDeclaraciones(r.csde) != 1) throw unexpected("the forms' returns are still stored");
-        return "Deleted the form-581 return " + std::to_string(r.regionalReturn) +
-               " (and its detail) and the stock returns of typologies 8 and 9";
+        return "Deleted the form-566 return " + std::to_string(r.epigraphReturn) + ", the form-581 return " +
+               std::to_string(r.regionalReturn) + " (and its detail) and the stock returns of typologies 8 and 9";
       }},
   };
 }

@@ -1,7 +1,8 @@
 // A form record that the deletion of returns can reach: the record class of
 // every form whose detail the declarations service deletes (typologies 1 to
-// 6 and 8 to 11), and of the stock-accounting typologies 12 to 14, which
-// the deletion leaves alone but which share the stock record below.
+// 6 and 8 to 11), and of the forms the deletion leaves alone but which share
+// a record of their family: the new layout of form 564 and form 560 from
+// 2015 (forms/rate/rate_form.h), the stock-accounting typologies 12 to 14.
 #pragma once
 
 #include <cstdint>

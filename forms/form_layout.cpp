@@ -17,7 +17,11 @@ FormColumn formColumn(const upgrade::ColumnDef& def) {
   c.name = def.name;
   c.dbType = def.type;
   c.property = "dat" + def.name;
-  c.type = def.isText() ? PropertyType::Text : PropertyType::Double;
+  // A record holds an integer column as an Integer, a text as a text, any
+  // other number as a Double (the key, whatever its field, as a Long).
+  c.type = def.isText() ? PropertyType::Text
+           : def.type == engine::DaoType::Integer ? PropertyType::Integer
+                                                  : PropertyType::Double;
   return c;
 }
 
@@ -111,6 +115,20 @@ std::vector<FormColumn> upgradedColumns(std::string_view upperName) {
         }
         columns.insert(at, std::move(c));
       }
+    }
+    // The fields whose positions the step raises make room for the fields it
+    // added: they come after them.
+    if (step.raised.empty()) continue;
+    int last = -1;
+    for (const upgrade::FieldAddition& addition : step.fields)
+      last = std::max(last, indexOf(columns, upgrade::parseColumn(addition.column, addition.last,
+                                                                  upgrade::NumberDefault::None).name));
+    for (std::string_view name : step.raised) {
+      int i = indexOf(columns, name);
+      if (i < 0 || i > last) continue;
+      FormColumn moved = std::move(columns[i]);
+      columns.erase(columns.begin() + i);
+      columns.insert(columns.begin() + last, std::move(moved));
     }
   }
   return columns;

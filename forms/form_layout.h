@@ -120,6 +120,10 @@ struct FormLayout {
   InsertSpacing insert;
   UpdateSpacing update;
   std::optional<CarryForwardQuery> carryForward;
+  // The model whose rates in force the form's service gives ("560", "561",
+  // ...; forms/rate/rate_lookup.h); empty for the forms that look their
+  // rates up otherwise or not at all.
+  std::string rateModel;
 
   const std::string& keyName() const { return columns.front().name; }
   std::size_t bufferSize() const { return columns.size(); }
@@ -134,6 +138,13 @@ struct FormLayout {
 
 // The layouts of the forms built so far.
 const FormLayout& layoutTipologia1();   // form 560, T03_Tipologia1
+const FormLayout& layoutTipologia2();   // form 561, T04_Tipologia2
+const FormLayout& layoutTipologia3();   // form 562, T05_Tipologia3
+const FormLayout& layoutTipologia4();   // form 563, T06_Tipologia4
+const FormLayout& layoutTipologia5();   // form 564, T07_Tipologia5
+const FormLayout& layoutTipologia5Nueva();  // form 564, new layout, T09_Tipologia5_Nueva
+const FormLayout& layoutTipologia6();   // form 566, T08_Tipologia6
+const FormLayout& layoutTipologia1_2015();  // form 560 from 2015, T19_Tipologia1
 const FormLayout& layoutTipologia8();   // stock accounting, T10_Tipologia8
 const FormLayout& layoutTipologia9();   // stock accounting, T11_Tipologia9
 const FormLayout& layoutTipologia10();  // stock accounting, T12_Tipologia10

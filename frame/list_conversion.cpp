@@ -71,12 +71,11 @@ Variant ConvertirRecordset(const std::shared_ptr<engine::Recordset>& recordset, 
   return ConvertirRecordset(*recordset, mode);
 }
 
-Variant QuitarRepetidos(const Variant& table) {
+Variant QuitarRepetidos(const Variant& table, int32_t lastColumn) {
   const VariantArray& input = table.array();
-  constexpr int32_t kLastColumn = 6;
   constexpr int32_t kKeyColumn = 3;
 
-  VariantArray result = VariantArray::matrix(0, kLastColumn, 0, 1);
+  VariantArray result = VariantArray::matrix(0, lastColumn, 0, 1);
   int32_t kept = 0;
   const int32_t lastRow = input.ubound(2);
   for (int32_t i = 1; i <= lastRow; ++i) {
@@ -88,7 +87,7 @@ Variant QuitarRepetidos(const Variant& table) {
     if (repeated) continue;
     ++kept;
     if (kept > 1) result.redimPreserve(kept);
-    for (int32_t c = 0; c <= kLastColumn; ++c) result.at({c, kept}) = input.at({c, i});
+    for (int32_t c = 0; c <= lastColumn; ++c) result.at({c, kept}) = input.at({c, i});
   }
   return Variant(std::move(result));
 }

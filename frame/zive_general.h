@@ -80,8 +80,8 @@ Variant ConvertirRecordset(const std::shared_ptr<engine::Recordset>& recordset, 
 // rows 1 to N) for each distinct value of column 3 (compared with variant
 // equality, so Null rows are all kept). The result is (0 to 6, 0 to K) with
 // the K kept rows in rows 1 to K; with no input rows, (0 to 6, 0 to 1) of
-// Empty.
-Variant QuitarRepetidos(const Variant& table);
+// Empty. The rates of model 561 keep eight columns the same way (lastColumn 7).
+Variant QuitarRepetidos(const Variant& table, int32_t lastColumn = 6);
 
 }  // namespace ZIVEGeneral
 }  // namespace svrZIVE

@@ -9,20 +9,19 @@
 #include <cstdint>
 #include <string_view>
 
-#include "forms/form_service_class.h"
 #include "forms/rate/cZIVET03_Tipologia1.h"
 
 namespace svrZIVE {
 
-class cZIVETipologia1 : public forms::FormService<cZIVET03_Tipologia1> {
+class cZIVETipologia1 : public forms::RateService<cZIVET03_Tipologia1> {
  public:
   static constexpr std::string_view kClassName = "cZIVETipologia1";
 
   // (T04_TIPO, T04_TIPO1, T04_TIPO2) in force, or Null; lngSecDec has no
   // effect. Annotates with "cZIVETipologia1.ObtenerTipo".
-  Variant ObtenerTipo560(int32_t lngSecDec, int32_t lngEjercicio, int16_t intPeriodo);
-
-  static void addMembers(MemberTable<cZIVETipologia1>& t);
+  Variant ObtenerTipo560(int32_t lngSecDec, int32_t lngEjercicio, int16_t intPeriodo) {
+    return obtenerTipo(lngSecDec, lngEjercicio, intPeriodo);
+  }
 };
 
 }  // namespace svrZIVE

@@ -1,10 +1,12 @@
-// What every form shares, form by form through late binding: a short buffer
-// fails before any database is opened, errors nest service first, the record
+// What every form shares, form by form through late binding: every column
+// round-trips and the final amount reaches the header, a short buffer fails
+// before any database is opened, errors nest service first, the record
 // classes but one are not creatable, deletion of a return reaches its detail or not.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "declarations/cZIVEDeclaraciones.h"
+#include "forms/form_layout.h"
 #include "frame/class_registry.h"
 #include "frame/zive_general.h"
 #include "tests/forms/forms_fixture.h"
@@ -25,10 +27,29 @@ struct Form {
   int32_t elements;  // of the buffer
   bool deletionReachesTheDetail;
   bool recordIsPublic = false;
+  // The forms with a final amount: the element copied into T02_IMPFIN, and
+  // the layout (the stock-accounting round trips are their family's own).
+  int32_t finalAmount = -1;
+  const forms::FormLayout& (*layout)() = nullptr;
 };
 
 const Form kForms[] = {
-    {"cZIVETipologia1", "cZIVETipologia1", "cZIVET03_Tipologia1", "T03_Tipologia1", 1, 17, true},
+    {"cZIVETipologia1", "cZIVETipologia1", "cZIVET03_Tipologia1", "T03_Tipologia1", 1, 17, true, false, 11,
+     forms::layoutTipologia1},
+    {"cZIVETipologia2", "cZIVETipologia2", "cZIVET04_Tipologia2", "T04_Tipologia2", 2, 34, true, false, 33,
+     forms::layoutTipologia2},
+    {"cZIVETipologia3", "cZIVETipologia3", "cZIVET05_Tipologia3", "T05_Tipologia3", 3, 20, true, false, 19,
+     forms::layoutTipologia3},
+    {"cZIVETipologia4", "cZIVETipologia4", "cZIVET06_Tipologia4", "T06_Tipologia4", 4, 12, true, false, 11,
+     forms::layoutTipologia4},
+    {"cZIVETipologia5", "cZIVETipologia5", "cZIVET07_Tipologia5", "T07_Tipologia5", 5, 68, true, false, 67,
+     forms::layoutTipologia5},
+    {"cZIVETipologia5_Nueva", "cZIVETipologia5_Nueva", "cZIVET09_Tipologia5_Nueva", "T09_Tipologia5_Nueva", 5, 76,
+     false, false, 75, forms::layoutTipologia5Nueva},
+    {"cZIVETipologia6", "cZIVETipologia6", "cZIVET08_Tipologia6", "T08_Tipologia6", 6, 28, true, false, 27,
+     forms::layoutTipologia6},
+    {"cZIVETipologia1_2015", "cZIVETipologia1_2015", "cZIVET19_Tipologia1", "T19_Tipologia1", 1, 13, false, false, 12,
+     forms::layoutTipologia1_2015},
     {"cZIVETipologia8", "cZIVETipologia8", "cZIVET10_Tipologia8", "T10_Tipologia8", 8, 113, true},
     {"cZIVETipologia9", "cZIVETipologia9", "cZIVET11_Tipologia9", "T11_Tipologia9", 9, 157, true},
     {"cZIVETipologia10", "cZIVETipologia10", "cZIVET12_Tipologia10", "T12_Tipologia10", 10, 185, true},
@@ -36,7 +57,8 @@ const Form kForms[] = {
     {"cZIVETipologia12", "cZIVETipologia12", "cZIVET14_Tipologia12", "T14_Tipologia12", 12, 127, false},
     {"cZIVETipologia13", "cZIVETipologia13", "cZIVET15_Tipologia13", "T15_Tipologia13", 13, 97, false},
     {"cZIVETipologia14", "cZIVETipologia14", "cZIVET16_Tipologia14", "T16_Tipologia14", 14, 77, false},
-    {"cZIVETipologia15", "cZIVETipologia15_Nueva", "cZIVET17_Tipologia15", "T17_Tipologia15", 15, 95, false},
+    {"cZIVETipologia15", "cZIVETipologia15_Nueva", "cZIVET17_Tipologia15", "T17_Tipologia15", 15, 95, false, false, 94,
+     forms::layoutTipologia15},
     {"cZIVETipologia16", "cZIVETipologia16_Nueva", "cZIVET18_Tipologia16", "T18_Tipologia16", 16, 61, false, true},
 };
 
@@ -56,6 +78,27 @@ class Forms : public ServiceTest {
     return Variant(std::move(b));
   }
 };
+
+TEST_F(Forms, EveryColumnRoundTripsAndTheFinalAmountReachesTheHeader) {
+  for (const Form& f : kForms) {
+    if (!f.layout) continue;
+    SCOPED_TRACE(f.service);
+    insertHeader(mod_, 5, 1, 2016, "1", 3, f.typology);
+    // Element e holds e, a letter in the text columns (so that every line is
+    // in use and a one-letter column keeps it whole).
+    const forms::FormLayout& layout = f.layout();
+    VariantArray b = numberedBuffer(f.elements, 0.0);
+    for (int32_t e = 1; e < f.elements; ++e)
+      if (layout.columns[layout.bufferColumn(e)].isText()) b[e] = Variant(std::string(1, char('A' + e % 26)));
+    b[0] = Variant(int32_t{5});
+    ASSERT_EQ(save(f, Variant(b), true).number, 0);
+    Variant row = CreateObject(std::string("svrZIVE.") + f.service)->call("CargarDeclaracion", {Variant(int32_t{5})});
+    ASSERT_TRUE(row.isArray());
+    for (int32_t e = 0; e < f.elements; ++e) EXPECT_EQ(row.array()[e].toText(), b[e].toText()) << "element " << e;
+    EXPECT_DOUBLE_EQ(headerAmount(mod_, 5), b[f.finalAmount].toDouble());
+    SetUp();
+  }
+}
 
 TEST_F(Forms, AShortBufferFailsBeforeAnyDatabaseIsOpened) {
   ZIVEGeneral::setModifiablePath((dir_.path() / "missing" / "ZIVEMOD.MDB").string());

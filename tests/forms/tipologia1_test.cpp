@@ -3,8 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "forms/form_layout.h"
-#include "forms/rate/cZIVET03_Tipologia1.h"
 #include "forms/rate/cZIVETipologia1.h"
 #include "frame/class_registry.h"
 #include "frame/zive_general.h"
@@ -33,25 +31,6 @@ class Tipologia1Test : public ServiceTest {
   int storedRows() { return count(mod_, "T03_Tipologia1"); }
   cZIVETipologia1 service_;
 };
-
-TEST_F(Tipologia1Test, EveryColumnOfTheLayoutRoundTrips) {
-  std::vector<std::string> names;
-  for (const auto& c : forms::layoutTipologia1().columns) names.push_back(c.name);
-  EXPECT_EQ(names, fieldNames(mod_, "T03_Tipologia1"));
-  EXPECT_EQ(names.size(), 17u);
-
-  EXPECT_TRUE(service_.CargarDeclaracion(kSecdec).isNull());
-  Variant b = buffer();
-  service_.GuardarDeclaracion(b, Variant(true));
-  Variant row = service_.CargarDeclaracion(kSecdec);
-  ASSERT_TRUE(row.isArray());
-  const VariantArray& a = row.array();
-  ASSERT_EQ(a.ubound(), 17);  // single-record shape: the last element stays Empty
-  EXPECT_EQ(a[0].toLong(), kSecdec);
-  for (int32_t i = 1; i <= 16; ++i) EXPECT_DOUBLE_EQ(a[i].toDouble(), i + 0.25) << names[i];
-  EXPECT_TRUE(a[17].isEmpty());
-  EXPECT_TRUE(service_.CargarDeclaracion(999).isNull());
-}
 
 TEST_F(Tipologia1Test, InsertsOnlyWhenTheFlagIsExactlyTrueAndElevenIsTheFinalAmount) {
   struct Case {

@@ -1,0 +1,314 @@
+// The rate family's own concerns, form by form: which lines a save packs to
+// the front, the statements as they run, the epigraph rates in force, the
+// existence test of form 564's first layout.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "forms/rate/cZIVETipologia1.h"
+#include "forms/rate/cZIVETipologia5.h"
+#include "frame/class_registry.h"
+#include "frame/zive_general.h"
+#include "tests/forms/forms_fixture.h"
+
+namespace svrZIVE::testing {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::StartsWith;
+
+constexpr int32_t kSecdec = 9;
+
+// An epigraph return: line n holds code "L<n>", its base, and n in its other
+// numbers; deduction n (new 564 layout) "D<n>", concept "XY" and its amount;
+// totals 100, 10, 90.
+VariantArray epigraphBuffer(int32_t elements, int width, const std::vector<double>& bases,
+                            const std::vector<double>& deductions = {}) {
+  VariantArray b = VariantArray::vector(0, elements - 1);
+  b[0] = Variant(kSecdec);
+  for (int n = 1; n <= static_cast<int>(bases.size()); ++n) {
+    int first = 1 + width * (n - 1);
+    b[first] = Variant("L" + std::to_string(n));
+    for (int m = 2; m < width; ++m) b[first + m] = Variant(double(n));
+    b[first + 1] = Variant(bases[n - 1]);
+  }
+  for (int n = 1; n <= static_cast<int>(deductions.size()); ++n) {
+    int first = 1 + width * static_cast<int>(bases.size()) + 3 * (n - 1);
+    b[first] = Variant("D" + std::to_string(n));
+    b[first + 1] = Variant("XY");
+    b[first + 2] = Variant(deductions[n - 1]);
+  }
+  b[elements - 3] = Variant(100.0);
+  b[elements - 2] = Variant(10.0);
+  b[elements - 1] = Variant(90.0);
+  return b;
+}
+
+class RateForms : public ServiceTest {
+ protected:
+  void SetUp() override {
+    ServiceTest::SetUp();
+    insertHeader(mod_, kSecdec, 1, 2016, "1", 3, 2);
+  }
+  Variant call(const std::string& service, const std::string& member, std::vector<Variant> args) {
+    auto object = CreateObject("svrZIVE." + service);
+    return object->invoke(member, args);
+  }
+  Variant saveAndLoad(const std::string& service, VariantArray b, bool insert = true) {
+    call(service, "GuardarDeclaracion", {Variant(std::move(b)), Variant(insert)});
+    return call(service, "CargarDeclaracion", {Variant(kSecdec)});
+  }
+};
+
+// Groups of `width` elements from `first` on, as "code:member:member ..."
+// (the members of `shown`), "_" for a cleared group (blanks and zeros only).
+std::string groups(const VariantArray& a, int first, int width, int count, const std::vector<int>& shown) {
+  std::string out;
+  for (int g = 0; g < count; ++g, first += width) {
+    bool cleared = true;
+    for (int m = 0; m < width; ++m) cleared = cleared && (a[first + m].toText() == " " || a[first + m].toText() == "0");
+    std::string group = cleared ? "_" : a[first].toText();
+    for (int m : shown) group += cleared ? "" : ":" + a[first + m].toText();
+    out += (g > 0 ? " " : "") + group;
+  }
+  return out;
+}
+
+TEST_F(RateForms, LinesInUseArePackedWhereTheFormPacks) {
+  struct Case {
+    const char* name;
+    const char* service;
+    int32_t elements;
+    int width;
+    std::vector<double> bases;
+    const char* lines;  // each group's code and base
+    std::vector<double> deductions = {};
+    const char* deductionLines = "";  // code, concept, amount
+  };
+  const std::vector<Case> cases = {
+      {"561", "cZIVETipologia2", 34, 5, {0, 5, 0, 7, 0, 0}, "L2:5 L4:7 _ _ _ _"},
+      {"561 without bases", "cZIVETipologia2", 34, 5, {0, 0, 0, 0, 0, 0}, "_ _ _ _ _ _"},
+      {"562 keeps its lines", "cZIVETipologia3", 20, 4, {0, 5, 0, 7}, "L1:0 L2:5 L3:0 L4:7"},
+      {"563 keeps its lines", "cZIVETipologia4", 12, 4, {0, 3}, "L1:0 L2:3"},
+      {"564", "cZIVETipologia5", 68, 4, {0, 0, 1, 0, 0, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0},
+       "L3:1 L9:2 _ _ _ _ _ _ _ _ _ _ _ _ _ _"},
+      {"564 new layout", "cZIVETipologia5_Nueva", 76, 4, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 6},
+       "L12:6 _ _ _ _ _ _ _ _ _ _ _", {0, 4, 0, 0, 2, 0, 0, 0}, "D2:X:4 D5:X:2 _ _ _ _ _ _"},
+      {"566", "cZIVETipologia6", 28, 4, {0, 0, 3, 0, 0, 8}, "L3:3 L6:8 _ _ _ _"},
+      {"566, a negative base is in use", "cZIVETipologia6", 28, 4, {0, -1, 0, 0, 0, 0}, "L2:-1 _ _ _ _ _"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const int lines = static_cast<int>(c.bases.size()), deductions = static_cast<int>(c.deductions.size());
+    const VariantArray a = saveAndLoad(c.service, epigraphBuffer(c.elements, c.width, c.bases, c.deductions)).array();
+    EXPECT_EQ(groups(a, 1, c.width, lines, {1}), c.lines);
+    EXPECT_EQ(groups(a, 1 + c.width * lines, 3, deductions, {1, 2}), c.deductionLines);
+    EXPECT_DOUBLE_EQ(a[c.elements - 1].toDouble(), 90);
+    SetUp();
+  }
+}
+
+// Whether `text` is `pattern`, where "…" in the pattern stands for any text:
+// the pieces between the gaps come in order, the first begins the text and
+// the last ends it.
+bool matches(const std::string& text, const std::string& pattern) {
+  const std::string gap = "…";
+  std::size_t at = 0, from = 0;
+  for (bool first = true;; first = false) {
+    const std::size_t end = pattern.find(gap, from);
+    const std::string piece = pattern.substr(from, end == std::string::npos ? end : end - from);
+    if (end == std::string::npos)
+      return first ? text == piece : text.size() >= at + piece.size() && text.ends_with(piece);
+    const std::size_t found = first ? (text.starts_with(piece) ? 0 : std::string::npos) : text.find(piece, at);
+    if (found == std::string::npos) return false;
+    at = found + piece.size();
+    from = end + gap.size();
+  }
+}
+
+TEST_F(RateForms, StatementsAsTheyRun) {
+  struct Case {
+    const char* service;
+    VariantArray buffer;
+    const char* insert;  // "…": the groups in between
+    const char* update;
+  };
+  VariantArray plain = numberedBuffer(13, 0.5);
+  plain[0] = Variant(kSecdec);
+  const std::vector<Case> cases = {
+      {"cZIVETipologia2", epigraphBuffer(34, 5, {0, 5, 0, 0, 0, 0}),
+       "insert into T04_Tipologia2 (T04_SECDEC ,T04_CODEPI1, T04_BASIMP1,T04_GRAPLA1, T04_TIPO1, T04_CUOTA1"
+       ",T04_CODEPI2, T04_BASIMP2,T04_GRAPLA2…, T04_TIPO6, T04_CUOTA6,T04_CUOTAINTEGRA,T04_DEDUCCUOTA,T04_CUOTA ) "
+       "values (9,'L2',5,2,2,2,' ',0,0,0,0,' ',0,0,0,0…,' ',0,0,0,0,100,10,90)",
+       "Update T04_Tipologia2 set  T04_CODEPI1 = 'L2', T04_BASIMP1 = 5, T04_GRAPLA1 = 2, T04_TIPO1 = 2, "
+       "T04_CUOTA1 = 2, T04_CODEPI2 = ' ', T04_BASIMP2 = 0, T04_GRAPLA2 = 0…, T04_TIPO6 = 0, T04_CUOTA6 = 0, "
+       "T04_CUOTAINTEGRA = 100, T04_DEDUCCUOTA = 10, T04_CUOTA = 90 WHERE T04_SECDEC = 9"},
+      {"cZIVETipologia3", epigraphBuffer(20, 4, {0, 5, 0, 0.25}),
+       "insert into T05_Tipologia3 (T05_SECDEC ,T05_CODEPI1, T05_BASIMP1, T05_TIPO1, T05_CUOTA1,T05_CODEPI2, "
+       "T05_BASIMP2, T05_TIPO2, T05_CUOTA2,T05_CODEPI3, T05_BASIMP3, T05_TIPO3, T05_CUOTA3,T05_CODEPI4, "
+       "T05_BASIMP4, T05_TIPO4, T05_CUOTA4,T05_CUOTAINTEGRA,T05_DEDUCCUOTA,T05_CUOTA) values (9,'L1',0,1,1,'L2',"
+       "5,2,2,'L3',0,3,3,'L4',0.25,4,4,100,10,90)",
+       "Update T05_Tipologia3 set  T05_CODEPI1 = 'L1', T05_BASIMP1 = 0, T05_TIPO1 = 1, T05_CUOTA1 = 1, "
+       "T05_CODEPI2 = 'L2', T05_BASIMP2 = 5, T05_TIPO2 = 2, T05_CUOTA2 = 2, T05_CODEPI3 = 'L3', T05_BASIMP3 = 0, "
+       "T05_TIPO3 = 3, T05_CUOTA3 = 3, T05_CODEPI4 = 'L4', T05_BASIMP4 = 0.25, T05_TIPO4 = 4, T05_CUOTA4 = 4, "
+       "T05_CUOTAINTEGRA = 100, T05_DEDUCCUOTA = 10, T05_CUOTA = 90 WHERE T05_SECDEC = 9"},
+      {"cZIVETipologia4", epigraphBuffer(12, 4, {1, 2}),
+       "insert into T06_Tipologia4 (T06_SECDEC ,T06_CODEPI1, T06_BASIMP1, T06_TIPO1, T06_CUOTA1,T06_CODEPI2, "
+       "T06_BASIMP2, T06_TIPO2, T06_CUOTA2,T06_CUOTAINTEGRA,T06_DEDUCCUOTA,T06_CUOTA) values (9,'L1',1,1,1,'L2',"
+       "2,2,2,100,10,90)",
+       "Update T06_Tipologia4 set  T06_CODEPI1 = 'L1', T06_BASIMP1 = 1, T06_TIPO1 = 1, T06_CUOTA1 = 1, "
+       "T06_CODEPI2 = 'L2', T06_BASIMP2 = 2, T06_TIPO2 = 2, T06_CUOTA2 = 2, T06_CUOTAINTEGRA = 100, "
+       "T06_DEDUCCUOTA = 10, T06_CUOTA = 90 WHERE T06_SECDEC = 9"},
+      {"cZIVETipologia5", epigraphBuffer(68, 4, {0, 5, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}),
+       "insert into T07_Tipologia5 (T07_SECDEC ,T07_CODEPI1, T07_BASIMP1, T07_TIPO1, T07_CUOTA1,T07_CODEPI2, "
+       "T07_BASIMP2…, T07_CUOTA15,T07_CODEPI16, T07_BASIMP16, T07_TIPO16, T07_CUOTA16,T07_CUOTAINTEGRA,"
+       "T07_DEDUCCUOTA,T07_CUOTA) values (9,'L2',5,2,2,' ',0,0,0,' ',0,0,0…,' ',0,0,0,100,10,90)",
+       "Update T07_Tipologia5 set  T07_CODEPI1 = 'L2', T07_BASIMP1 = 5, T07_TIPO1 = 2, T07_CUOTA1 = 2, T07_CODEPI2 = "
+       "' ', T07_BASIMP2 = 0, T07_TIPO2 = 0, T07_CUOTA2 = 0, T07_CODEPI3 = ' '…, T07_CODEPI16 = ' ', T07_BASIMP16 = "
+       "0, T07_TIPO16 = 0, T07_CUOTA16 = 0, T07_CUOTAINTEGRA = 100, T07_DEDUCCUOTA = 10, T07_CUOTA = 90 WHERE "
+       "T07_SECDEC = 9"},
+      {"cZIVETipologia5_Nueva", epigraphBuffer(76, 4, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 6}, {0, 4, 0, 0, 0, 0, 0, 0}),
+       "insert into T09_Tipologia5_Nueva (T09_SECDEC ,T09_CODEPI1, T09_BASIMP1, T09_TIPO1, T09_CUOTA1,T09_CODEPI2, "
+       "T09_BASIMP2…, T09_CUOTA12,T09_DEDEPI1, T09_DEDCON1, T09_DEDCUO1,T09_DEDEPI2, T09_DEDCON2…, "
+       "T09_DEDCUO8,T09_CUOTAINTEGRA,T09_DEDUCCUOTA,T09_CUOTA) values (9,'L12',6,12,12,' ',0,0,0…,' ',0,0,0,'D2',"
+       "'X',4,' ',' ',0…,' ',' ',0,100,10,90)",
+       "Update T09_Tipologia5_Nueva set  T09_CODEPI1 = 'L12', T09_BASIMP1 = 6, T09_TIPO1 = 12, T09_CUOTA1 = 12, "
+       "T09_CODEPI2 = ' '…, T09_CUOTA12 = 0, T09_DEDEPI1 = 'D2', T09_DEDCON1 = 'X', T09_DEDCUO1 = 4, T09_DEDEPI2 = "
+       "' ', T09_DEDCON2 = ' ', T09_DEDCUO2 = 0…, T09_DEDCUO8 = 0, T09_CUOTAINTEGRA = 100, T09_DEDUCCUOTA = 10, "
+       "T09_CUOTA = 90 WHERE T09_SECDEC = 9"},
+      {"cZIVETipologia6", epigraphBuffer(28, 4, {0, 0, 0, 0, 0, 8}),
+       "insert into T08_Tipologia6 (T08_SECDEC ,T08_CODEPI1, T08_BASIMP1, T08_TIPO1, T08_CUOTA1,T08_CODEPI2, "
+       "T08_BASIMP2…, T08_CUOTA5,T08_CODEPI6, T08_BASIMP6, T08_TIPO6, T08_CUOTA6,T08_CUOTAINTEGRA,T08_DEDUCCUOTA,"
+       "T08_CUOTA) values (9,'L6',8,6,6,' ',0,0,0,' ',0,0,0…,' ',0,0,0,100,10,90)",
+       "Update T08_Tipologia6 set  T08_CODEPI1 = 'L6', T08_BASIMP1 = 8, T08_TIPO1 = 6, T08_CUOTA1 = 6, "
+       "T08_CODEPI2 = ' ', T08_BASIMP2 = 0…, T08_CUOTA6 = 0, T08_CUOTAINTEGRA = 100, T08_DEDUCCUOTA = 10, T08_CUOTA "
+       "= 90 WHERE T08_SECDEC = 9"},
+      {"cZIVETipologia1_2015", plain,
+       "insert into T19_Tipologia1 (T19_SECDEC, T19_BASEIMP, T19_REDUCC, T19_BASELIQ, T19_TIPO, T19_CUOINT, "
+       "T19_BASEIMPIND, T19_BASEIMPOTR, T19_TIPOIND, T19_TIPOOTR, T19_CUOINTIND, T19_CUOINTOTR, T19_CUOINTTOT) "
+       "values (9,1.5,2.5,3.5,4.5,5.5,6.5,7.5,8.5,9.5,10.5,11.5,12.5)",
+       "Update T19_Tipologia1 set T19_BASEIMP = 1.5, T19_REDUCC = 2.5, T19_BASELIQ = 3.5, T19_TIPO = 4.5, "
+       "T19_CUOINT = 5.5, T19_BASEIMPIND = 6.5, T19_BASEIMPOTR = 7.5, T19_TIPOIND = 8.5, T19_TIPOOTR = 9.5, "
+       "T19_CUOINTIND = 10.5, T19_CUOINTOTR = 11.5, T19_CUOINTTOT = 12.5 WHERE T19_SECDEC = 9"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.service);
+    StatementLog log;
+    saveAndLoad(c.service, c.buffer, true);
+    saveAndLoad(c.service, c.buffer, false);
+    const std::string update = c.update;
+    auto inserts = log.startingWith("insert into T"), updates = log.startingWith(update.substr(0, update.find(" set")));
+    ASSERT_EQ(inserts.size() + updates.size(), 2u);
+    EXPECT_TRUE(matches(inserts[0], c.insert)) << inserts[0];
+    EXPECT_TRUE(matches(updates[0], c.update)) << updates[0];
+  }
+}
+
+TEST_F(RateForms, TheEpigraphsOfTheSetInForceOnceEach) {
+  struct Case {
+    const char* service;
+    const char* operation;
+    int32_t year;
+    int16_t period;
+    std::vector<std::string> epigraphs;  // column 3 of rows 1 to N
+    int32_t lastColumn = 6;
+  };
+  const std::vector<Case> cases = {
+      {"cZIVETipologia2", "ObtenerTipo561", 2016, 7, {"1", "2", "3", "4", "5", "6"}, 7},
+      {"cZIVETipologia2", "ObtenerTipo561", 2024, 1, {"1", "2", "3", "4", "5", "6"}, 7},  // 3 listed twice
+      {"cZIVETipologia3", "ObtenerTipo562", 2017, 1, {"3", "4"}},                         // 4 listed twice
+      {"cZIVETipologia3", "ObtenerTipo562", 2016, 12, {"3", "4"}},
+      {"cZIVETipologia4", "ObtenerTipo563", 2016, 10, {"5", "6"}},  // 5 listed twice
+      {"cZIVETipologia5", "ObtenerTipo564", 2018, 7, {"8", "9"}},
+      {"cZIVETipologia5_Nueva", "ObtenerTipo564", 2014, 1, {"8", "9"}},
+      {"cZIVETipologia6", "ObtenerTipo566", 2016, 6, {"1", "2", "3", "4"}},
+      {"cZIVETipologia6", "ObtenerTipo566", 2016, 7, {"1", "2", "3", "4", "5"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.operation) + " " + std::to_string(c.year) + "/" + std::to_string(c.period));
+    const VariantArray t = call(c.service, c.operation, {Variant(kSecdec), Variant(c.year), Variant(c.period)}).array();
+    EXPECT_EQ(t.ubound(1), c.lastColumn);
+    std::vector<std::string> epigraphs;
+    for (int32_t row = 1; row <= t.ubound(2); ++row) epigraphs.push_back(t.at({3, row}).toText());
+    EXPECT_EQ(epigraphs, c.epigraphs);
+  }
+  // The set in force (padded period), then its rows (unpadded period).
+  StatementLog log;
+  call("cZIVETipologia3", "ObtenerTipo562", {Variant(kSecdec), Variant(int32_t{2017}), Variant(int16_t{3})});
+  EXPECT_THAT(log.startingWith("Select distinct"),
+              ElementsAre("Select distinct top 1  T05_EJER, T05_PER  from T05_TIPOS2 where T05_MOD = '562' and T05_EJER  "
+                          "&  format(T05_PER,'00')  <= 201703 ORDER BY T05_EJER desc, T05_PER desc",
+                          "Select distinct T05_MOD,T05_EJER, T05_PER,T05_EPIEXT, T05_TIPO,T05_NOMC,T05_NOME  from "
+                          "T05_TIPOS2 where T05_MOD = '562'  and T05_EJER  &  T05_PER = 20171 ORDER BY T05_MOD, "
+                          "T05_EJER desc, T05_PER desc, T05_EPIEXT asc"));
+  // Of a repeated epigraph the first row stays (degree 11, not 12).
+  Variant t561 =
+      call("cZIVETipologia2", "ObtenerTipo561", {Variant(kSecdec), Variant(int32_t{2024}), Variant(int16_t{1})});
+  EXPECT_EQ(t561.array().at({5, 3}).toText(), "11");
+  // The 2015 layout answers as form 560 does.
+  auto joined = [](const Variant& v) {
+    std::string out;
+    for (int32_t i = 0; v.isArray() && i <= v.array().ubound(); ++i) out += v.array()[i].toText() + ";";
+    return v.isNull() ? "Null" : out;
+  };
+  cZIVETipologia1 form560;
+  for (auto [year, period] : {std::pair<int32_t, int16_t>{2014, 1}, {2014, 7}, {2014, 12}, {2012, 1}}) {
+    Variant tipos = call("cZIVETipologia1_2015", "ObtenerTipo560", {Variant(kSecdec), Variant(year), Variant(period)});
+    EXPECT_EQ(joined(tipos), joined(form560.ObtenerTipo560(0, year, period)));
+  }
+}
+
+TEST_F(RateForms, ErrorsCarryTheirTexts) {
+  struct Case {
+    const char* service;
+    const char* operation;
+    std::vector<Variant> args;
+    int32_t number;
+    const char* annotation;
+  };
+  VariantArray grapla = epigraphBuffer(34, 5, {1, 0, 0, 0, 0, 0});
+  grapla[3] = Variant(40000.0);
+  auto before = [](int32_t year, int16_t period) {
+    return std::vector<Variant>{Variant(kSecdec), Variant(year), Variant(period)};
+  };
+  // Before the model's first set: no current record.
+  const std::vector<Case> cases = {
+      {"cZIVETipologia2", "ObtenerTipo561", before(2012, 12), 3021,
+       "cZIVETipologia2.ObtenerTipocZIVET04_Tipologia2.ObtenerTipo"},
+      {"cZIVETipologia4", "ObtenerTipo563", before(2012, 1), 3021,
+       "cZIVETipologia4.ObtenerTipocZIVET06_Tipologia4.ObtenerTipo"},
+      {"cZIVETipologia5_Nueva", "ObtenerTipo564", before(2013, 12), 3021,
+       "cZIVETipologia5_Nueva.ObtenerTipocZIVET09_Tipologia5_Nueva.ObtenerTipo"},
+      {"cZIVETipologia6", "ObtenerTipo566", before(2012, 12), 3021,
+       "cZIVETipologia6.ObtenerTipocZIVET08_Tipologia6.ObtenerTipo"},
+      {"cZIVETipologia2", "GuardarDeclaracion", {Variant(grapla), Variant(true)}, 6,
+       "cZIVETipologia2.GuardarDeclaracion"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.service) + "." + c.operation);
+    std::vector<Variant> args = c.args;
+    Raised r = raisedBy([&] { CreateObject(std::string("svrZIVE.") + c.service)->invoke(c.operation, args); });
+    EXPECT_EQ(r.number, c.number);
+    EXPECT_THAT(r.description, StartsWith(c.annotation));
+  }
+  EXPECT_EQ(count(mod_, "T04_Tipologia2"), 0);
+  execute(mod_, "DROP TABLE T07_Tipologia5");
+  EXPECT_THAT(raisedBy([&] { call("cZIVETipologia5", "ExisteDeclaracion", {Variant(kSecdec)}); }).description,
+              StartsWith("cZIVETipologia5.ExisteDeclaracioncZIVET07_Tipologia5.ExisteDeclaracion"));
+}
+
+TEST_F(RateForms, ExisteDeclaracionAsksTheFirstLayoutOnly) {
+  cZIVETipologia5 first;
+  EXPECT_FALSE(first.ExisteDeclaracion(kSecdec));
+  saveAndLoad("cZIVETipologia5_Nueva",
+              epigraphBuffer(76, 4, std::vector<double>(12, 1.0), std::vector<double>(8, 1.0)));
+  EXPECT_FALSE(first.ExisteDeclaracion(kSecdec));
+  saveAndLoad("cZIVETipologia5", epigraphBuffer(68, 4, std::vector<double>(16, 1.0)));
+  EXPECT_TRUE(call("cZIVETipologia5", "ExisteDeclaracion", {Variant(kSecdec)}).asBoolean());
+  EXPECT_FALSE(first.ExisteDeclaracion(kSecdec + 1));
+}
+
+}  // namespace
+}  // namespace svrZIVE::testing
