@@ -5,6 +5,7 @@
 #include <limits>
 #include <vector>
 
+#include "base/legacy_text.h"
 #include "frame/class_registry.h"
 
 namespace svrZIVE::cli {
@@ -147,7 +148,10 @@ json variantToJson(const Variant& v, bool typed) {
     case VarType::Integer: return typedScalar("Integer", v.asInteger());
     case VarType::Long: return typed ? typedScalar("Long", v.asLong()) : json(v.asLong());
     case VarType::Double: return doubleToJson(v.asDouble(), typed);
-    case VarType::String: return typed ? typedScalar("String", v.asString()) : json(v.asString());
+    case VarType::String: {
+      json text = utf8Text(v.asString());
+      return typed ? typedScalar("String", std::move(text)) : text;
+    }
     case VarType::Object: {
       const auto& object = v.object();
       return json{{"$object", object ? json(object->className()) : json(nullptr)}};

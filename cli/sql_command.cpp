@@ -4,7 +4,9 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "base/legacy_text.h"
 #include "cli/commands.h"
+#include "cli/json_variant.h"
 #include "cli/table_printer.h"
 #include "engine/dao.h"
 
@@ -22,6 +24,8 @@ bool isQuery(std::string_view sql) {
   return word == "SELECT";
 }
 
+// Numbers plain whatever their type; a Double that is not finite, and texts,
+// as the call command writes them.
 nlohmann::json toJson(const Variant& v) {
   switch (v.type()) {
     case VarType::Null:
@@ -30,22 +34,23 @@ nlohmann::json toJson(const Variant& v) {
     case VarType::Byte:
     case VarType::Integer:
     case VarType::Long: return v.toLong();
-    case VarType::Double: return v.asDouble();
-    default: return v.toText();
+    case VarType::Double:
+    case VarType::String: return variantToJson(v);
+    default: return utf8Text(v.toText());
   }
 }
 
 std::string toCell(const Variant& v) {
   if (v.isNull()) return "Null";
-  return v.toText();
+  return utf8Text(v.toText());
 }
 
 int printError(const AutomationError& e, bool json) {
   if (json) {
-    std::cout << nlohmann::json{{"number", e.number()}, {"source", e.source()}, {"description", e.description()}}.dump()
+    std::cout << nlohmann::json{{"number", e.number()}, {"source", e.source()}, {"description", utf8Text(e.description())}}.dump()
               << '\n';
   } else {
-    std::cerr << "zive sql: error " << e.number() << " (" << e.source() << "): " << e.description() << '\n';
+    std::cerr << "zive sql: error " << e.number() << " (" << e.source() << "): " << utf8Text(e.description()) << '\n';
   }
   return 1;
 }
@@ -88,7 +93,7 @@ int runSql(const Arguments& args) {
     std::vector<bool> numeric;
     for (int32_t c = 0; c < fields.count(); ++c) {
       auto f = fields.item(c);
-      names.push_back(f->name());
+      names.push_back(utf8Text(f->name()));
       DaoType t = f->type();
       numeric.push_back(t != DaoType::Text && t != DaoType::Memo && t != DaoType::Unknown);
     }
