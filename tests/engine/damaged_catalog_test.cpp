@@ -33,7 +33,7 @@ TEST(DamagedCatalog, ContradictionsNameTheTableAndFieldAndUndeclaredColumnsAreRe
       continue;
     }
     ASSERT_TRUE(e);
-    EXPECT_EQ(e->number(), detail::kCorruptDatabase);
+    EXPECT_EQ(e->number(), kCorruptDatabase);
     EXPECT_THAT(e->description(), HasSubstr(c.named));
   }
 }
