@@ -73,7 +73,7 @@ class VariantArray {
   // LBound / UBound, dimension numbered from 1; other dimensions: error 9.
   int32_t lbound(size_t dimension = 1) const;
   int32_t ubound(size_t dimension = 1) const;
-  size_t size() const { return elements_.size(); }
+  size_t size() const;  // defined below, once Variant is complete
 
   // Element access by subscripts; a wrong count or a subscript outside its
   // bounds raises Subscript out of range (9).
@@ -182,6 +182,8 @@ class Variant {
                std::shared_ptr<VariantArray>, std::shared_ptr<Dispatch>, std::shared_ptr<const Bytes>, DateValue>
       value_;
 };
+
+inline size_t VariantArray::size() const { return elements_.size(); }
 
 // The runtime's comparison `a = b` of two variants, as used by the module
 // functions: Null on either side is never equal; numbers compare as numbers

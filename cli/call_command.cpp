@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/legacy_text.h"
 #include "cli/commands.h"
 #include "cli/json_variant.h"
 #include "cli/table_printer.h"
@@ -28,11 +29,11 @@ int usage(const std::string& problem = {}) {
 
 int printError(const AutomationError& e, bool json) {
   if (json) {
-    std::cout << nlohmann::json{{"number", e.number()}, {"source", e.source()}, {"description", e.description()}}
+    std::cout << nlohmann::json{{"number", e.number()}, {"source", e.source()}, {"description", utf8Text(e.description())}}
                      .dump()
               << '\n';
   } else {
-    std::cerr << "zive call: error " << e.number() << " (" << e.source() << "): " << e.description() << '\n';
+    std::cerr << "zive call: error " << e.number() << " (" << e.source() << "): " << utf8Text(e.description()) << '\n';
   }
   return 1;
 }
@@ -44,7 +45,7 @@ std::string scalarText(const Variant& v) {
     case VarType::Boolean: return v.asBoolean() ? "True" : "False";
     case VarType::Object: return v.object() ? "<" + v.object()->className() + " object>" : "Nothing";
     case VarType::Array: return variantToJson(v).dump();
-    default: return v.toText();
+    default: return utf8Text(v.toText());
   }
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/date_time.h"
+#include "base/legacy_text.h"
 #include "frame/class_registry.h"
 
 namespace svrZIVE::cli {
@@ -184,7 +185,10 @@ json variantToJson(const Variant& v, bool typed) {
     case VarType::Integer: return typedScalar("Integer", v.asInteger());
     case VarType::Long: return typed ? typedScalar("Long", v.asLong()) : json(v.asLong());
     case VarType::Double: return doubleToJson(v.asDouble(), typed);
-    case VarType::String: return typed ? typedScalar("String", v.asString()) : json(v.asString());
+    case VarType::String: {
+      json text = utf8Text(v.asString());
+      return typed ? typedScalar("String", std::move(text)) : text;
+    }
     case VarType::Date: return typed ? typedScalar("Date", isoDateText(v.asDate())) : json(isoDateText(v.asDate()));
     case VarType::Object: {
       const auto& object = v.object();

@@ -3,7 +3,8 @@
 //   Empty                   {"$empty": true}
 //   Null                    null
 //   Boolean                 true / false
-//   String                  "text"
+//   String                  "text" (bytes that are not UTF-8 taken as Windows-1252,
+//                           base/legacy_text.h)
 //   Long                    a number without fraction in the 32-bit range
 //   Double                  any other number (written with a fraction or an exponent)
 //   Byte, Integer           {"$type": "Byte" | "Integer", "value": n}, always

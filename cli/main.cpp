@@ -1,6 +1,7 @@
 // zive: creates and upgrades databases, calls any operation by name, runs SQL
 // in the Jet dialect, and runs the demo.
 #include <cstdio>
+#include <exception>
 #include <string>
 #include <string_view>
 
@@ -39,7 +40,15 @@ int main(int argc, char** argv) {
   std::string_view name = argv[1];
   if (name == "-h" || name == "--help" || name == "help") return usage(stdout);
   for (const auto& c : kCommands) {
-    if (c.name == name) return c.run(svrZIVE::cli::Arguments(argv + 2, argv + argc));
+    if (c.name != name) continue;
+    // Commands report the engine's errors themselves; anything else that
+    // escapes them still ends the command with a message, not an abort.
+    try {
+      return c.run(svrZIVE::cli::Arguments(argv + 2, argv + argc));
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "zive %s: %s\n", argv[1], e.what());
+      return 1;
+    }
   }
   std::fprintf(stderr, "zive: unknown command '%s'\n\n", argv[1]);
   return usage(stderr);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/date_time.h"
+#include "base/legacy_text.h"
 #include "cli/commands.h"
 #include "cli/json_variant.h"
 #include "cli/table_printer.h"
@@ -24,6 +25,8 @@ bool isQuery(std::string_view sql) {
   return word == "SELECT";
 }
 
+// Numbers plain whatever their type; a Double that is not finite, and texts,
+// as the call command writes them.
 nlohmann::json toJson(const Variant& v) {
   switch (v.type()) {
     case VarType::Null:
@@ -32,25 +35,26 @@ nlohmann::json toJson(const Variant& v) {
     case VarType::Byte:
     case VarType::Integer:
     case VarType::Long: return v.toLong();
-    case VarType::Double: return v.asDouble();
+    case VarType::Double:
+    case VarType::String:
     case VarType::ByteArray: return variantToJson(v);
     case VarType::Date: return isoDateText(v.asDate());
-    default: return v.toText();
+    default: return utf8Text(v.toText());
   }
 }
 
 std::string toCell(const Variant& v) {
   if (v.isNull()) return "Null";
   if (v.isBytes()) return "(" + std::to_string(v.asBytes().size()) + " bytes)";
-  return v.toText();
+  return utf8Text(v.toText());
 }
 
 int printError(const AutomationError& e, bool json) {
   if (json) {
-    std::cout << nlohmann::json{{"number", e.number()}, {"source", e.source()}, {"description", e.description()}}.dump()
+    std::cout << nlohmann::json{{"number", e.number()}, {"source", e.source()}, {"description", utf8Text(e.description())}}.dump()
               << '\n';
   } else {
-    std::cerr << "zive sql: error " << e.number() << " (" << e.source() << "): " << e.description() << '\n';
+    std::cerr << "zive sql: error " << e.number() << " (" << e.source() << "): " << utf8Text(e.description()) << '\n';
   }
   return 1;
 }
@@ -93,7 +97,7 @@ int runSql(const Arguments& args) {
     std::vector<bool> numeric;
     for (int32_t c = 0; c < fields.count(); ++c) {
       auto f = fields.item(c);
-      names.push_back(f->name());
+      names.push_back(utf8Text(f->name()));
       DaoType t = f->type();
       numeric.push_back(t != DaoType::Text && t != DaoType::Memo && t != DaoType::Unknown);
     }

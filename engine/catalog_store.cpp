@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <limits>
 
+#include "base/legacy_text.h"
 #include "engine/dao.h"
 
 namespace svrZIVE::engine::detail {
@@ -25,6 +27,40 @@ std::string trimmed(std::string_view text) {
 }
 
 bool isTextType(DaoType t) { return t == DaoType::Text || t == DaoType::Memo; }
+
+// A catalog that contradicts itself or its table (written by another tool):
+// no lookup of that table goes on with it.
+[[noreturn]] void damaged(const std::string& what) {
+  raise(kCorruptDatabase, kSrc,
+        "The database is damaged: the catalog of its fields cannot be used, because " + what + ".");
+}
+
+// One row of the catalog (SELECT field_name, dao_type, size, required,
+// allow_zero_length, default_value, ordinal_position, auto_increment),
+// refused when it gives no type the engine knows, a size its type cannot
+// have or a position beyond 16 bits.
+ColumnInfo catalogRow(const Statement& st, const std::string& table) {
+  ColumnInfo c;
+  c.name = st.text(0);
+  const int64_t type = st.int64(1), size = st.int64(2), position = st.int64(6);
+  const std::string field = utf8Text(table + "." + c.name);
+  if (type < 1 || type > std::numeric_limits<int16_t>::max() ||
+      daoTypeName(static_cast<DaoType>(type)) == daoTypeName(DaoType::Unknown))
+    damaged("it gives the field '" + field + "' the type code " + std::to_string(type) + ", which is no field type");
+  c.type = static_cast<DaoType>(type);
+  const bool sized = c.type == DaoType::Text ? size >= 1 && size <= 255
+                                             : size >= 0 && size <= std::numeric_limits<int32_t>::max();
+  if (!sized) damaged("it gives the field '" + field + "' the size " + std::to_string(size));
+  if (position < std::numeric_limits<int16_t>::min() || position > std::numeric_limits<int16_t>::max())
+    damaged("it gives the field '" + field + "' the ordinal position " + std::to_string(position));
+  c.size = static_cast<int32_t>(size);
+  c.required = st.int64(3) != 0;
+  c.allowZeroLength = st.int64(4) != 0;
+  c.defaultValue = st.text(5);
+  c.ordinalPosition = static_cast<int16_t>(position);
+  c.autoIncrement = st.int64(7) != 0;
+  return c;
+}
 
 // A column of a table that has no catalog row (made by another tool):
 // described from its declared type.
@@ -165,18 +201,7 @@ std::unique_ptr<TableEntry> CatalogStore::load(std::string_view name) {
                      std::string(kCatalogTable) + " WHERE table_name = ?1",
                  kSrc);
     st.bindText(1, entry->info.name);
-    while (st.step()) {
-      ColumnInfo c;
-      c.name = st.text(0);
-      c.type = static_cast<DaoType>(st.int64(1));
-      c.size = static_cast<int32_t>(st.int64(2));
-      c.required = st.int64(3) != 0;
-      c.allowZeroLength = st.int64(4) != 0;
-      c.defaultValue = st.text(5);
-      c.ordinalPosition = static_cast<int16_t>(st.int64(6));
-      c.autoIncrement = st.int64(7) != 0;
-      described.push_back(std::move(c));
-    }
+    while (st.step()) described.push_back(catalogRow(st, entry->info.name));
   }
   int32_t nextPosition = 0;
   for (const auto& c : described) nextPosition = std::max<int32_t>(nextPosition, c.ordinalPosition + 1);
@@ -193,6 +218,10 @@ std::unique_ptr<TableEntry> CatalogStore::load(std::string_view name) {
       c.ordinalPosition = static_cast<int16_t>(nextPosition++);
       entry->info.columns.push_back(std::move(c));
     }
+  }
+  for (const auto& c : described) {
+    if (!entry->info.findColumn(c.name))
+      damaged("it lists the field '" + utf8Text(entry->info.name + "." + c.name) + "', which the table does not have");
   }
   sortByOrdinalPosition(entry->info.columns);
   return entry;

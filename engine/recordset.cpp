@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "base/legacy_text.h"
 #include "engine/engine_impl.h"
 
 namespace svrZIVE::engine::detail {
@@ -13,7 +14,8 @@ namespace {
 constexpr std::string_view kSrc = kSrcRecordset;
 
 // The value by its storage class: INTEGER -> Long (Double beyond Long's
-// range), REAL -> Double, TEXT -> String, BLOB -> Byte(), NULL -> Null.
+// range), REAL -> Double, TEXT -> String (valid UTF-8 by the rule of
+// base/legacy_text.h), BLOB -> Byte(), NULL -> Null.
 Variant storedValue(const Statement& st, int column) {
   switch (st.columnType(column)) {
     case SQLITE_NULL: return Variant::null();
@@ -25,42 +27,88 @@ Variant storedValue(const Statement& st, int column) {
     }
     case SQLITE_FLOAT: return Variant(st.real(column));
     case SQLITE_BLOB: return Variant(st.blob(column));
-    default: return Variant(st.text(column));
+    default: {
+      std::string text = st.text(column);
+      makeUtf8(text);
+      return Variant(std::move(text));
+    }
   }
+}
+
+// The field a result column reads, "TABLE.FIELD" (its name when it is no
+// plain field of a table).
+std::string fieldOf(const Statement& st, int column) {
+  const char* table = sqlite3_column_table_name(st.handle(), column);
+  const char* field = sqlite3_column_origin_name(st.handle(), column);
+  if (table && field) return utf8Text(table) + "." + utf8Text(field);
+  const char* name = sqlite3_column_name(st.handle(), column);
+  return utf8Text(name ? name : "");
+}
+
+// `storage`: the value's storage class, taken before any reading converted it.
+[[noreturn]] void storedMismatch(const Statement& st, int column, int storage, DaoType type) {
+  std::string what;
+  switch (storage) {
+    case SQLITE_INTEGER: what = "the number " + std::to_string(st.int64(column)); break;
+    case SQLITE_FLOAT: what = "the number " + formatDouble(st.real(column)); break;
+    case SQLITE_TEXT: what = "a text that is not a number"; break;
+    default: what = "binary data"; break;
+  }
+  raise(kTypeMismatchInExpression, kSrc,
+        "Data type mismatch: the field '" + fieldOf(st, column) + "' holds " + what +
+            ", which cannot be read as a " + std::string(daoTypeName(type)) + ".");
 }
 
 }  // namespace
 
+// Another tool may have written a value of another kind than the field's
+// type past the table's checks. It is converted by the runtime's rules (a
+// text that reads as a number, a fraction rounded half to even for a whole
+// number field, a number written as text for a text field); what they cannot
+// convert (a text that is no number, binary data in a number field, a number
+// out of the type's range, an infinite Double) is Jet's data-type error
+// 3464, naming the table and the field.
 Variant columnValue(const Statement& st, int column, DaoType type) {
+  const int storage = st.columnType(column);
   Variant stored = storedValue(st, column);
-  if (stored.isNull()) return stored;
-  // A value another tool stored that does not fit the column's type is
-  // handed out as it is stored.
+  if (storage == SQLITE_NULL || type == DaoType::Unknown) return stored;
+  const bool binary = type == DaoType::Binary || type == DaoType::LongBinary;
+  const bool text = type == DaoType::Text || type == DaoType::Memo;
+  if (storage == SQLITE_BLOB && !binary && !text) storedMismatch(st, column, storage, type);
   try {
     switch (type) {
       case DaoType::Boolean:
-        if (st.columnType(column) == SQLITE_INTEGER) return Variant(st.int64(column) != 0);
+        if (storage == SQLITE_INTEGER) return Variant(st.int64(column) != 0);
         return Variant(stored.toBoolean());
       case DaoType::Byte: return Variant(stored.toByte());
       case DaoType::Integer: return Variant(stored.toInteger());
       case DaoType::Long: return Variant(stored.toLong());
       case DaoType::Currency:
       case DaoType::Single:
-      case DaoType::Double: return Variant(stored.toDouble());
-      case DaoType::Date: return Variant::date(stored.toDouble());
+      case DaoType::Double:
+        if (double d = stored.toDouble(); std::isfinite(d)) return Variant(d);
+        break;
+      case DaoType::Date:
+        if (double d = stored.toDouble(); std::isfinite(d)) return Variant::date(d);
+        break;
       case DaoType::Binary:
       case DaoType::LongBinary:
       case DaoType::GUID: return stored;
       case DaoType::Text:
       case DaoType::Memo:
         if (stored.isString()) return stored;
-        if (st.columnType(column) == SQLITE_INTEGER) return Variant(std::to_string(st.int64(column)));
+        if (stored.isBytes()) {
+          std::string bytes(stored.asBytes().begin(), stored.asBytes().end());
+          makeUtf8(bytes);
+          return Variant(std::move(bytes));
+        }
+        if (storage == SQLITE_INTEGER) return Variant(std::to_string(st.int64(column)));
         return Variant(stored.toText());
       case DaoType::Unknown: return stored;
     }
   } catch (const AutomationError&) {
   }
-  return stored;
+  storedMismatch(st, column, storage, type);
 }
 
 RecordsetImpl::Layout RecordsetImpl::layout(DatabaseImpl& db, const jet::Translation& t) {

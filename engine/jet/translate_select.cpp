@@ -283,12 +283,14 @@ void Translator::checkAggregate(const std::vector<Output>& outputs, const std::v
   auto check = [&](const Typed& t) {
     for (const auto& g : groups)
       if (sameSql(g.sql, t.sql)) return;
-    for (const auto& [sql, name] : t.free) {
+    for (const auto& column : t.free) {
+      // (Not a structured binding: clang before 16 cannot capture one in a lambda.)
+      const std::string& sql = column.first;
       bool grouped =
           std::any_of(groups.begin(), groups.end(), [&](const Typed& g) { return sameSql(g.sql, sql); });
       if (!grouped)
-        raise(kAggregateMissing,
-              "The query does not include the field '" + name + "' in an aggregate function or in its GROUP BY clause.");
+        raise(kAggregateMissing, "The query does not include the field '" + column.second +
+                                     "' in an aggregate function or in its GROUP BY clause.");
     }
   };
   for (const auto& o : outputs) check(o.typed);
