@@ -108,7 +108,7 @@ TEST_F(TableDefsTest, DeclaredConstraintsGiveJetErrors) {
       {"INSERT INTO C (NAME) VALUES ('abcd')", kFieldTooSmall},
       {"INSERT INTO C (NAME) VALUES ('')", kZeroLengthNotAllowed},
       {"INSERT INTO C (N) VALUES ('x')", kRequiredIsNull},  // NAME is required
-      {"INSERT INTO C (NAME, N) VALUES ('a', 40000)", kTypeMismatchInExpression},
+      {"INSERT INTO C (NAME, N) VALUES ('a', -32769)", kTypeMismatchInExpression},
       {"INSERT INTO C (NAME, B) VALUES ('a', -1)", kTypeMismatchInExpression},
   };
   for (const auto& c : cases) {
