@@ -53,12 +53,9 @@ Variant nested() {
 
 TEST(JsonVariant, EveryKindOfValueSurvivesPlainAndTyped) {
   const struct { const char* name; Variant value; } cases[] = {
-      {"Empty", Variant()}, {"Null", Variant::null()}, {"True", Variant(true)}, {"False", Variant(false)},
-      {"Byte0", Variant(uint8_t(0))}, {"Byte255", Variant(uint8_t(255))},
-      {"IntegerMin", Variant(int16_t(-32768))}, {"Integer", Variant(int16_t(12))}, {"Long0", Variant(int32_t(0))},
-      {"LongMin", Variant(int32_t(INT32_MIN))}, {"LongMax", Variant(int32_t(INT32_MAX))},
-      {"DoubleWhole", Variant(3.0)}, {"DoubleZero", Variant(0.0)}, {"DoubleSum", Variant(0.1 + 0.2)},
-      {"DoubleLarge", Variant(1e20)}, {"DoubleTiny", Variant(-1.5e-300)}, {"DoubleBeyondLong", Variant(3e9)},
+      {"Empty", Variant()}, {"Null", Variant::null()}, {"True", Variant(true)}, {"Byte255", Variant(uint8_t(255))},
+      {"IntegerMin", Variant(int16_t(-32768))}, {"LongMin", Variant(int32_t(INT32_MIN))},
+      {"DoubleWhole", Variant(3.0)}, {"DoubleSum", Variant(0.1 + 0.2)}, {"DoubleBeyondLong", Variant(3e9)},
       {"Infinity", Variant(std::numeric_limits<double>::infinity())}, {"EmptyText", Variant("")},
       {"Text", Variant("Vitoria-Gasteiz")}, {"NumericText", Variant("12")}, {"Accents", Variant("Ñandú €")},
       {"TextLikeAnEncoding", Variant("{\"$empty\": true}")}, {"EmptyList", Variant(VariantArray::vector(0, -1))},

@@ -88,7 +88,6 @@ class RawDb {
     auto r = rows(sql);
     return r.empty() || r[0].empty() ? std::string("<none>") : r[0][0];
   }
-  sqlite3* handle() const { return db_; }
 
  private:
   sqlite3* db_ = nullptr;
@@ -173,7 +172,6 @@ struct FieldShape {
   FieldShape(std::string n, DaoType t, int32_t s = 0) : name(std::move(n)), type(t), size(s) {}
   FieldShape& req() { required = true; return *this; }
   FieldShape& noZeroLength() { allowZeroLength = false; return *this; }
-  FieldShape& dflt(std::string v) { defaultValue = std::move(v); return *this; }
   FieldShape& counter() { isCounter = true; return *this; }
 
   std::string name;
@@ -181,7 +179,6 @@ struct FieldShape {
   int32_t size = 0;
   bool required = false;
   bool allowZeroLength = true;
-  std::string defaultValue;
   bool isCounter = false;
 };
 
@@ -191,7 +188,6 @@ inline void makeTable(Database& db, const std::string& name, const std::vector<F
     auto f = td->createField(s.name, s.type, s.size);
     f->setRequired(s.required);
     f->setAllowZeroLength(s.allowZeroLength);
-    if (!s.defaultValue.empty()) f->setDefaultValue(Variant(s.defaultValue));
     if (s.isCounter) f->setAttributes(dbAutoIncrField);
     td->fields().append(f);
   }

@@ -76,9 +76,7 @@ TEST_F(OpenTest, EveryCallOnAClosedDatabaseOrItsDefinitionsIs3420) {
   EXPECT_FALSE(db->isOpen());
   const std::function<void()> calls[] = {
       [&] { db->execute("DELETE FROM T"); }, [&] { db->openRecordset("SELECT * FROM T"); },
-      [&] { db->tableDefs(); },              [&] { db->recordsets(); },
-      [&] { db->createTableDef("X"); },      [&] { db->name(); },
-      [&] { db->recordsAffected(); },        [&] { db->close(); },
+      [&] { db->tableDefs(); },              [&] { db->close(); },
   };
   for (const auto& call : calls) {
     auto e = errorOf(call);

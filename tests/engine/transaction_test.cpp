@@ -206,25 +206,6 @@ TEST_F(TransactionTest, TableDefinitionsRolledBackAreForgotten) {
   EXPECT_JET_ERROR(db->openRecordset("SELECT * FROM U"), 3078);
 }
 
-TEST_F(TransactionTest, RecordsetEditsBelongToTheTransaction) {
-  auto db = ws_->openDatabase(file("test.mdb"));
-  db->execute(insert(1, 1));
-  ws_->beginTrans();
-  auto rs = db->openRecordset("SELECT * FROM T");
-  rs->edit();
-  rs->fields().item("NAME")->setValue(Variant(std::string("edited")));
-  rs->update();
-  rs->addNew();
-  rs->fields().item("N")->setValue(Variant(int32_t{2}));
-  rs->update();
-  rs->moveFirst();
-  rs->deleteCurrent();
-  EXPECT_EQ(count(*db), 1);
-  ws_->rollback();
-  EXPECT_EQ(count(*db, "NAME IS NULL AND N = 1"), 1);
-  EXPECT_EQ(count(*db), 1);
-}
-
 TEST_F(TransactionTest, TheDefaultWorkspaceHoldsTheEnginesDatabases) {
   auto& engine = DBEngine::forThread();
   auto db = engine.openDatabase(file("test.mdb"));

@@ -23,13 +23,6 @@ TEST(Statement, ValuesAsTheSystemWritesThem) {
             "T='Bilbao','  a b  ','say \"hi\"','' V=ñandú");
 }
 
-TEST(Statement, FixedTextsStayExactlyAsWrittenBlanksAndApostrophesIncluded) {
-  Statement s("UPDATE T02_DECLARACIONES SET T02_IMPFIN = ");
-  s << 10.25 << " WHERE T02_SECDEC = " << int32_t(17) << "  AND  T01_NIF='" << std::string("12345678Z") << "' ";
-  EXPECT_TRUE(s.valid());
-  EXPECT_EQ(s.sql(), "UPDATE T02_DECLARACIONES SET T02_IMPFIN = 10.25 WHERE T02_SECDEC = 17  AND  T01_NIF='12345678Z' ");
-}
-
 TEST(Statement, AnApostropheInAValueFailsWithTheSyntaxError) {
   const char* fromOutside = "it's";  // a text that is no literal is a value
   for (const std::string value : {"O'Donnell", "'", "x'); DELETE FROM T01_DECLARANTES; --", "abc'", fromOutside}) {
