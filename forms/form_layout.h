@@ -166,6 +166,13 @@ const FormLayout& layoutTipologia16();  // form 582, T18_Tipologia16
 // spacing is each form's own.
 FormLayout detailTable(std::string table, std::string serviceClass, std::vector<FormColumn> columns);
 
+// The layout `make` builds, made once, on first use.
+template <FormLayout (*make)()>
+const FormLayout& madeOnce() {
+  static const FormLayout layout = make();
+  return layout;
+}
+
 // The position of column `name`; -1 when there is none.
 int indexOf(const std::vector<FormColumn>& columns, std::string_view name);
 

@@ -103,22 +103,15 @@ FormLayout makeTipologia6() {
   return epigraphForm("T08_Tipologia6", "T08_TIPOLOGIA6", "cZIVETipologia6", "566", 4, 6, true);
 }
 
-// Each layout is made once, on first use.
-template <FormLayout (*make)()>
-const FormLayout& once() {
-  static const FormLayout layout = make();
-  return layout;
-}
-
 }  // namespace
 
-const FormLayout& layoutTipologia1() { return once<makeTipologia1>(); }
-const FormLayout& layoutTipologia1_2015() { return once<makeTipologia1_2015>(); }
-const FormLayout& layoutTipologia2() { return once<makeTipologia2>(); }
-const FormLayout& layoutTipologia3() { return once<makeTipologia3>(); }
-const FormLayout& layoutTipologia4() { return once<makeTipologia4>(); }
-const FormLayout& layoutTipologia5() { return once<makeTipologia5>(); }
-const FormLayout& layoutTipologia5Nueva() { return once<makeTipologia5Nueva>(); }
-const FormLayout& layoutTipologia6() { return once<makeTipologia6>(); }
+const FormLayout& layoutTipologia1() { return madeOnce<makeTipologia1>(); }
+const FormLayout& layoutTipologia1_2015() { return madeOnce<makeTipologia1_2015>(); }
+const FormLayout& layoutTipologia2() { return madeOnce<makeTipologia2>(); }
+const FormLayout& layoutTipologia3() { return madeOnce<makeTipologia3>(); }
+const FormLayout& layoutTipologia4() { return madeOnce<makeTipologia4>(); }
+const FormLayout& layoutTipologia5() { return madeOnce<makeTipologia5>(); }
+const FormLayout& layoutTipologia5Nueva() { return madeOnce<makeTipologia5Nueva>(); }
+const FormLayout& layoutTipologia6() { return madeOnce<makeTipologia6>(); }
 
 }  // namespace svrZIVE::forms

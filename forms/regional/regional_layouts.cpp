@@ -64,14 +64,8 @@ FormLayout makeTipologia16() {
 
 }  // namespace
 
-const FormLayout& layoutTipologia15() {
-  static const FormLayout layout = makeTipologia15();
-  return layout;
-}
+const FormLayout& layoutTipologia15() { return madeOnce<makeTipologia15>(); }
 
-const FormLayout& layoutTipologia16() {
-  static const FormLayout layout = makeTipologia16();
-  return layout;
-}
+const FormLayout& layoutTipologia16() { return madeOnce<makeTipologia16>(); }
 
 }  // namespace svrZIVE::forms

@@ -181,13 +181,6 @@ FormLayout makeTipologia14() {
   return l;
 }
 
-// Each layout is made once, on first use.
-template <FormLayout (*make)()>
-const FormLayout& madeOnce() {
-  static const FormLayout layout = make();
-  return layout;
-}
-
 }  // namespace
 
 const FormLayout& layoutTipologia8() { return madeOnce<makeTipologia8>(); }
