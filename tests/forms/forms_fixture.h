@@ -18,6 +18,9 @@ void insertHeader(const std::string& file, int32_t secdec, int32_t csde, int32_t
                   int32_t period, int32_t typology, const std::string& model = "560");
 double headerAmount(const std::string& file, int32_t secdec);
 
+// Whether `text` is `pattern`, where "…" in the pattern stands for any text.
+bool matches(const std::string& text, const std::string& pattern);
+
 // A one-dimensional array 0..n-1 of Doubles first, first+1, ...
 VariantArray numberedBuffer(int32_t n, double first = 1.0);
 

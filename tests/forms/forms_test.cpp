@@ -5,6 +5,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "declarations/cZIVEDeclaraciones.h"
 #include "forms/form_layout.h"
 #include "frame/class_registry.h"
@@ -149,6 +151,87 @@ TEST_F(Forms, DeletionOfAReturnRemovesItsDetailOrNot) {
     declaraciones.EliminarDeclaraciones(5, f.typology);
     EXPECT_EQ(count(mod_, "T02_Declaraciones"), 0);
     EXPECT_EQ(count(mod_, f.table), f.deletionReachesTheDetail ? 0 : 1);
+  }
+}
+
+// One insert and one update of each table as the trace shows them ("…": any
+// text), and the header's final amount where the form has one.
+TEST_F(Forms, StatementsAsWritten) {
+  struct Written {
+    const char* service;
+    const char* insert;
+    const char* update;
+  };
+  const Written written[] = {
+      {"cZIVETipologia1",
+       "insert into T03_Tipologia1 (T03_SECDEC, T03_BASEIMP, T03_TIPO, T03_CUOTA,…, T03_TOTALCUOTA_N ) values (5,…",
+       "Update T03_Tipologia1 set T03_BASEIMP = 1, T03_TIPO = 1,…, T03_TOTALCUOTA_N = 1 WHERE T03_SECDEC = 5"},
+      {"cZIVETipologia2",
+       "insert into T04_Tipologia2 (T04_SECDEC ,T04_CODEPI1, T04_BASIMP1,T04_GRAPLA1,…,T04_CUOTA ) values (5,…",
+       "Update T04_Tipologia2 set  T04_CODEPI1 = '1', T04_BASIMP1 = 1,…, T04_CUOTA = 1 WHERE T04_SECDEC = 5"},
+      {"cZIVETipologia3",
+       "insert into T05_Tipologia3 (T05_SECDEC ,T05_CODEPI1, T05_BASIMP1, T05_TIPO1,…,T05_CUOTA) values (5,…",
+       "Update T05_Tipologia3 set  T05_CODEPI1 = '1', T05_BASIMP1 = 1,…, T05_CUOTA = 1 WHERE T05_SECDEC = 5"},
+      {"cZIVETipologia4",
+       "insert into T06_Tipologia4 (T06_SECDEC ,T06_CODEPI1, T06_BASIMP1, T06_TIPO1,…,T06_CUOTA) values (5,…",
+       "Update T06_Tipologia4 set  T06_CODEPI1 = '1', T06_BASIMP1 = 1,…, T06_CUOTA = 1 WHERE T06_SECDEC = 5"},
+      {"cZIVETipologia5",
+       "insert into T07_Tipologia5 (T07_SECDEC ,T07_CODEPI1, T07_BASIMP1, T07_TIPO1,…,T07_CUOTA) values (5,…",
+       "Update T07_Tipologia5 set  T07_CODEPI1 = '1', T07_BASIMP1 = 1,…, T07_CUOTA = 1 WHERE T07_SECDEC = 5"},
+      {"cZIVETipologia5_Nueva",
+       "insert into T09_Tipologia5_Nueva (T09_SECDEC ,T09_CODEPI1, T09_BASIMP1, T09_TIPO1,…,T09_CUOTA) values (5,…",
+       "Update T09_Tipologia5_Nueva set  T09_CODEPI1 = '1', T09_BASIMP1 = 1,…, T09_CUOTA = 1 WHERE T09_SECDEC = 5"},
+      {"cZIVETipologia6",
+       "insert into T08_Tipologia6 (T08_SECDEC ,T08_CODEPI1, T08_BASIMP1, T08_TIPO1,…,T08_CUOTA) values (5,…",
+       "Update T08_Tipologia6 set  T08_CODEPI1 = '1', T08_BASIMP1 = 1,…, T08_CUOTA = 1 WHERE T08_SECDEC = 5"},
+      {"cZIVETipologia1_2015",
+       "insert into T19_Tipologia1 (T19_SECDEC, T19_BASEIMP, T19_REDUCC, T19_BASELIQ,…, T19_CUOINTTOT) values (5,…",
+       "Update T19_Tipologia1 set T19_BASEIMP = 1, T19_REDUCC = 1,…, T19_CUOINTTOT = 1 WHERE T19_SECDEC = 5"},
+      {"cZIVETipologia8",
+       "insert into T10_Tipologia8 (T10_SECDEC, T10_EXINI1,T10_EXINI2,T10_EXINI3,…,T10_RECEP8) VALUES (5,…",
+       "Update T10_Tipologia8 set T10_EXINI1 = 1,T10_EXINI2 = 1,…,T10_RECEP8 = 1 WHERE T10_SECDEC = 5"},
+      {"cZIVETipologia9",
+       "insert into T11_Tipologia9 (T11_SECDEC, T11_PM_MATERIA1,T11_PM_MATERIA2,T11_PM_MATERIA3,…,T11_MA_RECEP6) VALUES (5,…",
+       "Update T11_Tipologia9 set T11_PM_MATERIA1 = 1,T11_PM_MATERIA2 = 1,…,T11_PM_RECEP6 = 1 WHERE T11_SECDEC = 5"},
+      {"cZIVETipologia10",
+       "insert into T12_Tipologia10 (T12_SECDEC, T12_PM_MATERIA1,T12_PM_MATERIA2,T12_PM_MATERIA3,…,T12_PE_RECEP5) VALUES (5,…",
+       "Update T12_Tipologia10 set T12_PM_MATERIA1 = 1,T12_PM_MATERIA2 = 1,…,T12_PPE_DIFER1 = 1 WHERE T12_SECDEC = 5"},
+      {"cZIVETipologia11",
+       "insert into T13_Tipologia11 (T13_SECDEC, T13_PM_MATERIA1,T13_PM_MATERIA2,T13_PM_MATERIA3,…,T13_MB_RECEP6) VALUES (5,…",
+       "Update T13_Tipologia11 set T13_PM_MATERIA1 = 1,T13_PM_MATERIA2 = 1,…,T13_PM_RECEP6 = 1 WHERE T13_SECDEC = 5"},
+      {"cZIVETipologia12",
+       "insert into T14_Tipologia12 (T14_SECDEC, T14_PM_MATERIA1,T14_PM_MATERIA2,T14_PM_MATERIA3,…,T14_CE_RECEP6) VALUES (5,…",
+       "Update T14_Tipologia12 set T14_PM_MATERIA1 = 1,T14_PM_MATERIA2 = 1,…,T14_PM_EXTR10 = 1 WHERE T14_SECDEC = 5"},
+      {"cZIVETipologia13",
+       "insert into T15_Tipologia13 (T15_SECDEC, T15_EPIG1,T15_EPIG2,T15_EPIG3,…,T15_RECEP6) VALUES (5,…",
+       "Update T15_Tipologia13 set T15_EPIG1 = '1',T15_EPIG2 = '1',…,T15_RECEP6 = 1 WHERE T15_SECDEC = 5"},
+      {"cZIVETipologia14",
+       "insert into T16_Tipologia14 (T16_SECDEC, T16_EPIG1,T16_EPIG2,T16_EPIG3,…,T16_RECEP4) VALUES (5,…",
+       "Update T16_Tipologia14 set T16_EPIG1 = '1',T16_EPIG2 = '1',…,T16_RECEP4 = 1 WHERE T16_SECDEC = 5"},
+      {"cZIVETipologia15",
+       "insert into T17_Tipologia15 (T17_SECDEC ,T17_CODEPI1, T17_BASIMP1, T17_TIPO1,…,T17_CUOTA) values (5,…",
+       "Update T17_Tipologia15 set  T17_CODEPI1 = '1', T17_BASIMP1 = 1,…, T17_CUOTA = 1 WHERE T17_SECDEC = 5"},
+      {"cZIVETipologia16",
+       "insert into T18_Tipologia16 (T18_SECDEC, T18_CUENTA ,T18_CODEPI1, T18_BASIMP1,…,T18_CUOINT) values (5,…",
+       "Update T18_Tipologia16 set  T18_CUENTA = '1', T18_CODEPI1 = '1',…, T18_CUOINT = 1 WHERE T18_SECDEC = 5"},
+  };
+  for (const Written& w : written) {
+    SCOPED_TRACE(w.service);
+    const Form& f = *std::find_if(std::begin(kForms), std::end(kForms),
+                                  [&](const Form& form) { return std::string(form.service) == w.service; });
+    SetUp();
+    insertHeader(mod_, 5, 1, 2016, "1", 3, f.typology);
+    StatementLog log;
+    save(f, buffer(f, 5), true);
+    save(f, buffer(f, 5), false);
+    auto inserts = log.startingWith("insert into " + std::string(f.table));
+    auto updates = log.startingWith("Update " + std::string(f.table));
+    ASSERT_EQ(inserts.size(), 1u);
+    ASSERT_FALSE(updates.empty());
+    EXPECT_TRUE(matches(inserts[0], w.insert)) << inserts[0];
+    EXPECT_TRUE(matches(updates[0], w.update)) << updates[0];
+    EXPECT_EQ(log.startingWith("Update T02_Declaraciones set T02_IMPFIN = 1 where T02_SECDEC =5").size(),
+              f.typology >= 8 && f.typology <= 14 ? 0u : 2u);
   }
 }
 

@@ -191,32 +191,6 @@ TEST_F(Stock, SavedReturnsLoadBackWithTheirElementsWhereTheLoadPutsThem) {
   }
 }
 
-TEST_F(Stock, StatementsOfTypology8AsWritten) {
-  const Typology& t = typologies().front();
-  VariantArray b = numberedBuffer(113);
-  b[0] = Variant(int32_t{5});
-  b[1] = Variant(0.1 + 0.2);
-  StatementLog log;
-  save(t, Variant(b), Variant(true));
-  save(t, Variant(b), Variant(false));
-  load(t, 5);
-  std::string names, values = "5", items;
-  int e = 1;
-  for (const char* f : {"EXINI", "ELAB", "EINTER", "ERESTO", "EIMPOR", "SCONSUM", "SINTER", "SRESTO", "SEXPOR",
-                        "SEXENT", "OPEPRO", "EXFIN", "DIFER", "RECEP"}) {
-    for (int s = 1; s <= 8; ++s, ++e) {
-      std::string name = "T10_" + std::string(f) + std::to_string(s), v = e == 1 ? "0.3" : std::to_string(e + 1);
-      names += (e > 1 ? "," : "") + name;
-      values += "," + v;
-      items += (e > 1 ? "," : "") + name + " = " + v;
-    }
-  }
-  EXPECT_THAT(log.startingWith("insert into T10"),
-              ElementsAre("insert into T10_Tipologia8 (T10_SECDEC, " + names + ") VALUES (" + values + ")"));
-  EXPECT_THAT(log.startingWith("Update T10"), ElementsAre("Update T10_Tipologia8 set " + items + " WHERE T10_SECDEC = 5"));
-  EXPECT_TRUE(log.contains("Select T10_SECDEC," + names + " from T10_Tipologia8 where T10_Tipologia8.T10_SECDEC =5"));
-}
-
 TEST_F(Stock, ConversionsFailBeforeAnythingIsWritten) {
   struct Case {
     int32_t typology;

@@ -119,34 +119,6 @@ TEST_F(Tipologia1Test, ConversionsOfTheBuffer) {
   EXPECT_THAT(r[0], ElementsAre("6", "0", "12.5", "-1"));
 }
 
-TEST_F(Tipologia1Test, StatementsAsWritten) {
-  VariantArray b = numberedBuffer(17);
-  b[0] = Variant(kSecdec);
-  b[1] = Variant(0.1 + 0.2);
-  b[2] = Variant(1234.5);
-  Variant buffer(std::move(b));
-  StatementLog log;
-  service_.GuardarDeclaracion(buffer, Variant(true));
-  service_.GuardarDeclaracion(buffer, Variant(false));
-  service_.CargarDeclaracion(kSecdec);
-  EXPECT_THAT(log.startingWith("insert into T03"),
-              ElementsAre("insert into T03_Tipologia1 (T03_SECDEC, T03_BASEIMP, T03_TIPO, T03_CUOTA, T03_BASEIMP1, "
-                          "T03_TIPO1, T03_CUOTA1, T03_BASEIMP2, T03_TIPO2, T03_CUOTA2, T03_TOTALCUOTA_B, "
-                          "T03_TOTALCUOTA_A, T03_BASEEXENTA, T03_BASEIMP3, T03_TIPO3, T03_CUOTA3, T03_TOTALCUOTA_N ) "
-                          "values (7,0.3,1234.5,4,5,6,7,8,9,10,11,12,13,14,15,16,17)"));
-  EXPECT_THAT(log.startingWith("Update T03"),
-              ElementsAre("Update T03_Tipologia1 set T03_BASEIMP = 0.3, T03_TIPO = 1234.5, T03_CUOTA = 4, "
-                          "T03_BASEIMP1 = 5, T03_TIPO1 = 6, T03_CUOTA1 = 7, T03_BASEIMP2 = 8, T03_TIPO2 = 9, "
-                          "T03_CUOTA2 = 10, T03_TOTALCUOTA_B = 11, T03_TOTALCUOTA_A = 12, T03_BASEEXENTA = 13, "
-                          "T03_BASEIMP3 = 14, T03_TIPO3 = 15, T03_CUOTA3 = 16, T03_TOTALCUOTA_N = 17 WHERE "
-                          "T03_SECDEC = 7"));
-  auto headers = log.startingWith("Update T02");
-  ASSERT_EQ(headers.size(), 2u);
-  EXPECT_EQ(headers[0], "Update T02_Declaraciones set T02_IMPFIN = 12 where T02_SECDEC =7");
-  EXPECT_TRUE(log.contains("Select * from T03_Tipologia1 where T03_SECDEC =7"));
-  EXPECT_EQ(rows(mod_, "SELECT T03_BASEIMP, T03_TIPO FROM T03_Tipologia1")[0], (std::vector<std::string>{"0.3", "1234.5"}));
-}
-
 TEST_F(Tipologia1Test, AFailedHeaderUpdateLeavesTheDetailWritten) {
   execute(mod_, "DROP TABLE T02_Declaraciones");
   Variant b = buffer();
@@ -197,17 +169,6 @@ TEST_F(Tipologia1Test, RatesFromOtherReferenceDatabases) {
       {"CREATE TABLE T04_TIPOS1 (T04_EJER SHORT, T04_PER SHORT, T04_TIPO DOUBLE, T04_TIPO1 DOUBLE, T04_TIPO2 DOUBLE)",
        "INSERT INTO T04_TIPOS1 VALUES (2014, 7, 1, 2, 3)", "INSERT INTO T04_TIPOS1 VALUES (2014, 7, 4, 5, 6)"}));
   EXPECT_EQ(raisedBy([&] { service_.ObtenerTipo560(0, 2015, 1); }).number, 9);
-}
-
-TEST_F(Tipologia1Test, LateBinding) {
-  auto object = CreateObject("svrZIVE.cZIVETipologia1");
-  object->let("mdbmod", Variant(mod_));
-  std::vector<Variant> args{buffer(), Variant(true)};
-  EXPECT_TRUE(object->invoke("GuardarDeclaracion", args).isEmpty());
-  Variant row = object->call("CargarDeclaracion", {Variant(kSecdec)});
-  EXPECT_DOUBLE_EQ(row.array()[16].toDouble(), 16.25);
-  Variant tipos = object->call("ObtenerTipo560", {Variant(int32_t{0}), Variant(int32_t{2014}), Variant(int16_t{7})});
-  EXPECT_DOUBLE_EQ(tipos.array()[0].toDouble(), 5.11269632);
 }
 
 }  // namespace
