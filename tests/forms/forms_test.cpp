@@ -64,6 +64,10 @@ const Form kForms[] = {
     {"cZIVETipologia16", "cZIVETipologia16_Nueva", "cZIVET18_Tipologia16", "T18_Tipologia16", 16, 61, false, true},
 };
 
+const Form& form(const std::string& service) {
+  return *std::find_if(std::begin(kForms), std::end(kForms), [&](const Form& f) { return f.service == service; });
+}
+
 class Forms : public ServiceTest {
  protected:
   // Saves through late binding; the error raised, if any.
@@ -102,14 +106,44 @@ TEST_F(Forms, EveryColumnRoundTripsAndTheFinalAmountReachesTheHeader) {
   }
 }
 
-TEST_F(Forms, AShortBufferFailsBeforeAnyDatabaseIsOpened) {
+// A short buffer, or an element that does not convert to its property's type,
+// fails before any database is opened (the path given cannot be opened).
+TEST_F(Forms, BadBuffersFailBeforeAnyDatabaseIsOpened) {
+  struct Case {
+    const char* service;
+    int32_t element;  // -1: the buffer is not an array
+    Variant value;
+    int32_t error;
+  };
+  const Case cases[] = {
+      {"cZIVETipologia1", -1, Variant(3.0), 13},         {"cZIVETipologia1", 5, Variant("abc"), 13},
+      {"cZIVETipologia1", 16, Variant::null(), 94},      {"cZIVETipologia1", 0, Variant(3e9), 6},
+      {"cZIVETipologia1", 0, Variant(""), 13},           {"cZIVETipologia2", 3, Variant(40000.0), 6},
+      {"cZIVETipologia8", 0, Variant(3e9), 6},           {"cZIVETipologia9", 3, Variant(40000.0), 6},
+      {"cZIVETipologia10", 93, Variant::null(), 94},     {"cZIVETipologia10", 171, Variant::null(), 94},
+      {"cZIVETipologia10", 88, Variant("x"), 13},        {"cZIVETipologia11", 6, Variant(-32769.0), 6},
+      {"cZIVETipologia12", 31, Variant::null(), 94},     {"cZIVETipologia13", 1, Variant::null(), 94},
+      {"cZIVETipologia14", 76, Variant("x"), 13},        {"cZIVETipologia15", 9, Variant::null(), 94},
+      {"cZIVETipologia15", 6, Variant("cuatro"), 13},    {"cZIVETipologia16", 16, Variant::null(), 94},
+      {"cZIVETipologia16", 10, Variant("cuatro"), 13},
+  };
   ZIVEGeneral::setModifiablePath((dir_.path() / "missing" / "ZIVEMOD.MDB").string());
   StatementLog log;
+  auto expectRaised = [](const Form& f, const Raised& r, int32_t error) {
+    EXPECT_EQ(r.number, error);
+    EXPECT_THAT(r.description, StartsWith(std::string(f.annotation) + ".GuardarDeclaracion"));
+  };
   for (const Form& f : kForms) {
     SCOPED_TRACE(f.service);
-    Raised r = save(f, Variant(numberedBuffer(f.elements - 1)), true);
-    EXPECT_EQ(r.number, 9);
-    EXPECT_THAT(r.description, StartsWith(std::string(f.annotation) + ".GuardarDeclaracion"));
+    expectRaised(f, save(f, Variant(numberedBuffer(f.elements - 1)), true), 9);
+  }
+  for (const Case& c : cases) {
+    const Form& f = form(c.service);
+    SCOPED_TRACE(std::string(c.service) + " element " + std::to_string(c.element));
+    Variant b = buffer(f, 5);
+    if (c.element < 0) b = c.value;
+    else b.array()[c.element] = c.value;
+    expectRaised(f, save(f, b, true), c.error);
   }
   EXPECT_TRUE(log.statements().empty());
 }
@@ -217,8 +251,7 @@ TEST_F(Forms, StatementsAsWritten) {
   };
   for (const Written& w : written) {
     SCOPED_TRACE(w.service);
-    const Form& f = *std::find_if(std::begin(kForms), std::end(kForms),
-                                  [&](const Form& form) { return std::string(form.service) == w.service; });
+    const Form& f = form(w.service);
     SetUp();
     insertHeader(mod_, 5, 1, 2016, "1", 3, f.typology);
     StatementLog log;

@@ -169,35 +169,29 @@ TEST_F(RateForms, ErrorsCarryTheirTexts) {
     const char* service;
     const char* operation;
     std::vector<Variant> args;
-    int32_t number;
     const char* annotation;
   };
-  VariantArray grapla = epigraphBuffer(34, 5, {1, 0, 0, 0, 0, 0});
-  grapla[3] = Variant(40000.0);
   auto before = [](int32_t year, int16_t period) {
     return std::vector<Variant>{Variant(kSecdec), Variant(year), Variant(period)};
   };
   // Before the model's first set: no current record.
   const std::vector<Case> cases = {
-      {"cZIVETipologia2", "ObtenerTipo561", before(2012, 12), 3021,
+      {"cZIVETipologia2", "ObtenerTipo561", before(2012, 12),
        "cZIVETipologia2.ObtenerTipocZIVET04_Tipologia2.ObtenerTipo"},
-      {"cZIVETipologia4", "ObtenerTipo563", before(2012, 1), 3021,
+      {"cZIVETipologia4", "ObtenerTipo563", before(2012, 1),
        "cZIVETipologia4.ObtenerTipocZIVET06_Tipologia4.ObtenerTipo"},
-      {"cZIVETipologia5_Nueva", "ObtenerTipo564", before(2013, 12), 3021,
+      {"cZIVETipologia5_Nueva", "ObtenerTipo564", before(2013, 12),
        "cZIVETipologia5_Nueva.ObtenerTipocZIVET09_Tipologia5_Nueva.ObtenerTipo"},
-      {"cZIVETipologia6", "ObtenerTipo566", before(2012, 12), 3021,
+      {"cZIVETipologia6", "ObtenerTipo566", before(2012, 12),
        "cZIVETipologia6.ObtenerTipocZIVET08_Tipologia6.ObtenerTipo"},
-      {"cZIVETipologia2", "GuardarDeclaracion", {Variant(grapla), Variant(true)}, 6,
-       "cZIVETipologia2.GuardarDeclaracion"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.service) + "." + c.operation);
     std::vector<Variant> args = c.args;
     Raised r = raisedBy([&] { CreateObject(std::string("svrZIVE.") + c.service)->invoke(c.operation, args); });
-    EXPECT_EQ(r.number, c.number);
+    EXPECT_EQ(r.number, 3021);
     EXPECT_THAT(r.description, StartsWith(c.annotation));
   }
-  EXPECT_EQ(count(mod_, "T04_Tipologia2"), 0);
   execute(mod_, "DROP TABLE T07_Tipologia5");
   EXPECT_THAT(raisedBy([&] { call("cZIVETipologia5", "ExisteDeclaracion", {Variant(kSecdec)}); }).description,
               StartsWith("cZIVETipologia5.ExisteDeclaracioncZIVET07_Tipologia5.ExisteDeclaracion"));

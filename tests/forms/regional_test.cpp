@@ -135,22 +135,6 @@ TEST_P(RegionalForm, FilledLinesArePackedToTheFrontOnInsertAndUpdate) {
   }
 }
 
-TEST_P(RegionalForm, BadBuffersFailBeforeAnyDatabaseIsOpened) {
-  ZIVEGeneral::setModifiablePath((dir_.path() / "missing" / "ZIVEMOD.MDB").string());
-  const Block& k = GetParam().blocks.front();
-  const std::pair<int, Variant> cases[] = {{element(k, 3, 0), Variant::null()}, {element(k, 2, 1), Variant("cuatro")}};
-  const int32_t errors[] = {94, 13};
-  StatementLog log;
-  for (int i = 0; i < 2; ++i) {
-    VariantArray b = fullBuffer();
-    b[cases[i].first] = cases[i].second;
-    Raised r = save(b);
-    EXPECT_EQ(r.number, errors[i]);
-    EXPECT_THAT(r.description, StartsWith(std::string(GetParam().annotation) + ".GuardarDeclaracion"));
-  }
-  EXPECT_TRUE(log.statements().empty());
-}
-
 TEST_P(RegionalForm, AnApostropheInACodeWritesNothing) {
   VariantArray b = sparseBuffer();
   b[element(GetParam().blocks.front(), 2, 0)] = Variant("P'2");

@@ -191,33 +191,6 @@ TEST_F(Stock, SavedReturnsLoadBackWithTheirElementsWhereTheLoadPutsThem) {
   }
 }
 
-TEST_F(Stock, ConversionsFailBeforeAnythingIsWritten) {
-  struct Case {
-    int32_t typology;
-    int element;
-    Variant value;
-    int32_t error;
-  };
-  const std::vector<Case> cases = {
-      {8, 0, Variant(3e9), 6},         {9, 3, Variant(40000.0), 6},  {10, 93, Variant::null(), 94},
-      {10, 171, Variant::null(), 94},  {10, 88, Variant("x"), 13},   {11, 6, Variant(-32769.0), 6},
-      {12, 31, Variant::null(), 94},   {13, 1, Variant::null(), 94}, {14, 76, Variant("x"), 13},
-  };
-  ZIVEGeneral::setModifiablePath((dir_.path() / "missing" / "ZIVEMOD.MDB").string());
-  StatementLog log;
-  for (const Case& c : cases) {
-    const Typology& t = typologies()[c.typology - 8];
-    SCOPED_TRACE(std::string(t.service) + " element " + std::to_string(c.element));
-    Variant b = buffer(t, 5);
-    b.array()[c.element] = c.value;
-    auto object = CreateObject(std::string("svrZIVE.") + t.service);
-    Raised r = raisedBy([&] { object->call("GuardarDeclaracion", {b, Variant(true)}); });
-    EXPECT_EQ(r.number, c.error);
-    EXPECT_THAT(r.description, StartsWith(std::string(t.service) + ".GuardarDeclaracion"));
-  }
-  EXPECT_TRUE(log.statements().empty());
-}
-
 TEST_F(Stock, ElementsAreStoredAsTheirPropertyTypes) {
   struct Case {
     int32_t typology;

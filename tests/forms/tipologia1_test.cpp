@@ -73,38 +73,6 @@ TEST_F(Tipologia1Test, InsertsOnlyWhenTheFlagIsExactlyTrueAndElevenIsTheFinalAmo
   EXPECT_DOUBLE_EQ(headerAmount(mod_, kSecdec), 11.25);
 }
 
-TEST_F(Tipologia1Test, BadBuffersFailBeforeAnyDatabaseIsOpened) {
-  auto with = [](int32_t i, Variant v) {
-    VariantArray b = numberedBuffer(17);
-    b[0] = Variant(kSecdec);
-    b[i] = std::move(v);
-    return Variant(std::move(b));
-  };
-  struct Case {
-    const char* name;
-    Variant buffer;
-    int32_t error;
-  };
-  std::vector<Case> cases = {{"not an array", Variant(3.0), 13},
-                                   {"text element", with(5, Variant("abc")), 13},
-                                   {"null element", with(16, Variant::null()), 94},
-                                   {"key out of the Long range", with(0, Variant(3e9)), 6},
-                                   {"empty text key", with(0, Variant("")), 13}};
-  // A path that cannot be opened: had the service opened it, the error would be another.
-  ZIVEGeneral::setModifiablePath((dir_.path() / "missing" / "ZIVEMOD.MDB").string());
-  StatementLog log;
-  for (auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    Raised r = raisedBy([&] { service_.GuardarDeclaracion(c.buffer, Variant(true)); });
-    EXPECT_EQ(r.number, c.error);
-    EXPECT_THAT(r.description, StartsWith("cZIVETipologia1.GuardarDeclaracion"));
-  }
-  EXPECT_TRUE(log.statements().empty());
-  ZIVEGeneral::setModifiablePath(mod_);
-  EXPECT_EQ(storedRows(), 0);
-  EXPECT_DOUBLE_EQ(headerAmount(mod_, kSecdec), 0.0);
-}
-
 TEST_F(Tipologia1Test, ConversionsOfTheBuffer) {
   VariantArray b = numberedBuffer(17);
   b[0] = Variant(6.5);       // rounds half to even: 6
