@@ -277,16 +277,5 @@ TEST_F(Declaraciones, StatementTexts) {
                            "T02_ADMCOM='01' WHERE T02_SECDEC =1"));
 }
 
-TEST_F(Declaraciones, LateBindingByName) {
-  auto object = CreateObject("svrZIVE.cZIVEDeclaraciones");
-  object->let("mdbmod", Variant(mod_));
-  std::vector<Variant> args = {declarationBuffer(3)};
-  EXPECT_EQ(object->invoke("GuardarDeclaracion", args), Variant(int32_t{1}));
-  EXPECT_EQ(object->call("NumeroDeclaraciones", {Variant(int32_t{3})}), Variant(int32_t{1}));
-  EXPECT_TRUE(object->call("ObtenerDeclaraciones").isNull());  // optional argument left out: declarant 0
-  EXPECT_EQ(object->call("EliminarDeclaraciones", {Variant(int32_t{1}), Variant(uint8_t{12})}), Variant(true));
-  EXPECT_EQ(object->call("TieneDeclaraciones", {Variant(int32_t{3})}), Variant(false));
-}
-
 }  // namespace
 }  // namespace svrZIVE::testing

@@ -237,17 +237,5 @@ TEST_F(Declarante, StatementTexts) {
       << (log.statements().empty() ? "" : log.statements().front());
 }
 
-TEST_F(Declarante, LateBindingFillsTheBufferByReference) {
-  auto object = CreateObject("svrZIVE.cZIVEDeclarante");
-  object->let("mdbmod", Variant(mod_));
-  std::vector<Variant> save = {declarantBuffer()};
-  EXPECT_EQ(object->invoke("GuardarDeclarante", save), Variant(int32_t{1}));
-  std::vector<Variant> load = {Variant(int32_t{1}), Variant()};
-  object->invoke("cargardeclarante", load);
-  ASSERT_TRUE(load[1].isArray());
-  EXPECT_EQ(load[1].array()[1], Variant("B12345678"));
-  EXPECT_EQ(object->call("NifRepetido", {Variant("B12345678")}), Variant(int32_t{1}));
-}
-
 }  // namespace
 }  // namespace svrZIVE::testing

@@ -5,14 +5,11 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <map>
 #include <optional>
-#include <set>
 #include <string>
 #include <utility>
 
 #include "engine/dao.h"
-#include "forms/regional/body_rates.h"
 #include "base/automation_error.h"
 #include "tests/support/test_databases.h"
 
@@ -24,61 +21,6 @@ namespace fs = std::filesystem;
 const std::vector<SeedTable>& seed() {
   static const std::vector<SeedTable> tables = readReferenceSeed(ZIVE_SEED_DIR);
   return tables;
-}
-
-const SeedTable& seedTable(const std::string& name) {
-  for (const auto& t : seed())
-    if (t.name == name) return t;
-  throw std::runtime_error("no seed table " + name);
-}
-
-size_t columnIndex(const SeedTable& t, const std::string& name) {
-  for (size_t c = 0; c < t.columns.size(); ++c)
-    if (t.columns[c].name == name) return c;
-  throw std::runtime_error("no column " + name + " in " + t.name);
-}
-
-std::string cell(const SeedTable& t, size_t row, const std::string& column) {
-  return t.rows.at(row).at(columnIndex(t, column)).value();
-}
-
-// ---------------------------------------------------------------- seed files
-
-TEST(ReferenceSeed, AdministrativeBodiesFollowTheRateColumns) {
-  const auto& t = seedTable("TAUX_ADMCOM");
-  EXPECT_EQ(t.columns[columnIndex(t, "TADM_COD")].type, engine::DaoType::Text);
-  for (size_t r = 0; r < t.rows.size(); ++r) {
-    std::string code = cell(t, r, "TADM_COD");
-    std::string column = forms::rateColumnOf(static_cast<int16_t>(std::stoi(code)));
-    ASSERT_FALSE(column.empty()) << code << " has no rate column";
-    // The list of bodies with their rates pairs row r with T07_TIPO(r + 2).
-    if (r < 17) {
-      EXPECT_EQ(std::stoi(column.substr(8)), static_cast<int>(r) + 2) << code;
-    }
-    EXPECT_FALSE(cell(t, r, "TADM_DESC").empty());
-    EXPECT_FALSE(cell(t, r, "TADM_DESE").empty());
-  }
-}
-
-// Epigraphs listed more than once within one rate set, per model.
-std::set<std::string> modelsRepeatingAnEpigraph(const SeedTable& t, const std::string& prefix) {
-  std::map<std::string, int> seen;
-  for (size_t r = 0; r < t.rows.size(); ++r) {
-    ++seen[cell(t, r, prefix + "_MOD") + "/" + cell(t, r, prefix + "_EJER") + "/" + cell(t, r, prefix + "_PER") +
-           "/" + cell(t, r, prefix + "_EPIEXT")];
-  }
-  std::set<std::string> models;
-  for (const auto& [key, n] : seen)
-    if (n > 1) models.insert(key.substr(0, 3));
-  return models;
-}
-
-TEST(ReferenceSeed, RegionalRatesRepeatAnEpigraphOnlyWhereTheFormsReadThemAll) {
-  const auto& t07 = seedTable("T07_TIPOS4");
-  // 581 reads a set's rows with DISTINCT, 582 with TOP 1.
-  std::set<std::string> repeated = modelsRepeatingAnEpigraph(t07, "T07");
-  EXPECT_TRUE(repeated.count("581"));
-  EXPECT_FALSE(repeated.count("582"));
 }
 
 // ------------------------------------------------------- statements and parse
