@@ -23,4 +23,12 @@ struct AccessPath {
 // over. `database` must be one the engine opened.
 void addAccessPaths(Database& database, const std::vector<AccessPath>& paths);
 
+// Runs Jet UPDATE statements of one table, in order, with the result of
+// running them one after another, but writes the table once: when every one
+// sets fields of every row (no WHERE) and none reads a field an earlier one
+// sets, the table is copied once with all the new values (as the engine
+// writes a table anew for a change of its layout); otherwise they run one by
+// one. All in one transaction: a failure leaves the table as it was.
+void rewriteTable(Database& database, const std::vector<std::string>& updates);
+
 }  // namespace svrZIVE::engine

@@ -72,8 +72,11 @@ class CatalogStore : public Catalog {
   void addColumn(std::string table, const ColumnInfo& column);
   void dropTable(std::string table);
   // Rewrites the table as `columns` (storage order), copying the values of the
-  // columns whose names are in both; drops the others.
-  void rebuildTable(std::string table, const std::vector<ColumnInfo>& columns);
+  // columns whose names are in both; drops the others. A column named in
+  // `newValues` (lower case) takes that SQLite expression over the old row;
+  // with new values the columns must be those of the table as it is.
+  void rebuildTable(std::string table, const std::vector<ColumnInfo>& columns,
+                    const std::map<std::string, std::string>& newValues = {});
   void updateCatalogRow(std::string table, const ColumnInfo& column);
   void deleteCatalogRow(std::string table, std::string_view column);
   // True when an index the user made covers the column (access paths do not

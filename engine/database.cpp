@@ -509,6 +509,50 @@ void DatabaseImpl::addAccessPaths(const std::vector<AccessPath>& paths) {
   });
 }
 
+void DatabaseImpl::rewriteTable(const std::vector<std::string>& updates) {
+  if (updates.empty()) return;
+  inSchemaTransaction(kSrc, [&] {
+    std::vector<jet::Translation> translations;
+    std::vector<std::pair<std::string, std::string>> values;  // later ones replace earlier ones
+    bool together = true;
+    for (const auto& sql : updates) {
+      jet::Translation t = jet::translate(sql, catalog_);
+      if (t.kind != jet::StatementKind::Update) raiseJet(kInvalidOperation, kSrc);
+      together = together && !t.wholeTableAssignments.empty() && namesEqual(t.table, translations.empty() ? t.table : translations.front().table);
+      for (const auto& [column, value] : t.wholeTableAssignments) {
+        // A value reading a field set before must see that statement's result.
+        for (const auto& earlier : values)
+          if (value.find(quoteName(earlier.first)) != std::string::npos) together = false;
+      }
+      for (auto& assignment : t.wholeTableAssignments) {
+        std::erase_if(values, [&](const auto& v) { return namesEqual(v.first, assignment.first); });
+        values.push_back(std::move(assignment));
+      }
+      translations.push_back(std::move(t));
+    }
+    if (!together) {
+      for (size_t i = 0; i < updates.size(); ++i) {
+        traceStatement(updates[i], translations[i].sql);
+        Statement(connection_.handle(), translations[i].sql, kSrc).run();
+      }
+      return;
+    }
+    const TableEntry* e = catalog_.findEntry(translations.front().table);
+    if (!e) raiseJet(kItemNotFound, kSrc);
+    std::vector<ColumnInfo> columns;
+    for (const auto& name : e->storageOrder) columns.push_back(*e->info.findColumn(name));
+    std::map<std::string, std::string> newValues;
+    std::string described;
+    for (const auto& [column, value] : values) {
+      newValues[lowerAscii(column)] = value;
+      described += (described.empty() ? "" : ", ") + quoteName(column) + " = " + value;
+    }
+    for (const auto& sql : updates) traceStatement(sql, "-- written with the table: " + std::string(sql));
+    traceStatement("", "REWRITE " + quoteName(e->info.name) + " SET " + described);
+    catalog_.rebuildTable(e->info.name, columns, newValues);
+  });
+}
+
 void DatabaseImpl::runDdl(const jet::Translation& t, std::string_view jetSql) {
   const jet::DdlCommand& ddl = *t.ddl;
   traceStatement(jetSql, t.sql);
@@ -562,6 +606,10 @@ namespace svrZIVE::engine {
 
 void addAccessPaths(Database& database, const std::vector<AccessPath>& paths) {
   dynamic_cast<detail::DatabaseImpl&>(database).addAccessPaths(paths);
+}
+
+void rewriteTable(Database& database, const std::vector<std::string>& updates) {
+  dynamic_cast<detail::DatabaseImpl&>(database).rewriteTable(updates);
 }
 
 }  // namespace svrZIVE::engine

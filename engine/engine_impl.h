@@ -77,6 +77,7 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
   void close() override;
   bool isOpen() const override { return connection_.isOpen(); }
   void addAccessPaths(const std::vector<AccessPath>& paths);
+  void rewriteTable(const std::vector<std::string>& updates);
 
   // For the object model.
   Connection& connection(std::string_view source);            // 3420 when closed

@@ -1,5 +1,6 @@
 #include "upgrade/cZIVETraspaso.h"
 
+#include <algorithm>
 #include <cctype>
 #include <exception>
 #include <utility>
@@ -9,6 +10,7 @@
 #include "base/automation_error.h"
 #include "frame/class_registry.h"
 #include "frame/message_box.h"
+#include "engine/access_paths.h"
 #include "upgrade/access_paths.h"
 #include "upgrade/file_system.h"
 #include "upgrade/step_journal.h"
@@ -130,12 +132,62 @@ void cZIVETraspaso::BorrarCopiaSeguridad() {
 template <class Work>
 void cZIVETraspaso::journaled(const upgrade::JournalEntry& entry, Work&& work) {
   upgrade::StepJournal journal(mdbmod_);
-  journal.begin(entry);
+  journal.begin(entry, fills_);
   struct End {
     const upgrade::StepJournal& journal;
-    ~End() { journal.end(); }
-  } end{journal};
+    const std::vector<upgrade::PendingFill>& fills;
+    ~End() {
+      try {
+        journal.keep(fills);
+      } catch (...) {
+        // The record of the step stays; the next run finishes it again.
+      }
+    }
+  } end{journal, fills_};
   work();
+}
+
+// Each table the steps added fields to is written once, with every fill its
+// steps gave, as the engine writes a table anew. A fill that fails is handled
+// as the step's own statement failing would be: a step with a handler shows
+// its message, any other failure is the close's; the statements stay in the
+// journal for the next run.
+void cZIVETraspaso::runPostponedFills(engine::Database& database) {
+  if (fills_.empty()) return;
+  CopiaSeguridad();  // a run that only finishes an earlier one's fills changes the file too
+  std::vector<upgrade::PendingFill> failed;
+  std::exception_ptr unhandled;
+  while (!fills_.empty()) {
+    const std::string table = fills_.front().table;
+    std::vector<upgrade::PendingFill> now, rest;
+    for (auto& fill : fills_) (engine::namesEqual(fill.table, table) ? now : rest).push_back(std::move(fill));
+    std::vector<std::string> statements;
+    for (const auto& fill : now) statements.push_back(fill.statement);
+    try {
+      engine::rewriteTable(database, statements);
+      upgrade::afterChange();
+    } catch (...) {
+      std::vector<std::string> shown;
+      for (const auto& fill : now) {
+        const upgrade::FieldStep* step = upgrade::findFieldStep(fill.step);
+        if (step && step->hasHandler) {
+          if (std::find(shown.begin(), shown.end(), fill.step) == shown.end()) {
+            mostrarMensaje(upgrade::fieldStepMessage(*step));
+            shown.push_back(fill.step);
+          }
+        } else if (!unhandled) {
+          unhandled = std::current_exception();
+        }
+      }
+      failed.insert(failed.end(), now.begin(), now.end());
+    }
+    fills_ = std::move(rest);
+    std::vector<upgrade::PendingFill> left = failed;
+    left.insert(left.end(), fills_.begin(), fills_.end());
+    upgrade::StepJournal(mdbmod_).keep(left);
+  }
+  fills_ = std::move(failed);
+  if (unhandled) std::rethrow_exception(unhandled);
 }
 
 TraspasoEvent::Outcome cZIVETraspaso::ComprobarTabla(std::string_view nombre, WorkingObjects& objects) {
@@ -233,7 +285,9 @@ bool cZIVETraspaso::Traspaso() {
   WorkingObjects objects;
   std::vector<std::string> created;
   objects.created = &created;
+  objects.postponed = &fills_;
   pending_.reset();
+  fills_.clear();
 
   // Runs one unit of the driver; a failure leaving it is recorded and ends it.
   auto run = [&](TraspasoEvent& event, auto&& work) -> bool {
@@ -265,6 +319,7 @@ bool cZIVETraspaso::Traspaso() {
       objects.database = engine::DBEngine::forThread().openDatabase(mdbmod_, false, false, "");
       objects.tables = &objects.database->tableDefs();
       pending_ = upgrade::StepJournal(mdbmod_).pending();
+      fills_ = upgrade::StepJournal(mdbmod_).fills();
       return Outcome::Done;
     });
   }
@@ -306,6 +361,12 @@ bool cZIVETraspaso::Traspaso() {
     TraspasoEvent event = makeEvent(18, "close", mdbmod_);
     run(event, [&] {
       if (!objects.database) failObjectNotSet();
+      std::exception_ptr fillFailure;
+      try {
+        runPostponedFills(*objects.database);
+      } catch (...) {
+        fillFailure = std::current_exception();
+      }
       // The access paths of the tables the run found or made, before the
       // database closes; they change nothing the object model shows, and a
       // database without them works all the same, only slower.
@@ -314,6 +375,7 @@ bool cZIVETraspaso::Traspaso() {
       } catch (...) {
       }
       objects.database->close();
+      if (fillFailure) std::rethrow_exception(fillFailure);
       return Outcome::Done;
     });
     objects.field.reset();

@@ -92,6 +92,10 @@ class cZIVETraspaso {
   // The step a run that died in the middle of it left unfinished; the test
   // that selects that step finishes it even though its marker exists.
   std::optional<upgrade::JournalEntry> pending_;
+  // The fill statements the field steps left to the end of the run (and those
+  // an earlier run left undone), in the order the steps gave them.
+  std::vector<upgrade::PendingFill> fills_;
+  void runPostponedFills(engine::Database& database);
 };
 
 }  // namespace svrZIVE

@@ -341,16 +341,22 @@ void runFieldStep(const FieldStep& step, WorkingObjects& objects, const JournalE
   if (step.takenByName) objects.table = tablesOf(objects).item(step.table);
   if (!objects.table) objectNotSet();
   auto& table = *objects.table;
+  auto fill = [&](std::string_view statement) {
+    if (statement.empty()) return;
+    if (objects.postponed && !resume) {
+      objects.postponed->push_back({std::string(step.marker), std::string(step.table), std::string(statement)});
+      return;
+    }
+    database.execute(statement);
+    afterChange();
+  };
   for (const auto& addition : step.fields) {
     int first = addition.first, last = addition.last;
     if (first == 0 && last == 0) first = last = -1;
     for (int line = first; line <= last; ++line) {
       ColumnDef column = parseColumn(addition.column, line < 0 ? 0 : line, NumberDefault::ZeroText);
       if (resume && hasField(table, column.name)) {
-        if (!addition.statement.empty()) {
-          database.execute(addition.statement);
-          afterChange();
-        }
+        fill(addition.statement);
         continue;
       }
       objects.field = makeField(table, column);
@@ -360,16 +366,10 @@ void runFieldStep(const FieldStep& step, WorkingObjects& objects, const JournalE
       noteCreated(objects, std::string(step.table) + "." + column.name);
       afterChange();
       if (addition.refresh) table.fields().refresh();
-      if (!addition.statement.empty()) {
-        database.execute(addition.statement);
-        afterChange();
-      }
+      fill(addition.statement);
     }
   }
-  if (!step.statement.empty()) {
-    database.execute(step.statement);
-    afterChange();
-  }
+  fill(step.statement);
   for (auto name : step.raised) {
     auto field = table.fields().item(name);
     std::optional<int16_t> started = resume ? resume->positionOf(std::string(name)) : std::nullopt;

@@ -8,7 +8,8 @@
 // created with its properties (and, for some, an ordinal position computed
 // from the positions of fields already there), appended, the field
 // collection refreshed where the step says so; at the end one statement
-// gives the new fields their value in every stored row.
+// gives the new fields their value in every stored row (left to the end of
+// the run, where each table is written once for all its steps).
 #pragma once
 
 #include <cstdint>
@@ -34,6 +35,10 @@ struct WorkingObjects {
   std::shared_ptr<engine::Field> field;
   // What the steps created: table names and field names, in order.
   std::vector<std::string>* created = nullptr;
+  // Where field steps leave the statements that fill their new fields, for
+  // the end of the run (one writing of each table for all of them); null:
+  // they run at once.
+  std::vector<PendingFill>* postponed = nullptr;
 };
 
 // How the fields of a created table are made.
@@ -114,7 +119,8 @@ void runTableStep(const TableStep& step, WorkingObjects& objects);
 JournalEntry journalEntryFor(const FieldStep& step, engine::TableDef& table);
 
 // Runs a field step on the current table (or the one it takes by name).
-// Failures propagate. With `resume` (the journal of a run that died in the
+// Its fill statements go to `objects.postponed` when that is set, except on
+// a resumed step, which runs them at once. Failures propagate. With `resume` (the journal of a run that died in the
 // middle of this step) the fields that exist already under exactly their name
 // are not created again, and the raised fields get the positions they had
 // when the step first started, raised.

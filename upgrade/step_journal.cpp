@@ -38,6 +38,20 @@ std::optional<int16_t> JournalEntry::positionOf(const std::string& field) const 
   return std::nullopt;
 }
 
+std::vector<PendingFill> StepJournal::fills() const {
+  std::ifstream in(path_);
+  std::vector<PendingFill> out;
+  std::string line;
+  while (std::getline(in, line)) {
+    std::istringstream words(line);
+    std::string kind;
+    PendingFill fill;
+    if (words >> kind >> fill.step >> fill.table && kind == "fill" && std::getline(words >> std::ws, fill.statement))
+      out.push_back(std::move(fill));
+  }
+  return out;
+}
+
 std::optional<JournalEntry> StepJournal::pending() const {
   std::ifstream in(path_);
   if (!in) return std::nullopt;
@@ -59,10 +73,20 @@ std::optional<JournalEntry> StepJournal::pending() const {
   return entry;
 }
 
-void StepJournal::begin(const JournalEntry& entry) const {
+void StepJournal::begin(const JournalEntry& entry, const std::vector<PendingFill>& fills) const {
   std::string text = "step " + entry.step + "\n";
   for (const auto& [field, position] : entry.positions)
     text += "position " + field + " " + std::to_string(position) + "\n";
+  write(text, fills);
+}
+
+void StepJournal::keep(const std::vector<PendingFill>& fills) const {
+  if (fills.empty()) return end();
+  write("", fills);
+}
+
+void StepJournal::write(std::string text, const std::vector<PendingFill>& fills) const {
+  for (const auto& fill : fills) text += "fill " + fill.step + " " + fill.table + " " + fill.statement + "\n";
   std::string temporary = path_ + ".tmp";
   int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   if (fd < 0) cannotWrite(temporary, errno);

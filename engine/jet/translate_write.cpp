@@ -101,9 +101,14 @@ void Translator::update(const UpdateStmt& s, Translation& out) {
       raise(kFieldNotUpdatable, "The field '" + col->name + "' is numbered by the database and cannot be updated.");
     if (!seen.insert(col).second)
       raise(kFieldDefinedTwice, "The field '" + col->name + "' is set more than once in the UPDATE statement.");
-    sql += (i ? ", " : "") + quoteName(col->name) + " = " + storeCall(value(*a.value, Clause{Clause::Set}).sql, *col, info);
+    std::string stored = storeCall(value(*a.value, Clause{Clause::Set}).sql, *col, info);
+    sql += (i ? ", " : "") + quoteName(col->name) + " = " + stored;
+    out.wholeTableAssignments.emplace_back(col->name, std::move(stored));
   }
-  if (s.where) sql += " WHERE " + condition(*s.where, Clause{Clause::Where});
+  if (s.where) {
+    sql += " WHERE " + condition(*s.where, Clause{Clause::Where});
+    out.wholeTableAssignments.clear();
+  }
   out.sql = std::move(sql);
 }
 

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "engine/jet/ast.h"
@@ -34,6 +35,9 @@ struct Translation {
 
   // Insert, Update, Delete: the table written.
   std::string table;
+  // Update without WHERE: each field set and the SQLite expression of its
+  // new value (already checked and converted as the field stores it).
+  std::vector<std::pair<std::string, std::string>> wholeTableAssignments;
 
   // DDL statements.
   std::optional<DdlCommand> ddl;

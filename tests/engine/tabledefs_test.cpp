@@ -1,6 +1,7 @@
 // Table definitions and their fields: creating tables, appending fields to
 // tables that hold rows, ordinal positions, field properties, and what the
 // file holds afterwards (looked at with a plain SQLite connection).
+#include "engine/access_paths.h"
 #include "tests/engine/engine_test_support.h"
 
 namespace svrZIVE::engine::testing {
@@ -316,6 +317,46 @@ TEST_F(TableDefsTest, ChangesReachOtherConnectionsBothWays) {
   auto other = openDb();
   EXPECT_THAT(fieldNames(other->tableDefs().item("T")->fields()), ElementsAre("A", "C", "B"));
   EXPECT_EQ(other->tableDefs().item("T")->fields().item("C")->ordinalPosition(), 0);
+}
+
+}  // namespace
+}  // namespace svrZIVE::engine::testing
+
+namespace svrZIVE::engine::testing {
+namespace {
+
+// Whole-table updates written in one rewrite give what running them in turn gives.
+TEST_F(TableDefsTest, UpdatesWrittenInOneRewriteGiveTheResultOfRunningThemInTurn) {
+  const struct {
+    std::vector<std::string> updates;
+    const char* rows;  // N|A|B per row; empty: the error leaves them as they were
+    int32_t error;
+  } cases[] = {
+      {{"UPDATE R SET A = 1", "UPDATE R SET B = 'x', A = 2"}, "1|2|x 2|2|x", 0},
+      {{"UPDATE R SET A = 5", "UPDATE R SET B = A & ''"}, "1|5|5 2|5|5", 0},  // reads what the first one set
+      {{"UPDATE R SET A = 7 WHERE N = 1", "UPDATE R SET B = 'y'"}, "1|7|y 2|0|y", 0},
+      {{"UPDATE R SET A = 3", "UPDATE R SET B = 'long'"}, "", kFieldTooSmall},
+  };
+  auto stored = [&] {
+    std::string out;
+    for (const auto& r : RawDb(file("test.mdb")).rows("SELECT N, A, B FROM R ORDER BY N"))
+      out += (out.empty() ? "" : " ") + r[0] + "|" + r[1] + "|" + r[2];
+    return out;
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.updates.back());
+    db->execute("CREATE TABLE R (N LONG, A LONG, B TEXT(3))");
+    db->execute("INSERT INTO R VALUES (1, 0, 'a')");
+    db->execute("INSERT INTO R VALUES (2, 0, 'b')");
+    if (c.error) {
+      EXPECT_JET_ERROR(rewriteTable(*db, c.updates), c.error);
+      EXPECT_EQ(stored(), "1|0|a 2|0|b");
+    } else {
+      rewriteTable(*db, c.updates);
+      EXPECT_EQ(stored(), c.rows);
+    }
+    db->execute("DROP TABLE R");
+  }
 }
 
 }  // namespace
