@@ -849,9 +849,9 @@ class Parser {
           e->select = subquery();
           return e;
         }
-        // Left( and Right( are the text functions, not joins.
+        // Left(, Right( and Asc( are the text functions, not joins or an order.
         if (isReservedWord(t.text) &&
-            !((t.isKeyword("LEFT") || t.isKeyword("RIGHT")) && peek(1).isSymbol("(")))
+            !((t.isKeyword("LEFT") || t.isKeyword("RIGHT") || t.isKeyword("ASC")) && peek(1).isSymbol("(")))
           fail();
         if (peek(1).isSymbol("(")) {
           e->kind = ExprKind::Call;

@@ -102,6 +102,9 @@ void Translator::select(const SelectStmt& s, Translation& out, Use use) {
   const bool positional = use != Use::Result;
   bindings_.clear();
   for (const auto& node : s.from) bind(*node);
+  rowids_.clear();
+  if (std::all_of(s.from.begin(), s.from.end(), [](const auto& n) { return unnested(*n); }))
+    for (const auto& b : bindings_) rowids_.push_back(quoteName(b.name) + ".rowid");
   std::vector<Output> outputs = this->outputs(s);
 
   size_t nextBinding = 0;
@@ -169,9 +172,7 @@ void Translator::select(const SelectStmt& s, Translation& out, Use use) {
   // whatever indexes the tables have: the rowids are the last keys. (A
   // table inside a parenthesised join shows SQLite no rowid.)
   std::vector<std::string> tieKeys;
-  const bool rowidsVisible = std::all_of(s.from.begin(), s.from.end(), [](const auto& n) { return unnested(*n); });
-  if ((!keys.empty() || s.top) && !aggregate && !s.distinct && rowidsVisible)
-    for (const auto& b : bindings_) tieKeys.push_back(quoteName(b.name) + ".rowid");
+  if ((!keys.empty() || s.top) && !aggregate && !s.distinct) tieKeys = rowids_;
 
   const bool wrap = (s.top && (!keys.empty() || s.topPercent)) || (s.distinct && !hidden.empty());
   if (!wrap) {

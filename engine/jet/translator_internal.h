@@ -193,6 +193,9 @@ class Translator {
   std::vector<char>* pinned_ = nullptr;
   std::vector<Binding> bindings_;
   std::vector<std::string> unknownNames_;
+  // The rowids of the select's tables, which order its rows as they were
+  // added (none when a parenthesised join hides them).
+  std::vector<std::string> rowids_;
   Translator* outer_ = nullptr;  // of a subquery: the query around it
 };
 

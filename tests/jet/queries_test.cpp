@@ -1,6 +1,7 @@
 // Subqueries (IN, NOT IN, EXISTS, ANY/SOME/ALL, scalar, correlated, in
 // UPDATE and DELETE), UNION and UNION ALL with ORDER BY, TOP n PERCENT,
-// PARAMETERS declarations and the Yes/No, On/Off constants.
+// PARAMETERS declarations, the Yes/No, On/Off constants and the aggregates
+// First, Last, Var, VarP, StDev and StDevP.
 #include "tests/jet/jet_fixture.h"
 
 namespace svrZIVE::engine::jet::testing {
@@ -46,6 +47,13 @@ TEST_F(Queries, Results) {
       {"SELECT TOP 26 PERCENT ID FROM P ORDER BY EDAD", "(4)(2)"},
       {"SELECT TOP 50 PERCENT ID FROM P ORDER BY ACTIVO", "(1)(3)"},
       {"SELECT TOP 75 PERCENT ID FROM P", "(1)(2)(3)"},
+      // First and Last follow the order the rows were added in, Null values included.
+      {"SELECT First(NOMBRE), Last(NOMBRE) FROM P WHERE EDAD > 0", "('Ana','ana')"},
+      {"SELECT PID, First(NOTA), Last(IMPORTE) FROM V GROUP BY PID ORDER BY PID", "(1,'ANA',5)(3,<null>,7)(9,'eva',1)"},
+      {"SELECT Last(EDAD) FROM P INNER JOIN V ON P.ID = V.PID", "(40)"},
+      {"SELECT Var(IMPORTE), VarP(IMPORTE) FROM V", "(14.25,10.6875)"},
+      {"SELECT StDev(IMPORTE), StDevP(IMPORTE) FROM V WHERE PID = 1", "(3.53553390593274,2.5)"},
+      {"SELECT Var(IMPORTE), StDevP(IMPORTE) FROM V WHERE PID = 3", "(<null>,0)"},
   };
   for (const auto& [jet, expected] : cases) EXPECT_EQ(show(query(jet)), expected) << jet;
   // UNION drops rows that differ only in letter case, as Jet compares texts.
