@@ -263,6 +263,26 @@ void DatabaseImpl::execute(std::string_view sql, int /*options*/) {
   } else {
     jet::Translation t = jet::translate(sql, current);
     if (t.kind == jet::StatementKind::Select) raiseJet(kCannotExecuteSelect, kSrc);
+    if (t.kind == jet::StatementKind::SelectInto) {
+      // The table and its rows together, or neither.
+      std::optional<Transaction> whole;
+      if (!tx && !readOnly_) whole.emplace(conn, kSrc);
+      try {
+        createTable(t.ddl->table, t.ddl->columns, kSrc);
+        traceStatement(sql, t.sql);
+        Statement st(conn.handle(), t.sql, kSrc);
+        st.run();
+      } catch (...) {
+        whole.reset();
+        tx.reset();
+        forgetCatalog();
+        throw;
+      }
+      recordsAffected_ = conn.changes();
+      if (whole) whole->commit();
+      if (tx) tx->commit();
+      return;
+    }
     if (t.ddl) {
       if (tx) tx->commit();
       runDdl(t, sql);

@@ -48,8 +48,8 @@ class Parser {
     }
     const Token& first = peek();
     if (first.isKeyword("SELECT")) {
-      st.kind = StatementKind::Select;
       st.select = select();
+      st.kind = st.select->into.empty() ? StatementKind::Select : StatementKind::SelectInto;
     } else if (first.isKeyword("INSERT")) {
       st.kind = StatementKind::Insert;
       st.insert = insert();
@@ -214,7 +214,7 @@ class Parser {
       return true;
     static constexpr std::string_view kFollowers[] = {
         "FROM", "WHERE", "GROUP", "HAVING", "ORDER", "AS",  "ASC",
-        "DESC", "INNER", "LEFT",  "RIGHT",  "JOIN",  "ON",  "UNION"};
+        "DESC", "INNER", "LEFT",  "RIGHT",  "JOIN",  "ON",  "UNION", "SET", "INTO"};
     for (auto k : kFollowers)
       if (t.isKeyword(k)) return true;
     return false;
@@ -228,7 +228,9 @@ class Parser {
     expectKeyword("SELECT");
     if (acceptKeyword("DISTINCT")) {
       s->distinct = true;
-    } else if (!acceptKeyword("DISTINCTROW")) {
+    } else if (acceptKeyword("DISTINCTROW")) {
+      s->distinctRow = true;
+    } else {
       acceptKeyword("ALL");
     }
     if (peek().isKeyword("TOP")) {
@@ -251,6 +253,7 @@ class Parser {
     do {
       s->items.push_back(selectItem());
     } while (acceptSymbol(","));
+    if (acceptKeyword("INTO")) s->into = name().name;
 
     if (acceptKeyword("FROM")) {
       ctx_ = Context{kSyntaxErrorInFrom, std::string_view::npos};
@@ -375,7 +378,16 @@ class Parser {
 
   std::unique_ptr<FromNode> fromPrimary() {
     if (acceptSymbol("(")) {
-      if (peek().isKeyword("SELECT")) fail();  // subqueries in FROM are not supported
+      if (peek().isKeyword("SELECT")) {
+        // A derived table: (SELECT ...) [AS] alias.
+        auto node = std::make_unique<FromNode>();
+        node->table.offset = peek().offset;
+        node->table.derived = subquery();
+        ctx_ = Context{kSyntaxErrorInFrom, std::string_view::npos};
+        acceptKeyword("AS");
+        node->table.alias = name().name;
+        return node;
+      }
       auto inner = joinSource();
       expectSymbol(")");
       return inner;
@@ -433,7 +445,9 @@ class Parser {
     auto s = std::make_unique<UpdateStmt>();
     ctx_ = Context{kSyntaxErrorInUpdate, std::string_view::npos};
     expectKeyword("UPDATE");
-    s->table = tableRef(false);
+    s->join = joinSource();
+    if (!s->join->isJoin) s->table = std::move(s->join->table), s->join.reset();
+    ctx_ = Context{kSyntaxErrorInUpdate, std::string_view::npos};
     expectKeyword("SET");
     do {
       Assignment a;
@@ -456,13 +470,14 @@ class Parser {
     expectKeyword("DELETE");
     if (!acceptSymbol("*")) {
       if (atName() && peek(1).isSymbol(".") && peek(2).isSymbol("*")) {
-        next();
+        s->target = name().name;
         next();
         next();
       }
     }
     expectKeyword("FROM");
-    s->table = tableRef(true);
+    s->join = joinSource();
+    if (!s->join->isJoin) s->table = std::move(s->join->table), s->join.reset();
     if (acceptKeyword("WHERE")) s->where = expression(kSyntaxErrorInExpression);
     return s;
   }

@@ -244,6 +244,25 @@ TEST_F(RecordsetTest, DdlStatementsGoThroughTheTableDefinitions) {
   EXPECT_EQ(rs->recordCount(), 2);
 }
 
+TEST_F(RecordsetTest, SelectIntoMakesTheTableAndCountsItsRows) {
+  insertDeclarants(3);
+  db->execute("SELECT T01_CSDE, T01_NIF, T01_N * 2 AS DOBLE, T01_NOMBRE & '!' INTO Copia FROM T01_DECLARANTES "
+              "WHERE T01_N > 10");
+  EXPECT_EQ(db->recordsAffected(), 2);
+  auto copia = db->tableDefs().item("Copia");
+  auto& fields = copia->fields();
+  EXPECT_THAT(fieldNames(fields), ElementsAre("T01_CSDE", "T01_NIF", "DOBLE", "Expr1003"));
+  std::vector<std::string> types;
+  for (int32_t i = 0; i < fields.count(); ++i) types.emplace_back(daoTypeName(fields.item(i)->type()));
+  EXPECT_THAT(types, ElementsAre("Long", "Text", "Long", "Text"));
+  EXPECT_EQ(fields.item("T01_NIF")->size(), 9);
+  EXPECT_EQ(db->openRecordset("SELECT sum(DOBLE) FROM Copia")->value(0), Variant(100));
+  // A table that exists already, or a failing row, leaves the database as it was.
+  EXPECT_JET_ERROR(db->execute("SELECT T01_NIF INTO Copia FROM T01_DECLARANTES"), kTableExists);
+  EXPECT_JET_ERROR(db->execute("SELECT 1 / (T01_N - 20) AS X INTO Otra FROM T01_DECLARANTES"), 11);
+  EXPECT_EQ(db->tableDefs().count(), 2);
+}
+
 TEST_F(RecordsetTest, TheRecordsetsCollectionHoldsOpenRecordsetsAndCloseClosesThem) {
   insertDeclarants(2);
   auto a = db->openRecordset("SELECT * FROM T01_DECLARANTES");
