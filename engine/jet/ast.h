@@ -36,6 +36,8 @@ struct DdlCommand {
   std::string indexName;
   std::vector<std::string> indexColumns;
   bool unique = false;
+  // CreateTable: its UNIQUE constraints, each an index (name, fields).
+  std::vector<std::pair<std::string, std::vector<std::string>>> uniques;
 };
 
 enum class ExprKind {

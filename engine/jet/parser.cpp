@@ -505,6 +505,8 @@ class Parser {
       expectSymbol(")");
     }
     for (;;) {
+      std::string constraint;
+      if (acceptKeyword("CONSTRAINT")) constraint = name().name;
       if (acceptKeyword("NOT")) {
         expectKeyword("NULL");
         column.required = true;
@@ -513,13 +515,27 @@ class Parser {
         expectKeyword("KEY");
         column.required = true;
         st.primaryKey.push_back(column.name);
-      } else if (peek().isKeyword("UNIQUE")) {
-        next();
+        if (!constraint.empty()) st.ddl.indexName = constraint;
+      } else if (acceptKeyword("UNIQUE")) {
+        st.ddl.uniques.emplace_back(constraint, std::vector<std::string>{column.name});
+      } else if (!constraint.empty()) {
+        fail();
       } else {
         break;
       }
     }
     return column;
+  }
+
+  // ( name, ... )
+  std::vector<std::string> nameList() {
+    std::vector<std::string> names;
+    expectSymbol("(");
+    do {
+      names.push_back(name().name);
+    } while (acceptSymbol(","));
+    expectSymbol(")");
+    return names;
   }
 
   void createTable(Statement& st) {
@@ -529,17 +545,19 @@ class Parser {
     expectSymbol("(");
     do {
       if (peek().isKeyword("CONSTRAINT")) {
+        // CONSTRAINT name PRIMARY KEY (fields) | CONSTRAINT name UNIQUE (fields)
         next();
         ctx_ = Context{kSyntaxErrorInConstraint, std::string_view::npos};
-        st.ddl.indexName = name().name;
-        if (!peek().isKeyword("PRIMARY")) fail();
-        next();
-        expectKeyword("KEY");
-        expectSymbol("(");
-        do {
-          st.primaryKey.push_back(name().name);
-        } while (acceptSymbol(","));
-        expectSymbol(")");
+        std::string constraint = name().name;
+        if (acceptKeyword("UNIQUE")) {
+          st.ddl.uniques.emplace_back(constraint, nameList());
+        } else {
+          if (!peek().isKeyword("PRIMARY")) fail();
+          next();
+          expectKeyword("KEY");
+          st.ddl.indexName = constraint;
+          for (auto& n : nameList()) st.primaryKey.push_back(std::move(n));
+        }
       } else {
         st.ddl.columns.push_back(fieldDefinition(st));
       }
