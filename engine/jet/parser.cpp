@@ -377,6 +377,7 @@ class Parser {
   }
 
   std::unique_ptr<FromNode> fromPrimary() {
+    DepthGuard guard(this);
     if (acceptSymbol("(")) {
       if (peek().isKeyword("SELECT")) {
         // A derived table: (SELECT ...) [AS] alias.
