@@ -1,6 +1,8 @@
 // The engine against raw SQLite on the same file: an INSERT of 113 values, an
 // UPDATE of the same row, a point SELECT and a TOP 1 RIGHT JOIN over 100,000
-// return headers (on the raw side the LEFT JOIN that gives the same rows). Both sides use the same journal and synchronous settings.
+// return headers (on the raw side the LEFT JOIN that gives the same rows),
+// and a subquery and a UNION over them. Both sides use the same journal and
+// synchronous settings.
 // The plain raw side ("sqlite/") prepares each statement from its text, values
 // written in; the best one ("sqlite_best/") keeps each statement prepared and
 // binds the values.
@@ -162,6 +164,35 @@ void sqliteTopRightJoin(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(raw.queryAll(kCarryForwardRaw));
 }
 
+// A subquery and a UNION over the 100,000 headers: the Jet statement through
+// the engine, every row read, against the same SQL run on SQLite.
+const std::string kSubqueryJet =
+    "SELECT T02_SECDEC, T02_IMPFIN FROM T02_DECLARACIONES WHERE T02_SECDEC NOT IN (SELECT T10_SECDEC FROM "
+    "T10_TIPOLOGIA8) AND T02_EJER >= (SELECT min(T02_EJER) FROM T02_DECLARACIONES)";
+const std::string kUnionJet =
+    "SELECT T02_CSDE, T02_EJER FROM T02_DECLARACIONES WHERE T02_EJER < 2013 UNION SELECT T02_CSDE, T02_EJER "
+    "FROM T02_DECLARACIONES WHERE T02_IMPFIN > 100000 ORDER BY T02_CSDE, T02_EJER";
+
+void engineQuery(benchmark::State& state, const std::string& sql) {
+  EngineSide e;
+  for (auto _ : state) {
+    auto rs = e.db->openRecordset(sql);
+    const int32_t columns = rs->fields().count();
+    for (; !rs->eof(); rs->moveNext())
+      for (int32_t c = 0; c < columns; ++c) benchmark::DoNotOptimize(rs->value(c));
+    rs->close();
+  }
+}
+void sqliteQuery(benchmark::State& state, const std::string& sql) {
+  RawDb raw(benchDatabase());
+  for (auto _ : state) benchmark::DoNotOptimize(raw.queryAll(sql));
+}
+
+void engineSubquery(benchmark::State& state) { engineQuery(state, kSubqueryJet); }
+void sqliteSubquery(benchmark::State& state) { sqliteQuery(state, kSubqueryJet); }
+void engineUnion(benchmark::State& state) { engineQuery(state, kUnionJet); }
+void sqliteUnion(benchmark::State& state) { sqliteQuery(state, kUnionJet); }
+
 // --- The best raw program: statements prepared once, values bound -------------------
 
 std::string parameters(int count, int first = 1) {
@@ -231,5 +262,9 @@ BENCHMARK(enginePointSelect)->Name("engine/point_select")->Unit(benchmark::kMicr
 BENCHMARK(sqlitePointSelect)->Name("sqlite/point_select")->Unit(benchmark::kMicrosecond);
 BENCHMARK(engineTopRightJoin)->Name("engine/top1_right_join_100k")->Unit(benchmark::kMicrosecond);
 BENCHMARK(sqliteTopRightJoin)->Name("sqlite/top1_right_join_100k")->Unit(benchmark::kMicrosecond);
+BENCHMARK(engineSubquery)->Name("engine/subquery_100k")->Unit(benchmark::kMillisecond);
+BENCHMARK(sqliteSubquery)->Name("sqlite/subquery_100k")->Unit(benchmark::kMillisecond);
+BENCHMARK(engineUnion)->Name("engine/union_100k")->Unit(benchmark::kMillisecond);
+BENCHMARK(sqliteUnion)->Name("sqlite/union_100k")->Unit(benchmark::kMillisecond);
 
 }  // namespace svrZIVE::bench

@@ -82,7 +82,16 @@ int runSql(const Arguments& args) {
   try {
     auto& dbe = engine::DBEngine::forThread();
     auto db = create ? dbe.createDatabase(file) : dbe.openDatabase(file);
-    if (!isQuery(statement)) {
+    std::shared_ptr<engine::Recordset> rs;
+    if (isQuery(statement)) {
+      try {
+        rs = db->openRecordset(statement);
+      } catch (const AutomationError& e) {
+        // SELECT ... INTO makes a table: it is run, not read.
+        if (e.number() != engine::kInvalidOperation) throw;
+      }
+    }
+    if (!rs) {
       db->execute(statement);
       int32_t n = db->recordsAffected();
       if (json) std::cout << nlohmann::json{{"recordsAffected", n}}.dump() << '\n';
@@ -91,7 +100,6 @@ int runSql(const Arguments& args) {
       return 0;
     }
 
-    auto rs = db->openRecordset(statement);
     auto& fields = rs->fields();
     std::vector<std::string> names;
     std::vector<bool> numeric;

@@ -263,6 +263,26 @@ void DatabaseImpl::execute(std::string_view sql, int /*options*/) {
   } else {
     jet::Translation t = jet::translate(sql, current);
     if (t.kind == jet::StatementKind::Select) raiseJet(kCannotExecuteSelect, kSrc);
+    if (t.kind == jet::StatementKind::SelectInto) {
+      // The table and its rows together, or neither.
+      std::optional<Transaction> whole;
+      if (!tx && !readOnly_) whole.emplace(conn, kSrc);
+      try {
+        createTable(t.ddl->table, t.ddl->columns, kSrc);
+        traceStatement(sql, t.sql);
+        Statement st(conn.handle(), t.sql, kSrc);
+        st.run();
+      } catch (...) {
+        whole.reset();
+        tx.reset();
+        forgetCatalog();
+        throw;
+      }
+      recordsAffected_ = conn.changes();
+      if (whole) whole->commit();
+      if (tx) tx->commit();
+      return;
+    }
     if (t.ddl) {
       if (tx) tx->commit();
       runDdl(t, sql);
@@ -473,26 +493,30 @@ ColumnInfo DatabaseImpl::changeColumn(const std::string& table, std::string_view
 
 void DatabaseImpl::createIndex(const jet::DdlCommand& ddl, std::string_view source) {
   checkJetName(ddl.indexName, source);
-  inSchemaTransaction(source, [&] {
-    const TableEntry* e = catalog_.findEntry(ddl.table);
-    if (!e) raiseJet(kInputTableNotFound, source, ddl.table);
-    std::string sql = std::string(ddl.unique ? "CREATE UNIQUE INDEX " : "CREATE INDEX ") + quoteName(ddl.indexName) +
-                      " ON " + quoteName(e->info.name) + " (";
-    for (size_t i = 0; i < ddl.indexColumns.size(); ++i) {
-      const ColumnInfo* c = e->info.findColumn(ddl.indexColumns[i]);
-      if (!c) raiseJet(kItemNotFound, source);
-      sql += (i ? ", " : "") + quoteName(c->name);
-    }
-    sql += ")";
-    {
-      Statement st(connection_.handle(), "SELECT 1 FROM sqlite_schema WHERE type = 'index' AND name = ?1 COLLATE NOCASE",
-                   source);
-      st.bindText(1, ddl.indexName);
-      if (st.step()) raiseJet(kIndexExists, source, ddl.indexName);
-    }
-    traceStatement("", sql);
-    connection_.exec(sql, source);
-  });
+  inSchemaTransaction(source, [&] { addIndex(ddl.table, ddl.indexName, ddl.indexColumns, ddl.unique, source); });
+}
+
+void DatabaseImpl::addIndex(const std::string& table, const std::string& name, const std::vector<std::string>& columns,
+                            bool unique, std::string_view source) {
+  const TableEntry* e = catalog_.findEntry(table);
+  if (!e) raiseJet(kInputTableNotFound, source, table);
+  std::string sql = std::string(unique ? "CREATE UNIQUE INDEX " : "CREATE INDEX ") + quoteName(name) + " ON " +
+                    quoteName(e->info.name) + " (";
+  for (size_t i = 0; i < columns.size(); ++i) {
+    const ColumnInfo* c = e->info.findColumn(columns[i]);
+    if (!c) raiseJet(kItemNotFound, source);
+    const bool text = c->type == DaoType::Text || c->type == DaoType::Memo;
+    sql += (i ? ", " : "") + quoteName(c->name) + (text ? " COLLATE \"JET\"" : "");
+  }
+  sql += ")";
+  {
+    Statement st(connection_.handle(), "SELECT 1 FROM sqlite_schema WHERE type = 'index' AND name = ?1 COLLATE NOCASE",
+                 source);
+    st.bindText(1, name);
+    if (st.step()) raiseJet(kIndexExists, source, name);
+  }
+  traceStatement("", sql);
+  connection_.exec(sql, source);
 }
 
 void DatabaseImpl::addAccessPaths(const std::vector<AccessPath>& paths) {
@@ -563,7 +587,23 @@ void DatabaseImpl::runDdl(const jet::Translation& t, std::string_view jetSql) {
         columns[i].ordinalPosition = static_cast<int16_t>(i);
         if (columns[i].type == DaoType::Text && columns[i].size == 0) columns[i].size = 255;
       }
+      // The table and its keys together: the keys' indexes are named after
+      // the table (a dot keeps them apart from every name Jet allows).
+      std::optional<Transaction> whole;
+      if (!readOnly_) whole.emplace(connection_, kSrc);
       createTable(ddl.table, std::move(columns), kSrc);
+      try {
+        inSchemaTransaction(kSrc, [&] {
+          if (!ddl.indexColumns.empty())
+            addIndex(ddl.table, ddl.table + "." + ddl.indexName, ddl.indexColumns, true, kSrc);
+          for (const auto& [name, fields] : ddl.uniques) addIndex(ddl.table, ddl.table + "." + name, fields, true, kSrc);
+        });
+      } catch (...) {
+        whole.reset();
+        forgetCatalog();
+        throw;
+      }
+      if (whole) whole->commit();
       break;
     }
     case jet::StatementKind::AlterTableAdd: {

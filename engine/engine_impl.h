@@ -107,6 +107,11 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
   ColumnInfo changeColumn(const std::string& table, std::string_view column,
                           const std::function<void(ColumnInfo&)>& change, std::string_view source);
   void createIndex(const jet::DdlCommand& ddl, std::string_view source);
+  // An index of the table under `name` (SQLite's: one namespace for the
+  // whole file). Texts in it compare as Jet compares them, so that a unique
+  // one refuses 'abc' beside 'ABC' (3022).
+  void addIndex(const std::string& table, const std::string& name, const std::vector<std::string>& columns,
+                bool unique, std::string_view source);
 
  private:
   void setUp(bool creating);

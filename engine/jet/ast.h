@@ -15,6 +15,7 @@ namespace svrZIVE::engine::jet {
 
 enum class StatementKind {
   Select,
+  SelectInto,  // SELECT ... INTO table: makes the table and fills it
   Insert,
   Update,
   Delete,
@@ -35,6 +36,8 @@ struct DdlCommand {
   std::string indexName;
   std::vector<std::string> indexColumns;
   bool unique = false;
+  // CreateTable: its UNIQUE constraints, each an index (name, fields).
+  std::vector<std::pair<std::string, std::vector<std::string>>> uniques;
 };
 
 enum class ExprKind {
@@ -118,6 +121,7 @@ struct TableRef {
   std::string name;
   std::string alias;  // empty: none
   size_t offset = 0;
+  std::shared_ptr<SelectStmt> derived;  // FROM (SELECT ...) AS alias: the select; `name` empty
 };
 
 enum class JoinKind { Inner, Left, Right };
@@ -132,6 +136,8 @@ struct FromNode {
 
 struct SelectStmt {
   bool distinct = false;
+  bool distinctRow = false;  // DISTINCTROW: whole rows of the tables it reads told apart
+  std::string into;          // SELECT ... INTO table
   std::optional<int64_t> top;
   bool topPercent = false;  // TOP n PERCENT
   std::vector<SelectItem> items;
@@ -165,12 +171,15 @@ struct Assignment {
 
 struct UpdateStmt {
   TableRef table;
+  std::unique_ptr<FromNode> join;  // UPDATE a INNER JOIN b ON ... SET: the join; `table` empty
   std::vector<Assignment> assignments;
   ExprPtr where;
 };
 
 struct DeleteStmt {
   TableRef table;
+  std::unique_ptr<FromNode> join;  // DELETE t.* FROM a INNER JOIN b ON ...: the join
+  std::string target;              // 't' of 't.*'; empty for '*' or none
   ExprPtr where;
 };
 

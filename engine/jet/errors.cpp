@@ -35,6 +35,7 @@ constexpr JetErrorText kTexts[] = {
      "need permission to view its data."},
     {kTooFewParameters, "Too few parameters. Expected |."},
     {kCannotExecuteSelect, "Cannot execute a select query."},
+    {kNotUpdatable, "Operation must use an updatable query."},
     {kSyntaxErrorInExpression, "Syntax error in query expression '|'."},
     {kInputTableNotFound,
      "The database engine cannot find the input table or query '|'. Make sure it exists and that its name is "
@@ -47,6 +48,7 @@ constexpr JetErrorText kTexts[] = {
      "'|' is not a valid name. Make sure that it does not include invalid characters or punctuation and that it "
      "is not too long."},
     {kUnknownInsertField, "The INSERT INTO statement contains the unknown field name '|'."},
+    {kSpecifyDeleteTable, "Specify the table containing the records you want to delete."},
     {kInvalidStatement, "Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT', or 'UPDATE'."},
     {kSyntaxErrorInFrom, "Syntax error in the FROM clause."},
     {kSyntaxErrorInInsert, "Syntax error in the INSERT INTO statement."},

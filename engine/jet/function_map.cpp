@@ -1,8 +1,7 @@
 // The dialect's functions: the scalar functions and the functions of ours
-// behind them, with their argument counts and result types; IIf; and the
-// aggregates, which only some clauses allow (3096).
-#include <cctype>
-
+// behind them, with their argument counts and result types; IIf, Switch,
+// Choose and IsNull, written as SQL; and the aggregates, which only some
+// clauses allow (3096).
 #include "engine/jet/translator_internal.h"
 
 namespace svrZIVE::engine::jet {
@@ -39,7 +38,29 @@ constexpr FunctionInfo kFunctions[] = {
     {"RTRIM", "jet_rtrim", 1, 1, Ty::Text, DaoType::Text, false},
     {"UCASE", "jet_ucase", 1, 1, Ty::Text, DaoType::Text, false},
     {"LCASE", "jet_lcase", 1, 1, Ty::Text, DaoType::Text, false},
-    {"INSTR", "jet_instr", 2, 3, Ty::Int, DaoType::Long, false},
+    {"INSTR", "jet_instr", 2, 4, Ty::Int, DaoType::Long, false},
+    {"INSTRREV", "jet_instrrev", 2, 4, Ty::Int, DaoType::Long, false},
+    {"REPLACE", "jet_replace", 3, 6, Ty::Text, DaoType::Text, false},
+    {"STRREVERSE", "jet_strreverse", 1, 1, Ty::Text, DaoType::Text, false},
+    {"STRCOMP", "jet_strcomp", 2, 3, Ty::Int, DaoType::Integer, false},
+    {"STRCONV", "jet_strconv", 2, 3, Ty::Text, DaoType::Text, false},
+    {"ASC", "jet_asc", 1, 1, Ty::Int, DaoType::Integer, false},
+    {"CHR", "jet_chr", 1, 1, Ty::Text, DaoType::Text, false},
+    {"STR", "jet_str", 1, 1, Ty::Text, DaoType::Text, false},
+    {"SPACE", "jet_space", 1, 1, Ty::Text, DaoType::Text, false},
+    {"STRING", "jet_string", 2, 2, Ty::Text, DaoType::Text, false},
+    {"ISNUMERIC", "jet_isnumeric", 1, 1, Ty::Bool, DaoType::Boolean, false},
+    {"ISEMPTY", "jet_isempty", 1, 1, Ty::Bool, DaoType::Boolean, false},
+    {"CVAR", "jet_cvar", 1, 1, Ty::Unknown, DaoType::Unknown, false},
+    {"CCUR", "jet_ccur", 1, 1, Ty::Dbl, DaoType::Currency, false},
+    {"SQR", "jet_sqr", 1, 1, Ty::Dbl, DaoType::Double, false},
+    {"EXP", "jet_exp", 1, 1, Ty::Dbl, DaoType::Double, false},
+    {"LOG", "jet_log", 1, 1, Ty::Dbl, DaoType::Double, false},
+    {"SIN", "jet_sin", 1, 1, Ty::Dbl, DaoType::Double, false},
+    {"COS", "jet_cos", 1, 1, Ty::Dbl, DaoType::Double, false},
+    {"TAN", "jet_tan", 1, 1, Ty::Dbl, DaoType::Double, false},
+    {"ATN", "jet_atn", 1, 1, Ty::Dbl, DaoType::Double, false},
+    {"RND", "jet_rnd", 0, 1, Ty::Dbl, DaoType::Single, false},
     {"ABS", "jet_abs", 1, 1, Ty::Unknown, DaoType::Unknown, true},
     {"INT", "jet_int", 1, 1, Ty::Unknown, DaoType::Unknown, true},
     {"FIX", "jet_fix", 1, 1, Ty::Unknown, DaoType::Unknown, true},
@@ -75,9 +96,37 @@ const FunctionInfo* findFunction(std::string_view name) {
   return nullptr;
 }
 
-bool isAggregateName(std::string_view name) {
-  return namesEqual(name, "COUNT") || namesEqual(name, "SUM") || namesEqual(name, "AVG") ||
-         namesEqual(name, "MIN") || namesEqual(name, "MAX");
+// The aggregate functions: what their result is, and which argument they take.
+enum class Result { Count, Sum, Double, Same };
+struct AggregateInfo {
+  std::string_view name;
+  std::string_view sqlName;
+  Result result;
+  bool numericArg;  // the argument read as a number
+  bool rowids;      // the rowids of the query's tables follow the argument
+};
+
+constexpr AggregateInfo kAggregates[] = {
+    {"COUNT", "count", Result::Count, false, false},   {"SUM", "sum", Result::Sum, true, false},
+    {"AVG", "avg", Result::Double, true, false},       {"MIN", "min", Result::Same, false, false},
+    {"MAX", "max", Result::Same, false, false},        {"FIRST", "jet_first", Result::Same, false, true},
+    {"LAST", "jet_last", Result::Same, false, true},   {"STDEV", "jet_stdev", Result::Double, true, false},
+    {"STDEVP", "jet_stdevp", Result::Double, true, false}, {"VAR", "jet_var", Result::Double, true, false},
+    {"VARP", "jet_varp", Result::Double, true, false},
+};
+
+const AggregateInfo* findAggregate(std::string_view name) {
+  for (const auto& a : kAggregates)
+    if (namesEqual(a.name, name)) return &a;
+  return nullptr;
+}
+
+// The type of a value that is either `a` or `b`.
+Ty eitherType(Ty a, Ty b) {
+  if (a == b || b == Ty::Null) return a;
+  if (a == Ty::Null) return b;
+  if (isNumeric(a) && isNumeric(b)) return arithmeticType(a, b);
+  return Ty::Unknown;
 }
 
 }  // namespace
@@ -88,16 +137,14 @@ Typed Translator::call(const Expr& e, const Clause& c) {
     raise(kSyntaxErrorInExpression,
           "Wrong number of arguments for the function '" + name + "' in the query expression.");
   };
-  if (isAggregateName(name)) {
+  if (const AggregateInfo* agg = findAggregate(name)) {
     if (!c.aggregates)
       raise(kAggregateMisplaced,
             "The aggregate function '" + name + "' cannot be used in this part of the statement.");
     Typed t;
     t.aggregate = true;
-    std::string lower;
-    for (char ch : name) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
     if (e.starArg) {
-      if (lower != "count") argCountError();
+      if (agg->result != Result::Count) argCountError();
       t.sql = "count(*)";
       t.type = Ty::Int;
       t.dao = DaoType::Long;
@@ -106,41 +153,75 @@ Typed Translator::call(const Expr& e, const Clause& c) {
     if (e.args.size() != 1) argCountError();
     Typed a = value(*e.args[0], c.argument());
     t.nest = a.nest + 1;
-    if (lower == "count") {
-      t.sql = "count(" + a.sql + ")";
-      t.type = Ty::Int;
-      t.dao = DaoType::Long;
-    } else if (lower == "sum") {
-      t.sql = "sum(" + numeric(a) + ")";
-      t.type = isNumeric(a.type) ? (a.type == Ty::Bool ? Ty::Int : a.type) : Ty::Num;
-    } else if (lower == "avg") {
-      t.sql = "avg(" + numeric(a) + ")";
-      t.type = Ty::Dbl;
-    } else {
-      t.sql = lower + "(" + a.sql + (isNumeric(a.type) ? "" : std::string(kCollate)) + ")";
-      t.type = a.type;
-      t.dao = a.dao;
+    t.sql = std::string(agg->sqlName) + "(" + (agg->numericArg ? numeric(a) : agg->rowids ? variantArg(a) : a.sql);
+    if (agg->rowids)
+      for (const auto& r : rowids_) t.sql += ", " + r;
+    switch (agg->result) {
+      case Result::Count:
+        t.type = Ty::Int;
+        t.dao = DaoType::Long;
+        break;
+      case Result::Sum: t.type = isNumeric(a.type) ? (a.type == Ty::Bool ? Ty::Int : a.type) : Ty::Num; break;
+      case Result::Double: t.type = Ty::Dbl; break;
+      case Result::Same:
+        // Min and Max order texts as Jet does.
+        if (!agg->rowids && !isNumeric(a.type)) t.sql += kCollate;
+        t.type = a.type;
+        t.dao = a.dao;
+        break;
     }
+    t.sql += ")";
     return t;
   }
   if (e.starArg) argCountError();
-  if (namesEqual(name, "IIF")) {
-    if (e.args.size() != 3) argCountError();
-    Typed cond = expr(*e.args[0], c);
-    Typed a = value(*e.args[1], c), b = value(*e.args[2], c);
+  if (namesEqual(name, "IIF") || namesEqual(name, "SWITCH")) {
+    // IIf(condition, a, b); Switch(condition, value, ...): Null when no condition holds.
+    const bool iif = namesEqual(name, "IIF");
+    if (iif ? e.args.size() != 3 : e.args.empty() || e.args.size() % 2 != 0) argCountError();
     Typed t;
-    t.sql = "(CASE WHEN " + asCondition(cond) + " THEN " + a.sql + " ELSE " + b.sql + " END)";
-    if (a.type == b.type || b.type == Ty::Null)
-      t.type = a.type;
-    else if (a.type == Ty::Null)
-      t.type = b.type;
-    else if (isNumeric(a.type) && isNumeric(b.type))
-      t.type = arithmeticType(a.type, b.type);
-    else
-      t.type = Ty::Unknown;
-    absorb(t, cond);
+    t.type = Ty::Null;
+    t.sql = "(CASE";
+    for (size_t i = 0; i + 1 < e.args.size(); i += 2) {
+      Typed cond = expr(*e.args[i], c), v = value(*e.args[i + 1], c);
+      t.sql += " WHEN " + asCondition(cond) + " THEN " + v.sql;
+      t.type = eitherType(t.type, v.type);
+      absorb(t, cond);
+      absorb(t, v);
+    }
+    if (iif) {
+      Typed v = value(*e.args[2], c);
+      t.sql += " ELSE " + v.sql;
+      t.type = eitherType(t.type, v.type);
+      absorb(t, v);
+    }
+    t.sql += " END)";
+    return t;
+  }
+  if (namesEqual(name, "CHOOSE")) {
+    // Choose(index, value, ...): the index-th value (the index's fraction dropped), Null outside them.
+    if (e.args.size() < 2) argCountError();
+    Typed index = value(*e.args[0], c);
+    Typed t;
+    t.type = Ty::Null;
+    t.sql = "(CASE jet_fix(" + variantArg(index) + ")";
+    absorb(t, index);
+    for (size_t i = 1; i < e.args.size(); ++i) {
+      Typed v = value(*e.args[i], c);
+      t.sql += " WHEN " + std::to_string(i) + " THEN " + v.sql;
+      t.type = eitherType(t.type, v.type);
+      absorb(t, v);
+    }
+    t.sql += " END)";
+    return t;
+  }
+  if (namesEqual(name, "ISNULL")) {
+    if (e.args.size() != 1) argCountError();
+    Typed a = value(*e.args[0], c);
+    Typed t;
+    t.sql = "(" + a.sql + " IS NULL)";
+    t.cond = true;
+    t.type = Ty::Bool;
     absorb(t, a);
-    absorb(t, b);
     return t;
   }
   const FunctionInfo* f = findFunction(name);

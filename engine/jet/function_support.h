@@ -58,10 +58,24 @@ double toNumber(const Variant& v);
 // The text of a value in an expression: numbers as the runtime writes them.
 std::string toText(const Variant& v);
 
+// Texts as code points, and back (`count` of them from `from`).
+std::vector<int32_t> codePoints(std::string_view s);
+std::string utf8(const std::vector<int32_t>& cps, size_t from = 0, size_t count = std::string::npos);
+// A code point with its letter case folded.
+int32_t fold(int32_t c);
+std::string changeCase(std::string_view s, bool upper);
+// Jet's text order: letter case ignored, accents not.
+int collate(std::string_view a, std::string_view b);
+
 // The date a value stands for: a Date, a number of days, a text that reads
 // as a date or a number; 13 (type mismatch) otherwise, 5 outside the years 100-9999.
 double toDate(const Variant& v);
 // The functions of date_functions.cpp.
 std::span<const Registration> dateRegistrations();
+// The text functions (text_functions.cpp) and the number functions, with
+// the aggregates of ours (number_functions.cpp).
+std::span<const Registration> textRegistrations();
+std::span<const Registration> numberRegistrations();
+void registerAggregates(sqlite3* db);
 
 }  // namespace svrZIVE::engine::jet

@@ -79,7 +79,7 @@ std::vector<UChar32> codePoints(std::string_view s) {
   return out;
 }
 
-std::string utf8(const std::vector<UChar32>& cps, size_t from = 0, size_t count = std::string::npos) {
+std::string utf8(const std::vector<UChar32>& cps, size_t from, size_t count) {
   std::string out;
   size_t end = count == std::string::npos ? cps.size() : std::min(cps.size(), from + count);
   for (size_t i = from; i < end; ++i) {
@@ -518,30 +518,6 @@ Variant fnLCase(const Args& a) {
   return Variant(changeCase(toText(a[0]), false));
 }
 
-// InStr([start, ]text, sought): the 1-based position, 0 when not found;
-// letter case is ignored.
-Variant fnInStr(const Args& a) {
-  int64_t start = 1;
-  size_t first = 0;
-  if (a.size() == 3) {
-    start = wholeArg(a[0]);
-    if (start < 1) invalidCall();
-    first = 1;
-  }
-  if (a[first].isNull() || a[first + 1].isNull()) return Variant::null();
-  auto text = codePoints(toText(a[first]));
-  auto sought = codePoints(toText(a[first + 1]));
-  if (static_cast<size_t>(start) > text.size()) return Variant(static_cast<int32_t>(0));
-  if (sought.empty()) return Variant(static_cast<int32_t>(start));
-  for (auto& c : text) c = fold(c);
-  for (auto& c : sought) c = fold(c);
-  for (size_t i = static_cast<size_t>(start - 1); i + sought.size() <= text.size(); ++i) {
-    if (std::equal(sought.begin(), sought.end(), text.begin() + i))
-      return Variant(static_cast<int32_t>(i + 1));
-  }
-  return Variant(static_cast<int32_t>(0));
-}
-
 Variant keepKind(const Variant& original, double result) {
   if (original.isNumeric() && original.type() != VarType::Double) return numberVariant(result);
   return Variant(result);
@@ -602,7 +578,6 @@ constexpr Registration kRegistrations[] = {
     {"jet_len", 1, call<fnLen>},          {"jet_trim", 1, call<fnTrim>},
     {"jet_ltrim", 1, call<fnLTrim>},      {"jet_rtrim", 1, call<fnRTrim>},
     {"jet_ucase", 1, call<fnUCase>},      {"jet_lcase", 1, call<fnLCase>},
-    {"jet_instr", 2, call<fnInStr>},      {"jet_instr", 3, call<fnInStr>},
     {"jet_abs", 1, call<fnAbs>},          {"jet_int", 1, call<fnInt>},
     {"jet_fix", 1, call<fnFix>},          {"jet_sgn", 1, call<fnSgn>},
     {"jet_round", 1, call<fnRound>},      {"jet_round", 2, call<fnRound>},
@@ -617,6 +592,9 @@ void registerJetFunctions(sqlite3* db) {
   };
   for (const auto& r : kRegistrations) add(r);
   for (const auto& r : dateRegistrations()) add(r);
+  for (const auto& r : textRegistrations()) add(r);
+  for (const auto& r : numberRegistrations()) add(r);
+  registerAggregates(db);
   sqlite3_create_collation_v2(db, "JET", SQLITE_UTF8, nullptr, collationCompare, nullptr);
 }
 

@@ -48,8 +48,8 @@ class Parser {
     }
     const Token& first = peek();
     if (first.isKeyword("SELECT")) {
-      st.kind = StatementKind::Select;
       st.select = select();
+      st.kind = st.select->into.empty() ? StatementKind::Select : StatementKind::SelectInto;
     } else if (first.isKeyword("INSERT")) {
       st.kind = StatementKind::Insert;
       st.insert = insert();
@@ -214,7 +214,7 @@ class Parser {
       return true;
     static constexpr std::string_view kFollowers[] = {
         "FROM", "WHERE", "GROUP", "HAVING", "ORDER", "AS",  "ASC",
-        "DESC", "INNER", "LEFT",  "RIGHT",  "JOIN",  "ON",  "UNION"};
+        "DESC", "INNER", "LEFT",  "RIGHT",  "JOIN",  "ON",  "UNION", "SET", "INTO"};
     for (auto k : kFollowers)
       if (t.isKeyword(k)) return true;
     return false;
@@ -228,7 +228,9 @@ class Parser {
     expectKeyword("SELECT");
     if (acceptKeyword("DISTINCT")) {
       s->distinct = true;
-    } else if (!acceptKeyword("DISTINCTROW")) {
+    } else if (acceptKeyword("DISTINCTROW")) {
+      s->distinctRow = true;
+    } else {
       acceptKeyword("ALL");
     }
     if (peek().isKeyword("TOP")) {
@@ -251,6 +253,7 @@ class Parser {
     do {
       s->items.push_back(selectItem());
     } while (acceptSymbol(","));
+    if (acceptKeyword("INTO")) s->into = name().name;
 
     if (acceptKeyword("FROM")) {
       ctx_ = Context{kSyntaxErrorInFrom, std::string_view::npos};
@@ -374,8 +377,18 @@ class Parser {
   }
 
   std::unique_ptr<FromNode> fromPrimary() {
+    DepthGuard guard(this);
     if (acceptSymbol("(")) {
-      if (peek().isKeyword("SELECT")) fail();  // subqueries in FROM are not supported
+      if (peek().isKeyword("SELECT")) {
+        // A derived table: (SELECT ...) [AS] alias.
+        auto node = std::make_unique<FromNode>();
+        node->table.offset = peek().offset;
+        node->table.derived = subquery();
+        ctx_ = Context{kSyntaxErrorInFrom, std::string_view::npos};
+        acceptKeyword("AS");
+        node->table.alias = name().name;
+        return node;
+      }
       auto inner = joinSource();
       expectSymbol(")");
       return inner;
@@ -433,7 +446,9 @@ class Parser {
     auto s = std::make_unique<UpdateStmt>();
     ctx_ = Context{kSyntaxErrorInUpdate, std::string_view::npos};
     expectKeyword("UPDATE");
-    s->table = tableRef(false);
+    s->join = joinSource();
+    if (!s->join->isJoin) s->table = std::move(s->join->table), s->join.reset();
+    ctx_ = Context{kSyntaxErrorInUpdate, std::string_view::npos};
     expectKeyword("SET");
     do {
       Assignment a;
@@ -456,13 +471,14 @@ class Parser {
     expectKeyword("DELETE");
     if (!acceptSymbol("*")) {
       if (atName() && peek(1).isSymbol(".") && peek(2).isSymbol("*")) {
-        next();
+        s->target = name().name;
         next();
         next();
       }
     }
     expectKeyword("FROM");
-    s->table = tableRef(true);
+    s->join = joinSource();
+    if (!s->join->isJoin) s->table = std::move(s->join->table), s->join.reset();
     if (acceptKeyword("WHERE")) s->where = expression(kSyntaxErrorInExpression);
     return s;
   }
@@ -490,6 +506,8 @@ class Parser {
       expectSymbol(")");
     }
     for (;;) {
+      std::string constraint;
+      if (acceptKeyword("CONSTRAINT")) constraint = name().name;
       if (acceptKeyword("NOT")) {
         expectKeyword("NULL");
         column.required = true;
@@ -498,13 +516,27 @@ class Parser {
         expectKeyword("KEY");
         column.required = true;
         st.primaryKey.push_back(column.name);
-      } else if (peek().isKeyword("UNIQUE")) {
-        next();
+        if (!constraint.empty()) st.ddl.indexName = constraint;
+      } else if (acceptKeyword("UNIQUE")) {
+        st.ddl.uniques.emplace_back(constraint, std::vector<std::string>{column.name});
+      } else if (!constraint.empty()) {
+        fail();
       } else {
         break;
       }
     }
     return column;
+  }
+
+  // ( name, ... )
+  std::vector<std::string> nameList() {
+    std::vector<std::string> names;
+    expectSymbol("(");
+    do {
+      names.push_back(name().name);
+    } while (acceptSymbol(","));
+    expectSymbol(")");
+    return names;
   }
 
   void createTable(Statement& st) {
@@ -514,17 +546,19 @@ class Parser {
     expectSymbol("(");
     do {
       if (peek().isKeyword("CONSTRAINT")) {
+        // CONSTRAINT name PRIMARY KEY (fields) | CONSTRAINT name UNIQUE (fields)
         next();
         ctx_ = Context{kSyntaxErrorInConstraint, std::string_view::npos};
-        st.ddl.indexName = name().name;
-        if (!peek().isKeyword("PRIMARY")) fail();
-        next();
-        expectKeyword("KEY");
-        expectSymbol("(");
-        do {
-          st.primaryKey.push_back(name().name);
-        } while (acceptSymbol(","));
-        expectSymbol(")");
+        std::string constraint = name().name;
+        if (acceptKeyword("UNIQUE")) {
+          st.ddl.uniques.emplace_back(constraint, nameList());
+        } else {
+          if (!peek().isKeyword("PRIMARY")) fail();
+          next();
+          expectKeyword("KEY");
+          st.ddl.indexName = constraint;
+          for (auto& n : nameList()) st.primaryKey.push_back(std::move(n));
+        }
       } else {
         st.ddl.columns.push_back(fieldDefinition(st));
       }
@@ -849,9 +883,9 @@ class Parser {
           e->select = subquery();
           return e;
         }
-        // Left( and Right( are the text functions, not joins.
+        // Left(, Right( and Asc( are the text functions, not joins or an order.
         if (isReservedWord(t.text) &&
-            !((t.isKeyword("LEFT") || t.isKeyword("RIGHT")) && peek(1).isSymbol("(")))
+            !((t.isKeyword("LEFT") || t.isKeyword("RIGHT") || t.isKeyword("ASC")) && peek(1).isSymbol("(")))
           fail();
         if (peek(1).isSymbol("(")) {
           e->kind = ExprKind::Call;

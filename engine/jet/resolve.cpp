@@ -96,10 +96,32 @@ void Translator::bind(const FromNode& node) {
     bind(*node.right);
     return;
   }
-  const TableInfo& info = table(node.table.name);
   Binding b;
-  b.table = &info;
-  b.name = node.table.alias.empty() ? info.name : node.table.alias;
+  if (node.table.derived) {
+    // (SELECT ...) AS name: a table whose columns are the select's.
+    Translator sub(catalog_, shape_, pinned_);
+    Translation t;
+    sub.select(*node.table.derived, t, Use::Positional);
+    sub.reportUnknownNames();
+    TableInfo& info = derivedTables_.emplace_back();
+    info.name = node.table.alias;
+    b.derivedSql = "(SELECT ";
+    for (size_t i = 0; i < t.columns.size(); ++i) {
+      ColumnInfo c;
+      c.name = t.columns[i].name;
+      c.type = t.columns[i].type;
+      if (c.type == DaoType::Unknown && sub.resultTypes_[i].first == Ty::Text) c.type = DaoType::Text;
+      info.columns.push_back(c);
+      b.derivedSql += (i ? ", " : "") + quoteName("c" + std::to_string(i)) + " AS " + quoteName(c.name);
+    }
+    b.derivedSql += " FROM (" + t.sql + "))";
+    b.table = &info;
+    b.name = info.name;
+  } else {
+    const TableInfo& info = table(node.table.name);
+    b.table = &info;
+    b.name = node.table.alias.empty() ? info.name : node.table.alias;
+  }
   for (const auto& other : bindings_)
     if (namesEqual(other.name, b.name))
       raise(kSyntaxErrorInFrom, "The FROM clause names '" + b.name + "' twice: give the tables different aliases.");

@@ -1,5 +1,5 @@
 // Data definition: CREATE TABLE (positions, the primary key's fields made
-// Required), ALTER TABLE ADD and DROP, DROP TABLE and CREATE INDEX, checked
+// Required, its UNIQUE constraints), ALTER TABLE ADD and DROP, DROP TABLE and CREATE INDEX, checked
 // against the catalog and handed to the engine as a DdlCommand.
 #include <algorithm>
 
@@ -33,6 +33,20 @@ void Translator::ddl(const Statement& st, Translation& out) {
           if (std::none_of(d.indexColumns.begin(), d.indexColumns.end(),
                            [&](const std::string& n) { return namesEqual(n, it->name); }))
             d.indexColumns.push_back(it->name);
+        }
+      }
+      // UNIQUE constraints: their fields by the table's names, unnamed ones
+      // named by their position.
+      for (size_t i = 0; i < d.uniques.size(); ++i) {
+        auto& [name, fields] = d.uniques[i];
+        if (name.empty()) name = "Unique" + std::to_string(i + 1);
+        for (auto& field : fields) {
+          auto it = std::find_if(d.columns.begin(), d.columns.end(),
+                                 [&](const ColumnInfo& c) { return namesEqual(c.name, field); });
+          if (it == d.columns.end())
+            raise(kItemNotFound, "The constraint '" + name + "' names the field '" + field + "', which the table '" +
+                                     d.table + "' does not have.");
+          field = it->name;
         }
       }
       break;

@@ -1,5 +1,5 @@
 // SELECT: the FROM clause (RIGHT JOIN written as LEFT JOIN where it can
-// be), the select list and its output names, WHERE, GROUP BY and HAVING with
+// be; derived tables), DISTINCT and DISTINCTROW, the select list and its output names, WHERE, GROUP BY and HAVING with
 // the check that every column outside an aggregate is grouped on, ORDER BY
 // with keys outside the select list, and TOP n with the rows that tie.
 #include <algorithm>
@@ -22,6 +22,7 @@ bool unnested(const FromNode& node) {
 std::string Translator::fromSql(const FromNode& node, size_t& next) {
   if (!node.isJoin) {
     const Binding& b = bindings_[next++];
+    if (!b.derivedSql.empty()) return b.derivedSql + " AS " + quoteName(b.name);
     std::string sql = quoteName(b.table->name);
     if (b.name != b.table->name) sql += " AS " + quoteName(b.name);
     return sql;
@@ -102,7 +103,15 @@ void Translator::select(const SelectStmt& s, Translation& out, Use use) {
   const bool positional = use != Use::Result;
   bindings_.clear();
   for (const auto& node : s.from) bind(*node);
+  if (!s.into.empty() && use != Use::Into)
+    raise(kSyntaxErrorInExpression, "Only the outermost select of a statement can make a table with INTO.");
+  rowids_.clear();
+  if (std::all_of(s.from.begin(), s.from.end(), [](const auto& n) { return unnested(*n); }))
+    for (const auto& b : bindings_)
+      if (b.derivedSql.empty()) rowids_.push_back(quoteName(b.name) + ".rowid");
   std::vector<Output> outputs = this->outputs(s);
+  resultTypes_.clear();
+  for (const auto& o : outputs) resultTypes_.emplace_back(o.typed.type, o.typed.column);
 
   size_t nextBinding = 0;
   std::string from;
@@ -145,11 +154,27 @@ void Translator::select(const SelectStmt& s, Translation& out, Use use) {
   auto outName = [&](size_t i) {
     return positional ? quoteName("c" + std::to_string(i)) : quoteName(outputs[i].name);
   };
-  auto itemSql = [&](const Typed& t) { return s.distinct || use == Use::UnionPart ? collated(t) : t.sql; };
 
   // Keys that are not in the select list are hidden columns of the rows.
   std::vector<std::string> keyRefs;  // the key as a column of the inner query
   std::vector<std::string> hidden;   // inner expressions of hidden keys
+  // DISTINCTROW over a join keeps one row per combination of rows of the
+  // tables the select list reads: their rowids are hidden columns of a
+  // DISTINCT. (Over the rows of every table, it changes nothing.)
+  bool distinct = s.distinct;
+  if (s.distinctRow && !aggregate && rowids_.size() == bindings_.size()) {
+    std::vector<bool> read(bindings_.size());
+    for (const auto& o : outputs)
+      for (const auto& column : o.typed.free)
+        for (size_t b = 0; b < bindings_.size(); ++b)
+          if (column.first.rfind(quoteName(bindings_[b].name) + ".", 0) == 0) read[b] = true;
+    if (std::count(read.begin(), read.end(), true) < static_cast<std::ptrdiff_t>(read.size())) {
+      distinct = true;
+      for (size_t b = 0; b < bindings_.size(); ++b)
+        if (read[b]) hidden.push_back(rowids_[b] + " AS " + quoteName("d" + std::to_string(b)));
+    }
+  }
+  auto itemSql = [&](const Typed& t) { return distinct || use == Use::UnionPart ? collated(t) : t.sql; };
   for (const auto& [k, desc] : keys) {
     if (k.constant) continue;
     std::string ref;
@@ -169,17 +194,16 @@ void Translator::select(const SelectStmt& s, Translation& out, Use use) {
   // whatever indexes the tables have: the rowids are the last keys. (A
   // table inside a parenthesised join shows SQLite no rowid.)
   std::vector<std::string> tieKeys;
-  const bool rowidsVisible = std::all_of(s.from.begin(), s.from.end(), [](const auto& n) { return unnested(*n); });
-  if ((!keys.empty() || s.top) && !aggregate && !s.distinct && rowidsVisible)
-    for (const auto& b : bindings_) tieKeys.push_back(quoteName(b.name) + ".rowid");
+  if ((!keys.empty() || s.top) && !aggregate && !distinct) tieKeys = rowids_;
 
-  const bool wrap = (s.top && (!keys.empty() || s.topPercent)) || (s.distinct && !hidden.empty());
+  const bool wrap = (s.top && (!keys.empty() || s.topPercent)) || (distinct && !hidden.empty());
   if (!wrap) {
-    std::string sql = s.distinct ? "SELECT DISTINCT " : "SELECT ";
+    std::string sql = distinct ? "SELECT DISTINCT " : "SELECT ";
     for (size_t i = 0; i < outputs.size(); ++i)
       sql += (i ? ", " : "") + itemSql(outputs[i].typed) + " AS " + outName(i);
     const bool updatable =
-        !positional && s.from.size() == 1 && !s.from[0]->isJoin && !s.distinct && !s.top && !aggregate;
+        !positional && s.from.size() == 1 && !s.from[0]->isJoin && !distinct && !s.top && !aggregate &&
+        bindings_[0].derivedSql.empty();
     if (updatable) {
       out.updatableTable = bindings_[0].table->name;
       sql += ", " + quoteName(bindings_[0].name) + ".rowid";
@@ -197,7 +221,7 @@ void Translator::select(const SelectStmt& s, Translation& out, Use use) {
     return;
   }
 
-  std::string inner = s.distinct ? "SELECT DISTINCT " : "SELECT ";
+  std::string inner = distinct ? "SELECT DISTINCT " : "SELECT ";
   for (size_t i = 0; i < outputs.size(); ++i)
     inner += (i ? ", " : "") + itemSql(outputs[i].typed) + " AS " + quoteName("c" + std::to_string(i));
   for (const auto& h : hidden) inner += ", " + h;
@@ -262,6 +286,8 @@ void Translator::unionSelect(const SelectStmt& s, Translation& out, Use use) {
     key.type = tyOf(out.columns[static_cast<size_t>(found)].type);
     order += (order.empty() ? " ORDER BY " : ", ") + collated(key) + (o.descending ? " DESC" : "");
   }
+  resultTypes_.clear();
+  for (const auto& c : out.columns) resultTypes_.emplace_back(tyOf(c.type), nullptr);
   std::string outer = "SELECT ";
   for (size_t i = 0; i < out.columns.size(); ++i)
     outer += (i ? ", " : "") + quoteName("c" + std::to_string(i)) + " AS " +

@@ -1,4 +1,5 @@
-// INSERT, UPDATE and DELETE. Every value written goes through jet_store,
+// SELECT ... INTO, INSERT, UPDATE and DELETE (over one table or a join).
+// Every value written goes through jet_store,
 // which converts it to the field's type or fails with Jet's error, so that
 // a row that cannot be written fails the whole statement.
 #include <algorithm>
@@ -83,16 +84,94 @@ void Translator::insert(const InsertStmt& s, Translation& out) {
   out.sql = std::move(sql);
 }
 
+namespace {
+
+DaoType daoOf(Ty type) {
+  switch (type) {
+    case Ty::Bool: return DaoType::Boolean;
+    case Ty::Int: return DaoType::Long;
+    case Ty::Dbl:
+    case Ty::Num: return DaoType::Double;
+    case Ty::Date: return DaoType::Date;
+    default: return DaoType::Text;
+  }
+}
+
+}  // namespace
+
+// SELECT ... INTO table: the table, made with the fields of the result (a
+// column keeps its field's type and size, a Counter becoming a Long; an
+// expression takes the type of its value), and an INSERT of the rows.
+void Translator::selectInto(const SelectStmt& s, Translation& out) {
+  if (catalog_.findTable(s.into) != nullptr) raise(kTableExists, jetMessage(kTableExists, s.into));
+  Translation inner;
+  select(s, inner, Use::Into);
+  DdlCommand d;
+  d.table = s.into;
+  std::string sql = "INSERT INTO " + quoteName(s.into) + " (";
+  for (size_t i = 0; i < inner.columns.size(); ++i) {
+    ColumnInfo c;
+    const auto& [type, column] = resultTypes_[i];
+    c.name = inner.columns[i].name;
+    c.type = column != nullptr ? column->type : inner.columns[i].type;
+    if (c.type == DaoType::Unknown) c.type = daoOf(type);
+    if (column != nullptr) c.size = column->size;
+    if (c.type == DaoType::Text && c.size == 0) c.size = 255;
+    c.allowZeroLength = true;
+    c.ordinalPosition = static_cast<int16_t>(i);
+    d.columns.push_back(std::move(c));
+    sql += (i ? ", " : "") + quoteName(inner.columns[i].name);
+  }
+  out.sql = sql + ") " + inner.sql;
+  out.table = d.table;
+  out.ddl = std::move(d);
+}
+
+size_t Translator::target(const std::string& name) {
+  for (size_t b = 0; b < bindings_.size(); ++b)
+    if (namesEqual(bindings_[b].name, name) && bindings_[b].derivedSql.empty()) return b;
+  raise(kSpecifyDeleteTable, jetMessage(kSpecifyDeleteTable));
+}
+
 void Translator::update(const UpdateStmt& s, Translation& out) {
-  const TableInfo& info = table(s.table.name);
+  // Over a join, the fields set belong to one of its tables: the statement
+  // becomes an UPDATE of that table FROM the join's rows with the values
+  // set, each matched by the rowid of the table's row in it.
+  size_t written = 0;
+  if (s.join) {
+    bindings_.clear();
+    bind(*s.join);
+    const Assignment& first = s.assignments.at(0);
+    if (!first.qualifier.empty()) {
+      written = target(first.qualifier);
+    } else {
+      int found = -1;
+      for (size_t b = 0; b < bindings_.size(); ++b)
+        if (bindings_[b].derivedSql.empty() && bindings_[b].table->findColumn(first.column.name)) {
+          if (found >= 0) raise(kAmbiguousField, jetMessage(kAmbiguousField, first.column.name));
+          found = static_cast<int>(b);
+        }
+      if (found < 0) unknownName(first.column.name);
+      written = found < 0 ? 0 : static_cast<size_t>(found);
+    }
+  } else {
+    const TableInfo& info = table(s.table.name);
+    bindings_ = {Binding{info.name, &info, {}}};
+  }
+  const TableInfo& info = *bindings_[written].table;
+  const std::string& name = bindings_[written].name;
   out.table = info.name;
-  bindings_ = {Binding{info.name, &info}};
   std::string sql = "UPDATE " + quoteName(info.name) + " SET ";
+  std::string joined;  // over a join: the values set, as columns of its rows
   std::set<const ColumnInfo*> seen;
   for (size_t i = 0; i < s.assignments.size(); ++i) {
     const Assignment& a = s.assignments[i];
     const ColumnInfo* col = info.findColumn(a.column.name);
-    if (!a.qualifier.empty() && !namesEqual(a.qualifier, info.name)) col = nullptr;
+    if (!a.qualifier.empty() && !namesEqual(a.qualifier, name)) {
+      for (const auto& b : bindings_)
+        if (s.join && namesEqual(b.name, a.qualifier)) raise(kNotUpdatable, jetMessage(kNotUpdatable));
+      col = nullptr;
+    }
     if (col == nullptr) {
       unknownName(a.qualifier.empty() ? a.column.name : a.qualifier + "." + a.column.name);
       continue;
@@ -101,21 +180,46 @@ void Translator::update(const UpdateStmt& s, Translation& out) {
       raise(kFieldNotUpdatable, "The field '" + col->name + "' is numbered by the database and cannot be updated.");
     if (!seen.insert(col).second)
       raise(kFieldDefinedTwice, "The field '" + col->name + "' is set more than once in the UPDATE statement.");
-    std::string stored = storeCall(value(*a.value, Clause{Clause::Set}).sql, *col, info);
+    std::string v = value(*a.value, Clause{Clause::Set}).sql;
+    if (s.join) {
+      const std::string column = quoteName("c" + std::to_string(i));
+      joined += ", " + v + " AS " + column;
+      v = "\"jet_rows\"." + column;
+    }
+    std::string stored = storeCall(v, *col, info);
     sql += (i ? ", " : "") + quoteName(col->name) + " = " + stored;
-    out.wholeTableAssignments.emplace_back(col->name, std::move(stored));
+    if (!s.join && !s.where && namesEqual(name, info.name)) out.wholeTableAssignments.emplace_back(col->name, std::move(stored));
   }
-  if (s.where) {
-    sql += " WHERE " + condition(*s.where, Clause{Clause::Where});
-    out.wholeTableAssignments.clear();
+  std::string where = s.where ? " WHERE " + condition(*s.where, Clause{Clause::Where}) : std::string();
+  if (s.join) {
+    size_t next = 0;
+    sql += " FROM (SELECT " + quoteName(name) + ".rowid AS \"jet_rowid\"" + joined + " FROM " +
+           fromSql(*s.join, next) + where + ") AS \"jet_rows\" WHERE " + quoteName(info.name) +
+           ".rowid = \"jet_rows\".\"jet_rowid\"";
+  } else {
+    sql += where;
   }
   out.sql = std::move(sql);
 }
 
 void Translator::del(const DeleteStmt& s, Translation& out) {
+  if (s.join) {
+    // DELETE t.* FROM a INNER JOIN b ON ...: the rows of t the join reaches.
+    bindings_.clear();
+    bind(*s.join);
+    const Binding& b = bindings_[target(s.target)];
+    out.table = b.table->name;
+    size_t next = 0;
+    std::string from = fromSql(*s.join, next);
+    out.sql = "DELETE FROM " + quoteName(b.table->name) + " WHERE rowid IN (SELECT " + quoteName(b.name) +
+              ".rowid FROM " + from;
+    if (s.where) out.sql += " WHERE " + condition(*s.where, Clause{Clause::Where});
+    out.sql += ")";
+    return;
+  }
   const TableInfo& info = table(s.table.name);
   out.table = info.name;
-  Binding b{s.table.alias.empty() ? info.name : s.table.alias, &info};
+  Binding b{s.table.alias.empty() ? info.name : s.table.alias, &info, {}};
   bindings_ = {b};
   std::string sql = "DELETE FROM " + quoteName(info.name);
   if (b.name != info.name) sql += " AS " + quoteName(b.name);

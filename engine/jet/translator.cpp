@@ -12,6 +12,7 @@ Translation Translator::run(const Statement& st) {
   t.kind = st.kind;
   switch (st.kind) {
     case StatementKind::Select: select(*st.select, t, Use::Result); break;
+    case StatementKind::SelectInto: selectInto(*st.select, t); break;
     case StatementKind::Insert: insert(*st.insert, t); break;
     case StatementKind::Update: update(*st.update, t); break;
     case StatementKind::Delete: del(*st.del, t); break;

@@ -19,6 +19,7 @@
 // ignores letter case.
 #pragma once
 
+#include <deque>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -103,6 +104,7 @@ std::string keySql(const Typed& t);
 struct Binding {
   std::string name;  // the alias, else the table's name as in the catalog
   const TableInfo* table = nullptr;
+  std::string derivedSql;  // a derived table: its select, which has no rowid
 };
 
 using Aliases = std::vector<std::pair<std::string, Typed>>;
@@ -165,7 +167,7 @@ class Translator {
   // How a select's result is used: as the statement's result; by an
   // enclosing statement, which reads its columns as c0, c1, ...; or as a part
   // of a UNION, whose ORDER BY and further parts belong to the whole.
-  enum class Use { Result, Positional, UnionPart };
+  enum class Use { Result, Positional, UnionPart, Into };
   void select(const SelectStmt& s, Translation& out, Use use);
   void unionSelect(const SelectStmt& s, Translation& out, Use use);
   // A subquery, which may read the columns of this one's tables.
@@ -176,7 +178,11 @@ class Translator {
                       const std::vector<std::pair<Typed, bool>>& keys, const Typed* having);
 
   // translate_write.cpp
+  void selectInto(const SelectStmt& s, Translation& out);
   void insert(const InsertStmt& s, Translation& out);
+  // The binding of a table named in an action statement over a join (3128
+  // when there is none).
+  size_t target(const std::string& name);
   void update(const UpdateStmt& s, Translation& out);
   void del(const DeleteStmt& s, Translation& out);
 
@@ -193,6 +199,13 @@ class Translator {
   std::vector<char>* pinned_ = nullptr;
   std::vector<Binding> bindings_;
   std::vector<std::string> unknownNames_;
+  // The rowids of the select's tables, which order its rows as they were
+  // added (none when a parenthesised join hides them).
+  std::vector<std::string> rowids_;
+  // The last select's result columns: their types and the columns they are.
+  std::vector<std::pair<Ty, const ColumnInfo*>> resultTypes_;
+  // The columns of the derived tables in FROM.
+  std::deque<TableInfo> derivedTables_;
   Translator* outer_ = nullptr;  // of a subquery: the query around it
 };
 

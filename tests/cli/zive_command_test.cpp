@@ -82,6 +82,7 @@ TEST_F(ZiveCommand, SqlRunsJetStatementsAndPrintsTablesAndJson) {
   EXPECT_EQ(parsed["rows"][0][1], "Peña");
   EXPECT_DOUBLE_EQ(parsed["rows"][0][2].get<double>(), 0.3);
   EXPECT_TRUE(parsed["rows"][1][2].is_null());
+  EXPECT_EQ(zive({"sql", db, "SELECT NAME INTO Copy FROM T"}).out, "2 rows affected.\n");
 }
 
 TEST_F(ZiveCommand, SqlErrorsExitOneWithNumberSourceAndDescription) {

@@ -225,6 +225,25 @@ TEST_F(RecordsetTest, SqlFailuresBecomeJetErrors) {
   EXPECT_EQ(raw.value("SELECT count(*) FROM R"), "1");
 }
 
+TEST_F(RecordsetTest, KeysCompareTextsAsJetDoes) {
+  db->execute("CREATE TABLE K (A TEXT(5) CONSTRAINT PK PRIMARY KEY, B TEXT UNIQUE, C LONG, D TEXT, "
+              "CONSTRAINT CD UNIQUE (C, D))");
+  db->execute("CREATE TABLE K2 (A LONG PRIMARY KEY)");  // every table has its own PrimaryKey
+  db->execute("INSERT INTO K (A, B, C, D) VALUES ('abc', 'x', 1, 'p')");
+  const std::pair<const char*, int32_t> cases[] = {
+      {"INSERT INTO K (A) VALUES ('ABC')", kDuplicateKey}, {"INSERT INTO K (A, B) VALUES ('n', 'X')", kDuplicateKey},
+      {"INSERT INTO K (A, C, D) VALUES ('n', 1, 'P')", kDuplicateKey}, {"INSERT INTO K (B) VALUES ('n')", kRequiredIsNull},
+      {"INSERT INTO K (A, C, D) VALUES ('n', 2, 'p')", 0}, {"INSERT INTO K (A, C) VALUES ('m', 1)", 0},
+  };
+  for (const auto& [sql, number] : cases) {
+    auto e = errorOf([&] { db->execute(sql); });
+    EXPECT_EQ(e ? e->number() : 0, number) << sql;
+  }
+  db->execute("CREATE UNIQUE INDEX IX_D ON K2 (A)");
+  EXPECT_JET_ERROR(db->execute("CREATE UNIQUE INDEX IX_KD ON K (D)"), kDuplicateKey);
+  EXPECT_EQ(db->openRecordset("SELECT count(*) FROM K")->value(0), Variant(3));
+}
+
 TEST_F(RecordsetTest, DdlStatementsGoThroughTheTableDefinitions) {
   insertDeclarants(2);
   db->execute("ALTER TABLE T01_DECLARANTES ADD COLUMN T01_EXTRA DOUBLE");
@@ -242,6 +261,25 @@ TEST_F(RecordsetTest, DdlStatementsGoThroughTheTableDefinitions) {
   EXPECT_EQ(rs->fields().count(), 4);
   rs->moveLast();
   EXPECT_EQ(rs->recordCount(), 2);
+}
+
+TEST_F(RecordsetTest, SelectIntoMakesTheTableAndCountsItsRows) {
+  insertDeclarants(3);
+  db->execute("SELECT T01_CSDE, T01_NIF, T01_N * 2 AS DOBLE, T01_NOMBRE & '!' INTO Copia FROM T01_DECLARANTES "
+              "WHERE T01_N > 10");
+  EXPECT_EQ(db->recordsAffected(), 2);
+  auto copia = db->tableDefs().item("Copia");
+  auto& fields = copia->fields();
+  EXPECT_THAT(fieldNames(fields), ElementsAre("T01_CSDE", "T01_NIF", "DOBLE", "Expr1003"));
+  std::vector<std::string> types;
+  for (int32_t i = 0; i < fields.count(); ++i) types.emplace_back(daoTypeName(fields.item(i)->type()));
+  EXPECT_THAT(types, ElementsAre("Long", "Text", "Long", "Text"));
+  EXPECT_EQ(fields.item("T01_NIF")->size(), 9);
+  EXPECT_EQ(db->openRecordset("SELECT sum(DOBLE) FROM Copia")->value(0), Variant(100));
+  // A table that exists already, or a failing row, leaves the database as it was.
+  EXPECT_JET_ERROR(db->execute("SELECT T01_NIF INTO Copia FROM T01_DECLARANTES"), kTableExists);
+  EXPECT_JET_ERROR(db->execute("SELECT 1 / (T01_N - 20) AS X INTO Otra FROM T01_DECLARANTES"), 11);
+  EXPECT_EQ(db->tableDefs().count(), 2);
 }
 
 TEST_F(RecordsetTest, TheRecordsetsCollectionHoldsOpenRecordsetsAndCloseClosesThem) {

@@ -47,6 +47,11 @@ TEST_F(Definitions, PrimaryKeys) {
   EXPECT_EQ(d.indexName, "PK_K2");
   EXPECT_EQ(d.indexColumns, (std::vector<std::string>{"A b", "B"}));
   EXPECT_EQ(failure("CREATE TABLE K3 (A LONG, CONSTRAINT P PRIMARY KEY (Z))").number, 3265);
+  d = *translate("CREATE TABLE K4 (A LONG CONSTRAINT PK PRIMARY KEY, b TEXT UNIQUE, C TEXT, D LONG, "
+                 "CONSTRAINT CD UNIQUE (c, d))", catalog_).ddl;
+  EXPECT_EQ(d.indexName, "PK");
+  EXPECT_EQ(d.uniques, (std::vector<std::pair<std::string, std::vector<std::string>>>{
+                           {"Unique1", {"b"}}, {"CD", {"C", "D"}}}));
 }
 
 TEST_F(Definitions, OtherStatements) {
@@ -65,7 +70,8 @@ TEST_F(Definitions, OtherStatements) {
       {"ALTER TABLE NOPE ADD X LONG", 3078}, {"ALTER TABLE A RENAME X", 3293}, {"DROP TABLE NOPE", 3376},
       {"DROP A", 3295}, {"CREATE INDEX I ON A (NOPE)", 3265}, {"CREATE INDEX I A (K)", 3291},
       {"CREATE TABLE X (A WHATEVER)", 3292}, {"CREATE TABLE X (A TEXT(256))", 3292}, {"CREATE TABLE X A LONG", 3290},
-      {"CREATE TABLE X (A LONG, CONSTRAINT P UNIQUE (A))", 3289}, {"CREATE TABLE X (A LONG, A DOUBLE)", 3191},
+      {"CREATE TABLE X (A LONG, CONSTRAINT P CHECK (A))", 3289},
+      {"CREATE TABLE X (A LONG, CONSTRAINT U UNIQUE (Z))", 3265}, {"CREATE TABLE X (A LONG CONSTRAINT C)", 3292}, {"CREATE TABLE X (A LONG, A DOUBLE)", 3191},
   };
   for (const auto& [sql, number] : errors) EXPECT_EQ(failure(sql).number, number) << sql;
 }

@@ -126,6 +126,10 @@ TEST_F(Errors, DeepExpressionsAreRefusedNotCrashing) {
   EXPECT_EQ(failure(chain).number, 3360);
   std::string minus = "SELECT " + std::string(5000, '-') + "1 FROM V";
   EXPECT_EQ(failure(minus).number, 3360);
+  std::string derived = "SELECT * FROM ";
+  for (int i = 0; i < 3000; ++i) derived += "(SELECT * FROM ";
+  for (int i = 0; i < 3000; ++i) derived += (i ? ") AS x" : "V) AS x");
+  EXPECT_EQ(failure(derived).number, 3360);
   auto rightNested = [](int depth) {
     std::string sql = "SELECT L FROM V WHERE L = ";
     for (int i = 0; i < depth; ++i) sql += "(0 + ";
