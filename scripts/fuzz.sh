@@ -44,14 +44,14 @@ for t in "${targets[@]}"; do
   done
   echo "== fuzz: $t, ${#files[@]} corpus files"
   [ ${#files[@]} -gt 0 ] || continue
-  if ! "$binary" "${options[@]}" "${files[@]}" 2>"$work/$t.replay"; then
+  if ! "$binary" "${options[@]}" "${files[@]}" >"$work/$t.replay" 2>&1; then
     tail -60 "$work/$t.replay"
     exit 1
   fi
   [ "$seconds" -gt 0 ] || continue
   mkdir -p "$work/$t"
   if ! "$binary" "${options[@]}" -max_total_time="$seconds" "$work/$t" "${seeds[@]}" \
-       2>"$work/$t.log"; then
+       >"$work/$t.log" 2>&1; then
     tail -60 "$work/$t.log"
     exit 1
   fi
