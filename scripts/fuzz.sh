@@ -5,7 +5,7 @@
 # corpus for SECONDS seconds (default 20). New inputs go to a scratch folder,
 # never into tests/fuzz/corpus. Fails on the first crash, hang, leak or
 # sanitizer report; libFuzzer leaves the input as crash-*, timeout-* or
-# leak-* in the current folder.
+# leak-* in build/fuzz/artifacts/.
 #
 #   scripts/fuzz.sh [SECONDS] [TARGET ...]
 #
@@ -25,11 +25,12 @@ echo "== fuzz: configure and build"
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "${ZIVE_JOBS:-$(nproc)}" --target "${targets[@]/%/_fuzz}"
 
+mkdir -p build/fuzz/artifacts
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 for t in "${targets[@]}"; do
   binary=build/fuzz/tests/fuzz/${t}_fuzz
-  options=(-timeout=30 -rss_limit_mb=4096)
+  options=(-timeout=30 -rss_limit_mb=4096 -artifact_prefix=build/fuzz/artifacts/)
   [ -f "tests/fuzz/$t.dict" ] && options+=("-dict=tests/fuzz/$t.dict")
   seeds=()
   [ -d "$corpus/$t" ] && seeds+=("$corpus/$t")
