@@ -72,40 +72,59 @@ int32_t boundValue(const json& j) {
   return static_cast<int32_t>(v);
 }
 
-void fillLevel(VariantArray& a, const json& level, std::vector<int32_t>& subscripts,
-               std::size_t dimension) {
-  const ArrayBound& bound = a.bounds()[dimension];
+// Arrays in arrays nest, and an array has dimensions, at most as deep as the
+// runtime allows an array's dimensions (60); deeper input is refused.
+constexpr std::size_t kMaxDepth = 60;
+
+Variant decode(const json& j, std::size_t depth);
+
+// Checks that `level` holds exactly the entries the bounds call for before
+// anything is allocated: an array is never larger than its JSON.
+void checkLevel(const std::vector<ArrayBound>& bounds, const json& level, std::size_t dimension) {
+  const ArrayBound& bound = bounds[dimension];
   if (!level.is_array() || level.size() != static_cast<std::size_t>(bound.count())) {
     bad("\"values\" must hold " + std::to_string(bound.count()) + " entries for dimension " +
         std::to_string(dimension + 1));
   }
+  if (dimension + 1 < bounds.size()) {
+    for (const json& entry : level) checkLevel(bounds, entry, dimension + 1);
+  }
+}
+
+void fillLevel(VariantArray& a, const json& level, std::vector<int32_t>& subscripts, std::size_t dimension,
+               std::size_t depth) {
+  const ArrayBound& bound = a.bounds()[dimension];
   for (int32_t i = 0; i < bound.count(); ++i) {
     subscripts[dimension] = bound.lower + i;
     const json& entry = level[static_cast<std::size_t>(i)];
     if (dimension + 1 == a.dimensions()) {
-      a.at(std::span<const int32_t>(subscripts)) = variantFromJson(entry);
+      a.at(std::span<const int32_t>(subscripts)) = decode(entry, depth + 1);
     } else {
-      fillLevel(a, entry, subscripts, dimension + 1);
+      fillLevel(a, entry, subscripts, dimension + 1, depth);
     }
   }
 }
 
-Variant arrayFromJson(const json& shape) {
+Variant arrayFromJson(const json& shape, std::size_t depth) {
   if (!shape.is_object() || !shape.contains("lbound") || !shape.contains("ubound") ||
       !shape["lbound"].is_array() || !shape["ubound"].is_array() ||
       shape["lbound"].size() != shape["ubound"].size()) {
     bad("\"$array\" needs \"lbound\" and \"ubound\" lists of the same length");
   }
+  if (shape["lbound"].size() > kMaxDepth) bad("an array has at most " + std::to_string(kMaxDepth) + " dimensions");
   std::vector<ArrayBound> bounds;
   for (std::size_t d = 0; d < shape["lbound"].size(); ++d) {
     bounds.push_back({boundValue(shape["lbound"][d]), boundValue(shape["ubound"][d])});
+    if (int64_t(bounds.back().upper) - bounds.back().lower >= std::numeric_limits<int32_t>::max()) {
+      bad("array bounds span more elements than a Long counts");
+    }
   }
-  VariantArray a(bounds);
   const json values = shape.value("values", json::array());
-  if (!bounds.empty()) {
-    std::vector<int32_t> subscripts(bounds.size(), 0);
-    fillLevel(a, values, subscripts, 0);
-  }
+  if (bounds.empty()) return Variant(VariantArray(bounds));
+  checkLevel(bounds, values, 0);
+  VariantArray a(bounds);
+  std::vector<int32_t> subscripts(bounds.size(), 0);
+  fillLevel(a, values, subscripts, 0, depth);
   return Variant(std::move(a));
 }
 
@@ -201,7 +220,10 @@ json variantToJson(const Variant& v, bool typed) {
   return json{{"$empty", true}};
 }
 
-Variant variantFromJson(const json& j) {
+namespace {
+
+Variant decode(const json& j, std::size_t depth) {
+  if (depth > kMaxDepth) bad("arrays nested more than " + std::to_string(kMaxDepth) + " deep");
   switch (j.type()) {
     case json::value_t::null: return Variant::null();
     case json::value_t::boolean: return Variant(j.get<bool>());
@@ -211,7 +233,7 @@ Variant variantFromJson(const json& j) {
     case json::value_t::string: return Variant(j.get<std::string>());
     case json::value_t::array: {
       VariantArray a = VariantArray::vector(0, static_cast<int32_t>(j.size()) - 1);
-      for (std::size_t i = 0; i < j.size(); ++i) a[static_cast<int32_t>(i)] = variantFromJson(j[i]);
+      for (std::size_t i = 0; i < j.size(); ++i) a[static_cast<int32_t>(i)] = decode(j[i], depth + 1);
       return Variant(std::move(a));
     }
     case json::value_t::object: {
@@ -220,7 +242,7 @@ Variant variantFromJson(const json& j) {
         if (!j["$type"].is_string() || !j.contains("value")) bad("\"$type\" needs a type name and a \"value\"");
         return typedFromJson(j["$type"].get<std::string>(), j["value"]);
       }
-      if (j.size() == 1 && j.contains("$array")) return arrayFromJson(j["$array"]);
+      if (j.size() == 1 && j.contains("$array")) return arrayFromJson(j["$array"], depth);
       if (j.size() == 1 && j.contains("$bytes")) {
         if (!j["$bytes"].is_string()) bad("\"$bytes\" takes base64 text");
         return Variant(fromBase64(j["$bytes"].get<std::string>()));
@@ -237,6 +259,10 @@ Variant variantFromJson(const json& j) {
   }
   bad("not an encoded variant");
 }
+
+}  // namespace
+
+Variant variantFromJson(const json& j) { return decode(j, 0); }
 
 Variant variantFromArgument(const std::string& argument) {
   json parsed = json::parse(argument, nullptr, /*allow_exceptions=*/false);

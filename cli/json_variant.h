@@ -32,7 +32,8 @@ namespace svrZIVE::cli {
 
 nlohmann::json variantToJson(const Variant& value, bool typed = false);
 
-// Throws std::invalid_argument for JSON that is no encoded variant.
+// Throws std::invalid_argument for JSON that is no encoded variant, and for
+// arrays nested in arrays, or of dimensions, more than 60 deep.
 Variant variantFromJson(const nlohmann::json& json);
 
 // Base64 (RFC 4648, with padding) of bytes, and back; fromBase64 throws

@@ -85,6 +85,21 @@ ColumnInfo describe(const MdbHandle* mdb, const std::string& table, const MdbCol
   return c;
 }
 
+// The bytes a value of a fixed-size type takes in a record (0: any number).
+size_t fixedSize(int type) {
+  switch (type) {
+    case MDB_BYTE: return 1;
+    case MDB_INT: return 2;
+    case MDB_LONGINT:
+    case MDB_FLOAT: return 4;
+    case MDB_MONEY:
+    case MDB_DOUBLE:
+    case MDB_DATETIME: return 8;
+    case MDB_REPID: return 16;
+    default: return 0;
+  }
+}
+
 // Text that mdbtools hands out in memory of its own.
 std::string owned(char* text) {
   std::string out = text ? text : "";
@@ -182,13 +197,15 @@ void AccessFile::readRows(size_t index, const std::function<void(std::span<const
   }
   std::vector<MdbField> fields(count);
   std::vector<Variant> values(count);
+  const auto unreadableRecord = [&] {
+    fail(kUnrecognizedFormat, "A record of the table '" + tables_[index].name + "' of '" + path_ + "' cannot be read.");
+  };
   while (mdb_fetch_row(table)) {
     // The record just read, taken apart again: mdbtools binds Null and the
     // empty text alike, the fields' own flags tell them apart.
     int start = 0;
     size_t size = 0;
-    if (mdb_find_row(mdb, static_cast<int>(table->cur_row) - 1, &start, &size) != 0)
-      fail(kUnrecognizedFormat, "A record of the table '" + tables_[index].name + "' of '" + path_ + "' cannot be read.");
+    if (mdb_find_row(mdb, static_cast<int>(table->cur_row) - 1, &start, &size) != 0) unreadableRecord();
     const int cracked = mdb_crack_row(table, start, size, fields.data());
     std::fill(values.begin(), values.end(), Variant::null());
     for (int i = 0; i < cracked && i < static_cast<int>(count); ++i) {
@@ -196,7 +213,6 @@ void AccessFile::readRows(size_t index, const std::function<void(std::span<const
       const size_t k = static_cast<size_t>(f.colnum);
       if (k >= count) continue;
       MdbColumn* column = columns[k];
-      const unsigned char* p = mdb->pg_buf + f.start;
       if (column->col_type == MDB_BOOL) {
         values[k] = Variant(!f.is_null);  // a Yes/No field is its null bit: never Null
         continue;
@@ -205,13 +221,19 @@ void AccessFile::readRows(size_t index, const std::function<void(std::span<const
         values[k] = Variant::null();
         continue;
       }
+      // A damaged file can describe a value outside the page it was read
+      // from, or shorter than its type.
+      if (f.start < 0 || f.siz < 0 || size_t(f.start) + size_t(f.siz) > sizeof mdb->pg_buf ||
+          size_t(f.siz) < fixedSize(column->col_type))
+        unreadableRecord();
+      const unsigned char* p = mdb->pg_buf + f.start;
       switch (column->col_type) {
         case MDB_BYTE: values[k] = Variant(static_cast<uint8_t>(p[0])); break;
         case MDB_INT: values[k] = Variant(little<int16_t>(p)); break;
         case MDB_LONGINT: values[k] = Variant(little<int32_t>(p)); break;
         case MDB_MONEY: values[k] = Variant(static_cast<double>(little<int64_t>(p)) / 10000.0); break;
         case MDB_FLOAT: values[k] = Variant(static_cast<double>(little<float>(p))); break;
-        case MDB_DOUBLE:
+        case MDB_DOUBLE: values[k] = Variant(little<double>(p)); break;
         case MDB_DATETIME: values[k] = Variant::date(little<double>(p)); break;
         case MDB_BINARY: values[k] = Variant(Bytes(p, p + f.siz)); break;
         case MDB_REPID: values[k] = Variant(owned(mdb_uuid_to_string(mdb->pg_buf, f.start))); break;

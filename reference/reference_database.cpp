@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -112,7 +113,7 @@ void checkCell(const std::string& cell, const SeedColumn& column, const fs::path
   double high = column.type == engine::DaoType::Byte      ? 255
                 : column.type == engine::DaoType::Integer ? 32767.0
                                                           : 2147483647.0;
-  if (value != static_cast<double>(static_cast<int64_t>(value)) || value < low || value > high) {
+  if (!(value >= low && value <= high) || value != std::trunc(value)) {
     seedError(file, line, column.name + " '" + cell + "' does not fit " +
                               std::string(engine::daoTypeName(column.type)));
   }

@@ -14,6 +14,7 @@ packages=(
   mdbtools                             # mdb-export, the import benchmark's yardstick
   locales                              # a comma-decimal locale for the tests of number formatting
   python3                              # bench/crash_loop.py, the kill-at-random reliability loops
+  clang libclang-rt-14-dev             # the fuzz targets: clang's libFuzzer and sanitizers
 )
 
 missing=()

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds svrZIVE and runs every test: once in the optimised build with
-# warnings as errors, once under AddressSanitizer and UndefinedBehaviorSanitizer.
+# warnings as errors, once under AddressSanitizer and UndefinedBehaviorSanitizer;
+# then every fuzz target over its committed corpus and for a bounded time
+# from it ($ZIVE_FUZZ_SECONDS each, 20 by default; 0 replays the corpus only).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -13,3 +15,5 @@ for preset in ci sanitize; do
   echo "== $preset: tests"
   ctest --preset "$preset" -j "$jobs"
 done
+
+ZIVE_JOBS=$jobs scripts/fuzz.sh "${ZIVE_FUZZ_SECONDS:-20}"

@@ -190,6 +190,8 @@ Variant fnDateDiff(const Args& a) {
     case Interval::Minute: r = std::floor(secondsOf(d2) / 60) - std::floor(secondsOf(d1) / 60); break;
     case Interval::Second: r = secondsOf(d2) - secondsOf(d1); break;
   }
+  // The count is a Long: seconds across more than 68 years overflow it.
+  if (r < -2147483648.0 || r > 2147483647.0) raiseRuntimeError(kOverflow);
   return Variant(static_cast<int32_t>(r));
 }
 

@@ -118,9 +118,14 @@ TEST(JsonVariant, MalformedEncodingsAreRefused) {
        {R"({"foo":1})", R"({"$type":"Currency","value":1})", R"({"$type":"Long"})",
         R"({"$array":{"lbound":[1],"ubound":[2],"values":[1]}})",
         R"({"$array":{"lbound":[0,0],"ubound":[1]}})", R"({"$array":{"lbound":[0.5],"ubound":[1],"values":[1]}})",
-        R"({"$object":12})", R"({"$bytes":"TWF"})", R"({"$bytes":"T=Fu"})", R"({"$bytes":1})"}) {
+        R"({"$object":12})", R"({"$bytes":"TWF"})", R"({"$bytes":"T=Fu"})", R"({"$bytes":1})",
+        R"({"$array":{"lbound":[-2147483648],"ubound":[2147483647],"values":[]}})",
+        R"({"$array":{"lbound":[1,1],"ubound":[100000,100000],"values":[]}})"}) {
     EXPECT_THROW(variantFromArgument(text), std::invalid_argument) << text;
   }
+  // Arrays in arrays: as deep as an array's dimensions may be, no deeper.
+  EXPECT_NO_THROW(variantFromArgument(std::string(60, '[') + std::string(60, ']')));
+  EXPECT_THROW(variantFromArgument(std::string(10000, '[') + std::string(10000, ']')), std::invalid_argument);
   // Out of range for the type: the runtime's Overflow.
   EXPECT_THROW(variantFromArgument(R"({"$type":"Byte","value":256})"), AutomationError);
 }

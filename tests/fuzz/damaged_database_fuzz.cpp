@@ -4,90 +4,18 @@
 // modulo its size, and the byte to put there). Every read either answers or
 // raises an automation error; anything else (a crash, another exception, a
 // sanitizer report) is a finding.
-#include <unistd.h>
-
 #include <cstddef>
-#include <cstdlib>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "base/automation_error.h"
-#include "cli/json_variant.h"
 #include "engine/dao.h"
+#include "tests/fuzz/fuzz_support.h"
 
 namespace {
 
 using namespace svrZIVE;
-namespace fs = std::filesystem;
-
-const fs::path& scratch() {
-  static const fs::path dir = [] {
-    fs::path base = fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
-    fs::path d = base / ("zive-fuzz-" + std::to_string(::getpid()));
-    fs::create_directories(d);
-    std::atexit([] {
-      std::error_code ec;
-      fs::remove_all(scratch(), ec);
-    });
-    return d;
-  }();
-  return dir;
-}
-
-std::string readAll(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// Two tables of every field type, with a counter, an index, texts with and
-// without accents and a few nulls.
-const std::string& validFile() {
-  static const std::string bytes = [] {
-    const fs::path file = scratch() / "valid.mdb";
-    fs::remove(file);
-    auto db = engine::DBEngine::forThread().createDatabase(file.string());
-    db->execute("CREATE TABLE T1 (ID COUNTER, N LONG, B BYTE, I INTEGER, F BIT, D DOUBLE, S SINGLE, "
-                "C CURRENCY, W DATETIME, NAME TEXT(20) NOT NULL, NOTE MEMO)");
-    db->execute("CREATE INDEX IX_N ON T1 (N)");
-    db->execute("CREATE TABLE T2 (N LONG, CODE TEXT(3))");
-    for (int i = 1; i <= 6; ++i) {
-      const std::string n = std::to_string(i);
-      db->execute("INSERT INTO T1 (N, B, I, F, D, S, C, W, NAME, NOTE) VALUES (" + n + ", " + n + ", -" + n +
-                  ", True, " + n + ".5, 0.25, 12.3456, 45000, 'Peña " + n + "', " + (i % 2 ? "Null" : "'nota'") +
-                  ")");
-      db->execute("INSERT INTO T2 (N, CODE) VALUES (" + n + ", 'C" + n + "')");
-    }
-    db->close();
-    return readAll(file);
-  }();
-  return bytes;
-}
-
-// Every value as the command line writes it.
-void use(const Variant& value) {
-  cli::variantToJson(value).dump();
-  cli::variantToJson(value, true).dump();
-}
-
-void readTable(engine::Database& db, const std::string& sql) {
-  try {
-    auto rs = db.openRecordset(sql);
-    auto& fields = rs->fields();
-    for (int32_t c = 0; c < fields.count(); ++c) {
-      auto f = fields.item(c);
-      use(Variant(f->name()));
-      f->type();
-      f->size();
-    }
-    for (; !rs->eof(); rs->moveNext())
-      for (int32_t c = 0; c < fields.count(); ++c) use(rs->value(c));
-    rs->close();
-  } catch (const AutomationError&) {
-  }
-}
+using namespace svrZIVE::fuzz;
 
 void readEverything(const std::string& path) {
   std::shared_ptr<engine::Database> db;
@@ -130,16 +58,13 @@ void readEverything(const std::string& path) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  std::string bytes = validFile();
+  std::string bytes = sampleDatabase();
   for (size_t i = 0; i + 2 < size; i += 3) {
     const size_t offset = (static_cast<size_t>(data[i]) << 8 | data[i + 1]) % bytes.size();
     bytes[offset] = static_cast<char>(data[i + 2]);
   }
   const fs::path file = scratch() / "damaged.mdb";
-  {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  }
+  writeAll(file, bytes);
   readEverything(file.string());
   return 0;
 }

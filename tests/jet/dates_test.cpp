@@ -113,6 +113,7 @@ TEST_F(Dates, Errors) {
       {"SELECT Year('hello') FROM E", 13},
       {"SELECT DateSerial(10000, 1, 1) FROM E", 5},
       {"SELECT MonthName(13) FROM E", 5},
+      {"SELECT DateDiff('s', #1/1/100#, #12/31/9999#) FROM E", 6},
       {"INSERT INTO E (ID, D) VALUES (9, 'hello')", 3464},
       {"SELECT Year() FROM E", 3075},
       {"SELECT ID FROM E WHERE D = 'soon'", 3464},

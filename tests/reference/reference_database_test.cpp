@@ -45,6 +45,7 @@ TEST(ReferenceSeedParse, ReportsTheFileAndLine) {
   const std::pair<const char*, const char*> cases[] = {
       {"A:SHORT\n1\nx\n", "Reference seed T00_GENERAL.tsv line 3: A 'x' is not a number"},
       {"A:SHORT\n40000\n", "Reference seed T00_GENERAL.tsv line 2: A '40000' does not fit Integer"},
+      {"A:LONG\n1e60\n", "Reference seed T00_GENERAL.tsv line 2: A '1e60' does not fit Long"},
       {"A:SHORT\tB:TEXT(2)\n1\n", "Reference seed T00_GENERAL.tsv line 2: 1 cells for 2 columns"},
       {"A:TEXT(2)\nñññ\n", "Reference seed T00_GENERAL.tsv line 2: A is longer than 2"},
       {"A:TEXT(2)\nññ\n", ""},
