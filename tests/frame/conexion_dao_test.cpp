@@ -34,12 +34,10 @@ TEST_F(Conexion, TheCurrentPathChoosesTheSlot) {
   std::filesystem::copy_file(modPath_, lower);
   std::filesystem::copy_file(modPath_, longer);
   for (const auto& [path, modifiable] : {std::pair{lower, true}, std::pair{longer, false}}) {
-    SCOPED_TRACE(path);
     cZIVEConexionDAO& c = connection(path);
     const auto& chosen = modifiable ? c.modifiableDatabase() : c.referenceDatabase();
-    ASSERT_TRUE(chosen);
-    EXPECT_FALSE(modifiable ? c.referenceDatabase() : c.modifiableDatabase());
-    EXPECT_EQ(chosen->name(), path);
+    EXPECT_TRUE(chosen && chosen->name() == path && !(modifiable ? c.referenceDatabase() : c.modifiableDatabase()))
+        << path;
     EXPECT_EQ(count(c, "SELECT * FROM TM"), 1);
     ZIVEGeneral::endThreadState();
   }
@@ -63,9 +61,7 @@ TEST_F(Conexion, InicializaBDOpensAWorkspaceAndTheDatabaseUnderTheHourglass) {
   cZIVEConexionDAO& c = connection(modPath_);
   EXPECT_EQ(c.Dbname, modPath_);
   EXPECT_EQ(pointer_, (std::vector<int>{11, 0, 11, 0}));
-  ASSERT_TRUE(c.workspace());
-  EXPECT_EQ(c.workspace()->name(), "wrk");
-  EXPECT_EQ(c.workspace()->userName(), "admin");
+  EXPECT_EQ(c.workspace()->name() + "/" + c.workspace()->userName(), "wrk/admin");
   for (int16_t tipo : {0, 1, 2, 4, 8, -1}) {
     auto rs = c.openRecordset("SELECT * FROM TM", tipo);
     EXPECT_TRUE(rs->updatable()) << "a dynaset whatever the type " << tipo;
@@ -79,16 +75,11 @@ TEST_F(Conexion, AFailingCallLeavesTheHourglassUntilTheNextSuccessfulOne) {
   c.execute("INSERT INTO TM (A, B) VALUES (2, 'b')");
   c.openRecordset("SELECT * FROM TM");
   EXPECT_EQ(pointer_, (std::vector<int>{11, 0, 11, 0}));
-
   pointer_.clear();
   EXPECT_EQ(errorNumberOf([&] { c.execute("INSERT INTO NOSUCHTABLE (A) VALUES (1)"); }), engine::kInputTableNotFound);
-  EXPECT_EQ(pointer_, (std::vector<int>{11}));
   c.execute("DELETE FROM TM WHERE A = 2");
-  EXPECT_EQ(pointer_, (std::vector<int>{11, 11, 0}));
-
-  pointer_.clear();
   errorOf([&] { c.openRecordset("SELECT * FROM NOSUCHTABLE"); });
-  EXPECT_EQ(pointer_, (std::vector<int>{11}));
+  EXPECT_EQ(pointer_, (std::vector<int>{11, 11, 0, 11}));
 
   pointer_.clear();
   const std::string missing = (folder_ / "missing" / "ZIVEMOD.MDB").string();
@@ -102,30 +93,19 @@ TEST_F(Conexion, AFailingCallLeavesTheHourglassUntilTheNextSuccessfulOne) {
   EXPECT_TRUE(pointer_.empty()) << "no handler shows nothing";
 }
 
-TEST_F(Conexion, FailuresPassThroughUnchanged) {
-  cZIVEConexionDAO& c = connection(modPath_);
-  auto direct = errorOf([&] { c.modifiableDatabase()->execute("INSERT INTO NOSUCHTABLE (A) VALUES (1)"); });
-  auto wrapped = errorOf([&] { c.execute("INSERT INTO NOSUCHTABLE (A) VALUES (1)"); });
-  ASSERT_TRUE(direct && wrapped);
-  EXPECT_EQ(testing::everything(*wrapped), testing::everything(*direct));
-}
-
 TEST_F(Conexion, CerrarClosesTheOpenRecordsetsThenTheDatabase) {
   cZIVEConexionDAO& c = connection(refPath_);
   auto db = c.referenceDatabase();
   auto first = c.openRecordset("SELECT * FROM TR");
   auto second = c.openRecordset("SELECT A FROM TR WHERE A = 2");
-  EXPECT_EQ(db->recordsets().count(), 2);
   pointer_.clear();
   c.Cerrar();
-  EXPECT_FALSE(first->isOpen());
-  EXPECT_FALSE(second->isOpen());
-  EXPECT_FALSE(db->isOpen());
+  EXPECT_FALSE(first->isOpen() || second->isOpen() || db->isOpen());
   EXPECT_EQ(c.referenceDatabase(), db) << "the slot keeps the closed database";
   EXPECT_TRUE(pointer_.empty()) << "Cerrar leaves the pointer alone";
 
   // Until the next initialisation, calls fail with the engine's error for a
-  // closed database.
+  // closed database, passed on whole.
   auto engineError = errorOf([&] { db->execute("DELETE FROM TR"); });
   auto e1 = errorOf([&] { c.execute("DELETE FROM TR"); });
   ASSERT_TRUE(engineError && e1);
@@ -136,7 +116,6 @@ TEST_F(Conexion, CerrarClosesTheOpenRecordsetsThenTheDatabase) {
   // closes just the database.
   cZIVEConexionDAO& again = connection(refPath_);
   EXPECT_EQ(count(again, "SELECT * FROM TR"), 2);
-  EXPECT_EQ(again.referenceDatabase()->recordsets().count(), 0);
   again.Cerrar();
   EXPECT_FALSE(again.referenceDatabase()->isOpen());
 }
@@ -159,8 +138,7 @@ TEST_F(Conexion, InicializaBDOnAnotherObjectWorksOnTheSharedInstance) {
   cZIVEConexionDAO& shared = ZIVEGeneral::sharedConnection();
   EXPECT_EQ(shared.Dbname, "");
   EXPECT_FALSE(shared.modifiableDatabase());
-  ASSERT_TRUE(shared.referenceDatabase());
-  EXPECT_TRUE(shared.referenceDatabase()->isOpen());
+  ASSERT_TRUE(shared.referenceDatabase() && shared.referenceDatabase()->isOpen());
   EXPECT_EQ(shared.referenceDatabase()->name(), modPath_);
 }
 
@@ -197,18 +175,11 @@ TEST_F(Conexion, TheSharedConnectionEndsWithTheThreadState) {
 
   // And with its thread.
   std::vector<int> threadPointer;
-  std::string failure;
-  std::thread t([&] {
-    try {
-      ZIVEGeneral::setMousePointerHandler([&](int p) { threadPointer.push_back(p); });
-      db = connection(refPath_).referenceDatabase();
-      threadPointer.clear();
-    } catch (const std::exception& e) {
-      failure = e.what();
-    }
-  });
-  t.join();
-  ASSERT_EQ(failure, "");
+  std::thread([&] {
+    ZIVEGeneral::setMousePointerHandler([&](int p) { threadPointer.push_back(p); });
+    db = connection(refPath_).referenceDatabase();
+    threadPointer.clear();
+  }).join();
   EXPECT_FALSE(db->isOpen());
   EXPECT_EQ(threadPointer, (std::vector<int>{11, 0}));
   EXPECT_EQ(pointer_, (std::vector<int>{11, 0})) << "another thread's handler";
@@ -219,19 +190,16 @@ TEST_F(Conexion, AnApostropheInAValueRunsNothing) {
   Statement s("INSERT INTO TM (A, B) VALUES (");
   s << int32_t(5) << ", '" << std::string("x'); DELETE FROM TM; --") << "')";
   pointer_.clear();
-  auto e = errorOf([&] { c.execute(s); });
-  ASSERT_TRUE(e);
-  EXPECT_EQ(e->number(), engine::kSyntaxErrorInExpression);
-  EXPECT_EQ(e->source(), "DAO.Database");
-  EXPECT_EQ(pointer_, (std::vector<int>{11}));
-  EXPECT_EQ(count(c, "SELECT * FROM TM"), 1);
+  EXPECT_EQ(errorNumberOf([&] { c.execute(s); }), engine::kSyntaxErrorInExpression);
   Statement q("SELECT * FROM TM WHERE B = '");
   q << std::string("a'b") << "'";
   EXPECT_EQ(errorNumberOf([&] { c.openRecordset(q); }), engine::kSyntaxErrorInExpression);
-  // A valid statement runs.
-  Statement ok("SELECT B FROM TM WHERE A = ");
+  EXPECT_EQ(pointer_, (std::vector<int>{11, 11}));
+  // A valid statement runs, and the table is whole.
+  Statement ok("SELECT COUNT(*) FROM TM WHERE A = ");
   ok << int32_t(1);
-  EXPECT_EQ(c.openRecordset(ok)->value(0), Variant("mod"));
+  EXPECT_EQ(c.openRecordset(ok)->value(0), Variant(1));
+  EXPECT_EQ(pointer_, (std::vector<int>{11, 11, 11, 0}));
 }
 
 }  // namespace

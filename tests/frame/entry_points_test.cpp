@@ -7,6 +7,7 @@
 #include <iterator>
 #include <optional>
 #include <string>
+#include <tuple>
 
 #include "frame/class_registry.h"
 #include "frame/entry_points.h"
@@ -24,8 +25,6 @@ std::string readFile(const std::filesystem::path& path) {
 class EntryPoints : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = testing::freshFolder("registry");
-    file_ = folder_ / "nested" / "registry.ini";
     if (const char* previous = std::getenv("ZIVE_REGISTRY")) previous_ = previous;
     ::setenv("ZIVE_REGISTRY", file_.c_str(), 1);
   }
@@ -35,7 +34,7 @@ class EntryPoints : public ::testing::Test {
     std::error_code ec;
     std::filesystem::remove_all(folder_, ec);
   }
-  std::filesystem::path folder_, file_;
+  std::filesystem::path folder_ = testing::freshFolder(), file_ = folder_ / "nested" / "registry.ini";
   std::optional<std::string> previous_;
 };
 
@@ -60,10 +59,8 @@ TEST_F(EntryPoints, RegisterWritesEveryClassAndUnregisterRemovesOnlyOurs) {
 }
 
 TEST_F(EntryPoints, AnUnwritableLocationFails) {
-  std::filesystem::create_directories(folder_);
-  const std::filesystem::path blocker = folder_ / "blocker";
-  { std::ofstream(blocker) << "x"; }
-  ::setenv("ZIVE_REGISTRY", (blocker / "registry.ini").c_str(), 1);
+  std::ofstream(folder_ / "blocker") << "x";
+  ::setenv("ZIVE_REGISTRY", (folder_ / "blocker" / "registry.ini").c_str(), 1);
   EXPECT_EQ(DllRegisterServer(), hresult::SELFREG_E_CLASS);
 }
 
@@ -71,12 +68,11 @@ TEST_F(EntryPoints, AFactoryCreatesObjectsAndTheLibraryStaysWhileEitherLives) {
   const std::string clsid(ClassRegistry::global().byName("cZIVEConexionDAO")->clsid);
   void* raw = nullptr;
   ASSERT_EQ(DllGetClassObject(clsid.c_str(), kIID_IClassFactory, &raw), hresult::S_OK);
-  auto* factory = static_cast<ClassFactory*>(raw);
   EXPECT_EQ(DllCanUnloadNow(), hresult::S_FALSE) << "a factory is alive";
   {
-    auto object = factory->CreateInstance();
+    auto object = static_cast<ClassFactory*>(raw)->CreateInstance();
     EXPECT_EQ(object->className(), "cZIVEConexionDAO");
-    EXPECT_EQ(factory->Release(), 0u);
+    EXPECT_EQ(static_cast<ClassFactory*>(raw)->Release(), 0u);
     EXPECT_EQ(DllCanUnloadNow(), hresult::S_FALSE) << "an object is alive";
   }
   EXPECT_EQ(DllCanUnloadNow(), hresult::S_OK);
@@ -84,25 +80,24 @@ TEST_F(EntryPoints, AFactoryCreatesObjectsAndTheLibraryStaysWhileEitherLives) {
   // Braces optional, any letter case; a locked server stays loaded.
   std::string bare = clsid.substr(1, 36);
   for (char& ch : bare) ch = char(std::tolower(static_cast<unsigned char>(ch)));
-  ASSERT_EQ(DllGetClassObject(bare.c_str(), nullptr, &raw), hresult::S_OK);
-  static_cast<ClassFactory*>(raw)->LockServer(true);
-  static_cast<ClassFactory*>(raw)->Release();
-  EXPECT_EQ(DllCanUnloadNow(), hresult::S_FALSE);
-  ASSERT_EQ(DllGetClassObject(clsid.c_str(), nullptr, &raw), hresult::S_OK);
-  static_cast<ClassFactory*>(raw)->LockServer(false);
-  static_cast<ClassFactory*>(raw)->Release();
-  EXPECT_EQ(DllCanUnloadNow(), hresult::S_OK);
+  for (const auto& [id, lock, unload] : {std::tuple{bare, true, hresult::S_FALSE}, {clsid, false, hresult::S_OK}}) {
+    ASSERT_EQ(DllGetClassObject(id.c_str(), nullptr, &raw), hresult::S_OK) << id;
+    static_cast<ClassFactory*>(raw)->LockServer(lock);
+    static_cast<ClassFactory*>(raw)->Release();
+    EXPECT_EQ(DllCanUnloadNow(), unload) << id;
+  }
 }
 
 TEST_F(EntryPoints, GetClassObjectRefusals) {
   void* raw = reinterpret_cast<void*>(0x1);
-  const std::string conexion(ClassRegistry::global().byName("cZIVEConexionDAO")->clsid);
-  EXPECT_EQ(DllGetClassObject("{00000000-1111-2222-3333-444444444444}", nullptr, &raw),
-            hresult::CLASS_E_CLASSNOTAVAILABLE);
-  EXPECT_EQ(DllGetClassObject(nullptr, nullptr, &raw), hresult::CLASS_E_CLASSNOTAVAILABLE);
-  EXPECT_EQ(DllGetClassObject(conexion.c_str(), "{12345678-1234-1234-1234-123456789012}", &raw),
-            hresult::E_NOINTERFACE);
-  EXPECT_EQ(DllGetClassObject(conexion.c_str(), nullptr, nullptr), hresult::E_POINTER);
+  const char* conexion = ClassRegistry::global().byName("cZIVEConexionDAO")->clsid.data();
+  const struct { const char* clsid; const char* iid; void** out; int32_t result; } cases[] = {
+      {"{00000000-1111-2222-3333-444444444444}", nullptr, &raw, hresult::CLASS_E_CLASSNOTAVAILABLE},
+      {nullptr, nullptr, &raw, hresult::CLASS_E_CLASSNOTAVAILABLE},
+      {conexion, "{12345678-1234-1234-1234-123456789012}", &raw, hresult::E_NOINTERFACE},
+      {conexion, nullptr, nullptr, hresult::E_POINTER},
+  };
+  for (const auto& c : cases) EXPECT_EQ(DllGetClassObject(c.clsid, c.iid, c.out), c.result) << c.result;
   EXPECT_EQ(DllCanUnloadNow(), hresult::S_OK);
 }
 

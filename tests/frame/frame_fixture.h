@@ -5,10 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
+#include <stdlib.h>
 
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/dao.h"
@@ -18,34 +19,24 @@
 
 namespace svrZIVE::testing {
 
-inline std::filesystem::path freshFolder(const std::string& name) {
-  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  std::string test = info ? std::string(info->test_suite_name()) + "_" + info->name() : "x";
-  for (char& c : test) {
-    if (c == '/') c = '_';
-  }
-  std::filesystem::path folder =
-      std::filesystem::temp_directory_path() / ("zive_frame_" + name + "_" + test + "_" + std::to_string(::getpid()));
-  std::filesystem::remove_all(folder);
-  std::filesystem::create_directories(folder);
-  return folder;
-}
-
-inline void makeDatabase(const std::string& path, const std::vector<std::string>& statements) {
-  auto db = engine::DBEngine::forThread().createDatabase(path);
-  for (const std::string& s : statements) db->execute(s);
-  db->close();
+// A new empty folder of the test's own, under the temporary folder.
+inline std::filesystem::path freshFolder() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "zive_frame_XXXXXX").string();
+  return ::mkdtemp(pattern.data());
 }
 
 class FrameFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = freshFolder("db");
-    modPath_ = (folder_ / "ZIVEMOD.MDB").string();
-    refPath_ = (folder_ / "ZIVELEC.MDB").string();
-    makeDatabase(modPath_, {"CREATE TABLE TM (A LONG, B TEXT(50))", "INSERT INTO TM (A, B) VALUES (1, 'mod')"});
-    makeDatabase(refPath_, {"CREATE TABLE TR (A LONG, B TEXT(50))", "INSERT INTO TR (A, B) VALUES (1, 'ref')",
-                            "INSERT INTO TR (A, B) VALUES (2, 'ref2')"});
+    const std::pair<std::string, std::vector<std::string>> databases[] = {
+        {modPath_, {"CREATE TABLE TM (A LONG, B TEXT(50))", "INSERT INTO TM (A, B) VALUES (1, 'mod')"}},
+        {refPath_, {"CREATE TABLE TR (A LONG, B TEXT(50))", "INSERT INTO TR (A, B) VALUES (1, 'ref')",
+                    "INSERT INTO TR (A, B) VALUES (2, 'ref2')"}}};
+    for (const auto& [path, statements] : databases) {
+      auto db = engine::DBEngine::forThread().createDatabase(path);
+      for (const std::string& s : statements) db->execute(s);
+      db->close();
+    }
     ZIVEGeneral::setMousePointerHandler([this](int p) { pointer_.push_back(p); });
   }
   void TearDown() override {
@@ -67,9 +58,8 @@ class FrameFixture : public ::testing::Test {
     return rs->recordCount();
   }
 
-  std::filesystem::path folder_;
-  std::string modPath_;
-  std::string refPath_;
+  std::filesystem::path folder_ = freshFolder();
+  std::string modPath_ = (folder_ / "ZIVEMOD.MDB").string(), refPath_ = (folder_ / "ZIVELEC.MDB").string();
   std::vector<int> pointer_;
 };
 

@@ -65,21 +65,16 @@ class LateBinding : public ::testing::Test {
 };
 
 TEST_F(LateBinding, NamesIgnoreLetterCaseAndOptionalArgumentsMayBeLeftOut) {
-  for (const char* name : {"Sumar", "sUmAr"}) {
-    EXPECT_EQ(object_->call(name, {Variant(1), Variant(2)}), Variant(3)) << name;
-  }
+  EXPECT_EQ(object_->call("sUmAr", {Variant(1), Variant(2)}), Variant(3));
   EXPECT_EQ(object_->call("Sumar", {Variant(1)}), Variant(101));
   EXPECT_EQ(object_->call("Sumar", {Variant(1), Variant("2")}), Variant(3));
 }
 
 TEST_F(LateBinding, ArgumentsAreWrittenBackInPlace) {
   std::vector<Variant> args{Variant(int16_t(42)), Variant()};
-  Variant result = object_->invoke("Cargar", args);
-  EXPECT_EQ(result, Variant(true));
+  EXPECT_EQ(object_->invoke("Cargar", args), Variant(true));
   ASSERT_TRUE(args[1].isArray());
-  EXPECT_EQ(args[1].array()[0], Variant(42));
-  EXPECT_EQ(args[1].array()[1], Variant("cargado"));
-  EXPECT_TRUE(args[1].array()[2].isEmpty());
+  EXPECT_EQ(args[1].array().elements(), (std::vector<Variant>{Variant(42), Variant("cargado"), Variant()}));
   EXPECT_EQ(args[0], Variant(int16_t(42))) << "an argument the call does not change stays as it was";
   std::vector<Variant> veces{Variant(int16_t(4))};
   object_->invoke("Contar", veces);
@@ -166,12 +161,12 @@ TEST(ClassRegistry, PublicClassesAreFoundByIdentifierAndName) {
 }
 
 TEST(ClassRegistry, TheTypeLibraryDeclaresBD) {
-  auto enums = typeLibraryEnums();
-  ASSERT_EQ(enums.size(), 1u);
-  EXPECT_EQ(enums[0].name, "BD");
-  std::string members;
-  for (const auto& m : enums[0].members) members += std::string(m.name) + "=" + std::to_string(m.value) + " ";
-  EXPECT_EQ(members, "ZIVEMod=0 ZIVELec=1 ");
+  std::string declared;
+  for (const auto& e : typeLibraryEnums()) {
+    declared += std::string(e.name) + ":";
+    for (const auto& m : e.members) declared += " " + std::string(m.name) + "=" + std::to_string(m.value);
+  }
+  EXPECT_EQ(declared, "BD: ZIVEMod=0 ZIVELec=1");
 }
 
 TEST(ClassRegistry, AClassPlugsInWithOneRegistration) {
@@ -194,9 +189,8 @@ TEST(ClassRegistry, AClassPlugsInWithOneRegistration) {
 class LateBoundConexion : public testing::FrameFixture {};
 
 TEST_F(LateBoundConexion, MembersByNameAndTheRecordsetObject) {
-  EXPECT_TRUE(ClassRegistry::global().byName("cZIVEConexionDAO")->creatable());
-  EXPECT_EQ(CreateObject("SVRZIVE.CZIVECONEXIONDAO")->className(), "cZIVEConexionDAO");
-  auto c = CreateObject("svrZIVE.cZIVEConexionDAO");
+  auto c = CreateObject("SVRZIVE.CZIVECONEXIONDAO");
+  EXPECT_EQ(c->className(), "cZIVEConexionDAO");
   // InicializaBD works on the shared instance; the shared one is the one
   // service classes use, so late-bound calls reach it through its own object.
   c->call("InicializaBD", {Variant(refPath_)});
@@ -207,22 +201,19 @@ TEST_F(LateBoundConexion, MembersByNameAndTheRecordsetObject) {
   cZIVEConexionDAO& shared = ZIVEGeneral::sharedConnection();
   auto object = makeObject(std::shared_ptr<cZIVEConexionDAO>(std::shared_ptr<cZIVEConexionDAO>{}, &shared),
                            ClassRegistry::global().byName("cZIVEConexionDAO")->members());
-  object->call("execute", {Variant("INSERT INTO TR (A, B) VALUES (3, 'ref3')")});
-  object->call("Execute", {Variant("DELETE FROM TR WHERE A = 3"), Variant(int16_t(0))});
-  object->call("execute", {Variant("INSERT INTO TR (A) VALUES (4)")});
+  object->call("execute", {Variant("INSERT INTO TR (A) VALUES (3)")});
+  object->call("Execute", {Variant("DELETE FROM TR WHERE A = 2"), Variant(int16_t(0))});
   Variant rs = object->call("openRecordset", {Variant("SELECT A, B FROM TR ORDER BY A"), Variant(2)});
   ASSERT_TRUE(rs.isObject());
   EXPECT_EQ(rs.object()->className(), "Recordset");
   AutomationObject& r = automationObject(rs);
   r.call("MoveLast");
-  EXPECT_EQ(r.get("RecordCount"), Variant(3));
+  EXPECT_EQ(r.get("RecordCount"), Variant(2));
   r.call("MoveFirst");
-  Variant fields = r.get("Fields");
-  AutomationObject& f = automationObject(fields);
-  EXPECT_EQ(f.get("Count"), Variant(2));
-  Variant b = f.call("Item", {Variant("b")});
-  EXPECT_EQ(automationObject(b).get("Value"), Variant("ref"));
+  Variant fields = r.get("Fields"), b = automationObject(fields).call("Item", {Variant("b")});
+  EXPECT_EQ(automationObject(fields).get("Count"), Variant(2));
   EXPECT_EQ(automationObject(b).get("Name"), Variant("B"));
+  EXPECT_EQ(automationObject(b).get("Value"), Variant("ref"));
   EXPECT_EQ(errorNumberOf([&] { r.call("Fields", {Variant("NOPE")}); }), engine::kItemNotFound);
   r.call("MoveLast");
   EXPECT_TRUE(automationObject(r.call("Fields", {Variant(1)})).get("Value").isNull());

@@ -34,58 +34,37 @@ class ListConversion : public testing::FrameFixture {
   cZIVEConexionDAO* c_ = nullptr;
 };
 
-TEST_F(ListConversion, AnEmptyResultIsTheNullVariantInEveryMode) {
-  for (int32_t mode : {0, 1, 2, -1}) {
-    auto rs = records(0);
-    EXPECT_TRUE(ConvertirRecordset(rs, mode).isNull()) << mode;
-    EXPECT_TRUE(rs->isOpen());
+// An array of `bounds` holding `elements` in storage order, the first subscript fastest.
+Variant arrayOf(std::vector<ArrayBound> bounds, std::vector<Variant> elements) {
+  VariantArray a(std::move(bounds));
+  a.elements() = std::move(elements);
+  return Variant(std::move(a));
+}
+
+TEST_F(ListConversion, EachModeShapesTheRecordsAndLeavesTheRecordsetOpenAtItsEnd) {
+  const Variant E, null = Variant::null();
+  const Variant table = arrayOf({{0, 3}, {0, 2}}, {E, E, E, E, Variant(1), Variant("R1"), Variant(1.5), E,
+                                                   Variant(2), Variant("R2"), Variant(3.0), E});
+  const struct { int records; const char* columns; int32_t mode; Variant expected; } cases[] = {
+      // No records: Null, whatever the mode.
+      {0, "A, B, C", 0, null}, {0, "A, B, C", 1, null}, {0, "A, B, C", 2, null}, {0, "A, B, C", -1, null},
+      // Any mode but 0 and 1: a column-first table, row 0 and the column past the last empty.
+      {2, "A, B, C", 2, table}, {2, "A, B, C", -7, table},
+      // Mode 1: the first column.
+      {4, "A, B", 1, arrayOf({{0, 3}}, {Variant(1), Variant(2), Variant(3), Variant(4)})},
+      // Mode 0: one record followed by an empty element; a second record goes
+      // on where the first ended, into the last element with one column (past
+      // the end with more, below).
+      {1, "A, B, C", 0, arrayOf({{0, 3}}, {Variant(1), Variant("R1"), Variant(1.5), E})},
+      {2, "A", 0, arrayOf({{0, 1}}, {Variant(1), Variant(2)})},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.records) + " records of " + c.columns + ", mode " + std::to_string(c.mode));
+    auto rs = records(c.records, c.columns);
+    EXPECT_EQ(ConvertirRecordset(rs, c.mode), c.expected);
+    EXPECT_TRUE(rs->eof() && rs->isOpen()) << "left open at its end for the caller to close";
   }
-}
-
-TEST_F(ListConversion, AnyModeButZeroAndOneIsAColumnFirstTable) {
-  // Three columns, two records: (0 to 3, 0 to 2), row 0 and column 3 empty.
-  for (int32_t mode : {2, -7}) {
-    SCOPED_TRACE(mode);
-    auto rs = records(2);
-    Variant v = ConvertirRecordset(rs, mode);
-    ASSERT_TRUE(v.isArray());
-    const VariantArray& a = v.array();
-    ASSERT_EQ(a.dimensions(), 2u);
-    EXPECT_EQ(a.ubound(1), 3);
-    EXPECT_EQ(a.ubound(2), 2);
-    const Variant expected[3][4] = {{Variant(), Variant(), Variant(), Variant()},
-                                    {Variant(1), Variant("R1"), Variant(1.5), Variant()},
-                                    {Variant(2), Variant("R2"), Variant(3.0), Variant()}};
-    for (int32_t r = 0; r <= 2; ++r)
-      for (int32_t c = 0; c <= 3; ++c) EXPECT_EQ(a.at({c, r}), expected[r][c]) << "column " << c << ", row " << r;
-    EXPECT_TRUE(rs->eof()) << "left open at its end for the caller to close";
-    EXPECT_TRUE(rs->isOpen());
-  }
-}
-
-TEST_F(ListConversion, Mode1IsTheFirstColumn) {
-  auto rs = records(4);
-  Variant v = ConvertirRecordset(rs, 1);
-  const VariantArray& a = v.array();
-  ASSERT_EQ(a.dimensions(), 1u);
-  EXPECT_EQ(a.ubound(), 3);
-  for (int32_t i = 0; i <= 3; ++i) EXPECT_EQ(a[i], Variant(i + 1));
-  EXPECT_TRUE(rs->eof());
-}
-
-TEST_F(ListConversion, Mode0IsOneRecordFollowedByAnEmptyElement) {
-  Variant v = ConvertirRecordset(records(1), 0);
-  const VariantArray& a = v.array();
-  ASSERT_EQ(a.dimensions(), 1u);
-  EXPECT_EQ(a.ubound(), 3);
-  EXPECT_EQ(a[1], Variant("R1"));
-  EXPECT_TRUE(a[3].isEmpty());
-  // A second record goes on where the first ended: past the end with three
-  // columns, into the last element with one.
   EXPECT_EQ(errorNumberOf([&] { ConvertirRecordset(records(2), 0); }), kSubscriptOutOfRange);
-  Variant one = ConvertirRecordset(records(2, "A"), 0);
-  EXPECT_EQ(one.array()[0], Variant(1));
-  EXPECT_EQ(one.array()[1], Variant(2));
 }
 
 TEST_F(ListConversion, NullColumnsGiveNullElements) {
@@ -108,7 +87,7 @@ TEST_F(ListConversion, CountersAre16Bit) {
     Variant v;
     EXPECT_EQ(errorNumberOf([&] { v = ConvertirRecordset(records(c.records, "A, B"), c.mode); }), c.error);
     if (c.error == 0) {
-      EXPECT_EQ(v.array().ubound(c.mode == 1 ? 1 : 2), c.records - (c.mode == 1 ? 1 : 0));
+      EXPECT_EQ(v.array().ubound(2), c.records);
     }
   }
 }
@@ -132,18 +111,12 @@ TEST(QuitarRepetidos, KeepsTheFirstRowOfEachColumn3Value) {
       for (int32_t col = 0; col <= 6; ++col) input.at({col, r}) = Variant("r" + std::to_string(r) + "c" + std::to_string(col));
       input.at({3, r}) = c.keys[std::size_t(r - 1)];
     }
-    Variant result = QuitarRepetidos(Variant(input));
-    const VariantArray& a = result.array();
-    ASSERT_EQ(a.dimensions(), 2u);
-    EXPECT_EQ(a.ubound(1), 6);
+    // The kept rows from row 1 on, row 0 empty; with none kept, row 1 empty too.
     const int32_t kept = int32_t(c.keptRows.size());
-    EXPECT_EQ(a.ubound(2), std::max(kept, 1));
-    for (int32_t col = 0; col <= 6; ++col) {
-      EXPECT_TRUE(a.at({col, 0}).isEmpty());
-      EXPECT_TRUE(kept > 0 || a.at({col, 1}).isEmpty());
-      for (int32_t k = 1; k <= kept; ++k)
-        EXPECT_EQ(a.at({col, k}), input.at({col, c.keptRows[std::size_t(k - 1)]})) << "row " << k << " column " << col;
-    }
+    VariantArray expected = VariantArray::matrix(0, 6, 0, std::max(kept, 1));
+    for (int32_t k = 1; k <= kept; ++k)
+      for (int32_t col = 0; col <= 6; ++col) expected.at({col, k}) = input.at({col, c.keptRows[std::size_t(k - 1)]});
+    EXPECT_EQ(QuitarRepetidos(Variant(input)), Variant(expected));
   }
   EXPECT_NE(errorNumberOf([] { QuitarRepetidos(Variant("x")); }), 0);
   EXPECT_EQ(errorNumberOf([] { QuitarRepetidos(Variant(VariantArray::vector(0, 3))); }), kSubscriptOutOfRange);
