@@ -27,22 +27,6 @@ TEST(SlotRule, LastElevenCharactersUpperCasedNameTheModifiableDatabase) {
 
 class Conexion : public testing::FrameFixture {};
 
-TEST_F(Conexion, TheCurrentPathChoosesTheSlot) {
-  // A lower-case file name is the modifiable database; further characters
-  // after the name make it a reference one.
-  const std::string lower = (folder_ / "zivemod.mdb").string(), longer = modPath_ + ".bak";
-  std::filesystem::copy_file(modPath_, lower);
-  std::filesystem::copy_file(modPath_, longer);
-  for (const auto& [path, modifiable] : {std::pair{lower, true}, std::pair{longer, false}}) {
-    cZIVEConexionDAO& c = connection(path);
-    const auto& chosen = modifiable ? c.modifiableDatabase() : c.referenceDatabase();
-    EXPECT_TRUE(chosen && chosen->name() == path && !(modifiable ? c.referenceDatabase() : c.modifiableDatabase()))
-        << path;
-    EXPECT_EQ(count(c, "SELECT * FROM TM"), 1);
-    ZIVEGeneral::endThreadState();
-  }
-}
-
 TEST_F(Conexion, TheReferencePathWorksOnTheReferenceDatabaseWhileTheModifiableStaysOpen) {
   auto modifiable = connection(modPath_).modifiableDatabase();
   cZIVEConexionDAO& c = connection(refPath_);

@@ -21,21 +21,20 @@ class ThreadState : public ::testing::Test {
   void TearDown() override { ZIVEGeneral::endThreadState(); }
 };
 
+// The thread's two paths, "modifiable|reference".
+std::string paths() { return ZIVEGeneral::modifiablePath() + "|" + ZIVEGeneral::referencePath(); }
+
 TEST_F(ThreadState, APathSetOnOneObjectIsThePathOfEveryObjectOfTheThreadUntilItsStateEnds) {
   ServicioA a;
   ServicioB b;
   a.mdbmod("/datos/ZIVEMOD.MDB");
   b.mdblec("/datos/ZIVELEC.MDB");
-  EXPECT_EQ(ZIVEGeneral::modifiablePath(), "/datos/ZIVEMOD.MDB");
-  EXPECT_EQ(ZIVEGeneral::referencePath(), "/datos/ZIVELEC.MDB");
+  EXPECT_EQ(paths(), "/datos/ZIVEMOD.MDB|/datos/ZIVELEC.MDB");
   b.mdbmod("/otros/ZIVEMOD.MDB");
-  EXPECT_EQ(ZIVEGeneral::modifiablePath(), "/otros/ZIVEMOD.MDB");
-  ServicioA later;
-  later.mdblec("/otros/ZIVELEC.MDB");
-  EXPECT_EQ(ZIVEGeneral::referencePath(), "/otros/ZIVELEC.MDB");
+  ServicioA().mdblec("/otros/ZIVELEC.MDB");
+  EXPECT_EQ(paths(), "/otros/ZIVEMOD.MDB|/otros/ZIVELEC.MDB");
   ZIVEGeneral::endThreadState();
-  EXPECT_EQ(ZIVEGeneral::modifiablePath(), "");
-  EXPECT_EQ(ZIVEGeneral::referencePath(), "");
+  EXPECT_EQ(paths(), "|");
 }
 
 // Paths, connection and pointer handler: another thread starts with none of
@@ -54,7 +53,7 @@ TEST_F(ThreadState, ThreadsShareNothing) {
   std::string seen;
   cZIVEConexionDAO* theirs = nullptr;
   std::thread([&] {
-    seen = ZIVEGeneral::modifiablePath() + "|" + ZIVEGeneral::referencePath();
+    seen = paths();
     ServicioB there;
     there.mdbmod("/alli/ZIVEMOD.MDB");
     theirs = &ZIVEGeneral::sharedConnection();
@@ -67,7 +66,7 @@ TEST_F(ThreadState, ThreadsShareNothing) {
   ZIVEGeneral::showMousePointer(vbHourglass);
   ZIVEGeneral::setMousePointerHandler({});
   EXPECT_EQ(seen, "| then /alli/ZIVEMOD.MDB, connection ''");
-  EXPECT_EQ(ZIVEGeneral::modifiablePath() + "|" + ZIVEGeneral::referencePath(), "/aqui/ZIVEMOD.MDB|/aqui/ZIVELEC.MDB");
+  EXPECT_EQ(paths(), "/aqui/ZIVEMOD.MDB|/aqui/ZIVELEC.MDB");
   EXPECT_NE(mine, theirs);
   EXPECT_EQ(ZIVEGeneral::sharedConnection().Dbname, "/aqui/ZIVEMOD.MDB");
   EXPECT_EQ(myPointer, std::vector<int>{vbHourglass});

@@ -38,24 +38,21 @@ class ReferenceServices : public ::testing::Test {
 };
 
 TEST_F(ReferenceServices, NamesByLanguageInUpperCase) {
-  const struct {
-    const char* what;
-    std::function<std::string(cZIVEDatosGeneral&)> lookup;
-    const char* expected;
-  } cases[] = {
-      {"province 1", [](auto& d) { return d.ObtenerNombreProvincia(1, 0); }, "ÁLAVA"},
-      {"province 1 in Basque", [](auto& d) { return d.ObtenerNombreProvincia(1, 1); }, "ARABA"},
-      {"province 48, language 7", [](auto& d) { return d.ObtenerNombreProvincia(48, 7); }, "BIZKAIA"},
-      {"province 99", [](auto& d) { return d.ObtenerNombreProvincia(99, 0); }, ""},
-      {"municipality", [](auto& d) { return d.ObtenerNombreMunicipio(1006, 0); }, "ARMIÑÓN"},
-      {"municipality, language ignored", [](auto& d) { return d.ObtenerNombreMunicipio(1006, 1); }, "ARMIÑÓN"},
-      {"street type", [](auto& d) { return d.ObtenerNombreCalle("CL", 0); }, "CALLE"},
-      {"street type in Basque", [](auto& d) { return d.ObtenerNombreCalle("CL", 1); }, "KALEA"},
-      {"street type in lower case", [](auto& d) { return d.ObtenerNombreCalle("tr", 0); }, "TRAVESÍA"},
-      {"street type unknown", [](auto& d) { return d.ObtenerNombreCalle("XX", 0); }, ""},
-      {"update address", [](auto& d) { return d.ObtenerURLAct(); }, "HTTP://WWW.EXAMPLE.COM/ZIVE/ACTUALIZACIONES/"},
+  auto& d = datos_;
+  const struct { const char* what; std::string name, expected; } cases[] = {
+      {"province 1", d.ObtenerNombreProvincia(1, 0), "ÁLAVA"},
+      {"province 1 in Basque", d.ObtenerNombreProvincia(1, 1), "ARABA"},
+      {"province 48, language 7", d.ObtenerNombreProvincia(48, 7), "BIZKAIA"},
+      {"province 99", d.ObtenerNombreProvincia(99, 0), ""},
+      {"municipality", d.ObtenerNombreMunicipio(1006, 0), "ARMIÑÓN"},
+      {"municipality, language ignored", d.ObtenerNombreMunicipio(1006, 1), "ARMIÑÓN"},
+      {"street type", d.ObtenerNombreCalle("CL", 0), "CALLE"},
+      {"street type in Basque", d.ObtenerNombreCalle("CL", 1), "KALEA"},
+      {"street type in lower case", d.ObtenerNombreCalle("tr", 0), "TRAVESÍA"},
+      {"street type unknown", d.ObtenerNombreCalle("XX", 0), ""},
+      {"update address", d.ObtenerURLAct(), "HTTP://WWW.EXAMPLE.COM/ZIVE/ACTUALIZACIONES/"},
   };
-  for (const auto& c : cases) EXPECT_EQ(c.lookup(datos_), c.expected) << c.what;
+  for (const auto& c : cases) EXPECT_EQ(c.name, c.expected) << c.what;
   // The lookups close the database.
   auto reference = ZIVEGeneral::sharedConnection().referenceDatabase();
   EXPECT_TRUE(reference && !reference->isOpen());
