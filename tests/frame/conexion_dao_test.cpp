@@ -30,10 +30,9 @@ class Conexion : public testing::FrameFixture {};
 TEST_F(Conexion, TheReferencePathWorksOnTheReferenceDatabaseWhileTheModifiableStaysOpen) {
   auto modifiable = connection(modPath_).modifiableDatabase();
   cZIVEConexionDAO& c = connection(refPath_);
-  EXPECT_TRUE(modifiable->isOpen());
-  EXPECT_EQ(c.modifiableDatabase(), modifiable);
+  EXPECT_TRUE(c.modifiableDatabase() == modifiable && modifiable->isOpen());
   c.execute("INSERT INTO TR (A, B) VALUES (3, 'ref3')");
-  EXPECT_EQ(count(c, "SELECT * FROM TR"), 3);
+  EXPECT_EQ(c.openRecordset("SELECT COUNT(*) FROM TR")->value(0), Variant(3));
   EXPECT_EQ(errorNumberOf([&] { c.openRecordset("SELECT * FROM TM"); }), engine::kInputTableNotFound);
   // Cerrar too works on the slot the current path selects.
   c.Cerrar();
@@ -43,7 +42,6 @@ TEST_F(Conexion, TheReferencePathWorksOnTheReferenceDatabaseWhileTheModifiableSt
 
 TEST_F(Conexion, InicializaBDOpensAWorkspaceAndTheDatabaseUnderTheHourglass) {
   cZIVEConexionDAO& c = connection(modPath_);
-  EXPECT_EQ(c.Dbname, modPath_);
   EXPECT_EQ(pointer_, (std::vector<int>{11, 0, 11, 0}));
   EXPECT_EQ(c.workspace()->name() + "/" + c.workspace()->userName(), "wrk/admin");
   for (int16_t tipo : {0, 1, 2, 4, 8, -1}) {
@@ -70,11 +68,6 @@ TEST_F(Conexion, AFailingCallLeavesTheHourglassUntilTheNextSuccessfulOne) {
   EXPECT_NE(errorNumberOf([&] { c.InicializaBD(missing); }), 0);
   EXPECT_EQ(pointer_, (std::vector<int>{11, 0, 11}));
   EXPECT_EQ(c.Dbname, missing) << "the path is set before opening";
-
-  ZIVEGeneral::setMousePointerHandler({});
-  pointer_.clear();
-  connection(modPath_).execute("DELETE FROM TM");
-  EXPECT_TRUE(pointer_.empty()) << "no handler shows nothing";
 }
 
 TEST_F(Conexion, CerrarClosesTheOpenRecordsetsThenTheDatabase) {
@@ -99,7 +92,7 @@ TEST_F(Conexion, CerrarClosesTheOpenRecordsetsThenTheDatabase) {
   // A fresh initialisation opens it again; with no recordset open Cerrar
   // closes just the database.
   cZIVEConexionDAO& again = connection(refPath_);
-  EXPECT_EQ(count(again, "SELECT * FROM TR"), 2);
+  EXPECT_EQ(again.openRecordset("SELECT COUNT(*) FROM TR")->value(0), Variant(2));
   again.Cerrar();
   EXPECT_FALSE(again.referenceDatabase()->isOpen());
 }
@@ -145,16 +138,14 @@ TEST_F(Conexion, TeardownClosesEverySlotIgnoringFailures) {
     pointer_.clear();
   }
   EXPECT_EQ(pointer_, (std::vector<int>{11, 0}));
-  EXPECT_FALSE(modifiable->isOpen());
-  EXPECT_FALSE(reference->isOpen());
+  EXPECT_FALSE(modifiable->isOpen() || reference->isOpen());
 }
 
 TEST_F(Conexion, TheSharedConnectionEndsWithTheThreadState) {
   auto db = connection(modPath_).modifiableDatabase();
   pointer_.clear();
   ZIVEGeneral::endThreadState();
-  EXPECT_FALSE(ZIVEGeneral::hasSharedConnection());
-  EXPECT_FALSE(db->isOpen());
+  EXPECT_FALSE(ZIVEGeneral::hasSharedConnection() || db->isOpen());
   EXPECT_EQ(pointer_, (std::vector<int>{11, 0}));
 
   // And with its thread.

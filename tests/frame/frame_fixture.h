@@ -52,11 +52,6 @@ class FrameFixture : public ::testing::Test {
     c.InicializaBD(path);
     return c;
   }
-  static int32_t count(cZIVEConexionDAO& c, const std::string& sql) {
-    auto rs = c.openRecordset(sql);
-    rs->moveLast();
-    return rs->recordCount();
-  }
 
   std::filesystem::path folder_ = freshFolder();
   std::string modPath_ = (folder_ / "ZIVEMOD.MDB").string(), refPath_ = (folder_ / "ZIVELEC.MDB").string();

@@ -23,9 +23,8 @@ class ListConversion : public testing::FrameFixture {
     FrameFixture::SetUp();
     c_ = &connection(modPath_);
     c_->execute("CREATE TABLE L (A LONG, B TEXT(10), C DOUBLE)");
-    for (int r = 1; r <= 4; ++r) {
-      c_->execute("INSERT INTO L (A, B, C) VALUES (" + std::to_string(r) + ", 'R" + std::to_string(r) + "', " +
-                  formatDouble(r * 1.5) + ")");
+    for (const char* row : {"1, 'R1', 1.5", "2, 'R2', 3", "3, 'R3', 4.5", "4, 'R4', 6"}) {
+      c_->execute(std::string("INSERT INTO L (A, B, C) VALUES (") + row + ")");
     }
   }
   std::shared_ptr<engine::Recordset> records(int n, const std::string& columns = "A, B, C") {
