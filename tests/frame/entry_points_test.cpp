@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <optional>
 #include <string>
 #include <tuple>
 
@@ -24,18 +23,13 @@ std::string readFile(const std::filesystem::path& path) {
 
 class EntryPoints : public ::testing::Test {
  protected:
-  void SetUp() override {
-    if (const char* previous = std::getenv("ZIVE_REGISTRY")) previous_ = previous;
-    ::setenv("ZIVE_REGISTRY", file_.c_str(), 1);
-  }
+  void SetUp() override { ::setenv("ZIVE_REGISTRY", file_.c_str(), 1); }
   void TearDown() override {
-    previous_ ? ::setenv("ZIVE_REGISTRY", previous_->c_str(), 1) : ::unsetenv("ZIVE_REGISTRY");
     ZIVEGeneral::endThreadState();
     std::error_code ec;
     std::filesystem::remove_all(folder_, ec);
   }
   std::filesystem::path folder_ = testing::freshFolder(), file_ = folder_ / "nested" / "registry.ini";
-  std::optional<std::string> previous_;
 };
 
 TEST_F(EntryPoints, RegisterWritesEveryClassAndUnregisterRemovesOnlyOurs) {
@@ -54,7 +48,7 @@ TEST_F(EntryPoints, RegisterWritesEveryClassAndUnregisterRemovesOnlyOurs) {
   ASSERT_EQ(DllUnregisterServer(), hresult::S_OK);
   const std::string after = readFile(file_);
   EXPECT_EQ(after.find("svrZIVE"), std::string::npos) << after;
-  EXPECT_NE(after.find("[otro.Servidor]\nCLSID={AAAAAAAA-0000-0000-0000-000000000000}"), std::string::npos);
+  EXPECT_NE(after.find("[otro.Servidor]\nCLSID={AAAAAAAA-0000-0000-0000-000000000000}\n"), std::string::npos);
   EXPECT_EQ(DllUnregisterServer(), hresult::S_OK) << "nothing to remove is no failure";
 }
 

@@ -1,6 +1,7 @@
 // ConvertirRecordset over the engine's dynasets, and QuitarRepetidos.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 

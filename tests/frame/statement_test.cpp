@@ -17,7 +17,6 @@ TEST(Statement, ValuesAsTheSystemWritesThem) {
     << " L=" << int32_t(-42) << "," << int32_t(2147483647) << " D=" << (0.1 + 0.2) << "," << 3.0 << "," << -0.75
     << " T='" << std::string("Bilbao") << "','" << std::string("  a b  ") << "','" << std::string("say \"hi\"")
     << "','" << std::string() << "' V=" << std::string_view("ñandú");
-  EXPECT_TRUE(s.valid());
   EXPECT_EQ(s.sql(),
             "UPDATE T SET Y=0,255 I=-32768,1999 L=-42,2147483647 D=0.3,3,-0.75 "
             "T='Bilbao','  a b  ','say \"hi\"','' V=ñandú");

@@ -21,7 +21,6 @@ namespace {
 class ReferenceServices : public ::testing::Test {
  protected:
   void SetUp() override {
-    ZIVEGeneral::endThreadState();
     // The settings table and the declarant table, without rows.
     modifiable_ = databaseWith(dir_, "ZIVEMOD.MDB",
                                {"CREATE TABLE T00_GENERAL (T00_Idioma TEXT(5), T00_ActOnline SHORT)",
@@ -39,20 +38,15 @@ class ReferenceServices : public ::testing::Test {
 
 TEST_F(ReferenceServices, NamesByLanguageInUpperCase) {
   auto& d = datos_;
-  const struct { const char* what; std::string name, expected; } cases[] = {
-      {"province 1", d.ObtenerNombreProvincia(1, 0), "ÁLAVA"},
-      {"province 1 in Basque", d.ObtenerNombreProvincia(1, 1), "ARABA"},
-      {"province 48, language 7", d.ObtenerNombreProvincia(48, 7), "BIZKAIA"},
-      {"province 99", d.ObtenerNombreProvincia(99, 0), ""},
-      {"municipality", d.ObtenerNombreMunicipio(1006, 0), "ARMIÑÓN"},
-      {"municipality, language ignored", d.ObtenerNombreMunicipio(1006, 1), "ARMIÑÓN"},
-      {"street type", d.ObtenerNombreCalle("CL", 0), "CALLE"},
-      {"street type in Basque", d.ObtenerNombreCalle("CL", 1), "KALEA"},
-      {"street type in lower case", d.ObtenerNombreCalle("tr", 0), "TRAVESÍA"},
-      {"street type unknown", d.ObtenerNombreCalle("XX", 0), ""},
-      {"update address", d.ObtenerURLAct(), "HTTP://WWW.EXAMPLE.COM/ZIVE/ACTUALIZACIONES/"},
+  const std::pair<std::string, std::string> cases[] = {  // any language but 0 is Basque; municipalities have one
+      {d.ObtenerNombreProvincia(1, 0), "ÁLAVA"}, {d.ObtenerNombreProvincia(1, 1), "ARABA"},
+      {d.ObtenerNombreProvincia(48, 7), "BIZKAIA"}, {d.ObtenerNombreProvincia(99, 0), ""},
+      {d.ObtenerNombreMunicipio(1006, 0), "ARMIÑÓN"}, {d.ObtenerNombreMunicipio(1006, 1), "ARMIÑÓN"},
+      {d.ObtenerNombreCalle("CL", 0), "CALLE"}, {d.ObtenerNombreCalle("CL", 1), "KALEA"},
+      {d.ObtenerNombreCalle("tr", 0), "TRAVESÍA"}, {d.ObtenerNombreCalle("XX", 0), ""},
+      {d.ObtenerURLAct(), "HTTP://WWW.EXAMPLE.COM/ZIVE/ACTUALIZACIONES/"},
   };
-  for (const auto& c : cases) EXPECT_EQ(c.name, c.expected) << c.what;
+  for (const auto& [name, expected] : cases) EXPECT_EQ(name, expected);
   // The lookups close the database.
   auto reference = ZIVEGeneral::sharedConnection().referenceDatabase();
   EXPECT_TRUE(reference && !reference->isOpen());

@@ -58,20 +58,10 @@ TEST(ReferenceSeedParse, ReportsTheFileAndLine) {
   EXPECT_EQ(raisedBy([] { readReferenceSeed("/nonexistent/zive/reference"); }).number, engine::kFileNotFound);
 }
 
-// ZIVE_DATA_DIR as given (unset for none) until the end of the scope.
-class DataDirSetting {
- public:
-  explicit DataDirSetting(const char* dir) { set(dir); }
-  ~DataDirSetting() { set(before_ ? before_->c_str() : nullptr); }
-  void set(const char* dir) { dir ? ::setenv("ZIVE_DATA_DIR", dir, 1) : ::unsetenv("ZIVE_DATA_DIR"); }
-
- private:
-  std::optional<std::string> before_ =
-      std::getenv("ZIVE_DATA_DIR") ? std::optional<std::string>(std::getenv("ZIVE_DATA_DIR")) : std::nullopt;
-};
-
 TEST(ReferenceSeedOrigin, TheLibraryHoldsTheSampleAndTheEnvironmentOverridesIt) {
-  DataDirSetting setting(nullptr);
+  // The other tests of the program build the sample: the variable is unset again at the end.
+  struct Unset { ~Unset() { ::unsetenv("ZIVE_DATA_DIR"); } } unset;
+  ::unsetenv("ZIVE_DATA_DIR");
   ReferenceSeed builtIn = referenceSeed();
   ASSERT_EQ(builtIn.tables.size(), seed().size());
   for (size_t t = 0; t < seed().size(); ++t) {
@@ -82,12 +72,12 @@ TEST(ReferenceSeedOrigin, TheLibraryHoldsTheSampleAndTheEnvironmentOverridesIt) 
   TempDir dir;
   fs::create_directories(dir.path() / "reference");
   writeFile((dir.path() / "reference" / "T00_GENERAL.tsv").string(), "A:SHORT\n7\n");
-  setting.set(dir.path().c_str());
+  ::setenv("ZIVE_DATA_DIR", dir.path().c_str(), 1);
   ReferenceSeed own = referenceSeed();
   EXPECT_EQ(own.origin, (dir.path() / "reference").string());
   ASSERT_EQ(own.tables.size(), 1u);
   EXPECT_EQ(own.tables[0].rows[0][0], std::optional<std::string>("7"));
-  setting.set((dir.path() / "none").c_str());
+  ::setenv("ZIVE_DATA_DIR", (dir.path() / "none").c_str(), 1);
   EXPECT_EQ(raisedBy([] { referenceSeed(); }).number, engine::kFileNotFound);
 }
 
