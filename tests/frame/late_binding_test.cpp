@@ -47,7 +47,6 @@ const TypeInfo& pruebaMembers() {
 
 class LateBinding : public ::testing::Test {
  protected:
-  void TearDown() override { ZIVEGeneral::endThreadState(); }
   std::shared_ptr<cZIVEPrueba> prueba_ = std::make_shared<cZIVEPrueba>();
   std::shared_ptr<AutomationObject> object_ = makeObject(prueba_, pruebaMembers());
 };
@@ -154,8 +153,7 @@ TEST(ClassRegistry, AClassPlugsInWithOneRegistration) {
   EXPECT_TRUE(registry.add("cZIVEPrueba", factory, pruebaMembers));
   EXPECT_FALSE(registry.add("cZIVEPrueba", factory, pruebaMembers)) << "once only";
   EXPECT_FALSE(registry.add("cZIVENoEsta", factory, pruebaMembers)) << "only catalogued classes";
-  auto object = registry.create("svrzive.czivePrueba");
-  EXPECT_EQ(object->call("Sumar", {Variant(1), Variant(1)}), Variant(2));
+  EXPECT_EQ(registry.create("svrzive.czivePrueba")->call("Sumar", {Variant(1), Variant(1)}), Variant(2));
   EXPECT_EQ(errorNumberOf([] { CreateObject("svrZIVE.NoSuchClass"); }), 429);
 }
 
@@ -179,9 +177,8 @@ TEST_F(LateBoundConexion, MembersByNameAndTheRecordsetObject) {
   object->call("execute", {Variant("INSERT INTO TR (A) VALUES (3)")});
   object->call("Execute", {Variant("DELETE FROM TR WHERE A = 2"), Variant(int16_t(0))});
   Variant rs = object->call("openRecordset", {Variant("SELECT A, B FROM TR ORDER BY A"), Variant(2)});
-  ASSERT_TRUE(rs.isObject());
-  EXPECT_EQ(rs.object()->className(), "Recordset");
   AutomationObject& r = automationObject(rs);
+  EXPECT_EQ(r.className(), "Recordset");
   r.call("MoveLast");
   EXPECT_EQ(r.get("RecordCount"), Variant(2));
   r.call("MoveFirst");

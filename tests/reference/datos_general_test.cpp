@@ -65,12 +65,9 @@ TEST_F(ReferenceServices, CargarResultadoFillsAPairTable) {
   EXPECT_EQ(buffer, Variant(VariantArray::matrix(0, 1, 0, 0)));
 
   // One column: the first value is written, then the missing second fails.
-  Variant one;
-  EXPECT_EQ(raisedBy([&] { datos_.CargarResultado("SELECT TPRO_CODI FROM T01_PROVINCIAS WHERE TPRO_CODI = 2", one); })
-                .number,
-            engine::kItemNotFound);
-  ASSERT_TRUE(one.isArray());
-  EXPECT_EQ(one.array().at({0, 0}).toLong(), 2);
+  const std::string one = "SELECT TPRO_CODI FROM T01_PROVINCIAS WHERE TPRO_CODI = 2";
+  EXPECT_EQ(raisedBy([&] { datos_.CargarResultado(one, buffer); }).number, engine::kItemNotFound);
+  EXPECT_EQ(buffer.array().at({0, 0}).toLong(), 2);
 
   // Through late binding the caller's buffer is filled.
   std::vector<Variant> args{Variant("Select TBAN_CODI, TBAN_COLA From TBANCOS order by TBAN_CODI"), Variant()};
@@ -130,18 +127,18 @@ TEST_F(ReferenceServices, FailuresAnnotatedOrPassedOn) {
 }
 
 TEST_F(ReferenceServices, Settings) {
+  // The language and the online flag as read.
+  auto settings = [&] { return datos_.ObtenerIdioma() + "/" + std::to_string(datos_.ObtenerActOnline()); };
   // Without a row: writes change nothing and reads give the defaults.
   datos_.CambiarIdioma("E");
   EXPECT_TRUE(datos_.GuardarActOnline(1).isEmpty());
-  EXPECT_EQ(datos_.ObtenerIdioma(), "C");
-  EXPECT_EQ(datos_.ObtenerActOnline(), 0);
+  EXPECT_EQ(settings(), "C/0");
 
   execute(modifiable_, "INSERT INTO T00_GENERAL (T00_Idioma, T00_ActOnline) VALUES (' E ', 0)");
-  EXPECT_EQ(datos_.ObtenerIdioma(), "E");
+  EXPECT_EQ(settings(), "E/0");
   datos_.CambiarIdioma("C");
   datos_.GuardarActOnline(1);
-  EXPECT_EQ(datos_.ObtenerIdioma(), "C");
-  EXPECT_EQ(datos_.ObtenerActOnline(), 1);
+  EXPECT_EQ(settings(), "C/1");
   auto modifiable = ZIVEGeneral::sharedConnection().modifiableDatabase();
   EXPECT_TRUE(modifiable && !modifiable->isOpen());
 
