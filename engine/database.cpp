@@ -77,7 +77,8 @@ void checkJetName(std::string_view name, std::string_view source) {
 }
 
 DatabaseImpl::DatabaseImpl(std::string path, bool readOnly, bool exclusive)
-    : path_(std::move(path)), readOnly_(readOnly), exclusive_(exclusive) {}
+    : path_(std::move(path)), readOnly_(readOnly), exclusive_(exclusive), connection_(connectionFor(path_)),
+      catalog_(connection_->makeCatalog()) {}
 
 DatabaseImpl::~DatabaseImpl() = default;
 
@@ -85,30 +86,20 @@ void DatabaseImpl::open() { setUp(false); }
 void DatabaseImpl::create() { setUp(true); }
 
 void DatabaseImpl::setUp(bool creating) {
-  connection_.open(path_, readOnly_, creating, kSrc);
+  connection_->open(path_, readOnly_, creating, kSrc);
   try {
-    if (exclusive_) connection_.exec("PRAGMA locking_mode = EXCLUSIVE", kSrc);
-    // A rollback journal, never a write-ahead log: a copy of the one file is
-    // a complete backup. Every commit reaches the disk before it returns.
-    connection_.exec("PRAGMA journal_mode = DELETE", kSrc);
-    connection_.exec("PRAGMA synchronous = FULL", kSrc);
+    connection_->configure(exclusive_, kSrc);
     if (creating) {
-      Transaction tx(connection_, kSrc);
-      CatalogStore::initialize(connection_);
+      Transaction tx(*connection_, kSrc);
+      catalog_->initialize();
       tx.commit();
-    } else if (!CatalogStore::isOurs(connection_)) {
+    } else if (!catalog_->isOurs()) {
       raise(kUnrecognizedFormat, kSrc, notOursMessage(path_));
     }
-    jet::registerJetFunctions(connection_.handle());
-    if (exclusive_) {
-      // In exclusive locking mode the lock taken by a write transaction is
-      // kept after it ends: other connections can neither read nor write.
-      connection_.exec("BEGIN EXCLUSIVE", kSrc);
-      connection_.exec("COMMIT", kSrc);
-    }
-    catalog_.checkForeignChanges();
+    connection_->prepareForJet(exclusive_, kSrc);
+    catalog_->checkForeignChanges();
   } catch (const AutomationError& e) {
-    connection_.close();
+    connection_->close();
     if (e.number() == kCouldNotLock) raiseJet(kFileInUse, kSrc, path_);
     if (e.number() == kUnrecognizedFormat) raise(kUnrecognizedFormat, kSrc, notOursMessage(path_));
     if (e.number() == kCorruptDatabase) raiseJet(kCorruptDatabase, kSrc, path_);
@@ -117,14 +108,14 @@ void DatabaseImpl::setUp(bool creating) {
 }
 
 Connection& DatabaseImpl::connection(std::string_view source) {
-  if (!connection_.isOpen()) raiseJet(kObjectClosed, source);
-  return connection_;
+  if (!connection_->isOpen()) raiseJet(kObjectClosed, source);
+  return *connection_;
 }
 
 CatalogStore& DatabaseImpl::catalog(std::string_view source) {
   connection(source);
-  if (catalog_.checkForeignChanges()) ++generation_;
-  return catalog_;
+  if (catalog_->checkForeignChanges()) ++generation_;
+  return *catalog_;
 }
 
 uint64_t DatabaseImpl::schemaGeneration(std::string_view source) {
@@ -133,12 +124,12 @@ uint64_t DatabaseImpl::schemaGeneration(std::string_view source) {
 }
 
 std::string DatabaseImpl::name() const {
-  if (!connection_.isOpen()) raiseJet(kObjectClosed, kSrc);
+  if (!connection_->isOpen()) raiseJet(kObjectClosed, kSrc);
   return path_;
 }
 
 int32_t DatabaseImpl::recordsAffected() const {
-  if (!connection_.isOpen()) raiseJet(kObjectClosed, kSrc);
+  if (!connection_->isOpen()) raiseJet(kObjectClosed, kSrc);
   return recordsAffected_;
 }
 
@@ -175,9 +166,9 @@ void DatabaseImpl::close() {
   rollbackAllLevels();
   for (auto& rs : openRecordsets()) rs->markClosed();
   recordsets_.clear();
-  catalog_.invalidate();
+  catalog_->invalidate();
   statements_.clear();
-  connection_.close();
+  connection_->close();
 }
 
 namespace {
@@ -218,7 +209,7 @@ CachedStatement* DatabaseImpl::statementFor(std::string_view jetSql, const jet::
   if (it != statements_.end() && it->second->generation == generation_ && it->second->shaped.holdsFor(shape))
     return it->second.get();
   auto cached = std::make_unique<CachedStatement>();
-  cached->shaped = jet::translateShape(jetSql, shape, catalog_);
+  cached->shaped = jet::translateShape(jetSql, shape, *catalog_);
   cached->generation = generation_;
   switch (cached->shaped.translation.kind) {
     case jet::StatementKind::Select:
@@ -237,7 +228,7 @@ CachedStatement* DatabaseImpl::statementFor(std::string_view jetSql, const jet::
 
 Statement& DatabaseImpl::prepared(CachedStatement& cached) {
   if (!cached.statement)
-    cached.statement = std::make_unique<Statement>(connection_.handle(), cached.shaped.translation.sql, kSrc);
+    cached.statement = connection_->prepare(cached.shaped.translation.sql, kSrc);
   return *cached.statement;
 }
 
@@ -270,8 +261,7 @@ void DatabaseImpl::execute(std::string_view sql, int /*options*/) {
       try {
         createTable(t.ddl->table, t.ddl->columns, kSrc);
         traceStatement(sql, t.sql);
-        Statement st(conn.handle(), t.sql, kSrc);
-        st.run();
+        conn.prepare(t.sql, kSrc)->run();
       } catch (...) {
         whole.reset();
         tx.reset();
@@ -290,8 +280,7 @@ void DatabaseImpl::execute(std::string_view sql, int /*options*/) {
       return;
     }
     traceStatement(sql, t.sql);
-    Statement st(conn.handle(), t.sql, kSrc);
-    st.run();
+    conn.prepare(t.sql, kSrc)->run();
   }
   int changes = conn.changes();
   if (tx) tx->commit();
@@ -335,12 +324,12 @@ std::shared_ptr<Recordset> DatabaseImpl::openRecordset(std::string_view sql, int
 
 void DatabaseImpl::forgetCatalog() {
   // What was read inside an undone transaction may not be in the file.
-  catalog_.invalidate();
+  catalog_->invalidate();
   ++generation_;
 }
 
 void DatabaseImpl::checkTransactionHeld(std::string_view source) {
-  if (levels_ > 0 && !connection_.inTransaction())
+  if (levels_ > 0 && !connection_->inTransaction())
     raise(kReservedError, source,
           "The transaction was rolled back by the database engine after a failure; nothing done in it was "
           "kept. Roll it back and start again.");
@@ -349,7 +338,7 @@ void DatabaseImpl::checkTransactionHeld(std::string_view source) {
 void DatabaseImpl::beginLevel(std::string_view source) {
   Connection& conn = connection(source);
   if (levels_ == 0) {
-    conn.exec("BEGIN IMMEDIATE", source);
+    conn.begin(true, source);
   } else {
     checkTransactionHeld(source);
     conn.exec("SAVEPOINT zive_trans", source);
@@ -375,15 +364,19 @@ void DatabaseImpl::rollbackLevel(std::string_view source) {
     return;
   }
   --levels_;
-  conn.exec(levels_ == 0 ? "ROLLBACK" : "ROLLBACK TO zive_trans; RELEASE zive_trans", source);
+  if (levels_ == 0) {
+    conn.exec("ROLLBACK", source);
+  } else {
+    conn.exec("ROLLBACK TO zive_trans", source);
+    conn.exec("RELEASE zive_trans", source);
+  }
 }
 
 void DatabaseImpl::rollbackAllLevels() noexcept {
   if (levels_ == 0) return;
   levels_ = 0;
   forgetCatalog();
-  if (connection_.isOpen() && connection_.inTransaction())
-    sqlite3_exec(connection_.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+  if (connection_->isOpen() && connection_->inTransaction()) connection_->execQuietly("ROLLBACK");
 }
 
 // ---------------------------------------------------------------------------
@@ -394,16 +387,16 @@ void DatabaseImpl::inSchemaTransaction(std::string_view source, Work&& work) {
   Connection& conn = connection(source);
   try {
     Transaction tx(conn, source);
-    if (catalog_.checkForeignChanges()) ++generation_;
+    if (catalog_->checkForeignChanges()) ++generation_;
     work();
     tx.commit();
   } catch (...) {
     // What was read inside the failed transaction may not be in the file.
-    catalog_.invalidate();
+    catalog_->invalidate();
     ++generation_;
     throw;
   }
-  catalog_.invalidate();
+  catalog_->invalidate();
   ++generation_;
 }
 
@@ -420,46 +413,46 @@ void DatabaseImpl::createTable(const std::string& table, std::vector<ColumnInfo>
   }
   if (counters > 1) raiseJet(kInvalidArgument, source);
   inSchemaTransaction(source, [&] {
-    if (catalog_.findEntry(table)) raiseJet(kTableExists, source, table);
-    catalog_.createTable(table, columns);
+    if (catalog_->findEntry(table)) raiseJet(kTableExists, source, table);
+    catalog_->createTable(table, columns);
   });
 }
 
 void DatabaseImpl::addColumn(const std::string& table, ColumnInfo column, std::string_view source) {
   validateColumn(column, source);
   inSchemaTransaction(source, [&] {
-    const TableEntry* e = catalog_.findEntry(table);
+    const TableEntry* e = catalog_->findEntry(table);
     if (!e) raiseJet(kItemNotFound, source);
     if (e->info.findColumn(column.name)) raiseJet(kObjectExists, source);
     if (column.autoIncrement &&
         std::any_of(e->info.columns.begin(), e->info.columns.end(), [](const ColumnInfo& c) { return c.autoIncrement; }))
       raiseJet(kInvalidArgument, source);
-    catalog_.addColumn(e->info.name, column);
+    catalog_->addColumn(e->info.name, column);
   });
 }
 
 void DatabaseImpl::dropColumn(const std::string& table, std::string_view column, std::string_view source) {
   inSchemaTransaction(source, [&] {
-    const TableEntry* e = catalog_.findEntry(table);
+    const TableEntry* e = catalog_->findEntry(table);
     if (!e) raiseJet(kItemNotFound, source);
     const ColumnInfo* c = e->info.findColumn(column);
     if (!c) raiseJet(kItemNotFound, source);
     std::string tableName = e->info.name, columnName = c->name;
-    if (catalog_.columnIndexed(tableName, columnName)) raiseJet(kFieldInIndex, source);
+    if (catalog_->columnIndexed(tableName, columnName)) raiseJet(kFieldInIndex, source);
     if (e->info.columns.size() == 1) raiseJet(kInvalidOperation, source);  // a table keeps one field at least
     std::vector<ColumnInfo> kept;
     for (const auto& name : e->storageOrder)
       if (!namesEqual(name, columnName)) kept.push_back(*e->info.findColumn(name));
-    catalog_.rebuildTable(tableName, kept);
-    catalog_.deleteCatalogRow(tableName, columnName);
+    catalog_->rebuildTable(tableName, kept);
+    catalog_->deleteCatalogRow(tableName, columnName);
   });
 }
 
 void DatabaseImpl::dropTable(const std::string& table, std::string_view source) {
   inSchemaTransaction(source, [&] {
-    const TableEntry* e = catalog_.findEntry(table);
+    const TableEntry* e = catalog_->findEntry(table);
     if (!e) raiseJet(kItemNotFound, source);
-    catalog_.dropTable(e->info.name);
+    catalog_->dropTable(e->info.name);
   });
 }
 
@@ -467,7 +460,7 @@ ColumnInfo DatabaseImpl::changeColumn(const std::string& table, std::string_view
                                       const std::function<void(ColumnInfo&)>& change, std::string_view source) {
   ColumnInfo result;
   inSchemaTransaction(source, [&] {
-    const TableEntry* e = catalog_.findEntry(table);
+    const TableEntry* e = catalog_->findEntry(table);
     if (!e) raiseJet(kItemNotFound, source);
     const ColumnInfo* old = e->info.findColumn(column);
     if (!old) raiseJet(kItemNotFound, source);
@@ -483,9 +476,9 @@ ColumnInfo DatabaseImpl::changeColumn(const std::string& table, std::string_view
       std::vector<ColumnInfo> columns;
       for (const auto& name : e->storageOrder)
         columns.push_back(namesEqual(name, changed.name) ? changed : *e->info.findColumn(name));
-      catalog_.rebuildTable(tableName, columns);
+      catalog_->rebuildTable(tableName, columns);
     }
-    catalog_.updateCatalogRow(tableName, changed);
+    catalog_->updateCatalogRow(tableName, changed);
     result = changed;
   });
   return result;
@@ -498,7 +491,7 @@ void DatabaseImpl::createIndex(const jet::DdlCommand& ddl, std::string_view sour
 
 void DatabaseImpl::addIndex(const std::string& table, const std::string& name, const std::vector<std::string>& columns,
                             bool unique, std::string_view source) {
-  const TableEntry* e = catalog_.findEntry(table);
+  const TableEntry* e = catalog_->findEntry(table);
   if (!e) raiseJet(kInputTableNotFound, source, table);
   std::string sql = std::string(unique ? "CREATE UNIQUE INDEX " : "CREATE INDEX ") + quoteName(name) + " ON " +
                     quoteName(e->info.name) + " (";
@@ -509,26 +502,21 @@ void DatabaseImpl::addIndex(const std::string& table, const std::string& name, c
     sql += (i ? ", " : "") + quoteName(c->name) + (text ? " COLLATE \"JET\"" : "");
   }
   sql += ")";
-  {
-    Statement st(connection_.handle(), "SELECT 1 FROM sqlite_schema WHERE type = 'index' AND name = ?1 COLLATE NOCASE",
-                 source);
-    st.bindText(1, name);
-    if (st.step()) raiseJet(kIndexExists, source, name);
-  }
+  if (catalog_->indexExists(name)) raiseJet(kIndexExists, source, name);
   traceStatement("", sql);
-  connection_.exec(sql, source);
+  connection_->exec(sql, source);
 }
 
 void DatabaseImpl::addAccessPaths(const std::vector<AccessPath>& paths) {
   inSchemaTransaction(kSrc, [&] {
     for (const auto& path : paths) {
-      const TableEntry* e = catalog_.findEntry(path.table);
+      const TableEntry* e = catalog_->findEntry(path.table);
       const ColumnInfo* c = e ? e->info.findColumn(path.column) : nullptr;
       if (!c) continue;
       std::string sql = "CREATE INDEX IF NOT EXISTS " + quoteName(CatalogStore::accessPathName(e->info.name, c->name)) +
                         " ON " + quoteName(e->info.name) + " (" + quoteName(c->name) + ")";
       traceStatement("", sql);
-      connection_.exec(sql, kSrc);
+      connection_->exec(sql, kSrc);
     }
   });
 }
@@ -540,7 +528,7 @@ void DatabaseImpl::rewriteTable(const std::vector<std::string>& updates) {
     std::vector<std::pair<std::string, std::string>> values;  // later ones replace earlier ones
     bool together = true;
     for (const auto& sql : updates) {
-      jet::Translation t = jet::translate(sql, catalog_);
+      jet::Translation t = jet::translate(sql, *catalog_);
       if (t.kind != jet::StatementKind::Update) raiseJet(kInvalidOperation, kSrc);
       together = together && !t.wholeTableAssignments.empty() && namesEqual(t.table, translations.empty() ? t.table : translations.front().table);
       for (const auto& [column, value] : t.wholeTableAssignments) {
@@ -557,11 +545,11 @@ void DatabaseImpl::rewriteTable(const std::vector<std::string>& updates) {
     if (!together) {
       for (size_t i = 0; i < updates.size(); ++i) {
         traceStatement(updates[i], translations[i].sql);
-        Statement(connection_.handle(), translations[i].sql, kSrc).run();
+        connection_->prepare(translations[i].sql, kSrc)->run();
       }
       return;
     }
-    const TableEntry* e = catalog_.findEntry(translations.front().table);
+    const TableEntry* e = catalog_->findEntry(translations.front().table);
     if (!e) raiseJet(kItemNotFound, kSrc);
     std::vector<ColumnInfo> columns;
     for (const auto& name : e->storageOrder) columns.push_back(*e->info.findColumn(name));
@@ -573,7 +561,7 @@ void DatabaseImpl::rewriteTable(const std::vector<std::string>& updates) {
     }
     for (const auto& sql : updates) traceStatement(sql, "-- written with the table: " + std::string(sql));
     traceStatement("", "REWRITE " + quoteName(e->info.name) + " SET " + described);
-    catalog_.rebuildTable(e->info.name, columns, newValues);
+    catalog_->rebuildTable(e->info.name, columns, newValues);
   });
 }
 
@@ -590,7 +578,7 @@ void DatabaseImpl::runDdl(const jet::Translation& t, std::string_view jetSql) {
       // The table and its keys together: the keys' indexes are named after
       // the table (a dot keeps them apart from every name Jet allows).
       std::optional<Transaction> whole;
-      if (!readOnly_) whole.emplace(connection_, kSrc);
+      if (!readOnly_) whole.emplace(*connection_, kSrc);
       createTable(ddl.table, std::move(columns), kSrc);
       try {
         inSchemaTransaction(kSrc, [&] {

@@ -16,7 +16,7 @@
 #include "engine/catalog_store.h"
 #include "engine/dao.h"
 #include "engine/jet/translator.h"
-#include "engine/sqlite_db.h"
+#include "engine/storage.h"
 
 namespace svrZIVE::engine::detail {
 
@@ -75,7 +75,7 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
   TableDefs& tableDefs() override;
   std::shared_ptr<TableDef> createTableDef(std::string name) override;
   void close() override;
-  bool isOpen() const override { return connection_.isOpen(); }
+  bool isOpen() const override { return connection_->isOpen(); }
   void addAccessPaths(const std::vector<AccessPath>& paths);
   void rewriteTable(const std::vector<std::string>& updates);
 
@@ -84,7 +84,7 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
   CatalogStore& catalog(std::string_view source);             // current: another connection's commits seen
   // The catalog as last checked: inside a read transaction that has checked
   // it already, nothing can have changed since.
-  CatalogStore& checkedCatalog() { return catalog_; }
+  CatalogStore& checkedCatalog() { return *catalog_; }
   uint64_t schemaGeneration(std::string_view source);         // changes whenever the schema may have
   bool readOnly() const { return readOnly_; }
   std::vector<std::shared_ptr<RecordsetImpl>> openRecordsets();
@@ -120,7 +120,7 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
   void inSchemaTransaction(std::string_view source, Work&& work);
 
   // Raises when the workspace's transaction was lost to a failure that made
-  // SQLite roll it back.
+  // the store roll it back.
   void checkTransactionHeld(std::string_view source);
   void forgetCatalog();
 
@@ -135,8 +135,8 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
   int levels_ = 0;
   bool readOnly_;
   bool exclusive_;
-  Connection connection_;
-  CatalogStore catalog_{connection_};
+  std::unique_ptr<Connection> connection_;
+  std::unique_ptr<CatalogStore> catalog_;
   uint64_t generation_ = 1;
   int32_t recordsAffected_ = 0;
   std::vector<std::weak_ptr<RecordsetImpl>> recordsets_;

@@ -17,16 +17,16 @@ constexpr std::string_view kSrc = kSrcRecordset;
 // range), REAL -> Double, TEXT -> String (valid UTF-8 by the rule of
 // base/legacy_text.h), BLOB -> Byte(), NULL -> Null.
 Variant storedValue(const Statement& st, int column) {
-  switch (st.columnType(column)) {
-    case SQLITE_NULL: return Variant::null();
-    case SQLITE_INTEGER: {
+  switch (st.stored(column)) {
+    case Stored::Null: return Variant::null();
+    case Stored::Integer: {
       int64_t v = st.int64(column);
       if (v >= std::numeric_limits<int32_t>::min() && v <= std::numeric_limits<int32_t>::max())
         return Variant(static_cast<int32_t>(v));
       return Variant(static_cast<double>(v));
     }
-    case SQLITE_FLOAT: return Variant(st.real(column));
-    case SQLITE_BLOB: return Variant(st.blob(column));
+    case Stored::Real: return Variant(st.real(column));
+    case Stored::Blob: return Variant(st.blob(column));
     default: {
       std::string text = st.text(column);
       makeUtf8(text);
@@ -35,27 +35,17 @@ Variant storedValue(const Statement& st, int column) {
   }
 }
 
-// The field a result column reads, "TABLE.FIELD" (its name when it is no
-// plain field of a table).
-std::string fieldOf(const Statement& st, int column) {
-  const char* table = sqlite3_column_table_name(st.handle(), column);
-  const char* field = sqlite3_column_origin_name(st.handle(), column);
-  if (table && field) return utf8Text(table) + "." + utf8Text(field);
-  const char* name = sqlite3_column_name(st.handle(), column);
-  return utf8Text(name ? name : "");
-}
-
 // `storage`: the value's storage class, taken before any reading converted it.
-[[noreturn]] void storedMismatch(const Statement& st, int column, int storage, DaoType type) {
+[[noreturn]] void storedMismatch(const Statement& st, int column, Stored storage, DaoType type) {
   std::string what;
   switch (storage) {
-    case SQLITE_INTEGER: what = "the number " + std::to_string(st.int64(column)); break;
-    case SQLITE_FLOAT: what = "the number " + formatDouble(st.real(column)); break;
-    case SQLITE_TEXT: what = "a text that is not a number"; break;
+    case Stored::Integer: what = "the number " + std::to_string(st.int64(column)); break;
+    case Stored::Real: what = "the number " + formatDouble(st.real(column)); break;
+    case Stored::Text: what = "a text that is not a number"; break;
     default: what = "binary data"; break;
   }
   raise(kTypeMismatchInExpression, kSrc,
-        "Data type mismatch: the field '" + fieldOf(st, column) + "' holds " + what +
+        "Data type mismatch: the field '" + utf8Text(st.origin(column)) + "' holds " + what +
             ", which cannot be read as a " + std::string(daoTypeName(type)) + ".");
 }
 
@@ -69,16 +59,16 @@ std::string fieldOf(const Statement& st, int column) {
 // out of the type's range, an infinite Double) is Jet's data-type error
 // 3464, naming the table and the field.
 Variant columnValue(const Statement& st, int column, DaoType type) {
-  const int storage = st.columnType(column);
+  const Stored storage = st.stored(column);
   Variant stored = storedValue(st, column);
-  if (storage == SQLITE_NULL || type == DaoType::Unknown) return stored;
+  if (storage == Stored::Null || type == DaoType::Unknown) return stored;
   const bool binary = type == DaoType::Binary || type == DaoType::LongBinary;
   const bool text = type == DaoType::Text || type == DaoType::Memo;
-  if (storage == SQLITE_BLOB && !binary && !text) storedMismatch(st, column, storage, type);
+  if (storage == Stored::Blob && !binary && !text) storedMismatch(st, column, storage, type);
   try {
     switch (type) {
       case DaoType::Boolean:
-        if (storage == SQLITE_INTEGER) return Variant(st.int64(column) != 0);
+        if (storage == Stored::Integer) return Variant(st.int64(column) != 0);
         return Variant(stored.toBoolean());
       case DaoType::Byte: return Variant(stored.toByte());
       case DaoType::Integer: return Variant(stored.toInteger());
@@ -102,7 +92,7 @@ Variant columnValue(const Statement& st, int column, DaoType type) {
           makeUtf8(bytes);
           return Variant(std::move(bytes));
         }
-        if (storage == SQLITE_INTEGER) return Variant(std::to_string(st.int64(column)));
+        if (storage == Stored::Integer) return Variant(std::to_string(st.int64(column)));
         return Variant(stored.toText());
       case DaoType::Unknown: return stored;
     }
@@ -132,8 +122,8 @@ std::shared_ptr<RecordsetImpl> RecordsetImpl::open(std::shared_ptr<DatabaseImpl>
   db->connection(kSrcDatabase);
   db->catalog(kSrcDatabase);
   Layout l = layout(*db, t);
-  Statement st(db->connection(kSrcDatabase).handle(), t.sql, kSrcDatabase);
-  return open(std::move(db), t, l, st);
+  auto st = db->connection(kSrcDatabase).prepare(t.sql, kSrcDatabase);
+  return open(std::move(db), t, l, *st);
 }
 
 std::shared_ptr<RecordsetImpl> RecordsetImpl::open(std::shared_ptr<DatabaseImpl> db, const jet::Translation& t,
@@ -315,12 +305,12 @@ std::vector<Variant> RecordsetImpl::readRow(int64_t rowid) {
     mapped.push_back(i);
   }
   if (mapped.empty()) return row;
-  Statement st(db_->connection(kSrc).handle(), "SELECT " + list + " FROM " + quoteName(table_) + " WHERE rowid = ?1",
-               kSrc);
-  st.bindInt(1, rowid);
-  if (!st.step()) raiseJet(kRecordDeleted, kSrc);
+  auto st = db_->connection(kSrc).prepare(
+      "SELECT " + list + " FROM " + quoteName(table_) + " WHERE rowid = ?1", kSrc);
+  st->bindInt(1, rowid);
+  if (!st->step()) raiseJet(kRecordDeleted, kSrc);
   for (size_t k = 0; k < mapped.size(); ++k)
-    row[mapped[k]] = columnValue(st, static_cast<int>(k), columns_[mapped[k]].result.type);
+    row[mapped[k]] = columnValue(*st, static_cast<int>(k), columns_[mapped[k]].result.type);
   return row;
 }
 
@@ -363,9 +353,9 @@ void RecordsetImpl::update() {
       }
       sql += " (" + names + ") VALUES (" + params + ")";
     }
-    Statement st(conn.handle(), sql, kSrc);
-    for (size_t k = 0; k < written.size(); ++k) st.bind(static_cast<int>(k + 1), buffer_[written[k]]);
-    st.run();
+    auto st = conn.prepare(sql, kSrc);
+    for (size_t k = 0; k < written.size(); ++k) st->bind(static_cast<int>(k + 1), buffer_[written[k]]);
+    st->run();
     rowid = conn.lastInsertRowid();
   } else {
     rowid = rowids_[static_cast<size_t>(position_)];
@@ -374,10 +364,10 @@ void RecordsetImpl::update() {
       for (size_t k = 0; k < written.size(); ++k)
         sql += (k ? ", " : "") + quoteName(columns_[written[k]].field->name) + " = ?" + std::to_string(k + 1);
       sql += " WHERE rowid = ?" + std::to_string(written.size() + 1);
-      Statement st(conn.handle(), sql, kSrc);
-      for (size_t k = 0; k < written.size(); ++k) st.bind(static_cast<int>(k + 1), buffer_[written[k]]);
-      st.bindInt(static_cast<int>(written.size() + 1), rowid);
-      st.run();
+      auto st = conn.prepare(sql, kSrc);
+      for (size_t k = 0; k < written.size(); ++k) st->bind(static_cast<int>(k + 1), buffer_[written[k]]);
+      st->bindInt(static_cast<int>(written.size() + 1), rowid);
+      st->run();
       if (conn.changes() == 0) raiseJet(kRecordDeleted, kSrc);
     }
   }
@@ -406,9 +396,9 @@ void RecordsetImpl::deleteCurrent() {
   Connection& conn = db_->connection(kSrc);
   {
     Transaction tx(conn, kSrc);
-    Statement st(conn.handle(), "DELETE FROM " + quoteName(table_) + " WHERE rowid = ?1", kSrc);
-    st.bindInt(1, rowids_[static_cast<size_t>(position_)]);
-    st.run();
+    auto st = conn.prepare("DELETE FROM " + quoteName(table_) + " WHERE rowid = ?1", kSrc);
+    st->bindInt(1, rowids_[static_cast<size_t>(position_)]);
+    st->run();
     tx.commit();
   }
   rows_.erase(rows_.begin() + position_);

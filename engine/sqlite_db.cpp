@@ -1,49 +1,18 @@
 #include "engine/sqlite_db.h"
 
-#include <atomic>
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
-#include "engine/dao.h"
+#include "engine/sqlite_catalog.h"
+#include "engine/jet/translator.h"
 
-namespace svrZIVE::engine {
-
-namespace {
-thread_local StatementTrace tThreadTrace;
-
-bool traceToStderr() {
-  static const bool enabled = [] {
-    const char* v = std::getenv("ZIVE_TRACE");
-    return v != nullptr && std::strcmp(v, "1") == 0;
-  }();
-  return enabled;
-}
-}  // namespace
-
-void setStatementTrace(StatementTrace trace) { tThreadTrace = std::move(trace); }
-
-namespace detail {
+namespace svrZIVE::engine::detail {
 
 namespace {
-std::atomic<int> gBusyTimeoutMs{5000};
-
 bool startsWith(std::string_view s, std::string_view prefix) {
   return s.size() >= prefix.size() && s.substr(0, prefix.size()) == prefix;
 }
 }  // namespace
-
-int busyTimeoutMs() { return gBusyTimeoutMs.load(); }
-void setBusyTimeoutMs(int ms) { gBusyTimeoutMs.store(ms); }
-
-void raise(int32_t number, std::string_view source, std::string description) {
-  throw AutomationError(number, std::string(source), std::move(description));
-}
-
-void raiseJet(int32_t number, std::string_view source, std::string_view arg) {
-  raise(number, source, jetMessage(number, arg));
-}
 
 AutomationError sqliteError(sqlite3* db, int rc, std::string_view source) {
   std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
@@ -53,14 +22,7 @@ AutomationError sqliteError(sqlite3* db, int rc, std::string_view source) {
   };
 
   // Our SQL functions report Jet errors as "#NNNN#description".
-  if (message.size() > 2 && message[0] == '#') {
-    size_t end = message.find('#', 1);
-    if (end != std::string::npos && end > 1) {
-      char* stop = nullptr;
-      long number = std::strtol(message.c_str() + 1, &stop, 10);
-      if (stop == message.c_str() + end) return make(static_cast<int32_t>(number), message.substr(end + 1));
-    }
-  }
+  if (auto error = functionError(message, source)) return *error;
 
   switch (rc) {
     case SQLITE_CONSTRAINT_NOTNULL: {
@@ -107,31 +69,14 @@ AutomationError sqliteError(sqlite3* db, int rc, std::string_view source) {
   return make(kReservedError, "The database engine could not carry out the statement: " + message + ".");
 }
 
-std::string lowerAscii(std::string_view text) {
-  std::string out(text);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return out;
-}
-
-bool tracing() { return static_cast<bool>(tThreadTrace) || traceToStderr(); }
-
-void traceStatement(std::string_view jet, std::string_view sqlite) {
-  if (tThreadTrace) tThreadTrace(jet, sqlite);
-  if (traceToStderr()) {
-    std::fprintf(stderr, "[zive] jet:    %.*s\n[zive] sqlite: %.*s\n", int(jet.size()), jet.data(),
-                 int(sqlite.size()), sqlite.data());
-  }
-}
-
-Bytes Statement::blob(int column) const {
+Bytes SqliteStatement::blob(int column) const {
   const auto* p = static_cast<const uint8_t*>(sqlite3_column_blob(stmt_, column));
   return p ? Bytes(p, p + sqlite3_column_bytes(stmt_, column)) : Bytes();
 }
 
 // ---------------------------------------------------------------------------
 
-Statement::Statement(sqlite3* db, std::string_view sql, std::string_view source) : db_(db), source_(source) {
+SqliteStatement::SqliteStatement(sqlite3* db, std::string_view sql, std::string_view source) : db_(db), source_(source) {
   int rc = sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &stmt_, nullptr);
   if (rc != SQLITE_OK) {
     AutomationError error = sqliteError(db, rc, source);
@@ -140,9 +85,9 @@ Statement::Statement(sqlite3* db, std::string_view sql, std::string_view source)
   }
 }
 
-Statement::~Statement() { sqlite3_finalize(stmt_); }
+SqliteStatement::~SqliteStatement() { sqlite3_finalize(stmt_); }
 
-void Statement::bind(int index, const Variant& value) {
+void SqliteStatement::bind(int index, const Variant& value) {
   int rc = SQLITE_OK;
   switch (value.type()) {
     case VarType::Empty:
@@ -169,27 +114,27 @@ void Statement::bind(int index, const Variant& value) {
   if (rc != SQLITE_OK) throw sqliteError(db_, rc, source_);
 }
 
-void Statement::bindText(int index, std::string_view text) {
+void SqliteStatement::bindText(int index, std::string_view text) {
   int rc = sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
   if (rc != SQLITE_OK) throw sqliteError(db_, rc, source_);
 }
 
-void Statement::bindInt(int index, int64_t value) {
+void SqliteStatement::bindInt(int index, int64_t value) {
   int rc = sqlite3_bind_int64(stmt_, index, value);
   if (rc != SQLITE_OK) throw sqliteError(db_, rc, source_);
 }
 
-void Statement::bindDouble(int index, double value) {
+void SqliteStatement::bindDouble(int index, double value) {
   int rc = sqlite3_bind_double(stmt_, index, value);
   if (rc != SQLITE_OK) throw sqliteError(db_, rc, source_);
 }
 
-void Statement::bindNull(int index) {
+void SqliteStatement::bindNull(int index) {
   int rc = sqlite3_bind_null(stmt_, index);
   if (rc != SQLITE_OK) throw sqliteError(db_, rc, source_);
 }
 
-bool Statement::step() {
+bool SqliteStatement::step() {
   int rc = sqlite3_step(stmt_);
   if (rc == SQLITE_ROW) return true;
   if (rc == SQLITE_DONE) return false;
@@ -198,12 +143,30 @@ bool Statement::step() {
   throw error;
 }
 
-void Statement::reset() {
+void SqliteStatement::reset() {
   sqlite3_reset(stmt_);
   sqlite3_clear_bindings(stmt_);
 }
 
-std::string Statement::text(int column) const {
+Stored SqliteStatement::stored(int column) const {
+  switch (sqlite3_column_type(stmt_, column)) {
+    case SQLITE_NULL: return Stored::Null;
+    case SQLITE_INTEGER: return Stored::Integer;
+    case SQLITE_FLOAT: return Stored::Real;
+    case SQLITE_BLOB: return Stored::Blob;
+    default: return Stored::Text;
+  }
+}
+
+std::string SqliteStatement::origin(int column) const {
+  const char* table = sqlite3_column_table_name(stmt_, column);
+  const char* field = sqlite3_column_origin_name(stmt_, column);
+  if (table && field) return std::string(table) + "." + field;
+  const char* name = sqlite3_column_name(stmt_, column);
+  return name ? name : "";
+}
+
+std::string SqliteStatement::text(int column) const {
   const unsigned char* p = sqlite3_column_text(stmt_, column);
   int n = sqlite3_column_bytes(stmt_, column);
   return p ? std::string(reinterpret_cast<const char*>(p), static_cast<size_t>(n)) : std::string();
@@ -211,9 +174,9 @@ std::string Statement::text(int column) const {
 
 // ---------------------------------------------------------------------------
 
-Connection::~Connection() { close(); }
+SqliteConnection::~SqliteConnection() { close(); }
 
-void Connection::open(const std::string& path, bool readOnly, bool create, std::string_view source) {
+void SqliteConnection::open(const std::string& path, bool readOnly, bool create, std::string_view source) {
   close();
   int flags = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
   if (create) flags |= SQLITE_OPEN_CREATE;
@@ -230,7 +193,7 @@ void Connection::open(const std::string& path, bool readOnly, bool create, std::
   db_ = db;
 }
 
-void Connection::close() {
+void SqliteConnection::close() {
   fixed_.clear();  // finalized before the connection closes
   if (db_) {
     sqlite3_close_v2(db_);
@@ -238,7 +201,7 @@ void Connection::close() {
   }
 }
 
-void Connection::exec(std::string_view sql, std::string_view source) {
+void SqliteConnection::exec(std::string_view sql, std::string_view source) {
   std::string text(sql);
   char* err = nullptr;
   int rc = sqlite3_exec(db_, text.c_str(), nullptr, nullptr, &err);
@@ -246,20 +209,19 @@ void Connection::exec(std::string_view sql, std::string_view source) {
   if (rc != SQLITE_OK) throw sqliteError(db_, rc, source);
 }
 
-int64_t Connection::queryInt(std::string_view sql, std::string_view source) {
-  Statement st(db_, sql, source);
-  return st.step() ? st.int64(0) : 0;
+std::unique_ptr<Statement> SqliteConnection::prepare(std::string_view sql, std::string_view source) {
+  return std::make_unique<SqliteStatement>(db_, sql, source);
 }
 
-Statement& Connection::fixed(std::string_view sql, std::string_view source) {
+SqliteStatement& SqliteConnection::fixed(std::string_view sql, std::string_view source) {
   for (auto& [text, statement] : fixed_)
     if (text == sql) return *statement;
-  auto statement = std::make_unique<Statement>(db_, sql, source);
+  auto statement = std::make_unique<SqliteStatement>(db_, sql, source);
   fixed_.emplace_back(std::string(sql), std::move(statement));
   return *fixed_.back().second;
 }
 
-void Connection::execFixed(std::string_view sql, std::string_view source) {
+void SqliteConnection::execFixed(std::string_view sql, std::string_view source) {
   sqlite3_stmt* st = fixed(sql, source).handle();
   int rc = sqlite3_step(st);
   while (rc == SQLITE_ROW) rc = sqlite3_step(st);
@@ -271,7 +233,7 @@ void Connection::execFixed(std::string_view sql, std::string_view source) {
   sqlite3_reset(st);
 }
 
-int64_t Connection::queryFixed(std::string_view sql, std::string_view source) {
+int64_t SqliteConnection::queryFixed(std::string_view sql, std::string_view source) {
   sqlite3_stmt* st = fixed(sql, source).handle();
   int rc = sqlite3_step(st);
   int64_t value = rc == SQLITE_ROW ? sqlite3_column_int64(st, 0) : 0;
@@ -285,35 +247,34 @@ int64_t Connection::queryFixed(std::string_view sql, std::string_view source) {
   return value;
 }
 
-Transaction::Transaction(Connection& connection, std::string_view source, bool immediate)
-    : connection_(connection), source_(source) {
-  if (connection_.inTransaction()) {
-    kind_ = immediate ? Kind::Savepoint : Kind::Enclosed;
-    if (kind_ == Kind::Savepoint) connection_.execFixed("SAVEPOINT zive_step", source_);
-    return;
-  }
-  connection_.execFixed(immediate ? "BEGIN IMMEDIATE" : "BEGIN DEFERRED", source_);
+void SqliteConnection::execQuietly(std::string_view sql) noexcept {
+  if (!db_) return;
+  std::string text(sql);
+  sqlite3_exec(db_, text.c_str(), nullptr, nullptr, nullptr);
 }
 
-Transaction::~Transaction() {
-  if (done_ || !connection_.inTransaction()) return;
-  switch (kind_) {
-    case Kind::Own: sqlite3_exec(connection_.handle(), "ROLLBACK", nullptr, nullptr, nullptr); break;
-    case Kind::Savepoint:
-      sqlite3_exec(connection_.handle(), "ROLLBACK TO zive_step; RELEASE zive_step", nullptr, nullptr, nullptr);
-      break;
-    case Kind::Enclosed: break;
+void SqliteConnection::begin(bool write, std::string_view source) {
+  execFixed(write ? "BEGIN IMMEDIATE" : "BEGIN DEFERRED", source);
+}
+
+void SqliteConnection::configure(bool exclusive, std::string_view source) {
+  if (exclusive) exec("PRAGMA locking_mode = EXCLUSIVE", source);
+  // A rollback journal, never a write-ahead log: a copy of the one file is
+  // a complete backup. Every commit reaches the disk before it returns.
+  exec("PRAGMA journal_mode = DELETE", source);
+  exec("PRAGMA synchronous = FULL", source);
+}
+
+void SqliteConnection::prepareForJet(bool exclusive, std::string_view source) {
+  jet::registerJetFunctions(db_);
+  if (exclusive) {
+    // In exclusive locking mode the lock taken by a write transaction is
+    // kept after it ends: other connections can neither read nor write.
+    exec("BEGIN EXCLUSIVE", source);
+    exec("COMMIT", source);
   }
 }
 
-void Transaction::commit() {
-  switch (kind_) {
-    case Kind::Own: connection_.execFixed("COMMIT", source_); break;
-    case Kind::Savepoint: connection_.execFixed("RELEASE zive_step", source_); break;
-    case Kind::Enclosed: break;
-  }
-  done_ = true;
-}
+std::unique_ptr<CatalogStore> SqliteConnection::makeCatalog() { return std::make_unique<SqliteCatalogStore>(*this); }
 
-}  // namespace detail
-}  // namespace svrZIVE::engine
+}  // namespace svrZIVE::engine::detail

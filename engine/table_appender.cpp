@@ -26,8 +26,7 @@ TableAppender::TableAppender(Database& database, std::string_view table) : state
     names += (i ? ", " : "") + quoteName(state_->columns[i].name);
     parameters += (i ? ", ?" : "?") + std::to_string(i + 1);
   }
-  state_->insert = std::make_unique<Statement>(
-      impl->connection(kSrcDatabase).handle(),
+  state_->insert = impl->connection(kSrcDatabase).prepare(
       "INSERT INTO " + quoteName(state_->table) + " (" + names + ") VALUES (" + parameters + ")", kSrcDatabase);
 }
 

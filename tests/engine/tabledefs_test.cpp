@@ -103,7 +103,7 @@ TEST_F(TableDefsTest, FieldPropertiesAreKept) {
 // The layout constraints turn into Jet's errors for writes from anywhere.
 TEST_F(TableDefsTest, DeclaredConstraintsGiveJetErrors) {
   makeTable(*db, "C", {FieldShape("NAME", DaoType::Text, 3).req().noZeroLength(), FieldShape("N", DaoType::Integer), FieldShape("B", DaoType::Byte)});
-  auto conn = std::make_unique<detail::Connection>();
+  auto conn = std::make_unique<detail::SqliteConnection>();
   conn->open(file("test.mdb"), false, false, "DAO.Database");
   const struct { const char* sql; int32_t number; } cases[] = {
       {"INSERT INTO C (NAME) VALUES ('abcd')", kFieldTooSmall},
