@@ -16,5 +16,6 @@ int runInit(const Arguments& args);
 int runUpgrade(const Arguments& args);
 int runDemo(const Arguments& args);
 int runImportMdb(const Arguments& args);
+int runLink(const Arguments& args);
 
 }  // namespace svrZIVE::cli

@@ -4,8 +4,10 @@
 // database of that first version would be) and the reference database
 // ZIVELEC.MDB, made from the sample built into the library (or the seed files
 // of $ZIVE_DATA_DIR) or imported from the official Access reference database.
-// A file that exists already is never touched; a run that fails removes what
-// it made.
+// With --server URI, ZIVEMOD.MDB is a link file to the database server named
+// by URI, and the layout is created there (the reference database stays a
+// local file). A file that exists already is never touched; a run that
+// fails removes what it made.
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -14,6 +16,7 @@
 
 #include "cli/commands.h"
 #include "engine/dao.h"
+#include "engine/link_file.h"
 #include "frame/message_box.h"
 #include "import/access_import.h"
 #include "reference/reference_database.h"
@@ -28,7 +31,7 @@ constexpr const char* kModifiableName = "ZIVEMOD.MDB";
 constexpr const char* kReferenceName = "ZIVELEC.MDB";
 
 int usage() {
-  std::cerr << "usage: zive init DIR [--reference ACCESS_FILE]\n";
+  std::cerr << "usage: zive init DIR [--reference ACCESS_FILE] [--server URI]\n";
   return 2;
 }
 
@@ -78,9 +81,10 @@ void importReference(const std::string& file, const std::string& accessFile) {
 
 int runInit(const Arguments& args) {
   namespace fs = std::filesystem;
-  std::string folder, accessReference;
+  std::string folder, accessReference, server;
   for (size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--reference" && i + 1 < args.size() && accessReference.empty()) accessReference = args[++i];
+    else if (args[i] == "--server" && i + 1 < args.size() && server.empty()) server = args[++i];
     else if (args[i].rfind("--", 0) == 0 || !folder.empty()) return usage();
     else folder = args[i];
   }
@@ -129,8 +133,9 @@ int runInit(const Arguments& args) {
     if (haveModifiable) {
       std::cout << modifiable << " already exists; it is left as it is\n";
     } else {
-      std::cout << "Creating " << modifiable << '\n';
+      std::cout << "Creating " << modifiable << (server.empty() ? "" : " on the server " + server) << '\n';
       madeModifiable = true;
+      if (!server.empty()) engine::writeLinkFile(modifiable, server);
       if (!createModifiable(modifiable, folder)) {
         std::cerr << "zive init: the upgrade of the new database did not complete; nothing was created\n";
         undo();

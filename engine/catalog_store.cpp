@@ -244,6 +244,7 @@ void CatalogStore::insertCatalogRow(std::string table, const ColumnInfo& c) {
   st->bindInt(8, c.ordinalPosition);
   st->bindInt(9, c.autoIncrement ? 1 : 0);
   st->run();
+  noteChange();
 }
 
 void CatalogStore::updateCatalogRow(std::string table, const ColumnInfo& c) {
@@ -257,6 +258,7 @@ void CatalogStore::deleteCatalogRow(std::string table, std::string_view column) 
   st->bindText(1, table);
   st->bindText(2, column);
   st->run();
+  noteChange();
   tables_.erase(lowerAscii(table));
 }
 
@@ -264,6 +266,7 @@ void CatalogStore::deleteCatalogRows(std::string_view table) {
   auto st = connection_.prepare("DELETE FROM " + std::string(kCatalogTable) + " WHERE table_name = ?1", kSrc);
   st->bindText(1, table);
   st->run();
+  noteChange();
 }
 
 std::string CatalogStore::accessPathName(std::string_view table, std::string_view column) {

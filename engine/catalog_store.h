@@ -96,6 +96,8 @@ class CatalogStore : public Catalog {
   void insertCatalogRow(std::string table, const ColumnInfo& column);
   void deleteCatalogRows(std::string_view table);
   void forget(std::string_view table) { tables_.erase(lowerAscii(table)); }
+  // Called on every change of the catalog's rows, inside its transaction.
+  virtual void noteChange() {}
 
   Connection& connection_;
 

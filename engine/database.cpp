@@ -90,6 +90,7 @@ void DatabaseImpl::setUp(bool creating) {
   try {
     connection_->configure(exclusive_, kSrc);
     if (creating) {
+      if (catalog_->isOurs()) raiseJet(kDatabaseExists, kSrc);
       Transaction tx(*connection_, kSrc);
       catalog_->initialize();
       tx.commit();

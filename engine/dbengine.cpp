@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "engine/engine_impl.h"
+#include "engine/link_file.h"
 
 namespace svrZIVE::engine {
 
@@ -187,6 +188,14 @@ class DBEngineImpl : public DBEngine {
     std::string file(path);
     if (file.empty() || file.find('\0') != std::string::npos || !isFolder(parentFolder(file)))
       raiseJet(kInvalidPath, kSrcEngine, file);
+    // A link file names a database server: the new database is made there
+    // (3204 when the server holds one of ours already).
+    if (linkTarget(file)) {
+      auto db = std::make_shared<DatabaseImpl>(file, false, false);
+      db->create();
+      if (workspace().isOpen()) workspace().adopt(db);
+      return db;
+    }
     // The file is made here, exclusively, so that an existing one is never
     // taken over.
     int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

@@ -65,10 +65,15 @@ bool namesEqual(std::string_view a, std::string_view b);
 std::string quoteName(std::string_view name);
 std::string quoteText(std::string_view text);
 
+// The SQL the translator writes: SQLite's, or PostgreSQL's where the two
+// differ (truth values, the casts of stored values, named derived tables).
+enum class SqlTarget { Sqlite, Postgres };
+
 // The translator's view of the database's tables.
 class Catalog {
  public:
   virtual ~Catalog() = default;
+  virtual SqlTarget target() const { return SqlTarget::Sqlite; }
   // Case-insensitive lookup by table name; nullptr when there is no such table.
   virtual const TableInfo* findTable(std::string_view name) = 0;
 };

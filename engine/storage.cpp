@@ -6,6 +6,8 @@
 #include <cstring>
 
 #include "engine/dao.h"
+#include "engine/link_file.h"
+#include "engine/pg_db.h"
 #include "engine/sqlite_db.h"
 
 namespace svrZIVE::engine {
@@ -104,7 +106,8 @@ void Transaction::commit() {
   done_ = true;
 }
 
-std::unique_ptr<Connection> connectionFor(const std::string& /*path*/) {
+std::unique_ptr<Connection> connectionFor(const std::string& path) {
+  if (linkTarget(path)) return std::make_unique<PgConnection>();
   return std::make_unique<SqliteConnection>();
 }
 

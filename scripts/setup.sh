@@ -15,6 +15,8 @@ packages=(
   locales                              # a comma-decimal locale for the tests of number formatting
   python3                              # bench/crash_loop.py, the kill-at-random reliability loops
   clang libclang-rt-14-dev             # the fuzz targets: clang's libFuzzer and sanitizers
+  libpq-dev                            # the storage on a PostgreSQL server
+  postgresql-15                        # the throwaway server of the tests and benchmarks (scripts/pg_cluster.sh)
 )
 
 missing=()

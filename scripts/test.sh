@@ -3,10 +3,17 @@
 # warnings as errors, once under AddressSanitizer and UndefinedBehaviorSanitizer;
 # then every fuzz target over its committed corpus and for a bounded time
 # from it ($ZIVE_FUZZ_SECONDS each, 20 by default; 0 replays the corpus only).
+# The tests that run on both backends use a throwaway PostgreSQL cluster of
+# their own, started here and removed at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 jobs=$(nproc)
+
+pg_dir=$(mktemp -d /tmp/zive-pg.XXXXXX)
+trap 'scripts/pg_cluster.sh stop "$pg_dir"' EXIT
+ZIVE_TEST_PG=$(scripts/pg_cluster.sh start "$pg_dir")
+export ZIVE_TEST_PG
 
 for preset in ci sanitize; do
   echo "== $preset: configure and build"

@@ -114,6 +114,7 @@ StatementShape statementShape(std::string_view jetSql) {
 }
 
 ShapedTranslation translateShape(std::string_view jetSql, const StatementShape& shape, Catalog& catalog) {
+  TargetScope scope(catalog.target());
   Statement st = parseStatement(jetSql);
   std::vector<char> pinned(shape.literals.size(), 0);
   ShapedTranslation out;

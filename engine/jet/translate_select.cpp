@@ -241,14 +241,15 @@ void Translator::select(const SelectStmt& s, Translation& out, Use use) {
     const std::string rank = !orderList.empty() ? "RANK() OVER (ORDER BY " + orderList + ")"
                              : tieList.empty()  ? "ROW_NUMBER() OVER ()"
                                                 : "ROW_NUMBER() OVER (ORDER BY " + tieList.substr(2) + ")";
-    sql += " FROM (SELECT *, " + rank + " AS \"jet_rank\", count(*) OVER () AS \"jet_count\" FROM (" + inner +
-           ")) WHERE (\"jet_rank\" - 1) * 100 < " + std::to_string(*s.top) + " * \"jet_count\"";
+    sql += " FROM (SELECT *, " + rank + " AS \"jet_rank\", count(*) OVER () AS \"jet_count\" FROM (" + inner + ")" +
+           derivedName() + ")" + derivedName() + " WHERE (\"jet_rank\" - 1) * 100 < " + std::to_string(*s.top) + " * \"jet_count\"";
   } else if (s.top) {
     // TOP n keeps the rows ranked n or better: ties with the n-th row stay.
     sql += " FROM (SELECT *, RANK() OVER (" + (orderList.empty() ? std::string() : "ORDER BY " + orderList) +
-           ") AS \"jet_rank\" FROM (" + inner + ")) WHERE \"jet_rank\" <= " + std::to_string(*s.top);
+           ") AS \"jet_rank\" FROM (" + inner + ")" + derivedName() + ")" + derivedName() +
+           " WHERE \"jet_rank\" <= " + std::to_string(*s.top);
   } else {
-    sql += " FROM (" + inner + ")";
+    sql += " FROM (" + inner + ")" + derivedName();
   }
   if (!orderList.empty()) sql += " ORDER BY " + orderList + tieList;
   else if (!tieList.empty()) sql += " ORDER BY " + tieList.substr(2);
@@ -269,7 +270,7 @@ void Translator::unionSelect(const SelectStmt& s, Translation& out, Use use) {
     if (out.columns.empty()) out.columns = t.columns;
     else if (t.columns.size() != out.columns.size()) raise(kUnionColumnCount, jetMessage(kUnionColumnCount));
     if (!sql.empty()) sql += all ? " UNION ALL " : " UNION ";
-    sql += "SELECT * FROM (" + t.sql + ")";
+    sql += "SELECT * FROM (" + t.sql + ")" + derivedName();
   }
   std::string order;
   for (const auto& o : s.orderBy) {
@@ -292,7 +293,7 @@ void Translator::unionSelect(const SelectStmt& s, Translation& out, Use use) {
   for (size_t i = 0; i < out.columns.size(); ++i)
     outer += (i ? ", " : "") + quoteName("c" + std::to_string(i)) + " AS " +
              quoteName(use == Use::Result ? out.columns[i].name : "c" + std::to_string(i));
-  out.sql = outer + " FROM (" + sql + ")" + order;
+  out.sql = outer + " FROM (" + sql + ")" + derivedName() + order;
 }
 
 Translation Translator::subselect(const SelectStmt& s) {

@@ -20,9 +20,22 @@ std::string storeCall(const std::string& value, const ColumnInfo& column, const 
   int flags = (column.required ? kStoreRequired : 0) |
               (column.allowZeroLength ? kStoreAllowZeroLength : 0) |
               (column.autoIncrement ? kStoreAutoIncrement : 0);
-  return "jet_store(" + value + ", " + std::to_string(static_cast<int>(column.type)) + ", " +
-         std::to_string(column.size) + ", " + std::to_string(flags) + ", " +
-         quoteText(table.name + "." + column.name) + ")";
+  std::string call = "jet_store(" + value + ", " + std::to_string(static_cast<int>(column.type)) + ", " +
+                     std::to_string(column.size) + ", " + std::to_string(flags) + ", " +
+                     quoteText(table.name + "." + column.name) + ")";
+  if (target() != SqlTarget::Postgres) return call;
+  // On the server the stored value comes back as text, cast to the column's type.
+  switch (column.type) {
+    case DaoType::Boolean:
+    case DaoType::Byte:
+    case DaoType::Integer: return "(" + call + ")::smallint";
+    case DaoType::Long: return "(" + call + ")::integer";
+    case DaoType::Currency:
+    case DaoType::Single:
+    case DaoType::Double:
+    case DaoType::Date: return "(" + call + ")::double precision";
+    default: return call;
+  }
 }
 
 }  // namespace
@@ -71,7 +84,7 @@ void Translator::insert(const InsertStmt& s, Translation& out) {
     for (size_t i = 0; i < targets.size(); ++i)
       sql += (i ? ", " : "") + storeCall(quoteName("c" + std::to_string(i)), *targets[i], info);
     for (const auto* c : missing) sql += ", " + storeCall("NULL", *c, info);
-    sql += " FROM (" + inner.sql + ")";
+    sql += " FROM (" + inner.sql + ")" + derivedName();
   } else {
     if (s.values.size() != targets.size()) countMismatch();
     bindings_.clear();

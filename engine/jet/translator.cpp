@@ -22,7 +22,16 @@ Translation Translator::run(const Statement& st) {
   return t;
 }
 
+namespace {
+thread_local SqlTarget tTarget = SqlTarget::Sqlite;
+}  // namespace
+
+SqlTarget target() { return tTarget; }
+TargetScope::TargetScope(SqlTarget target) : saved_(tTarget) { tTarget = target; }
+TargetScope::~TargetScope() { tTarget = saved_; }
+
 Translation translate(std::string_view jetSql, Catalog& catalog) {
+  TargetScope scope(catalog.target());
   Statement st = parseStatement(jetSql);
   return Translator(catalog).run(st);
 }

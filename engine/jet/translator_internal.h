@@ -34,6 +34,21 @@ namespace svrZIVE::engine::jet {
 inline constexpr std::string_view kSource = "DAO.Database";
 inline constexpr std::string_view kCollate = " COLLATE \"JET\"";
 
+// The dialect of the translation under way on this thread.
+SqlTarget target();
+class TargetScope {
+ public:
+  explicit TargetScope(SqlTarget target);
+  ~TargetScope();
+  TargetScope(const TargetScope&) = delete;
+  TargetScope& operator=(const TargetScope&) = delete;
+
+ private:
+  SqlTarget saved_;
+};
+// The name a derived table (a select in FROM) takes where one is required.
+inline std::string derivedName() { return target() == SqlTarget::Postgres ? " AS \"jet_d\"" : ""; }
+
 [[noreturn]] inline void raise(int32_t number, std::string description) {
   raiseJetError(number, kSource, std::move(description));
 }

@@ -41,7 +41,7 @@ Ty arithmeticType(Ty a, Ty b) {
 
 Typed asValue(Typed t) {
   if (t.cond) {
-    t.sql = "(-" + t.sql + ")";
+    t.sql = target() == SqlTarget::Postgres ? "(-(" + t.sql + ")::integer)" : "(-" + t.sql + ")";
     t.nest += 1;
     t.chain = Op::None;
     t.cond = false;
@@ -52,7 +52,8 @@ Typed asValue(Typed t) {
 }
 
 std::string asCondition(const Typed& t) {
-  if (t.cond || isNumeric(t.type)) return t.sql;
+  if (t.cond) return t.sql;
+  if (isNumeric(t.type)) return target() == SqlTarget::Postgres ? "(" + t.sql + " <> 0)" : t.sql;
   if (t.type == Ty::Null) return "NULL";
   return "jet_truth(" + t.sql + ")";
 }

@@ -1,0 +1,347 @@
+// The catalog on a PostgreSQL server. Everything lives in the connection's
+// current schema (search_path), so that one server database can hold the
+// databases of several offices, one schema each.
+//
+// Storage layout of a table:
+//  - column types: smallint (Yes/No, kept as -1 and 0, Byte, Integer),
+//    integer (Long), double precision (Currency, Single, Double, Date/Time as
+//    days since 30 December 1899, as on a local file), varchar(n) and text
+//    (Text, Memo) in the collation "JET" (ICU, letter case ignored), bytea
+//    (Binary, Long Binary), varchar(38) (GUID);
+//  - a hidden column "rowid" numbered from the sequence zive_rowids: the
+//    row's identity for updatable recordsets, given back by every INSERT;
+//  - a COUNTER is an integer primary key numbered by a trigger from a
+//    sequence of its own (a number given explicitly moves the sequence past
+//    it), so that a number is never handed out twice, even after its row is
+//    deleted or its transaction undone;
+//  - NOT NULL for Required, DEFAULT for DefaultValue, and the named CHECK
+//    constraints "zive_type_F" (a Byte's range) and "zive_zls_F"
+//    (zero-length text when AllowZeroLength is off); a Text longer than its
+//    size fails the varchar's own check (3163).
+// The functions the translated statements call (jet_store) and the collation
+// are created with the catalog. Every change of the catalog notifies the
+// channel zive_catalog, which every connection listens to: that is how a
+// connection learns that another one changed a table.
+#include "engine/pg_catalog.h"
+
+#include <algorithm>
+
+namespace svrZIVE::engine::detail {
+
+namespace {
+
+constexpr std::string_view kSrc = kSrcDatabase;
+
+// Jet's conversion of a value written to a field, on the server: the rules
+// (and the messages) of storeValue in engine/jet/functions.cpp. The value
+// comes as text; the result is the text of the stored value, which the
+// statement casts to the column's type.
+constexpr std::string_view kServerFunctions = R"sql(
+CREATE FUNCTION jet_store(v text, t integer, size integer, flags integer, name text) RETURNS text
+LANGUAGE plpgsql IMMUTABLE AS $f$
+DECLARE d double precision; x numeric; r numeric; lo numeric; hi numeric;
+BEGIN
+  IF v IS NULL THEN
+    IF flags & 1 <> 0 AND flags & 4 = 0 THEN
+      RAISE EXCEPTION USING MESSAGE = '#3314#The field ''' || name ||
+        ''' is required (its Required property is True): it cannot be Null.';
+    END IF;
+    RETURN NULL;
+  END IF;
+  IF t IN (10, 12) THEN
+    IF v = '' AND flags & 2 = 0 THEN
+      RAISE EXCEPTION USING MESSAGE = '#3315#The field ''' || name ||
+        ''' does not allow the zero-length text (AllowZeroLength is False).';
+    END IF;
+    IF t = 10 AND char_length(v) > size THEN
+      RAISE EXCEPTION USING MESSAGE = '#3163#The text is too long for the field ''' || name ||
+        ''', which holds at most ' || size || ' characters.';
+    END IF;
+    RETURN v;
+  END IF;
+  IF t = 1 AND lower(v) IN ('true', 'yes', 'on') THEN RETURN '-1'; END IF;
+  IF t = 1 AND lower(v) IN ('false', 'no', 'off') THEN RETURN '0'; END IF;
+  IF t NOT BETWEEN 1 AND 8 THEN RETURN v; END IF;
+  BEGIN
+    d := trim(v)::double precision;
+  EXCEPTION WHEN others THEN
+    RAISE EXCEPTION USING MESSAGE = '#3464#Data type mismatch: the value ''' || v ||
+      ''' is not a number and cannot be stored in the field ''' || name || '''.';
+  END;
+  IF t = 1 THEN RETURN CASE WHEN d <> 0 THEN '-1' ELSE '0' END; END IF;
+  IF t = 8 THEN RETURN d::text; END IF;
+  IF t = 7 THEN
+    IF d IN ('Infinity', '-Infinity', 'NaN') THEN RAISE EXCEPTION USING MESSAGE = '#6#Overflow'; END IF;
+    RETURN d::text;
+  END IF;
+  IF t = 6 THEN
+    IF abs(d) > 3.402823466e38 THEN RAISE EXCEPTION USING MESSAGE = '#6#Overflow'; END IF;
+    RETURN d::text;
+  END IF;
+  IF d IN ('Infinity', '-Infinity', 'NaN') THEN RAISE EXCEPTION USING MESSAGE = '#6#Overflow'; END IF;
+  x := d::numeric;
+  IF t = 5 THEN
+    IF abs(x) > 922337203685477 THEN RAISE EXCEPTION USING MESSAGE = '#6#Overflow'; END IF;
+    x := x * 10000;
+  END IF;
+  -- Half to even.
+  r := round(x);
+  IF abs(x - trunc(x)) = 0.5 AND mod(r, 2) <> 0 THEN r := r - sign(x); END IF;
+  IF t = 5 THEN RETURN (r / 10000)::double precision::text; END IF;
+  lo := CASE t WHEN 2 THEN 0 WHEN 3 THEN -32768 ELSE -2147483648 END;
+  hi := CASE t WHEN 2 THEN 255 WHEN 3 THEN 32767 ELSE 2147483647 END;
+  IF r < lo OR r > hi THEN RAISE EXCEPTION USING MESSAGE = '#6#Overflow'; END IF;
+  RETURN r::text;
+END $f$;
+CREATE FUNCTION jet_store(v double precision, t integer, size integer, flags integer, name text) RETURNS text
+LANGUAGE sql IMMUTABLE AS $f$ SELECT jet_store(v::text, t, size, flags, name) $f$;
+CREATE FUNCTION jet_store(v bigint, t integer, size integer, flags integer, name text) RETURNS text
+LANGUAGE sql IMMUTABLE AS $f$ SELECT jet_store(v::text, t, size, flags, name) $f$;
+CREATE FUNCTION zive_counter() RETURNS trigger LANGUAGE plpgsql AS $f$
+DECLARE v bigint; last bigint;
+BEGIN
+  v := (to_jsonb(NEW) ->> TG_ARGV[0])::bigint;
+  IF v IS NULL THEN
+    NEW := jsonb_populate_record(NEW, jsonb_build_object(TG_ARGV[0], nextval(TG_ARGV[1]::regclass)));
+  ELSE
+    last := coalesce(pg_sequence_last_value(TG_ARGV[1]::regclass), 0);
+    IF v > last THEN PERFORM setval(TG_ARGV[1]::regclass, v); END IF;
+  END IF;
+  RETURN NEW;
+END $f$;
+)sql";
+
+std::string counterSequence(std::string_view table, std::string_view column) {
+  return "zive_seq_" + lowerAscii(table) + "_" + lowerAscii(column);
+}
+
+}  // namespace
+
+void PgCatalogStore::initialize() {
+  connection_.exec(
+      "CREATE COLLATION IF NOT EXISTS \"JET\" (provider = icu, locale = 'und-u-ks-level2', deterministic = false); "
+      "CREATE SEQUENCE zive_rowids; "
+      "CREATE TABLE " +
+          std::string(kCatalogTable) +
+          " (table_name text COLLATE \"JET\" NOT NULL, field_name text COLLATE \"JET\" NOT NULL, "
+          "dao_type integer NOT NULL, size integer NOT NULL DEFAULT 0, required integer NOT NULL DEFAULT 0, "
+          "allow_zero_length integer NOT NULL DEFAULT 0, default_value text NOT NULL DEFAULT '', "
+          "ordinal_position integer NOT NULL DEFAULT 0, auto_increment integer NOT NULL DEFAULT 0, "
+          "rowid bigint NOT NULL DEFAULT nextval('zive_rowids'), PRIMARY KEY (table_name, field_name)); " +
+          std::string(kServerFunctions),
+      kSrc);
+}
+
+bool PgCatalogStore::isOurs() {
+  return connection_.queryInt("SELECT (to_regclass('" + std::string(kCatalogTable) +
+                                  "') IS NOT NULL AND to_regprocedure('jet_store(text,integer,integer,integer,text)') "
+                                  "IS NOT NULL)::integer",
+                              kSrc) == 1;
+}
+
+int64_t PgCatalogStore::dataVersion() { return static_cast<PgConnection&>(connection_).catalogNotices(); }
+
+void PgCatalogStore::noteChange() { connection_.exec("NOTIFY zive_catalog", kSrc); }
+
+std::optional<std::string> PgCatalogStore::storedName(std::string_view name) {
+  auto st = connection_.prepare(
+      "SELECT relname FROM pg_class WHERE relkind IN ('r', 'p') AND pg_table_is_visible(oid) "
+      "AND lower(relname) = lower(?1) ORDER BY relname LIMIT 1",
+      kSrc);
+  st->bindText(1, name);
+  if (!st->step()) return std::nullopt;
+  return st->text(0);
+}
+
+std::vector<StoredColumn> PgCatalogStore::storedColumns(const std::string& table) {
+  std::vector<StoredColumn> stored;
+  auto st = connection_.prepare(
+      "SELECT a.attname, format_type(a.atttypid, a.atttypmod), a.attnotnull::integer, "
+      "coalesce(pg_get_expr(d.adbin, d.adrelid), '') "
+      "FROM pg_attribute a JOIN pg_class c ON c.oid = a.attrelid "
+      "LEFT JOIN pg_attrdef d ON d.adrelid = a.attrelid AND d.adnum = a.attnum "
+      "WHERE c.relname = ?1 AND pg_table_is_visible(c.oid) AND a.attnum > 0 AND NOT a.attisdropped "
+      "AND a.attname <> 'rowid' ORDER BY a.attnum",
+      kSrc);
+  st->bindText(1, table);
+  while (st->step()) stored.push_back({st->text(0), st->text(1), st->text(3), st->int64(2) != 0});
+  return stored;
+}
+
+std::vector<std::string> PgCatalogStore::tableNames() {
+  std::vector<std::string> names;
+  auto st = connection_.prepare(
+      "SELECT relname FROM pg_class WHERE relkind IN ('r', 'p') AND pg_table_is_visible(oid) "
+      "AND relnamespace <> 'pg_catalog'::regnamespace AND lower(relname) <> ?1 ORDER BY lower(relname)",
+      kSrc);
+  st->bindText(1, kCatalogTable);
+  while (st->step()) names.push_back(st->text(0));
+  return names;
+}
+
+std::string PgCatalogStore::declaredType(const ColumnInfo& c) {
+  switch (c.type) {
+    case DaoType::Boolean:
+    case DaoType::Byte:
+    case DaoType::Integer: return "smallint";
+    case DaoType::Long: return "integer";
+    case DaoType::Currency:
+    case DaoType::Single:
+    case DaoType::Double:
+    case DaoType::Date: return "double precision";
+    case DaoType::Text: return "varchar(" + std::to_string(c.size) + ") COLLATE \"JET\"";
+    case DaoType::Memo: return "text COLLATE \"JET\"";
+    case DaoType::Binary:
+    case DaoType::LongBinary: return "bytea";
+    case DaoType::GUID: return "varchar(38)";
+    case DaoType::Unknown: break;
+  }
+  return "text";
+}
+
+std::string PgCatalogStore::columnDefinition(const ColumnInfo& c, bool declareNotNull) {
+  const std::string q = quoteName(c.name);
+  if (c.autoIncrement) return q + " integer NOT NULL PRIMARY KEY";
+  std::string def = q + " " + declaredType(c);
+  if (declareNotNull && c.required) def += " NOT NULL";
+  if (auto dflt = defaultLiteral(c)) def += " DEFAULT " + *dflt;
+  else if (c.type == DaoType::Boolean) def += " DEFAULT 0";  // a Jet Yes/No field left out is No
+  if (c.type == DaoType::Byte)
+    def += " CONSTRAINT " + quoteName("zive_type_" + c.name) + " CHECK (" + q + " BETWEEN 0 AND 255)";
+  if (c.type == DaoType::Binary)
+    def += " CONSTRAINT " + quoteName("zive_len_" + c.name) + " CHECK (octet_length(" + q +
+           ") <= " + std::to_string(c.size) + ")";
+  if (isTextType(c.type) && !c.allowZeroLength)
+    def += " CONSTRAINT " + quoteName("zive_zls_" + c.name) + " CHECK (" + q + " <> '')";
+  return def;
+}
+
+void PgCatalogStore::addCounter(const std::string& table, const ColumnInfo& c) {
+  const std::string seq = quoteName(counterSequence(table, c.name));
+  connection_.exec("CREATE SEQUENCE " + seq + "; CREATE TRIGGER " + quoteName("zive_counter_" + lowerAscii(c.name)) +
+                       " BEFORE INSERT ON " + quoteName(table) + " FOR EACH ROW EXECUTE FUNCTION zive_counter(" +
+                       quoteText(c.name) + ", " + quoteText(seq) + ")",
+                   kSrc);
+}
+
+void PgCatalogStore::createTable(std::string table, std::vector<ColumnInfo> columns) {
+  std::string sql = "CREATE TABLE " + quoteName(table) + " (";
+  for (const auto& c : columns) sql += columnDefinition(c, true) + ", ";
+  sql += "rowid bigint NOT NULL DEFAULT nextval('zive_rowids') UNIQUE)";
+  connection_.exec(sql, kSrc);
+  for (const auto& c : columns) {
+    if (c.autoIncrement) addCounter(table, c);
+    insertCatalogRow(table, c);
+  }
+  forget(table);
+}
+
+void PgCatalogStore::addColumn(std::string table, const ColumnInfo& column) {
+  if (column.autoIncrement) {
+    // The counter numbers the rows already there, in the order they came.
+    connection_.exec("ALTER TABLE " + quoteName(table) + " ADD COLUMN " + quoteName(column.name) + " integer", kSrc);
+    addCounter(table, column);
+    const std::string seq = quoteText(quoteName(counterSequence(table, column.name)));
+    connection_.exec("UPDATE " + quoteName(table) + " AS t SET " + quoteName(column.name) +
+                         " = n.k FROM (SELECT rowid, row_number() OVER (ORDER BY rowid) AS k FROM " +
+                         quoteName(table) + ") AS n WHERE n.rowid = t.rowid; "
+                         "SELECT setval(" + seq + ", greatest(1, (SELECT count(*) FROM " + quoteName(table) +
+                         "))); ALTER TABLE " + quoteName(table) + " ALTER COLUMN " + quoteName(column.name) +
+                         " SET NOT NULL, ADD PRIMARY KEY (" + quoteName(column.name) + ")",
+                     kSrc);
+  } else {
+    // NOT NULL needs a default the rows already there can take.
+    bool declareNotNull = column.required && (defaultLiteral(column) || column.type == DaoType::Boolean);
+    connection_.exec("ALTER TABLE " + quoteName(table) + " ADD COLUMN " + columnDefinition(column, declareNotNull),
+                     kSrc);
+  }
+  insertCatalogRow(table, column);
+  forget(table);
+}
+
+void PgCatalogStore::dropTable(std::string table) {
+  std::string sql = "DROP TABLE " + quoteName(table);
+  if (const TableEntry* e = findEntry(table))
+    for (const auto& c : e->info.columns)
+      if (c.autoIncrement) sql += "; DROP SEQUENCE IF EXISTS " + quoteName(counterSequence(table, c.name));
+  connection_.exec(sql, kSrc);
+  deleteCatalogRows(table);
+  forget(table);
+}
+
+// What the store declares of a column (NOT NULL, DEFAULT, the zero-length
+// check), made to follow the catalog in place.
+void PgCatalogStore::declare(const std::string& table, const ColumnInfo& c, bool hadColumn) {
+  const std::string t = quoteName(table), q = quoteName(c.name);
+  if (!hadColumn) {
+    addColumn(table, c);
+    return;
+  }
+  if (c.autoIncrement) return;
+  bool notNull = c.required;
+  if (notNull) {
+    auto st = connection_.prepare("SELECT 1 FROM " + t + " WHERE " + q + " IS NULL LIMIT 1", kSrc);
+    notNull = !st->step();
+  }
+  auto dflt = defaultLiteral(c);
+  if (!dflt && c.type == DaoType::Boolean) dflt = "0";
+  std::string sql = "ALTER TABLE " + t + " ALTER COLUMN " + q + (notNull ? " SET NOT NULL" : " DROP NOT NULL") +
+                    ", ALTER COLUMN " + q + (dflt ? " SET DEFAULT " + *dflt : std::string(" DROP DEFAULT")) +
+                    ", DROP CONSTRAINT IF EXISTS " + quoteName("zive_zls_" + c.name);
+  if (isTextType(c.type) && !c.allowZeroLength)
+    sql += ", ADD CONSTRAINT " + quoteName("zive_zls_" + c.name) + " CHECK (" + q + " <> '')";
+  connection_.exec(sql, kSrc);
+}
+
+void PgCatalogStore::rebuildTable(std::string table, const std::vector<ColumnInfo>& columns,
+                                  const std::map<std::string, std::string>& newValues) {
+  const TableEntry* old = findEntry(table);
+  if (!old) raiseJet(kItemNotFound, kSrc);
+  const std::string realName = old->info.name;
+  if (!newValues.empty()) {
+    // The layout stays: the new values are written in one pass.
+    std::string sql = "UPDATE " + quoteName(realName) + " SET ";
+    bool first = true;
+    for (const auto& c : columns) {
+      auto value = newValues.find(lowerAscii(c.name));
+      if (value == newValues.end()) continue;
+      sql += (first ? "" : ", ") + quoteName(c.name) + " = " + value->second;
+      first = false;
+    }
+    connection_.exec(sql, kSrc);
+    forget(table);
+    return;
+  }
+  const std::vector<std::string> oldColumns = old->storageOrder;
+  auto had = [&](std::string_view name) {
+    return std::any_of(oldColumns.begin(), oldColumns.end(), [&](const std::string& c) { return namesEqual(c, name); });
+  };
+  for (const auto& name : oldColumns)
+    if (std::none_of(columns.begin(), columns.end(), [&](const ColumnInfo& c) { return namesEqual(c.name, name); }))
+      connection_.exec("ALTER TABLE " + quoteName(realName) + " DROP COLUMN " + quoteName(name), kSrc);
+  for (const auto& c : columns) declare(realName, c, had(c.name));
+  forget(table);
+}
+
+bool PgCatalogStore::columnIndexed(std::string table, std::string_view column) {
+  auto st = connection_.prepare(
+      "SELECT 1 FROM pg_index x JOIN pg_class i ON i.oid = x.indexrelid JOIN pg_class t ON t.oid = x.indrelid "
+      "JOIN pg_attribute a ON a.attrelid = t.oid AND a.attnum = ANY (x.indkey) "
+      "WHERE t.relname = ?1 AND pg_table_is_visible(t.oid) AND lower(a.attname) = lower(?2) "
+      "AND NOT x.indisprimary AND a.attname <> 'rowid' AND substr(i.relname, 1, ?4) <> ?3 LIMIT 1",
+      kSrc);
+  st->bindText(1, table);
+  st->bindText(2, column);
+  st->bindText(3, kAccessPathPrefix);
+  st->bindInt(4, static_cast<int>(kAccessPathPrefix.size()));
+  return st->step();
+}
+
+bool PgCatalogStore::indexExists(std::string_view name) {
+  auto st = connection_.prepare(
+      "SELECT 1 FROM pg_class WHERE relkind = 'i' AND pg_table_is_visible(oid) AND lower(relname) = lower(?1)", kSrc);
+  st->bindText(1, name);
+  return st->step();
+}
+
+}  // namespace svrZIVE::engine::detail

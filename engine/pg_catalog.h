@@ -1,0 +1,40 @@
+// The catalog store of a database on a PostgreSQL server (see
+// engine/pg_catalog.cpp for how its tables are laid out).
+#pragma once
+
+#include "engine/catalog_store.h"
+#include "engine/pg_db.h"
+
+namespace svrZIVE::engine::detail {
+
+class PgCatalogStore final : public CatalogStore {
+ public:
+  explicit PgCatalogStore(PgConnection& connection) : CatalogStore(connection) {}
+
+  SqlTarget target() const override { return SqlTarget::Postgres; }
+  void initialize() override;
+  bool isOurs() override;
+  std::vector<std::string> tableNames() override;
+  void createTable(std::string table, std::vector<ColumnInfo> columns) override;
+  void addColumn(std::string table, const ColumnInfo& column) override;
+  void dropTable(std::string table) override;
+  void rebuildTable(std::string table, const std::vector<ColumnInfo>& columns,
+                    const std::map<std::string, std::string>& newValues = {}) override;
+  bool columnIndexed(std::string table, std::string_view column) override;
+  bool indexExists(std::string_view name) override;
+
+  static std::string declaredType(const ColumnInfo& column);
+  static std::string columnDefinition(const ColumnInfo& column, bool declareNotNull);
+
+ protected:
+  int64_t dataVersion() override;
+  std::optional<std::string> storedName(std::string_view name) override;
+  std::vector<StoredColumn> storedColumns(const std::string& table) override;
+  void noteChange() override;
+
+ private:
+  void addCounter(const std::string& table, const ColumnInfo& column);
+  void declare(const std::string& table, const ColumnInfo& column, bool hadColumn);
+};
+
+}  // namespace svrZIVE::engine::detail

@@ -1,0 +1,135 @@
+// The same Jet semantics on both backends: a local file and a database on a
+// server. Each case runs on each.
+#include "tests/engine/engine_test_support.h"
+#include "tests/engine/server_backend.h"
+
+namespace svrZIVE::engine::testing {
+namespace {
+
+class BackendsTest : public EngineTest, public ::testing::WithParamInterface<Backend> {
+ protected:
+  void SetUp() override {
+    SKIP_WITHOUT_SERVER(GetParam());
+    if (GetParam() == Backend::Server) schema_.emplace(file("test.mdb"));
+    db = createDb();
+    db->execute("CREATE TABLE T (ID COUNTER, NAME TEXT(5) NOT NULL, N LONG, B BYTE, D DOUBLE, M MEMO)");
+    db->execute("CREATE UNIQUE INDEX IX_T_N ON T (N)");
+    for (const char* row : {"('Ana', 1, 10, 1.5)", "('bea', 2, 20, 2.5)", "('Carl', 3, 20, 0.25)"})
+      db->execute(std::string("INSERT INTO T (NAME, N, B, D) VALUES ") + row);
+  }
+  // Every row of `sql`, each value as text.
+  std::vector<std::string> rows(const std::string& sql) {
+    std::vector<std::string> out;
+    auto rs = db->openRecordset(sql);
+    for (; !rs->eof(); rs->moveNext()) {
+      std::string row;
+      for (int32_t i = 0; i < rs->fields().count(); ++i)
+        row += (i ? "|" : "") + (rs->value(i).isNull() ? std::string("Null") : rs->value(i).toText());
+      out.push_back(row);
+    }
+    return out;
+  }
+  std::optional<ServerSchema> schema_;
+  std::shared_ptr<Database> db;
+};
+
+TEST_P(BackendsTest, QueriesReadTheSameRows) {
+  const struct {
+    const char* sql;
+    std::vector<std::string> rows;
+  } cases[] = {
+      {"SELECT NAME, N FROM T WHERE NAME = 'ANA'", {"Ana|1"}},  // letter case ignored
+      {"SELECT N FROM T WHERE NAME > 'b' ORDER BY NAME DESC", {"3", "2"}},
+      {"SELECT TOP 2 N FROM T ORDER BY B", {"1", "2", "3"}},  // ties with the second stay
+      {"SELECT ID, D FROM T WHERE N >= 2 ORDER BY ID", {"2|2.5", "3|0.25"}},
+      {"SELECT Count(*), Max(N), Sum(B) FROM T", {"3|3|50"}},
+      {"SELECT NAME FROM T WHERE M IS NULL AND B = 20 ORDER BY N", {"bea", "Carl"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.sql);
+    EXPECT_EQ(rows(c.sql), c.rows);
+  }
+}
+
+TEST_P(BackendsTest, WritesThatBreakAFieldsRuleFailWholeWithJetsError) {
+  const struct {
+    const char* sql;
+    int32_t number;
+  } cases[] = {
+      {"INSERT INTO T (NAME, N) VALUES ('toolong', 9)", kFieldTooSmall},
+      {"INSERT INTO T (N) VALUES (9)", kRequiredIsNull},
+      {"INSERT INTO T (NAME, N) VALUES ('x', 1)", kDuplicateKey},
+      {"INSERT INTO T (NAME, N, B) VALUES ('x', 9, 256)", kOverflow},
+      {"INSERT INTO T (NAME, N, D) VALUES ('x', 9, 'abc')", kTypeMismatchInExpression},
+      {"UPDATE T SET B = B * 13", kOverflow},  // the first rows fit; the statement fails whole
+      {"UPDATE T SET N = 7", kDuplicateKey},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.sql);
+    EXPECT_JET_ERROR(db->execute(c.sql, 0), c.number);
+  }
+  EXPECT_EQ(rows("SELECT NAME, N, B FROM T ORDER BY N"), (std::vector<std::string>{"Ana|1|10", "bea|2|20", "Carl|3|20"}));
+}
+
+TEST_P(BackendsTest, CounterNumbersAreNeverHandedOutAgain) {
+  db->execute("DELETE FROM T WHERE ID = 3");
+  db->execute("INSERT INTO T (NAME, N) VALUES ('Dan', 4)");
+  db->execute("INSERT INTO T (ID, NAME, N) VALUES (9, 'Eva', 5)");
+  db->execute("INSERT INTO T (NAME, N) VALUES ('Fil', 6)");
+  EXPECT_EQ(rows("SELECT ID FROM T ORDER BY ID"), (std::vector<std::string>{"1", "2", "4", "9", "10"}));
+  EXPECT_EQ(db->recordsAffected(), 1);
+}
+
+TEST_P(BackendsTest, UpdatableRecordsetsWriteAndReadBack) {
+  auto rs = db->openRecordset("SELECT * FROM T WHERE N > 1 ORDER BY N");
+  rs->addNew();
+  rs->fields().item("NAME")->setValue(Variant("Dan"));
+  rs->fields().item("N")->setValue(Variant(int32_t{4}));
+  rs->update();
+  rs->moveFirst();
+  rs->edit();
+  rs->fields().item("D")->setValue(Variant(9.75));
+  rs->update();
+  rs->moveLast();
+  EXPECT_EQ(rs->value("ID"), Variant(int32_t{4}));
+  rs->moveFirst();
+  rs->moveNext();
+  rs->deleteCurrent();
+  EXPECT_EQ(rows("SELECT NAME, D FROM T ORDER BY N"), (std::vector<std::string>{"Ana|1.5", "bea|9.75", "Dan|Null"}));
+}
+
+TEST_P(BackendsTest, TableDefinitionsChangeInPlace) {
+  db->execute("ALTER TABLE T ADD COLUMN EXTRA TEXT(3)");
+  auto field = db->tableDefs().item("T")->fields().item("EXTRA");
+  field->setDefaultValue(Variant("\"abc\""));
+  db->execute("INSERT INTO T (NAME, N) VALUES ('Dan', 4)");
+  db->execute("ALTER TABLE T DROP COLUMN M");
+  EXPECT_EQ(rows("SELECT EXTRA FROM T WHERE N = 4"), std::vector<std::string>{"abc"});
+  EXPECT_JET_ERROR(db->tableDefs().item("T")->fields().item("M"), kItemNotFound);
+  db->close();
+  db = openDb();
+  EXPECT_EQ(db->tableDefs().item("T")->fields().count(), 6);
+}
+
+INSTANTIATE_TEST_SUITE_P(Both, BackendsTest, ::testing::Values(Backend::File, Backend::Server), backendName);
+
+// A connection the server lost gives a Jet error that says so, and the next
+// operation connects again.
+TEST(ServerBackendTest, ALostConnectionIsAnErrorAndTheNextOperationReconnects) {
+  SKIP_WITHOUT_SERVER(Backend::Server);
+  TempFolder folder;
+  ServerSchema schema(folder.file("link.mdb"));
+  auto db = DBEngine::forThread().createDatabase(folder.file("link.mdb"));
+  db->execute("CREATE TABLE T (ID COUNTER, N LONG)");
+  ServerAdmin().value("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE pid <> pg_backend_pid() "
+                      "AND query NOT LIKE '%pg_stat_activity%' AND application_name = '' AND datname = current_database()");
+  auto error = errorOf([&] { db->execute("INSERT INTO T (N) VALUES (1)"); });
+  ASSERT_TRUE(error);
+  EXPECT_EQ(error->number(), kDiskError);
+  EXPECT_THAT(error->description(), ::testing::HasSubstr("connection to the database server was lost"));
+  db->execute("INSERT INTO T (N) VALUES (2)");
+  EXPECT_EQ(db->openRecordset("SELECT N FROM T")->value(0), Variant(int32_t{2}));
+}
+
+}  // namespace
+}  // namespace svrZIVE::engine::testing
