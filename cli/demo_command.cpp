@@ -2,7 +2,8 @@
 // as the user interface walks it, with every step told on standard output.
 //
 // DIR (./zive-data by default) holds the modifiable database ZIVEMOD.MDB;
-// when it is missing, it is made the way `zive init` makes it. The demo
+// when it is missing, it is made the way `zive init` makes it (with --server
+// URI, on that database server, as `zive init --server` makes it). The demo
 // leaves the database as it found it: what it saves, it deletes again, also
 // when a step fails. A failing step ends the run with its error's number,
 // source and description and exit status 1.
@@ -479,22 +480,29 @@ std::vector<Step> formSteps() {
 }
 
 int usage() {
-  std::cerr << "usage: zive demo [DIR]\n";
+  std::cerr << "usage: zive demo [DIR] [--server URI]\n";
   return 2;
 }
 
 }  // namespace
 
 int runDemo(const Arguments& args) {
-  if (args.size() > 1 || (!args.empty() && args[0].rfind("--", 0) == 0)) return usage();
+  std::string folder, server;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--server" && i + 1 < args.size() && server.empty()) server = args[++i];
+    else if (args[i].rfind("--", 0) == 0 || !folder.empty()) return usage();
+    else folder = args[i];
+  }
   auto started = std::chrono::steady_clock::now();
-  std::string folder = args.empty() ? kDefaultFolder : args[0];
+  if (folder.empty()) folder = kDefaultFolder;
   if (!folder.empty() && folder.back() != '/') folder += '/';
   std::string modifiable = folder + "ZIVEMOD.MDB";
   std::error_code ec;
   if (!std::filesystem::exists(modifiable, ec)) {
     std::string dir = folder.substr(0, folder.size() - 1);
-    if (int status = runInit({dir}); status != 0) return status;
+    Arguments init = {dir};
+    if (!server.empty()) init.insert(init.end(), {"--server", server});
+    if (int status = runInit(init); status != 0) return status;
     std::cout << '\n';
   }
   std::string reference = folder + "ZIVELEC.MDB";

@@ -26,7 +26,7 @@ constexpr Command kCommands[] = {
     {"upgrade", "upgrade PATH [--backup-dir DIR]   bring a database up to the current layout", svrZIVE::cli::runUpgrade},
     {"import-mdb", "import-mdb [--json] ACCESS_FILE DEST_FILE   bring an Access database (.mdb, .accdb) into a new database",
      svrZIVE::cli::runImportMdb},
-    {"demo", "demo [DIR]   walk the road of one return on DIR/ZIVEMOD.MDB (default ./zive-data)", svrZIVE::cli::runDemo},
+    {"demo", "demo [DIR] [--server URI]   walk the road of one return on DIR/ZIVEMOD.MDB (default ./zive-data)", svrZIVE::cli::runDemo},
 };
 
 int usage(FILE* out) {

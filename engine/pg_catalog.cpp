@@ -328,12 +328,11 @@ bool PgCatalogStore::columnIndexed(std::string table, std::string_view column) {
       "SELECT 1 FROM pg_index x JOIN pg_class i ON i.oid = x.indexrelid JOIN pg_class t ON t.oid = x.indrelid "
       "JOIN pg_attribute a ON a.attrelid = t.oid AND a.attnum = ANY (x.indkey) "
       "WHERE t.relname = ?1 AND pg_table_is_visible(t.oid) AND lower(a.attname) = lower(?2) "
-      "AND NOT x.indisprimary AND a.attname <> 'rowid' AND substr(i.relname, 1, ?4) <> ?3 LIMIT 1",
+      "AND NOT x.indisprimary AND a.attname <> 'rowid' AND NOT starts_with(i.relname::text, ?3) LIMIT 1",
       kSrc);
   st->bindText(1, table);
   st->bindText(2, column);
   st->bindText(3, kAccessPathPrefix);
-  st->bindInt(4, static_cast<int>(kAccessPathPrefix.size()));
   return st->step();
 }
 

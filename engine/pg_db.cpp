@@ -19,7 +19,7 @@ constexpr int64_t kWriteLock = 0x5A495645;
 constexpr int64_t kOpenLock = 0x5A495646;
 
 // Type identifiers of the values the engine reads (pg_type).
-constexpr Oid kBool = 16, kBytea = 17, kInt8 = 20, kInt2 = 21, kInt4 = 23, kFloat4 = 700, kFloat8 = 701,
+constexpr Oid kBool = 16, kBytea = 17, kText = 25, kInt8 = 20, kInt2 = 21, kInt4 = 23, kFloat4 = 700, kFloat8 = 701,
               kNumeric = 1700;
 
 bool startsWith(std::string_view s, std::string_view prefix) {
@@ -105,9 +105,7 @@ void PgStatement::bind(int index, const Variant& value) {
   }
 }
 
-// A text goes untyped, as a quoted literal would: the server takes it as
-// what the statement compares it with or stores it in.
-void PgStatement::bindText(int index, std::string_view text) { parameter(index) = {std::string(text), 0}; }
+void PgStatement::bindText(int index, std::string_view text) { parameter(index) = {std::string(text), kText}; }
 void PgStatement::bindInt(int index, int64_t value) { parameter(index) = {std::to_string(value), kInt8}; }
 void PgStatement::bindDouble(int index, double value) { parameter(index) = {numberText(value), kFloat8}; }
 void PgStatement::bindNull(int index) { parameter(index) = {std::nullopt, 0}; }

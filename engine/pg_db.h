@@ -47,7 +47,9 @@ class PgStatement final : public Statement {
  private:
   struct Parameter {
     std::optional<std::string> value;
-    Oid type = 0;  // 0: the server infers it; bytea values go as bytes
+    // 0: the server infers it; bytea values go as bytes. A parameter no
+    // statement text uses (a literal written into it) is given a type.
+    Oid type = 25;
   };
   Parameter& parameter(int index);
   // Runs the statement with the parameters bound, before its first row.
