@@ -18,7 +18,7 @@ namespace svrZIVE::cli {
 namespace {
 
 int usage() {
-  std::cerr << "usage: zive import-mdb [--json] ACCESS_FILE DEST_FILE\n";
+  std::cerr << "usage: zive import-mdb [--json] [--server URI] ACCESS_FILE DEST_FILE\n";
   return 2;
 }
 
@@ -27,8 +27,11 @@ int usage() {
 int runImportMdb(const Arguments& args) {
   bool json = false;
   std::vector<std::string> paths;
-  for (const auto& a : args) {
+  std::string server;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
     if (a == "--json") json = true;
+    else if (a == "--server" && i + 1 < args.size() && server.empty()) server = args[++i];
     else if (a.rfind("--", 0) == 0) return usage();
     else paths.push_back(a);
   }
@@ -43,7 +46,7 @@ int runImportMdb(const Arguments& args) {
   }
   std::vector<access::ImportedTable> tables;
   try {
-    tables = access::importAccessFile(paths[0], paths[1], progress, upgrade::giveAccessPaths);
+    tables = access::importAccessFile(paths[0], paths[1], progress, upgrade::giveAccessPaths, server);
   } catch (const AutomationError& e) {
     if (terminal) std::cerr << "\r\033[K";
     if (json) {

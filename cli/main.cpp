@@ -24,7 +24,7 @@ constexpr Command kCommands[] = {
     {"link", "link PATH URI   write a link file at PATH naming the database on the PostgreSQL server URI",
      svrZIVE::cli::runLink},
     {"upgrade", "upgrade PATH [--backup-dir DIR]   bring a database up to the current layout", svrZIVE::cli::runUpgrade},
-    {"import-mdb", "import-mdb [--json] ACCESS_FILE DEST_FILE   bring an Access database (.mdb, .accdb) into a new database",
+    {"import-mdb", "import-mdb [--json] [--server URI] ACCESS_FILE DEST_FILE   bring an Access database (.mdb, .accdb) into a new database",
      svrZIVE::cli::runImportMdb},
     {"demo", "demo [DIR] [--server URI]   walk the road of one return on DIR/ZIVEMOD.MDB (default ./zive-data)", svrZIVE::cli::runDemo},
 };

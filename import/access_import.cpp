@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "engine/dao.h"
+#include "engine/link_file.h"
 #include "engine/table_appender.h"
 #include "import/access_file.h"
 
@@ -90,7 +91,8 @@ void createTable(engine::Database& db, const AccessTable& table) {
 }  // namespace
 
 std::vector<ImportedTable> importAccessFile(const std::string& accessFile, const std::string& destination,
-                                            const ImportProgress& progress, const CompleteDatabase& complete) {
+                                            const ImportProgress& progress, const CompleteDatabase& complete,
+                                            const std::string& server) {
   const fs::path target(destination);
   std::error_code ec;
   if (fs::exists(target, ec))
@@ -107,6 +109,7 @@ std::vector<ImportedTable> importAccessFile(const std::string& accessFile, const
   std::shared_ptr<engine::Database> db;
   bool inTransaction = false;
   try {
+    if (!server.empty()) engine::writeLinkFile(temporary.string(), server);
     db = dbEngine.createDatabase(temporary.string());
     for (const auto& table : source.tables()) createTable(*db, table);
     // Every record in one transaction: one write of the file at the end.

@@ -30,8 +30,11 @@ using ImportProgress = std::function<void(const std::string& table, int64_t done
 // and before it takes its name: what a freshly built database gets besides
 // its tables and rows (the server's access paths, for one).
 using CompleteDatabase = std::function<void(engine::Database&)>;
+// `server`: a libpq connection string; the tables and rows go to that
+// database server and `destination` becomes a link file naming it.
 std::vector<ImportedTable> importAccessFile(const std::string& accessFile, const std::string& destination,
                                             const ImportProgress& progress = {},
-                                            const CompleteDatabase& complete = {});
+                                            const CompleteDatabase& complete = {},
+                                            const std::string& server = {});
 
 }  // namespace svrZIVE::access

@@ -1,5 +1,8 @@
 // The same Jet semantics on both backends: a local file and a database on a
 // server. Each case runs on each.
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "tests/engine/engine_test_support.h"
 #include "tests/engine/server_backend.h"
 
@@ -109,6 +112,49 @@ TEST_P(BackendsTest, TableDefinitionsChangeInPlace) {
   db->close();
   db = openDb();
   EXPECT_EQ(db->tableDefs().item("T")->fields().count(), 6);
+}
+
+// Eight processes save at once, each one inserting and reading its new
+// number back with a maximum query in one write transaction, as the services
+// do: every number is distinct and is the number of the process's own row.
+TEST_P(BackendsTest, ConcurrentSavesFromManyProcessesGetDistinctNumbers) {
+  constexpr int kProcesses = 8, kSaves = 10;
+  db->close();
+  std::vector<pid_t> children;
+  for (int p = 0; p < kProcesses; ++p) {
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      int failures = 0;
+      try {
+        auto mine = openDb();
+        for (int i = 0; i < kSaves; ++i) {
+          const std::string n = std::to_string(100 + p * kSaves + i);
+          DBEngine::forThread().beginTrans();
+          mine->execute("INSERT INTO T (NAME, N) VALUES ('p', " + n + ")");
+          auto rs = mine->openRecordset("SELECT Max(ID) FROM T");
+          const Variant id = rs->value(0);
+          DBEngine::forThread().commitTrans();
+          auto own = mine->openRecordset("SELECT N FROM T WHERE ID = " + id.toText());
+          failures += own->value(0).toText() == n ? 0 : 1;
+        }
+      } catch (...) {
+        failures = 100;
+      }
+      _exit(failures);
+    }
+    children.push_back(pid);
+  }
+  for (pid_t pid : children) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+  }
+  db = openDb();
+  EXPECT_EQ(rows("SELECT Count(*), Count(ID), Max(ID) FROM T"),
+            std::vector<std::string>{std::to_string(3 + kProcesses * kSaves) + "|" +
+                                     std::to_string(3 + kProcesses * kSaves) + "|" +
+                                     std::to_string(3 + kProcesses * kSaves)});
 }
 
 INSTANTIATE_TEST_SUITE_P(Both, BackendsTest, ::testing::Values(Backend::File, Backend::Server), backendName);
