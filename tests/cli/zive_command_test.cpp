@@ -9,6 +9,8 @@
 #include <sstream>
 #include <string>
 
+#include "tests/engine/server_backend.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -205,6 +207,22 @@ TEST_F(ZiveCommand, DemoWalksTheRoadOfOneReturnAndLeavesNothingBehind) {
   EXPECT_NE(declarants.out.find(" 0\n"), std::string::npos) << declarants.out;
   // A second run works on the same folder.
   EXPECT_EQ(zive({"demo", data}).status, 0);
+}
+
+// The same road on a database server, behind a link file that never holds a password.
+TEST_F(ZiveCommand, DemoWalksTheRoadOnADatabaseServer) {
+  namespace server_testing = svrZIVE::engine::testing;
+  using svrZIVE::engine::linkTarget;
+  SKIP_WITHOUT_SERVER(server_testing::Backend::Server);
+  server_testing::ServerSchema schema(path("schema.link"));
+  const std::string server = *linkTarget(path("schema.link"));
+  EXPECT_EQ(zive({"link", path("secret.mdb"), server + " password=x"}).status, 1);
+  std::string data = path("office");
+  Outcome o = zive({"demo", data, "--server", server});
+  ASSERT_EQ(o.status, 0) << o.out << o.err;
+  EXPECT_EQ(*linkTarget(data + "/ZIVEMOD.MDB"), server);
+  Outcome declarants = zive({"sql", data + "/ZIVEMOD.MDB", "SELECT count(*) FROM T01_DECLARANTES"});
+  EXPECT_NE(declarants.out.find(" 0\n"), std::string::npos) << declarants.out;
 }
 
 }  // namespace
