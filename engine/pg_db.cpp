@@ -219,7 +219,10 @@ void PgConnection::open(const std::string& path, bool readOnly, bool /*create*/,
   }
   conn_ = conn;
   PQsetNoticeProcessor(conn_, [](void*, const char*) {}, nullptr);
-  exec(readOnly ? "SET default_transaction_read_only = on" : "SET default_transaction_read_only = off", source);
+  // Changes of the catalog by other connections come as notices.
+  session_ = std::string(readOnly ? "SET default_transaction_read_only = on" : "SET default_transaction_read_only = off") +
+             "; LISTEN zive_catalog";
+  exec(session_, source);
 }
 
 void PgConnection::close() {
@@ -236,11 +239,10 @@ PGconn* PgConnection::handle(std::string_view source) {
       raise(kDiskError, source,
             "Disk or network error: the database server cannot be reached (" + trimmedMessage(PQerrorMessage(conn_)) +
                 "). Try again when it is back.");
-    // What this connection held (the open lock, the notices it listens to)
-    // went with the old one.
+    // What this connection held (its settings, the open lock, the notices
+    // it listens to) went with the old one; what changed meanwhile is unknown.
     notices_ += 1;
-    exec("SELECT pg_advisory_lock_shared(" + std::to_string(kOpenLock) + ")", source);
-    exec("LISTEN zive_catalog", source);
+    exec(session_ + "; SELECT " + openLock_, source);
   }
   return conn_;
 }
@@ -286,12 +288,12 @@ void PgConnection::setChanges(int changes, int64_t lastRowid) {
 void PgConnection::configure(bool exclusive, std::string_view source) {
   // Every open shares one lock of the database, which an exclusive open
   // takes alone: neither waits.
-  const std::string take = exclusive ? "pg_try_advisory_lock(" : "pg_try_advisory_lock_shared(";
-  if (queryInt("SELECT " + take + std::to_string(kOpenLock) + ")::integer", source) != 1)
+  openLock_ = (exclusive ? "pg_try_advisory_lock(" : "pg_try_advisory_lock_shared(") + std::to_string(kOpenLock) + ")";
+  if (queryInt("SELECT " + openLock_ + "::integer", source) != 1)
     raiseJet(kCouldNotLock, source);
 }
 
-void PgConnection::prepareForJet(bool /*exclusive*/, std::string_view source) { exec("LISTEN zive_catalog", source); }
+void PgConnection::prepareForJet(bool /*exclusive*/, std::string_view /*source*/) {}
 
 std::unique_ptr<CatalogStore> PgConnection::makeCatalog() { return std::make_unique<PgCatalogStore>(*this); }
 
@@ -309,6 +311,14 @@ void PgConnection::exec(std::string_view sql, std::string_view source) {
   PQclear(r);
 }
 
+void PgConnection::execFixed(std::string_view sql, std::string_view source) {
+  if (readPending_ && sql == "COMMIT") {
+    readPending_ = false;
+    return;
+  }
+  exec(sql, source);
+}
+
 void PgConnection::execQuietly(std::string_view sql) noexcept {
   if (!conn_ || PQstatus(conn_) != CONNECTION_OK) return;
   std::string text(sql);
@@ -323,9 +333,13 @@ bool PgConnection::inTransaction() const {
 
 void PgConnection::begin(bool write, std::string_view source) {
   if (!write) {
-    exec("BEGIN ISOLATION LEVEL REPEATABLE READ", source);
+    // Each statement reads from a snapshot of its own, and the catalog
+    // learns of other connections' changes from their notices: a read needs
+    // no transaction, which would cost two more round trips.
+    readPending_ = true;
     return;
   }
+  readPending_ = false;
   exec("BEGIN; SET LOCAL lock_timeout = " + std::to_string(busyTimeoutMs()) + "; SELECT pg_advisory_xact_lock(" +
            std::to_string(kWriteLock) + ")",
        source);

@@ -82,11 +82,13 @@ class PgConnection final : public Connection {
 
   std::unique_ptr<Statement> prepare(std::string_view sql, std::string_view source) override;
   void exec(std::string_view sql, std::string_view source) override;
+  // COMMIT of a read transaction, which was never begun, sends nothing.
+  void execFixed(std::string_view sql, std::string_view source) override;
   void execQuietly(std::string_view sql) noexcept override;
   int changes() const override { return changes_; }
   int64_t lastInsertRowid() const override { return lastRowid_; }
   bool inTransaction() const override;
-  // BEGIN and the database's write lock for a write; REPEATABLE READ for a read.
+  // BEGIN and the database's write lock for a write; nothing for a read.
   void begin(bool write, std::string_view source) override;
 
   // For statements and the catalog.
@@ -105,6 +107,9 @@ class PgConnection final : public Connection {
   int changes_ = 0;
   int64_t lastRowid_ = 0;
   int64_t notices_ = 0;
+  bool readPending_ = false;
+  std::string session_;   // the settings every connection gets
+  std::string openLock_;  // the call that takes the open lock
 };
 
 }  // namespace svrZIVE::engine::detail

@@ -1,0 +1,258 @@
+// Declarants and declarations on a PostgreSQL server (ZIVE_BENCH_PG, a
+// libpq connection string; scripts/pg_cluster.sh starts a throwaway one)
+// through the services, against raw libpq doing the same connections and
+// statements in the same run:
+//   server_guardar_cargar_declarante   GuardarDeclarante + CargarDeclarante
+//   server_guardar_obtener_declaracion GuardarDeclaracion + ObtenerDeclaraciones
+//   server_concurrent_saves            8 processes saving declarants at once
+//                                      (items: saves; fails unless every
+//                                      number is distinct and the process's own)
+// The database is made as `zive init --server` makes it, in a schema of its own.
+#include <libpq-fe.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <memory>
+#include <regex>
+#include <string>
+
+#include "bench/bench_common.h"
+#include "bench/initialised_database.h"
+#include "declarations/cZIVEDeclaraciones.h"
+#include "declarations/cZIVEDeclarante.h"
+#include "engine/dao.h"
+#include "engine/link_file.h"
+#include "frame/zive_general.h"
+
+namespace svrZIVE::bench {
+namespace {
+
+const char* server() { return std::getenv("ZIVE_BENCH_PG"); }
+
+class Pg {
+ public:
+  explicit Pg(const std::string& conninfo) : conn_(PQconnectdb(conninfo.c_str())) {
+    if (PQstatus(conn_) != CONNECTION_OK) throw std::runtime_error(PQerrorMessage(conn_));
+  }
+  ~Pg() { PQfinish(conn_); }
+  Pg(const Pg&) = delete;
+  Pg& operator=(const Pg&) = delete;
+  // Runs `sql`; the first column of the first row, every row read.
+  // The names of the layout's tables and fields, written as the system
+  // writes them, quoted (the server keeps the letter case of quoted names).
+  std::string exec(const std::string& text) {
+    static const std::regex kName("\\b(T[0-9][0-9]_[A-Za-z0-9_]+)\\b");
+    const std::string sql = std::regex_replace(text, kName, "\"$1\"");
+    PGresult* r = PQexec(conn_, sql.c_str());
+    if (PQresultStatus(r) != PGRES_COMMAND_OK && PQresultStatus(r) != PGRES_TUPLES_OK) {
+      std::string error = PQresultErrorMessage(r);
+      PQclear(r);
+      throw std::runtime_error(error + " in: " + sql.substr(0, 200));
+    }
+    std::string first;
+    for (int row = 0; row < PQntuples(r); ++row)
+      for (int c = 0; c < PQnfields(r); ++c)
+        if (row == 0 && c == 0) first = PQgetvalue(r, row, c);
+        else benchmark::DoNotOptimize(PQgetvalue(r, row, c));
+    PQclear(r);
+    return first;
+  }
+
+ private:
+  PGconn* conn_;
+};
+
+// The link file of the benchmarks' database and its connection string.
+struct ServerDatabase {
+  std::filesystem::path link;
+  std::string conninfo;
+};
+
+const ServerDatabase& serverDatabase() {
+  static const ServerDatabase db = [] {
+    const std::string schema = "zive_bench";
+    Pg(server()).exec("DROP SCHEMA IF EXISTS " + schema + " CASCADE; CREATE SCHEMA " + schema);
+    auto dir = scratchDir() / "server";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    ServerDatabase made{dir / "ZIVEMOD.MDB", std::string(server()) + " options='-c search_path=" + schema + "'"};
+    engine::writeLinkFile(made.link.string(), made.conninfo);
+    {
+      auto db = engine::DBEngine::forThread().createDatabase(made.link.string());
+      upgrade::createBaseLayout(*db);
+      db->close();
+    }
+    ScopedMessageCallback quiet([](const std::string&, int) {});
+    cZIVETraspaso traspaso;
+    traspaso.mdbmod(made.link.string());
+    traspaso.mdbPath(dir.string() + "/");
+    traspaso.Traspaso();
+    return made;
+  }();
+  return db;
+}
+
+bool skipWithoutServer(benchmark::State& state) {
+  if (server()) return false;
+  state.SkipWithError("ZIVE_BENCH_PG is not set (scripts/pg_cluster.sh start DIR prints a connection string)");
+  return true;
+}
+
+Variant declarantBuffer(int i) {
+  VariantArray b = VariantArray::vector(0, 15);
+  b[1] = Variant("B" + std::to_string(10000000 + i % 90000000));
+  b[2] = Variant("DESTILERIAS DEMO SA");
+  b[3] = Variant("CL");
+  b[4] = Variant("MAYOR");
+  b[5] = Variant(int32_t{12});
+  for (int32_t k : {6, 7, 8, 9}) b[k] = Variant("");
+  b[10] = Variant(uint8_t{20});
+  b[11] = Variant(int32_t{20001});
+  b[12] = Variant(int16_t{69});
+  b[13] = Variant("DONOSTIA");
+  b[14] = Variant(int16_t{943});
+  b[15] = Variant(int32_t{123456});
+  return Variant(std::move(b));
+}
+
+// What a save does on the server: the write lock, the insert, the maximum.
+const std::string kWriteLock = "BEGIN; SELECT pg_advisory_xact_lock(1514755653)";
+
+void engineDeclarantCycle(benchmark::State& state) {
+  if (skipWithoutServer(state)) return;
+  cZIVEDeclarante service;
+  service.mdbmod(serverDatabase().link.string());
+  int i = 0;
+  for (auto _ : state) {
+    Variant buffer = declarantBuffer(++i);
+    int32_t csde = service.GuardarDeclarante(buffer);
+    Variant loaded;
+    service.CargarDeclarante(csde, loaded);
+    benchmark::DoNotOptimize(loaded);
+  }
+  ZIVEGeneral::endThreadState();
+}
+
+void libpqDeclarantCycle(benchmark::State& state) {
+  if (skipWithoutServer(state)) return;
+  const std::string conninfo = serverDatabase().conninfo;
+  int i = 0;
+  for (auto _ : state) {
+    std::string csde;
+    {
+      Pg pg(conninfo);
+      pg.exec(kWriteLock);
+      pg.exec("INSERT INTO T01_DECLARANTES (T01_NIF,T01_NOMB,T01_SIGLDOM,T01_NOMDOM,T01_NUMDOM,T01_LETDOM,"
+              "T01_ESCDOM,T01_PISDOM,T01_MANDOM,T01_PRODOM,T01_CPODOM,T01_MUNDOM,T01_NMUDOM,T01_PRETEL,T01_NUMTEL)"
+              " VALUES ('B" + std::to_string(10000000 + ++i % 90000000) +
+              "','DESTILERIAS DEMO SA','CL','MAYOR',12,'','','','',20,20001,69,'DONOSTIA',943,123456)");
+      csde = pg.exec("SELECT max(T01_CSDE) FROM T01_DECLARANTES");
+      pg.exec("COMMIT");
+    }
+    Pg pg(conninfo);
+    pg.exec("SELECT * FROM T01_DECLARANTES WHERE T01_CSDE = " + csde);
+  }
+}
+
+Variant declarationBuffer(int32_t csde) {
+  VariantArray b = VariantArray::vector(0, 12);
+  b[1] = Variant(csde);
+  b[2] = Variant(int32_t{2016});
+  b[3] = Variant(uint8_t{1});
+  b[4] = Variant(uint8_t{3});
+  b[5] = Variant("560");
+  b[6] = Variant(uint8_t{1});
+  b[7] = Variant(1234.5);
+  for (int32_t k = 8; k <= 12; ++k) b[k] = Variant("");
+  return Variant(std::move(b));
+}
+
+void engineDeclarationCycle(benchmark::State& state) {
+  if (skipWithoutServer(state)) return;
+  cZIVEDeclaraciones service;
+  service.mdbmod(serverDatabase().link.string());
+  int32_t csde = 1000000;
+  for (auto _ : state) {
+    Variant buffer = declarationBuffer(++csde);
+    benchmark::DoNotOptimize(service.GuardarDeclaracion(buffer));
+    Variant list = service.ObtenerDeclaraciones(csde);
+    benchmark::DoNotOptimize(list);
+  }
+  ZIVEGeneral::endThreadState();
+}
+
+void libpqDeclarationCycle(benchmark::State& state) {
+  if (skipWithoutServer(state)) return;
+  const std::string conninfo = serverDatabase().conninfo;
+  int32_t csde = 2000000;
+  for (auto _ : state) {
+    ++csde;
+    {
+      Pg pg(conninfo);
+      pg.exec(kWriteLock);
+      pg.exec("INSERT INTO T02_DECLARACIONES (T02_CSDE,T02_EJER,T02_PERDAD,T02_PERNUM,T02_MODELO,T02_TIPOL,"
+              "T02_IMPFIN,T02_CAE,T02_TTA,T02_NESTAB,T02_DIRESTAB,T02_ADMCOM) VALUES (" +
+              std::to_string(csde) + ",2016,'1','03','560',1,1234.5,' ',' ',' ',' ',' ')");
+      benchmark::DoNotOptimize(pg.exec("SELECT MAX(T02_SECDEC) FROM T02_DECLARACIONES"));
+      pg.exec("COMMIT");
+    }
+    Pg pg(conninfo);
+    pg.exec("SELECT T02_SECDEC,T02_CSDE,T02_EJER,T02_PERDAD,T02_PERNUM,T02_MODELO,T02_TIPOL,T02_IMPFIN,T02_CAE,"
+            "T02_TTA,T02_NESTAB,T02_DIRESTAB,T02_ADMCOM FROM T02_DECLARACIONES WHERE T02_CSDE = " +
+            std::to_string(csde) + " ORDER BY T02_MODELO,T02_EJER,T02_PERDAD,T02_PERNUM,T02_SECDEC");
+  }
+}
+
+// Eight processes saving declarants at once through the service; each checks
+// that every number it got back is its own row's.
+void engineConcurrentSaves(benchmark::State& state) {
+  if (skipWithoutServer(state)) return;
+  constexpr int kProcesses = 8, kSaves = 25;
+  const std::string link = serverDatabase().link.string();
+  const std::string conninfo = serverDatabase().conninfo;
+  int round = 0;
+  for (auto _ : state) {
+    ++round;
+    std::vector<pid_t> children;
+    for (int p = 0; p < kProcesses; ++p) {
+      pid_t pid = fork();
+      if (pid == 0) {
+        int wrong = 0;
+        try {
+          cZIVEDeclarante service;
+          service.mdbmod(link);
+          Pg check(conninfo);
+          for (int i = 0; i < kSaves; ++i) {
+            const int key = 50000000 + (round * kProcesses + p) * kSaves + i;
+            Variant buffer = declarantBuffer(key);
+            const int32_t csde = service.GuardarDeclarante(buffer);
+            wrong += check.exec("SELECT T01_NIF FROM T01_DECLARANTES WHERE T01_CSDE = " + std::to_string(csde)) ==
+                             "B" + std::to_string(10000000 + key % 90000000)
+                         ? 0
+                         : 1;
+          }
+        } catch (...) {
+          wrong = 100;
+        }
+        _exit(wrong);
+      }
+      children.push_back(pid);
+    }
+    for (pid_t pid : children) {
+      int status = 0;
+      waitpid(pid, &status, 0);
+      if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) state.SkipWithError("a save got another row's number");
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * kProcesses * kSaves);
+}
+
+}  // namespace
+
+BENCHMARK(engineDeclarantCycle)->Name("engine/server_guardar_cargar_declarante")->Unit(benchmark::kMicrosecond);
+BENCHMARK(libpqDeclarantCycle)->Name("libpq/server_guardar_cargar_declarante")->Unit(benchmark::kMicrosecond);
+BENCHMARK(engineDeclarationCycle)->Name("engine/server_guardar_obtener_declaracion")->Unit(benchmark::kMicrosecond);
+BENCHMARK(libpqDeclarationCycle)->Name("libpq/server_guardar_obtener_declaracion")->Unit(benchmark::kMicrosecond);
+BENCHMARK(engineConcurrentSaves)->Name("server_concurrent_saves")->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+}  // namespace svrZIVE::bench
