@@ -24,6 +24,7 @@ std::string_view varTypeName(VarType type) {
     case VarType::Boolean: return "Boolean";
     case VarType::Variant: return "Variant";
     case VarType::Byte: return "Byte";
+    case VarType::Decimal: return "Decimal";
     case VarType::Array: return "Array";
     case VarType::ByteArray: return "Byte()";
   }
@@ -305,6 +306,7 @@ VarType Variant::type() const {
         else if constexpr (std::is_same_v<T, ArrayPtr>) return VarType::Array;
         else if constexpr (std::is_same_v<T, std::shared_ptr<const Bytes>>) return VarType::ByteArray;
         else if constexpr (std::is_same_v<T, DateValue>) return VarType::Date;
+        else if constexpr (std::is_same_v<T, Decimal>) return VarType::Decimal;
         else return VarType::Object;
       },
       value_);
@@ -319,7 +321,8 @@ bool Variant::isNumeric() const {
     case VarType::Byte:
     case VarType::Integer:
     case VarType::Long:
-    case VarType::Double: return true;
+    case VarType::Double:
+    case VarType::Decimal: return true;
     default: return false;
   }
 }
@@ -341,6 +344,7 @@ int16_t Variant::asInteger() const { return exactly<int16_t>(value_); }
 int32_t Variant::asLong() const { return exactly<int32_t>(value_); }
 double Variant::asDouble() const { return exactly<double>(value_); }
 double Variant::asDate() const { return exactly<DateValue>(value_).days; }
+const Decimal& Variant::asDecimal() const { return exactly<Decimal>(value_); }
 Variant Variant::date(double days) {
   Variant v;
   v.value_ = DateValue{days};
@@ -384,6 +388,9 @@ bool heldNumber(const Value& value, double& out) {
         } else if constexpr (std::is_same_v<T, Variant::DateValue>) {
           out = v.days;
           return true;
+        } else if constexpr (std::is_same_v<T, Decimal>) {
+          out = v.toDouble();
+          return true;
         } else {
           return false;
         }
@@ -413,9 +420,25 @@ double Variant::toDouble() const {
   return number;
 }
 
-uint8_t Variant::toByte() const { return roundedInto<uint8_t>(toDouble()); }
-int16_t Variant::toInteger() const { return roundedInto<int16_t>(toDouble()); }
-int32_t Variant::toLong() const { return roundedInto<int32_t>(toDouble()); }
+// A Decimal is rounded as a Decimal: 2.5000000000000000001 is nearer 3.
+uint8_t Variant::toByte() const { return roundedInto<uint8_t>(isDecimal() ? asDecimal().rounded(0).toDouble() : toDouble()); }
+int16_t Variant::toInteger() const { return roundedInto<int16_t>(isDecimal() ? asDecimal().rounded(0).toDouble() : toDouble()); }
+int32_t Variant::toLong() const { return roundedInto<int32_t>(isDecimal() ? asDecimal().rounded(0).toDouble() : toDouble()); }
+
+Decimal Variant::toDecimal() const {
+  if (isDecimal()) return asDecimal();
+  if (isString()) {
+    Decimal d;
+    if (Decimal::parse(asString(), d)) return d;
+  }
+  switch (type()) {
+    case VarType::Boolean:
+    case VarType::Byte:
+    case VarType::Integer:
+    case VarType::Long: return Decimal::fromInteger(toLong());
+    default: return Decimal::fromDouble(toDouble());
+  }
+}
 
 bool Variant::toBoolean() const {
   if (isString()) {
@@ -437,6 +460,7 @@ std::string Variant::toText() const {
         else if constexpr (std::is_integral_v<T>) return std::to_string(v);
         else if constexpr (std::is_same_v<T, std::string>) return v;
         else if constexpr (std::is_same_v<T, DateValue>) return dateText(v.days);
+        else if constexpr (std::is_same_v<T, Decimal>) return v.text();
         else raiseRuntimeError(kTypeMismatch);
       },
       value_);
@@ -468,6 +492,13 @@ bool variantEquals(const Variant& a, const Variant& b) {
     return other.toDouble() == 0;
   }
   // At least one number; the other is a number or a text.
+  if (a.isDecimal() || b.isDecimal()) {
+    try {
+      return a.toDecimal() == b.toDecimal();
+    } catch (const AutomationError&) {
+      return false;  // a text that is no number, a number beyond the Decimal range
+    }
+  }
   const auto numeric = [](const Variant& v, double& out) {
     return v.isString() ? parseNumber(v.asString(), out) : (out = v.toDouble(), true);
   };

@@ -1,5 +1,5 @@
 // Variant values as automation clients pass them: the empty value, the null
-// value, Boolean, Byte, Integer, Long, Double, String, objects, arrays of
+// value, Boolean, Byte, Integer, Long, Double, Decimal, String, objects, arrays of
 // variants with any number of dimensions, each with its own bounds, and byte
 // arrays (the value of a binary field).
 //
@@ -17,6 +17,8 @@
 #include <variant>
 #include <vector>
 
+#include "base/decimal.h"
+
 namespace svrZIVE {
 
 // Variant type codes, numbered as the automation runtime numbers them.
@@ -31,6 +33,7 @@ enum class VarType : uint16_t {
   Object = 9,
   Boolean = 11,
   Variant = 12,  // element type of variant arrays
+  Decimal = 14,  // base/decimal.h
   Byte = 17,     // 8-bit unsigned
   Array = 0x2000,
   ByteArray = 0x2011,  // Array | Byte: the bytes of a binary field
@@ -121,6 +124,7 @@ class Variant {
   Variant(VariantArray a) : value_(std::make_shared<VariantArray>(std::move(a))) {}
   Variant(std::shared_ptr<Dispatch> object) : value_(std::move(object)) {}
   Variant(Bytes bytes) : value_(std::make_shared<const Bytes>(std::move(bytes))) {}
+  Variant(Decimal d) : value_(d) {}
   // Other integer widths would be ambiguous: say which type is meant.
   Variant(long) = delete;
   Variant(unsigned) = delete;
@@ -139,11 +143,12 @@ class Variant {
   bool isNull() const { return value_.index() == 1; }
   bool isArray() const;
   bool isObject() const;
-  bool isNumeric() const;  // Boolean, Byte, Integer, Long or Double
+  bool isNumeric() const;  // Boolean, Byte, Integer, Long, Double or Decimal
   bool isString() const { return std::holds_alternative<std::string>(value_); }
   // A byte array; not an array of variants (isArray is false).
   bool isBytes() const { return std::holds_alternative<std::shared_ptr<const Bytes>>(value_); }
   bool isDate() const { return std::holds_alternative<DateValue>(value_); }
+  bool isDecimal() const { return std::holds_alternative<Decimal>(value_); }
 
   // Exact access: the held value when the type is that one, else Type mismatch.
   bool asBoolean() const;
@@ -152,6 +157,7 @@ class Variant {
   int32_t asLong() const;
   double asDouble() const;
   double asDate() const;  // the days of a Date
+  const Decimal& asDecimal() const;
   const std::string& asString() const;
   VariantArray& array();  // arrays held by value: a copy of the variant copies them
   const VariantArray& array() const;
@@ -166,11 +172,14 @@ class Variant {
   //  - a result out of the target's range raises Overflow (6);
   //  - arrays, byte arrays and objects raise Type mismatch.
   // Boolean True is -1 as a number and "True" as text; a Date is its days as
-  // a number and its general date text as text.
+  // a number and its general date text as text; a Decimal rounds exactly and
+  // is written in plain notation. CDec (toDecimal) takes a Double's 15
+  // significant digits and a text's every digit.
   uint8_t toByte() const;
   int16_t toInteger() const;
   int32_t toLong() const;
   double toDouble() const;
+  Decimal toDecimal() const;
   bool toBoolean() const;
   std::string toText() const;
 
@@ -179,7 +188,7 @@ class Variant {
 
  private:
   std::variant<std::monostate, NullTag, bool, uint8_t, int16_t, int32_t, double, std::string,
-               std::shared_ptr<VariantArray>, std::shared_ptr<Dispatch>, std::shared_ptr<const Bytes>, DateValue>
+               std::shared_ptr<VariantArray>, std::shared_ptr<Dispatch>, std::shared_ptr<const Bytes>, DateValue, Decimal>
       value_;
 };
 
@@ -187,7 +196,8 @@ inline size_t VariantArray::size() const { return elements_.size(); }
 
 // The runtime's comparison `a = b` of two variants, as used by the module
 // functions: Null on either side is never equal; numbers compare as numbers
-// (a text that reads as a number against a number compares numerically);
+// (a text that reads as a number against a number compares numerically; a
+// Decimal against another number compares as Decimals, exactly);
 // texts compare exactly, byte arrays byte by byte; Empty equals 0 and the
 // empty text.
 bool variantEquals(const Variant& a, const Variant& b);

@@ -157,6 +157,7 @@ Variant typedFromJson(const std::string& type, const json& value) {
   if (type == "Double") return Variant(plain.toDouble());
   if (type == "Boolean") return Variant(plain.toBoolean());
   if (type == "String") return Variant(value.is_string() ? value.get<std::string>() : plain.toText());
+  if (type == "Decimal") return Variant(plain.toDecimal());
   bad("unknown \"$type\": " + type);
 }
 
@@ -215,6 +216,7 @@ json variantToJson(const Variant& v, bool typed) {
     }
     case VarType::Array: return arrayToJson(v.array(), typed);
     case VarType::ByteArray: return json{{"$bytes", toBase64(v.asBytes())}};
+    case VarType::Decimal: return typedScalar("Decimal", v.asDecimal().text());
     default: break;
   }
   return json{{"$empty", true}};

@@ -16,6 +16,7 @@
 //                                       "values": nested lists, outermost for the first subscript}}
 //   object                  {"$object": "class name"}, {"$object": null} for Nothing
 //   byte array              {"$bytes": "base64 text"} (a binary field's value)
+//   Decimal                 {"$type": "Decimal", "value": "digits"}, always; every digit kept
 //
 // Reading {"$object": NAME} creates a new object of the registered class NAME.
 // Every variant but an object survives writing and reading back: its type,

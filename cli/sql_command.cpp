@@ -26,7 +26,7 @@ bool isQuery(std::string_view sql) {
 }
 
 // Numbers plain whatever their type; a Double that is not finite, and texts,
-// as the call command writes them.
+// as the call command writes them; a Decimal as the text of its digits, exact.
 nlohmann::json toJson(const Variant& v) {
   switch (v.type()) {
     case VarType::Null:

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <limits>
 
+#include "base/decimal.h"
 #include "base/legacy_text.h"
 #include "engine/dao.h"
 
@@ -29,6 +30,20 @@ std::string trimmed(std::string_view text) {
 }  // namespace
 
 bool isTextType(DaoType t) { return t == DaoType::Text || t == DaoType::Memo; }
+
+// A Decimal field's default as its key, rounded to the field's scale; none
+// when the text is no number the field holds.
+std::optional<std::string> decimalDefault(std::string_view text, const ColumnInfo& c) {
+  try {
+    Decimal d;
+    if (!Decimal::parse(text, d)) return std::nullopt;
+    d = d.rounded(c.scale);
+    if (d.wholeDigits() > c.precision - c.scale) return std::nullopt;
+    return quoteText(d.key());
+  } catch (const AutomationError&) {
+    return std::nullopt;
+  }
+}
 
 namespace {
 
@@ -58,6 +73,15 @@ ColumnInfo catalogRow(const Statement& st, const std::string& table) {
   if (position < std::numeric_limits<int16_t>::min() || position > std::numeric_limits<int16_t>::max())
     damaged("it gives the field '" + field + "' the ordinal position " + std::to_string(position));
   c.size = static_cast<int32_t>(size);
+  if (c.type == DaoType::Decimal) {
+    // The catalog keeps a Decimal's precision and scale in its size: precision * 256 + scale.
+    c.precision = static_cast<uint8_t>(size >> 8);
+    c.scale = static_cast<uint8_t>(size & 0xFF);
+    if (size > 0xFFFF || c.precision < 1 || c.precision > kMaxDecimalPrecision || c.scale > c.precision)
+      damaged("it gives the Decimal field '" + field + "' the size " + std::to_string(size) +
+              ", which is no precision and scale");
+    c.size = fixedSize(c.type);
+  }
   c.required = st.int64(3) != 0;
   c.allowZeroLength = st.int64(4) != 0;
   c.defaultValue = st.text(5);
@@ -90,6 +114,13 @@ ColumnInfo describeForeignColumn(const std::string& name, const std::string& dec
            base == "NUMERIC" || base == "DECIMAL")
     c.type = DaoType::Double;
   else if (base == "GUID" || base == "UNIQUEIDENTIFIER") c.type = DaoType::GUID;
+  else if (base == "DECIMAL TEXT") {
+    c.type = DaoType::Decimal;
+    int scale = 0;
+    if (auto comma = t.find(','); comma != std::string::npos) scale = std::atoi(t.c_str() + comma + 1);
+    c.precision = static_cast<uint8_t>(std::clamp(size, 1, int32_t(kMaxDecimalPrecision)));
+    c.scale = static_cast<uint8_t>(std::clamp(scale, 0, int32_t(c.precision)));
+  }
   else if ((base == "BINARY" || base == "VARBINARY") && size > 0) {
     c.type = DaoType::Binary;
     c.size = size;
@@ -119,7 +150,8 @@ int32_t fixedSize(DaoType type) {
     case DaoType::Currency:
     case DaoType::Double:
     case DaoType::Date: return 8;
-    case DaoType::GUID: return 16;
+    case DaoType::GUID:
+    case DaoType::Decimal: return 16;
     default: return 0;
   }
 }
@@ -213,6 +245,7 @@ std::optional<std::string> CatalogStore::defaultLiteral(const ColumnInfo& c) {
       if (text[i] == q && i + 2 < text.size() && text[i + 1] == q) ++i;
     }
     if (textual) return quoteText(inner);
+    if (c.type == DaoType::Decimal) return decimalDefault(inner, c);
     double d;
     if (parseNumber(inner, d)) return formatDouble(d);
     return std::nullopt;
@@ -221,6 +254,7 @@ std::optional<std::string> CatalogStore::defaultLiteral(const ColumnInfo& c) {
   if (upper == "NULL") return std::nullopt;
   if (upper == "TRUE" || upper == "YES" || upper == "ON") return textual ? quoteText(text) : "-1";
   if (upper == "FALSE" || upper == "NO" || upper == "OFF") return textual ? quoteText(text) : "0";
+  if (c.type == DaoType::Decimal) return decimalDefault(text, c);
   double d;
   if (parseNumber(text, d)) return textual ? quoteText(formatDouble(d)) : formatDouble(d);
   if (textual) return quoteText(text);
@@ -237,7 +271,7 @@ void CatalogStore::insertCatalogRow(std::string table, const ColumnInfo& c) {
   st->bindText(1, table);
   st->bindText(2, c.name);
   st->bindInt(3, static_cast<int>(c.type));
-  st->bindInt(4, c.size);
+  st->bindInt(4, c.type == DaoType::Decimal ? c.precision * 256 + c.scale : c.size);
   st->bindInt(5, c.required ? 1 : 0);
   st->bindInt(6, c.allowZeroLength ? 1 : 0);
   st->bindText(7, c.defaultValue);

@@ -51,6 +51,12 @@ class Field {
   virtual void setType(DaoType type) = 0;
   virtual int32_t size() const = 0;
   virtual void setSize(int32_t size) = 0;
+  // A Decimal field's digits in all and after the point (0 for other types);
+  // set before the field is appended.
+  virtual int32_t precision() const = 0;
+  virtual void setPrecision(int32_t precision) = 0;
+  virtual int32_t scale() const = 0;
+  virtual void setScale(int32_t scale) = 0;
   virtual Variant defaultValue() const = 0;   // a text, as DAO keeps it
   virtual void setDefaultValue(const Variant& value) = 0;
   virtual bool required() const = 0;

@@ -60,6 +60,11 @@ void validateColumn(ColumnInfo& c, std::string_view source) {
     case DaoType::Binary:
       if (c.size < 1 || c.size > kMaxBinarySize) raiseJet(kInvalidArgument, source);
       break;
+    case DaoType::Decimal:
+      if (c.precision == 0) c.precision = kDefaultDecimalPrecision;
+      if (c.precision > kMaxDecimalPrecision || c.scale > c.precision) raiseJet(kInvalidArgument, source);
+      c.size = fixedSize(c.type);
+      break;
     default: raiseJet(kInvalidFieldType, source);
   }
   if (c.autoIncrement && c.type != DaoType::Long) raiseJet(kInvalidFieldType, source);

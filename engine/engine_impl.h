@@ -206,6 +206,10 @@ class FieldDefImpl : public Field {
   void setType(DaoType type) override;
   int32_t size() const override { return info_.size; }
   void setSize(int32_t size) override;
+  int32_t precision() const override { return info_.precision; }
+  void setPrecision(int32_t precision) override;
+  int32_t scale() const override { return info_.scale; }
+  void setScale(int32_t scale) override;
   Variant defaultValue() const override { return Variant(info_.defaultValue); }
   void setDefaultValue(const Variant& value) override;
   bool required() const override { return info_.required; }

@@ -63,6 +63,9 @@ Variant columnValue(const Statement& st, int column, DaoType type) {
   Variant stored = storedValue(st, column);
   if (storage == Stored::Null || type == DaoType::Unknown) return stored;
   const bool binary = type == DaoType::Binary || type == DaoType::LongBinary;
+  Decimal decimal;
+  if (type == DaoType::Decimal && storage == Stored::Text && Decimal::fromKey(stored.asString(), decimal))
+    return Variant(decimal);
   const bool text = type == DaoType::Text || type == DaoType::Memo;
   if (storage == Stored::Blob && !binary && !text) storedMismatch(st, column, storage, type);
   try {
@@ -84,6 +87,7 @@ Variant columnValue(const Statement& st, int column, DaoType type) {
       case DaoType::Binary:
       case DaoType::LongBinary:
       case DaoType::GUID: return stored;
+      case DaoType::Decimal: return Variant(stored.toDecimal());
       case DaoType::Text:
       case DaoType::Memo:
         if (stored.isString()) return stored;
@@ -429,6 +433,7 @@ class RecordsetField : public Field {
       case VarType::Long: return DaoType::Long;
       case VarType::Double: return DaoType::Double;
       case VarType::ByteArray: return DaoType::LongBinary;
+      case VarType::Decimal: return DaoType::Decimal;
       case VarType::Date: return DaoType::Date;
       default: return DaoType::Text;
     }
@@ -440,6 +445,16 @@ class RecordsetField : public Field {
     return c.result.type == DaoType::Text ? 255 : fixedSize(c.result.type);
   }
   void setSize(int32_t) override { readOnly(); }
+  int32_t precision() const override {
+    const auto& c = recordset()->column(index_);
+    return c.field ? c.field->precision : 0;
+  }
+  void setPrecision(int32_t) override { readOnly(); }
+  int32_t scale() const override {
+    const auto& c = recordset()->column(index_);
+    return c.field ? c.field->scale : 0;
+  }
+  void setScale(int32_t) override { readOnly(); }
   Variant defaultValue() const override {
     const auto& c = recordset()->column(index_);
     return Variant(c.field ? c.field->defaultValue : std::string());

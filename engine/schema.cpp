@@ -21,6 +21,7 @@ std::string_view daoTypeName(DaoType type) {
     case DaoType::Binary: return "Binary";
     case DaoType::LongBinary: return "LongBinary";
     case DaoType::GUID: return "GUID";
+    case DaoType::Decimal: return "Decimal";
   }
   return "Unknown";
 }

@@ -27,6 +27,7 @@ enum class DaoType : int16_t {
   LongBinary = 11,  // bytes of any length (OLE objects, pictures)
   Memo = 12,
   GUID = 15,        // a replication identifier, "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}"
+  Decimal = 20,     // exact: Precision digits, Scale of them after the point
 };
 
 std::string_view daoTypeName(DaoType type);  // "Boolean", "Byte", ..., "Text", "Memo", "GUID"
@@ -43,7 +44,13 @@ struct ColumnInfo {
   std::string defaultValue;       // DAO's DefaultValue text; empty: no default
   int16_t ordinalPosition = 0;
   bool autoIncrement = false;     // COUNTER: a Long the engine assigns, never reused
+  uint8_t precision = 0;          // Decimal: 1 to 28 digits in all
+  uint8_t scale = 0;              // Decimal: 0 to precision digits after the point
 };
+
+// A DECIMAL field without a precision has Jet's 18 digits, none after the point.
+inline constexpr uint8_t kDefaultDecimalPrecision = 18;
+inline constexpr uint8_t kMaxDecimalPrecision = 28;
 
 struct TableInfo {
   std::string name;                 // as created (letter case kept)

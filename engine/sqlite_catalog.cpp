@@ -80,6 +80,10 @@ std::string SqliteCatalogStore::declaredType(const ColumnInfo& c) {
     case DaoType::Binary: return "VARBINARY(" + std::to_string(c.size) + ")";
     case DaoType::LongBinary: return "BLOB";
     case DaoType::GUID: return "GUID";
+    // TEXT in the declared type gives the column text affinity: SQLite
+    // never turns the exact key into a floating number.
+    case DaoType::Decimal:
+      return "DECIMAL TEXT(" + std::to_string(c.precision) + "," + std::to_string(c.scale) + ")";
     case DaoType::Unknown: break;
   }
   return "";
@@ -114,6 +118,10 @@ std::string SqliteCatalogStore::columnDefinition(const ColumnInfo& c, bool decla
                   "[0-9A-F][0-9A-F][0-9A-F][0-9A-F]-[0-9A-F][0-9A-F][0-9A-F][0-9A-F]-"
                   "[0-9A-F][0-9A-F][0-9A-F][0-9A-F]-[0-9A-F][0-9A-F][0-9A-F][0-9A-F][0-9A-F][0-9A-F]"
                   "[0-9A-F][0-9A-F][0-9A-F][0-9A-F][0-9A-F][0-9A-F]}')";
+      break;
+    case DaoType::Decimal:
+      typeCheck = q + " IS NULL OR (typeof(" + q + ") = 'text' AND length(" + q + ") BETWEEN 29 AND 60 AND " + q +
+                  " GLOB '[0-9-]*' AND NOT ltrim(" + q + ", '-') GLOB '*[^0-9.~]*')";
       break;
     default: break;
   }

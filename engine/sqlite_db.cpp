@@ -109,6 +109,11 @@ void SqliteStatement::bind(int index, const Variant& value) {
       rc = sqlite3_bind_blob(stmt_, index, b.data(), static_cast<int>(b.size()), SQLITE_TRANSIENT);
       break;
     }
+    case VarType::Decimal: {  // its key, as a Decimal field holds it
+      const std::string key = value.asDecimal().key();
+      rc = sqlite3_bind_text(stmt_, index, key.data(), static_cast<int>(key.size()), SQLITE_TRANSIENT);
+      break;
+    }
     default: raiseJet(kTypeMismatchInExpression, source_);
   }
   if (rc != SQLITE_OK) throw sqliteError(db_, rc, source_);

@@ -265,6 +265,17 @@ void FieldDefImpl::setSize(int32_t size) {
   if (info_.type == DaoType::Text) info_.size = size;
 }
 
+// Checked when the field is appended.
+void FieldDefImpl::setPrecision(int32_t precision) {
+  if (attached() || info_.type != DaoType::Decimal) raiseJet(kInvalidOperation, kSrcField);
+  info_.precision = static_cast<uint8_t>(std::clamp(precision, 0, 255));
+}
+
+void FieldDefImpl::setScale(int32_t scale) {
+  if (attached() || info_.type != DaoType::Decimal) raiseJet(kInvalidOperation, kSrcField);
+  info_.scale = static_cast<uint8_t>(std::clamp(scale, 0, 255));
+}
+
 void FieldDefImpl::setAttributes(int32_t attributes) {
   bool autoIncrement = (attributes & dbAutoIncrField) != 0;
   if (attached()) {

@@ -70,11 +70,15 @@ ColumnInfo describe(const MdbHandle* mdb, const std::string& table, const MdbCol
     case MDB_OLE: c.type = DaoType::LongBinary; break;
     case MDB_MEMO: c.type = DaoType::Memo; break;
     case MDB_REPID: c.type = DaoType::GUID; break;
+    case MDB_NUMERIC:
+      c.type = DaoType::Decimal;
+      c.precision = static_cast<uint8_t>(std::clamp(column->col_prec, 1, int(engine::kMaxDecimalPrecision)));
+      c.scale = static_cast<uint8_t>(std::clamp(column->col_scale, 0, int(c.precision)));
+      break;
     default:
       fail(kInvalidFieldType, "The field '" + c.name + "' of the table '" + table + "' is " +
-                                  (column->col_type == MDB_NUMERIC   ? std::string("a Decimal field")
-                                   : column->col_type == MDB_COMPLEX ? std::string("an attachment or multi-value field")
-                                                                     : "of type " + std::to_string(column->col_type)) +
+                                  (column->col_type == MDB_COMPLEX ? std::string("an attachment or multi-value field")
+                                                                   : "of type " + std::to_string(column->col_type)) +
                                   ", which this import does not bring over. Change it to another type in Access, "
                                   "or drop it, and import again.");
   }
@@ -108,6 +112,15 @@ std::string owned(char* text) {
 }
 
 }  // namespace
+
+Variant decimalValue(std::string_view text) {
+  Decimal d;
+  if (!Decimal::parse(text, d))
+    fail(kUnrecognizedFormat, "A Decimal value of the Access file reads '" + std::string(text) +
+                                  "', which is no number. Repair the file in Access (\"Compact and Repair\") "
+                                  "and import again.");
+  return Variant(d);
+}
 
 struct AccessFile::Handle {
   MdbHandle* mdb = nullptr;
@@ -237,6 +250,9 @@ void AccessFile::readRows(size_t index, const std::function<void(std::span<const
         case MDB_DATETIME: values[k] = Variant::date(little<double>(p)); break;
         case MDB_BINARY: values[k] = Variant(Bytes(p, p + f.siz)); break;
         case MDB_REPID: values[k] = Variant(owned(mdb_uuid_to_string(mdb->pg_buf, f.start))); break;
+        case MDB_NUMERIC:
+          values[k] = decimalValue(owned(mdb_numeric_to_string(mdb, f.start, column->col_scale, column->col_prec)));
+          break;
         case MDB_OLE: {
           if (f.siz == 0) {
             values[k] = Variant(Bytes());

@@ -50,4 +50,8 @@ class AccessFile {
   std::vector<AccessTable> tables_;
 };
 
+// A Decimal field's value from the text mdbtools writes for it ("-12.3400"):
+// every digit kept. 3343 for a text that is no number.
+Variant decimalValue(std::string_view text);
+
 }  // namespace svrZIVE::access

@@ -79,6 +79,10 @@ void createTable(engine::Database& db, const AccessTable& table) {
   auto definition = db.createTableDef(table.name);
   for (const auto& c : table.columns) {
     auto field = definition->createField(c.name, c.type, c.size);
+    if (c.type == engine::DaoType::Decimal) {
+      field->setPrecision(c.precision);
+      field->setScale(c.scale);
+    }
     if (c.autoIncrement) field->setAttributes(engine::dbAutoIncrField);
     field->setRequired(c.required);
     if (c.type == DaoType::Text || c.type == DaoType::Memo) field->setAllowZeroLength(c.allowZeroLength);

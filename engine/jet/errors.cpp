@@ -84,6 +84,7 @@ constexpr JetErrorText kTexts[] = {
     {kValidationRuleViolated, "One or more values are prohibited by the validation rule set for '|'."},
     {kUnrecognizedFormat, "Unrecognized database format '|'."},
     {kValueCountMismatch, "Number of query values and destination fields are not the same."},
+    {kNumericFieldOverflow, "Numeric field overflow."},
     {kTooComplex, "The query expression is too complex."},
     {kObjectExists, "Cannot append. An object with that name already exists in the collection."},
     {kIndexExists, "Table already has an index named '|'."},

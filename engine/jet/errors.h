@@ -70,6 +70,7 @@ enum JetErrorNumber : int32_t {
   kZeroLengthNotAllowed = 3315,
   kValidationRuleViolated = 3317,
   kUnrecognizedFormat = 3343,
+  kNumericFieldOverflow = 3349,
   kValueCountMismatch = 3346,
   kTooComplex = 3360,
   kObjectExists = 3367,

@@ -29,6 +29,7 @@ constexpr FunctionInfo kFunctions[] = {
     {"CBOOL", "jet_cbool", 1, 1, Ty::Bool, DaoType::Boolean, false},
     {"CDBL", "jet_cdbl", 1, 1, Ty::Dbl, DaoType::Double, false},
     {"CSNG", "jet_cdbl", 1, 1, Ty::Dbl, DaoType::Double, false},
+    {"CDEC", "jet_decimal", 1, 1, Ty::Dec, DaoType::Decimal, false},
     {"LEFT", "jet_left", 2, 2, Ty::Text, DaoType::Text, false},
     {"RIGHT", "jet_right", 2, 2, Ty::Text, DaoType::Text, false},
     {"MID", "jet_mid", 2, 3, Ty::Text, DaoType::Text, false},
@@ -165,7 +166,7 @@ Typed Translator::call(const Expr& e, const Clause& c) {
       case Result::Double: t.type = Ty::Dbl; break;
       case Result::Same:
         // Min and Max order texts as Jet does.
-        if (!agg->rowids && !isNumeric(a.type)) t.sql += kCollate;
+        if (!agg->rowids && !isNumeric(a.type) && a.type != Ty::Dec) t.sql += kCollate;
         t.type = a.type;
         t.dao = a.dao;
         break;

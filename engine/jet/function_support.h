@@ -1,5 +1,6 @@
 // What the files of our SQL functions share: values to and from SQLite (a
-// Date travels as a REAL tagged with the subtype kDateSubtype), the wrapper
+// Date travels as a REAL tagged with the subtype kDateSubtype, a Decimal as
+// its key tagged with kDecimalSubtype), the wrapper
 // that turns a function on Variants into an SQLite function and its errors
 // into "#NNNN#description", and the argument rules of the runtime.
 #pragma once
@@ -18,6 +19,7 @@
 namespace svrZIVE::engine::jet {
 
 inline constexpr unsigned kDateSubtype = 'D';
+inline constexpr unsigned kDecimalSubtype = 'N';
 
 using Args = std::vector<Variant>;
 using Body = Variant (*)(const Args&);

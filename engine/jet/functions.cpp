@@ -126,6 +126,7 @@ std::string toText(const Variant& v) {
     case VarType::Long: return std::to_string(v.toLong());
     case VarType::Double: return formatDouble(v.asDouble());
     case VarType::Date: return dateText(v.asDate());
+    case VarType::Decimal: return v.asDecimal().text();
     case VarType::Empty:
     case VarType::Null: return {};
     default: typeMismatch();
@@ -157,7 +158,9 @@ Variant fromSqlite(sqlite3_value* v) {
     case SQLITE_TEXT: {
       const char* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
       int n = sqlite3_value_bytes(v);
-      return Variant(std::string(p ? p : "", static_cast<size_t>(n)));
+      std::string text(p ? p : "", static_cast<size_t>(n));
+      if (Decimal d; sqlite3_value_subtype(v) == kDecimalSubtype && Decimal::fromKey(text, d)) return Variant(d);
+      return Variant(std::move(text));
     }
     case SQLITE_BLOB: {
       const auto* p = static_cast<const uint8_t*>(sqlite3_value_blob(v));
@@ -186,6 +189,12 @@ void toSqlite(sqlite3_context* ctx, const Variant& v) {
     case VarType::ByteArray: {
       const Bytes& b = v.asBytes();
       sqlite3_result_blob(ctx, b.data(), static_cast<int>(b.size()), SQLITE_TRANSIENT);
+      break;
+    }
+    case VarType::Decimal: {
+      const std::string key = v.asDecimal().key();
+      sqlite3_result_text(ctx, key.data(), static_cast<int>(key.size()), SQLITE_TRANSIENT);
+      sqlite3_result_subtype(ctx, kDecimalSubtype);
       break;
     }
     default: sqlite3_result_null(ctx); break;
@@ -361,6 +370,10 @@ Variant fnStore(const Args& a) {
   ColumnInfo column;
   column.type = static_cast<DaoType>(a[1].toLong());
   column.size = a[2].toLong();
+  if (column.type == DaoType::Decimal) {  // precision * 256 + scale
+    column.precision = static_cast<uint8_t>(column.size >> 8);
+    column.scale = static_cast<uint8_t>(column.size & 0xFF);
+  }
   int flags = a[3].toLong();
   column.required = (flags & 1) != 0;
   column.allowZeroLength = (flags & 2) != 0;
@@ -449,6 +462,17 @@ Variant fnCBool(const Args& a) {
     if (namesEqual(s, "False")) return Variant(false);
   }
   return Variant(toNumber(a[0]) != 0);
+}
+
+// CDec; a Decimal's key (a Decimal field read plainly) is that Decimal.
+Variant fnDecimal(const Args& a) {
+  if (a[0].isNull()) return Variant::null();
+  if (Decimal d; a[0].isString() && Decimal::fromKey(a[0].asString(), d)) return Variant(d);
+  if (a[0].isString()) {
+    if (Decimal d; Decimal::parse(a[0].asString(), d)) return Variant(d);
+    typeMismatch();
+  }
+  return Variant(a[0].toDecimal());
 }
 
 Variant fnCDbl(const Args& a) {
@@ -573,6 +597,7 @@ constexpr Registration kRegistrations[] = {
     {"jet_cstr", 1, call<fnCStr>},        {"jet_clng", 1, call<fnCLng>},
     {"jet_cint", 1, call<fnCInt>},        {"jet_cbyte", 1, call<fnCByte>},
     {"jet_cbool", 1, call<fnCBool>},      {"jet_cdbl", 1, call<fnCDbl>},
+    {"jet_decimal", 1, call<fnDecimal>},
     {"jet_left", 2, call<fnLeft>},        {"jet_right", 2, call<fnRight>},
     {"jet_mid", 2, call<fnMid>},          {"jet_mid", 3, call<fnMid>},
     {"jet_len", 1, call<fnLen>},          {"jet_trim", 1, call<fnTrim>},
@@ -610,6 +635,15 @@ int jetCompare(const Variant& a, const Variant& b) {
       return v.isString() ? days : v.toDouble();
     };
     return compareNumbers(date(a), date(b));
+  }
+  // A Decimal against another number or a text that reads as one compares exactly.
+  if (a.isDecimal() || b.isDecimal()) {
+    auto decimal = [](const Variant& v) {
+      Decimal d;
+      if (v.isString() && !Decimal::parse(v.asString(), d)) typeMismatch();
+      return v.isString() ? d : v.toDecimal();
+    };
+    return decimal(a).compare(decimal(b));
   }
   return compareNumbers(toNumber(a), toNumber(b));
 }
@@ -707,6 +741,20 @@ Variant storeValue(const Variant& value, const ColumnInfo& column, std::string_v
       } else days = number();
       if (!isValidDate(days)) raiseRuntimeError(kOverflow);
       return Variant::date(days);
+    }
+    case DaoType::Decimal: {
+      // A text is a number, or the key of a Decimal read plainly (INSERT ... SELECT).
+      Decimal d;
+      if (value.isString() && !Decimal::fromKey(value.asString(), d) && !Decimal::parse(value.asString(), d))
+        mismatch();
+      if (!value.isString()) d = value.toDecimal();
+      d = d.rounded(column.scale);
+      if (d.wholeDigits() > column.precision - column.scale)
+        raiseJet(kNumericFieldOverflow, "The value " + d.text() + " does not fit the field '" + field +
+                                            "', which holds " + std::to_string(column.precision - column.scale) +
+                                            " digits before the point and " + std::to_string(column.scale) +
+                                            " after it.");
+      return Variant(d);
     }
     case DaoType::Unknown: return value;
   }

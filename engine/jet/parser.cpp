@@ -493,16 +493,25 @@ class Parser {
     const Token& type = peek();
     if (type.kind != TokenKind::Name || !ddlTypeFromName(type.text, column)) fail();
     next();
-    if (acceptSymbol("(")) {
+    // A whole number from lo to hi.
+    auto whole = [&](int32_t lo, int32_t hi) {
       const Token& n = peek();
-      int32_t size = 0;
+      int32_t value = 0;
       if (n.kind != TokenKind::Number ||
-          std::from_chars(n.text.data(), n.text.data() + n.text.size(), size).ptr !=
-              n.text.data() + n.text.size() ||
-          size < 1 || size > (column.type == DaoType::Text ? 255 : column.type == DaoType::Binary ? kMaxBinarySize : 0))
+          std::from_chars(n.text.data(), n.text.data() + n.text.size(), value).ptr != n.text.data() + n.text.size() ||
+          value < lo || value > hi)
         fail();
       next();
-      column.size = size;
+      return value;
+    };
+    if (acceptSymbol("(")) {
+      if (column.type == DaoType::Decimal) {  // (precision [, scale])
+        column.precision = static_cast<uint8_t>(whole(1, kMaxDecimalPrecision));
+        if (acceptSymbol(",")) column.scale = static_cast<uint8_t>(whole(0, column.precision));
+      } else {
+        column.size =
+            whole(1, column.type == DaoType::Text ? 255 : column.type == DaoType::Binary ? kMaxBinarySize : 0);
+      }
       expectSymbol(")");
     }
     for (;;) {
@@ -953,13 +962,16 @@ bool ddlTypeFromName(std::string_view name, ColumnInfo& column) {
       {"VARBINARY", DaoType::Binary, kMaxBinarySize, false}, {"LONGBINARY", DaoType::LongBinary, 0, false},
       {"OLEOBJECT", DaoType::LongBinary, 0, false}, {"GENERAL", DaoType::LongBinary, 0, false},
       {"IMAGE", DaoType::LongBinary, 0, false}, {"GUID", DaoType::GUID, 16, false},
-      {"UNIQUEIDENTIFIER", DaoType::GUID, 16, false},
+      {"UNIQUEIDENTIFIER", DaoType::GUID, 16, false}, {"DECIMAL", DaoType::Decimal, 16, false},
+      {"NUMERIC", DaoType::Decimal, 16, false}, {"DEC", DaoType::Decimal, 16, false},
   };
   for (const auto& entry : kTypes) {
     if (namesEqual(entry.name, name)) {
       column.type = entry.type;
       column.size = entry.size;
       column.autoIncrement = entry.counter;
+      column.precision = entry.type == DaoType::Decimal ? kDefaultDecimalPrecision : 0;
+      column.scale = 0;
       return true;
     }
   }

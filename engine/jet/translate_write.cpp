@@ -16,13 +16,17 @@ constexpr int kStoreRequired = 1;
 constexpr int kStoreAllowZeroLength = 2;
 constexpr int kStoreAutoIncrement = 4;
 
+// A value to write: a Decimal goes as a Decimal, not as its key.
+std::string asWritten(const Typed& t) { return t.type == Ty::Dec ? variantArg(t) : t.sql; }
+
 std::string storeCall(const std::string& value, const ColumnInfo& column, const TableInfo& table) {
   int flags = (column.required ? kStoreRequired : 0) |
               (column.allowZeroLength ? kStoreAllowZeroLength : 0) |
               (column.autoIncrement ? kStoreAutoIncrement : 0);
   std::string call = "jet_store(" + value + ", " + std::to_string(static_cast<int>(column.type)) + ", " +
-                     std::to_string(column.size) + ", " + std::to_string(flags) + ", " +
-                     quoteText(table.name + "." + column.name) + ")";
+                     std::to_string(column.type == DaoType::Decimal ? column.precision * 256 + column.scale
+                                                                    : column.size) +
+                     ", " + std::to_string(flags) + ", " + quoteText(table.name + "." + column.name) + ")";
   if (target() != SqlTarget::Postgres) return call;
   // On the server the stored value comes back as text, cast to the column's type.
   switch (column.type) {
@@ -90,7 +94,7 @@ void Translator::insert(const InsertStmt& s, Translation& out) {
     bindings_.clear();
     sql += "VALUES (";
     for (size_t i = 0; i < targets.size(); ++i)
-      sql += (i ? ", " : "") + storeCall(value(*s.values[i], Clause{Clause::Values}).sql, *targets[i], info);
+      sql += (i ? ", " : "") + storeCall(asWritten(value(*s.values[i], Clause{Clause::Values})), *targets[i], info);
     for (const auto* c : missing) sql += ", " + storeCall("NULL", *c, info);
     sql += ")";
   }
@@ -193,7 +197,7 @@ void Translator::update(const UpdateStmt& s, Translation& out) {
       raise(kFieldNotUpdatable, "The field '" + col->name + "' is numbered by the database and cannot be updated.");
     if (!seen.insert(col).second)
       raise(kFieldDefinedTwice, "The field '" + col->name + "' is set more than once in the UPDATE statement.");
-    std::string v = value(*a.value, Clause{Clause::Set}).sql;
+    std::string v = asWritten(value(*a.value, Clause{Clause::Set}));
     if (s.join) {
       const std::string column = quoteName("c" + std::to_string(i));
       joined += ", " + v + " AS " + column;

@@ -20,6 +20,7 @@ Ty tyOf(DaoType type) {
     case DaoType::Single:
     case DaoType::Double: return Ty::Dbl;
     case DaoType::Date: return Ty::Date;
+    case DaoType::Decimal: return Ty::Dec;
     case DaoType::Text:
     case DaoType::Memo:
     case DaoType::GUID: return Ty::Text;
@@ -55,13 +56,18 @@ std::string asCondition(const Typed& t) {
   if (t.cond) return t.sql;
   if (isNumeric(t.type)) return target() == SqlTarget::Postgres ? "(" + t.sql + " <> 0)" : t.sql;
   if (t.type == Ty::Null) return "NULL";
-  return "jet_truth(" + t.sql + ")";
+  return "jet_truth(" + variantArg(t) + ")";
 }
 
-std::string variantArg(const Typed& t) { return t.type == Ty::Date ? "jet_date(" + t.sql + ")" : t.sql; }
+std::string variantArg(const Typed& t) {
+  if (t.type == Ty::Date) return "jet_date(" + t.sql + ")";
+  if (t.type == Ty::Dec) return "jet_decimal(" + t.sql + ")";
+  return t.sql;
+}
 
 std::string numeric(const Typed& t) {
   if (isNumeric(t.type) || t.type == Ty::Null) return t.sql;
+  if (t.type == Ty::Dec) return "jet_cdbl(" + variantArg(t) + ")";
   return "jet_num(" + t.sql + ")";
 }
 
@@ -105,13 +111,19 @@ Typed compare(Op op, const Typed& a0, const Typed& b0) {
     t.sql = "(" + a.sql + " " + sym + " " + b.sql + ")";
   else if (a.type == Ty::Text && b.type == Ty::Text)
     t.sql = "(" + a.sql + " " + sym + " " + b.sql + std::string(kCollate) + ")";
+  // Decimal keys compare as texts in the numbers' order; a number becomes
+  // one, so that an index on the Decimal field serves.
+  else if ((a.type == Ty::Dec || isNumeric(a.type)) && (b.type == Ty::Dec || isNumeric(b.type))) {
+    const auto key = [](const Typed& x) { return x.type == Ty::Dec ? x.sql : "jet_decimal(" + x.sql + ")"; };
+    t.sql = "(" + key(a) + " " + sym + " " + key(b) + ")";
+  }
   else
     t.sql = "(jet_compare(" + variantArg(a) + ", " + variantArg(b) + ") " + sym + " 0)";
   return merge(t, a, b);
 }
 
 std::string collated(const Typed& t) {
-  if (isNumeric(t.type) || t.type == Ty::Null || t.cond) return t.sql;
+  if (isNumeric(t.type) || t.type == Ty::Null || t.type == Ty::Dec || t.cond) return t.sql;
   return t.sql + std::string(kCollate);
 }
 

@@ -13,6 +13,8 @@ namespace {
 
 using testing::errorNumberOf;
 
+Variant dec(const char* text) { return Variant(Variant(text).toDecimal()); }
+
 TEST(ParseNumber, AcceptsNumbersWithBlanksSignAndExponentOnly) {
   const struct { std::string text; double value; } good[] = {
       {" 12 ", 12}, {"-3.5", -3.5}, {"+4", 4}, {".5", 0.5}, {"5.", 5}, {"5.6789E-12", 5.6789e-12},
@@ -90,6 +92,7 @@ TEST(Conversion, IntegersRoundHalvesToEvenAndCheckTheirRange) {
       {Variant("1e400"), O, O, O},                   {Variant(std::nan("")), O, O, O},
       {Variant("&H7FFF"), O, 32767, 32767},          {Variant("&H8002"), O, -32766, -32766},
       {Variant("&H80000002"), O, O, -2147483646},    {Variant("&HFF"), 255, 255, 255},
+      {dec("2.5000000000000000001"), 3, 3, 3},       {dec("-32768.5"), O, -32768, -32768},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(varTypeName(c.in.type())) + " " +
@@ -143,8 +146,50 @@ TEST(Conversion, DoubleBooleanAndText) {
       {Variant(), ""}, {Variant(true), "True"}, {Variant(false), "False"}, {Variant(uint8_t(255)), "255"},
       {Variant(int16_t(-32768)), "-32768"}, {Variant(int32_t(-2147483647 - 1)), "-2147483648"},
       {Variant(0.1 + 0.2), "0.3"}, {Variant(1e15), "1E+15"}, {Variant(" as is "), " as is "},
+      {dec("1E+20"), "100000000000000000000"}, {dec("-0.00012"), "-0.00012"},
   };
   for (const auto& c : texts) EXPECT_EQ(c.in.toText(), c.text);
+}
+
+TEST(Conversion, CDecKeepsEveryDigitAndOrdersItsKeys) {
+  constexpr const char* O = "Overflow";
+  const struct { Variant in; const char* text; } cases[] = {
+      {Variant(" 1234.5678 "), "1234.5678"}, {Variant("-1.50"), "-1.5"}, {Variant("-0"), "0"},
+      {Variant("79228162514264337593543950335"), "79228162514264337593543950335"},
+      {Variant("79228162514264337593543950336"), O}, {Variant("7.9228162514264337593543950335"),
+                                                       "7.9228162514264337593543950335"},
+      {Variant("0.00000000000000000000000000015"), "0.0000000000000000000000000002"},
+      {Variant("0.00000000000000000000000000025"), "0.0000000000000000000000000002"},
+      {Variant("1.23E-3"), "0.00123"}, {Variant("1E+29"), O}, {Variant("1e-99999"), "0"},
+      {Variant(0.1), "0.1"}, {Variant(2.0 / 3), "0.666666666666667"}, {Variant(1e300), O},
+      {Variant(int32_t(-2147483647 - 1)), "-2147483648"}, {Variant(true), "-1"}, {Variant(), "0"},
+      {Variant("&H8002"), "-32766"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.in.isString() ? c.in.asString() : std::string(varTypeName(c.in.type())));
+    if (c.text == O) EXPECT_EQ(errorNumberOf([&] { c.in.toDecimal(); }), kOverflow);
+    else EXPECT_EQ(Variant(c.in.toDecimal()).toText(), c.text);
+  }
+  EXPECT_EQ(errorNumberOf([] { Variant("1,5").toDecimal(); }), kTypeMismatch);
+  EXPECT_TRUE(variantEquals(dec("0.1"), Variant(0.1)));
+  EXPECT_FALSE(variantEquals(dec("0.1"), Variant(1e300)));
+
+  // Ascending numbers have ascending keys, and each key reads back.
+  const char* ascending[] = {"-79228162514264337593543950335", "-10", "-1.5", "-1.25", "-1.2", "-1", "-0.5",
+                             "0", "0.0000000000000000000000000001", "0.5", "1", "1.2", "1.25", "10"};
+  std::string previous;
+  for (const char* text : ascending) {
+    const Decimal d = Variant(text).toDecimal();
+    Decimal back;
+    ASSERT_TRUE(Decimal::fromKey(d.key(), back)) << text;
+    EXPECT_EQ(back, d) << text;
+    EXPECT_LT(previous, d.key()) << text;
+    previous = d.key();
+  }
+  for (const char* notKey : {"1", "12.5", "-00000000000000000000000000001", "0000000000000000000000000000a"}) {
+    Decimal d;
+    EXPECT_FALSE(Decimal::fromKey(notKey, d)) << notKey;
+  }
 }
 
 }  // namespace

@@ -62,6 +62,7 @@ TEST(JsonVariant, EveryKindOfValueSurvivesPlainAndTyped) {
       {"ListFrom1", bytesFrom1()}, {"Table", table2x3()}, {"EmptyTableRows", Variant(VariantArray::matrix(0, 6, 1, 0))},
       {"ThreeDimensions", threeDimensions()}, {"Nested", nested()}, {"NoDimensions", Variant(VariantArray())},
       {"NoBytes", Variant(Bytes{})}, {"Bytes", Variant(Bytes{0, 0xFF, 'a'})}, {"BytesPadded", Variant(Bytes{1, 2, 3, 4})},
+      {"Decimal", Variant(Variant("-79228162514264337593543950.335").toDecimal())},
   };
   for (const auto& c : cases) {
     for (bool typed : {false, true}) {

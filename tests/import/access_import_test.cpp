@@ -11,6 +11,7 @@
 #include <fstream>
 
 #include "engine/dao.h"
+#include "import/access_file.h"
 #include "import/access_import.h"
 #include "tests/engine/engine_test_support.h"
 
@@ -174,6 +175,16 @@ TEST_F(AccessImportTest, FieldsKeepTheirTypesSizesAndProperties) {
     EXPECT_EQ(f->attributes() == engine::dbAutoIncrField, c.counter);
     EXPECT_EQ(f->defaultValue().toText(), c.defaultValue);
   }
+}
+
+TEST(AccessDecimal, EveryDigitMdbtoolsWritesIsKept) {
+  const struct { const char* text; const char* value; } cases[] = {
+      {"-12.3400", "-12.34"}, {"0.0000", "0"}, {"12345678901234567890123456.78", "12345678901234567890123456.78"},
+      {".5", "0.5"}, {"-0.0001", "-0.0001"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(decimalValue(c.text).toText(), c.value) << c.text;
+  EXPECT_EQ(decimalValue("7").type(), VarType::Decimal);
+  EXPECT_THROW(decimalValue("12,5"), AutomationError);
 }
 
 TEST_F(AccessImportTest, AutoNumbersGoOnAfterTheHighest) {
