@@ -151,6 +151,19 @@ class JetDb : public ::testing::Test {
     return rows;
   }
 
+  // The error `fn` raises, translating or running; number 0 if none.
+  template <class Fn>
+  static Failure caught(Fn&& fn) {
+    try {
+      fn();
+    } catch (const AutomationError& e) {
+      return Failure{e.number(), e.description()};
+    } catch (const Failure& f) {
+      return f;
+    }
+    return Failure{};
+  }
+
   // Runs `jet` every way the engine runs a statement and checks that they
   // agree: translated as it is; through its shape, translated once with the
   // literals bound as parameters; and, for a SELECT, again with a descending
@@ -159,38 +172,25 @@ class JetDb : public ::testing::Test {
   // throws its error.
   std::vector<Row> query(const std::string& jet) {
     const std::string shaped = attempt(jet, [&] { return runShaped(jet); });
-    const bool select = startsWithWord(jet, "SELECT");
+    const size_t first = jet.find_first_not_of(" \t\r\n(");
+    const bool select = first != std::string::npos && namesEqual(std::string_view(jet).substr(first, 6), "SELECT");
     const std::string indexed = select ? attempt(jet, [&] {
       addIndexes();
       return runSql(translate(jet, catalog_));
     }) : shaped;
     std::vector<Row> rows;
-    try {
+    const Failure f = caught([&] {
       last_ = translate(jet, catalog_);
       rows = runSql(last_);
-    } catch (const AutomationError& e) {
-      expectSame(jet, "error " + std::to_string(e.number()), shaped, indexed);
-      throw;
-    } catch (const Failure& f) {
-      expectSame(jet, "error " + std::to_string(f.number), shaped, indexed);
-      throw;
-    }
-    expectSame(jet, outcome(jet, rows), shaped, indexed);
+    });
+    const std::string fresh = f.number ? "error " + std::to_string(f.number) : outcome(jet, rows);
+    EXPECT_EQ(shaped, fresh) << "parameterised: " << jet;
+    EXPECT_EQ(indexed, fresh) << "with indexes: " << jet;
+    if (f.number) throw f;
     return rows;
   }
   void exec(const std::string& jet) { query(jet); }
-
-  // The number of the error `jet` raises (translating or running); 0 if none.
-  Failure failure(const std::string& jet) {
-    try {
-      query(jet);
-    } catch (const AutomationError& e) {
-      return Failure{e.number(), e.description()};
-    } catch (const Failure& f) {
-      return f;
-    }
-    return Failure{};
-  }
+  Failure failure(const std::string& jet) { return caught([&] { query(jet); }); }
 
   // The last statement's result columns, "name:type" each.
   std::string columns() const {
@@ -208,11 +208,6 @@ class JetDb : public ::testing::Test {
 
   // ---- the paths of the harness ----
 
-  static bool startsWithWord(const std::string& text, std::string_view word) {
-    size_t at = text.find_first_not_of(" \t\r\n(");
-    return at != std::string::npos && namesEqual(std::string_view(text).substr(at, word.size()), word);
-  }
-
   std::string outcome(const std::string& jet, std::vector<Row> rows) const {
     std::string lower;
     for (char c : jet) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -226,22 +221,10 @@ class JetDb : public ::testing::Test {
   std::string attempt(const std::string& jet, Path&& path) {
     execSqlite("SAVEPOINT harness");
     std::string result;
-    try {
-      result = outcome(jet, path());
-    } catch (const AutomationError& e) {
-      result = "error " + std::to_string(e.number());
-    } catch (const Failure& f) {
-      result = "error " + std::to_string(f.number);
-    }
+    const Failure f = caught([&] { result = outcome(jet, path()); });
     execSqlite("ROLLBACK TO harness");
     execSqlite("RELEASE harness");
-    return result;
-  }
-
-  void expectSame(const std::string& jet, const std::string& fresh, const std::string& shaped,
-                  const std::string& indexed) {
-    EXPECT_EQ(shaped, fresh) << "parameterised: " << jet;
-    EXPECT_EQ(indexed, fresh) << "with indexes: " << jet;
+    return f.number ? "error " + std::to_string(f.number) : result;
   }
 
   // The statement through its shape: writeSql must give the fresh

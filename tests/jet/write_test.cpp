@@ -6,7 +6,7 @@
 namespace svrZIVE::engine::jet::testing {
 namespace {
 
-ColumnInfo column(DaoType type, int32_t size = 0, bool required = false, bool allowZeroLength = true,
+ColumnInfo col(DaoType type, int32_t size = 0, bool required = false, bool allowZeroLength = true,
                   bool autoIncrement = false) {
   ColumnInfo c;
   c.name = "C";
@@ -27,54 +27,42 @@ struct StoreCase {
 };
 
 TEST(StoreValue, ConversionsAndErrors) {
+  using D = DaoType;
+  using V = VarType;
   const StoreCase cases[] = {
-      {Variant(int32_t(5)), column(DaoType::Byte), "5", 0, VarType::Byte},
-      {Variant(255.4), column(DaoType::Byte), "255", 0, VarType::Byte},
-      {Variant(255.5), column(DaoType::Byte), nullptr, 6}, {Variant(-1.0), column(DaoType::Byte), nullptr, 6},
-      {Variant(2.5), column(DaoType::Integer), "2", 0, VarType::Integer},
-      {Variant(3.5), column(DaoType::Integer), "4", 0, VarType::Integer},
-      {Variant(32768.0), column(DaoType::Integer), nullptr, 6},
-      {Variant(-32768.0), column(DaoType::Integer), "-32768", 0},
-      {Variant(2.5), column(DaoType::Long), "2", 0, VarType::Long}, {Variant(-2.5), column(DaoType::Long), "-2", 0},
-      {Variant(2147483648.0), column(DaoType::Long), nullptr, 6},
-      {Variant("12"), column(DaoType::Long), "12", 0, VarType::Long},
-      {Variant(" 1.5 "), column(DaoType::Double), "1.5", 0, VarType::Double},
-      {Variant("1E+3"), column(DaoType::Double), "1000", 0},
-      {Variant("abc"), column(DaoType::Double), nullptr, 3464}, {Variant(""), column(DaoType::Long), nullptr, 3464},
-      {Variant(true), column(DaoType::Long), "-1", 0},
-      {Variant(int32_t(3)), column(DaoType::Double), "3", 0, VarType::Double},
-      {Variant(1.23456789), column(DaoType::Currency), "1.2346", 0},
-      {Variant(int32_t(7)), column(DaoType::Boolean), "-1", 0, VarType::Boolean},
-      {Variant(int32_t(0)), column(DaoType::Boolean), "0", 0, VarType::Boolean},
-      {Variant("True"), column(DaoType::Boolean), "-1", 0}, {Variant("x"), column(DaoType::Boolean), nullptr, 3464},
-      {Variant("abc"), column(DaoType::Text, 3), "'abc'", 0, VarType::String},
-      {Variant("ÁRBOL"), column(DaoType::Text, 5), "'ÁRBOL'", 0},  // five characters, not bytes
-      {Variant("abcd"), column(DaoType::Text, 3), nullptr, 3163},
-      {Variant(2014.0), column(DaoType::Text, 10), "'2014'", 0, VarType::String},
-      {Variant(0.1), column(DaoType::Text, 10), "'0.1'", 0},
-      {Variant(int32_t(-7)), column(DaoType::Text, 10), "'-7'", 0},
-      {Variant(""), column(DaoType::Text, 10, false, true), "''", 0},
-      {Variant(""), column(DaoType::Text, 10, false, false), nullptr, 3315},
-      {Variant(""), column(DaoType::Memo, 0, false, false), nullptr, 3315},
-      {Variant(std::string(300, 'x')), column(DaoType::Memo), nullptr, 0},
-      {Variant::null(), column(DaoType::Text, 10), "<null>", 0},
-      {Variant::null(), column(DaoType::Text, 10, true), nullptr, 3314},
-      {Variant::null(), column(DaoType::Long, 4, true), nullptr, 3314},
-      {Variant::empty(), column(DaoType::Long, 4, true), nullptr, 3314},
-      {Variant::null(), column(DaoType::Long, 4, true, false, true), "<null>", 0},
-      {Variant(int32_t(42)), column(DaoType::Long, 4, true, false, true), "42", 0, VarType::Long},
+      {Variant(int32_t(5)), col(D::Byte), "5", 0, V::Byte}, {Variant(255.4), col(D::Byte), "255", 0, V::Byte},
+      {Variant(255.5), col(D::Byte), nullptr, 6}, {Variant(-1.0), col(D::Byte), nullptr, 6},
+      {Variant(2.5), col(D::Integer), "2", 0, V::Integer}, {Variant(3.5), col(D::Integer), "4", 0, V::Integer},
+      {Variant(32768.0), col(D::Integer), nullptr, 6}, {Variant(-32768.0), col(D::Integer), "-32768", 0},
+      {Variant(2.5), col(D::Long), "2", 0, V::Long}, {Variant(-2.5), col(D::Long), "-2", 0},
+      {Variant(2147483648.0), col(D::Long), nullptr, 6}, {Variant("12"), col(D::Long), "12", 0, V::Long},
+      {Variant(" 1.5 "), col(D::Double), "1.5", 0, V::Double}, {Variant("1E+3"), col(D::Double), "1000", 0},
+      {Variant("abc"), col(D::Double), nullptr, 3464}, {Variant(""), col(D::Long), nullptr, 3464},
+      {Variant(true), col(D::Long), "-1", 0}, {Variant(int32_t(3)), col(D::Double), "3", 0, V::Double},
+      {Variant(1.23456789), col(D::Currency), "1.2346", 0},
+      {Variant(int32_t(7)), col(D::Boolean), "-1", 0, V::Boolean},
+      {Variant(int32_t(0)), col(D::Boolean), "0", 0, V::Boolean}, {Variant("True"), col(D::Boolean), "-1", 0},
+      {Variant("x"), col(D::Boolean), nullptr, 3464}, {Variant("abc"), col(D::Text, 3), "'abc'", 0, V::String},
+      // Sizes count characters, not bytes.
+      {Variant("ÁRBOL"), col(D::Text, 5), "'ÁRBOL'", 0}, {Variant("abcd"), col(D::Text, 3), nullptr, 3163},
+      {Variant(2014.0), col(D::Text, 10), "'2014'", 0, V::String}, {Variant(0.1), col(D::Text, 10), "'0.1'", 0},
+      {Variant(int32_t(-7)), col(D::Text, 10), "'-7'", 0}, {Variant(""), col(D::Text, 10, false, true), "''", 0},
+      {Variant(""), col(D::Text, 10, false, false), nullptr, 3315},
+      {Variant(""), col(D::Memo, 0, false, false), nullptr, 3315},
+      {Variant(std::string(300, 'x')), col(D::Memo), nullptr, 0}, {Variant::null(), col(D::Text, 10), "<null>", 0},
+      {Variant::null(), col(D::Text, 10, true), nullptr, 3314},
+      {Variant::null(), col(D::Long, 4, true), nullptr, 3314},
+      {Variant::empty(), col(D::Long, 4, true), nullptr, 3314},
+      {Variant::null(), col(D::Long, 4, true, false, true), "<null>", 0},
+      {Variant(int32_t(42)), col(D::Long, 4, true, false, true), "42", 0, V::Long},
   };
   for (const auto& c : cases) {
     std::string what = show(c.value) + " into " + std::string(daoTypeName(c.column.type));
     try {
       Variant stored = storeValue(c.value, c.column, "T");
       EXPECT_EQ(c.error, 0) << what << " stored " << show(stored);
-      if (c.expected) {
-        EXPECT_EQ(show(stored), c.expected) << what;
-      }
-      if (c.type != VarType::Empty) {
-        EXPECT_EQ(stored.type(), c.type) << what;
-      }
+      if (c.expected) { EXPECT_EQ(show(stored), c.expected) << what; }
+      if (c.type != VarType::Empty) { EXPECT_EQ(stored.type(), c.type) << what; }
     } catch (const AutomationError& e) {
       EXPECT_EQ(e.number(), c.error) << what << ": " << e.description();
     }
@@ -82,19 +70,19 @@ TEST(StoreValue, ConversionsAndErrors) {
 }
 
 TEST(StoreValue, MessagesNameTheField) {
-  auto e = svrZIVE::testing::errorOf([] { storeValue(Variant("abcd"), column(DaoType::Text, 3), "T01_DECLARANTES"); });
+  auto e = svrZIVE::testing::errorOf([] { storeValue(Variant("abcd"), col(DaoType::Text, 3), "T01_DECLARANTES"); });
   ASSERT_TRUE(e);
   EXPECT_NE(e->description().find("T01_DECLARANTES.C"), std::string::npos) << e->description();
 }
 
 TEST(JetCompare, NumbersAsNumbersTextsIgnoringLetterCaseNullFirst) {
   const struct { Variant a, b; int sign; } cases[] = {
-      {Variant("ÁRBOL"), Variant("árbol"), 0},        {Variant("a"), Variant("á"), -1},
-      {Variant("abc"), Variant("ABD"), -1},            {Variant("Zorro"), Variant("beta"), 1},
-      {Variant("n"), Variant("ñ"), -1},                {Variant("20163"), Variant(int32_t(20163)), 0},
-      {Variant(int32_t(9)), Variant("10"), -1},        {Variant(2.5), Variant(int32_t(2)), 1},
-      {Variant::null(), Variant(int32_t(-5)), -1},     {Variant::null(), Variant::null(), 0},
-      {Variant("x"), Variant::null(), 1},              {Variant(true), Variant(int32_t(-1)), 0},
+      {Variant("ÁRBOL"), Variant("árbol"), 0}, {Variant("a"), Variant("á"), -1}, {Variant("abc"), Variant("ABD"), -1},
+      {Variant("Zorro"), Variant("beta"), 1}, {Variant("n"), Variant("ñ"), -1},
+      {Variant("20163"), Variant(int32_t(20163)), 0}, {Variant(int32_t(9)), Variant("10"), -1},
+      {Variant(2.5), Variant(int32_t(2)), 1}, {Variant::null(), Variant(int32_t(-5)), -1},
+      {Variant::null(), Variant::null(), 0}, {Variant("x"), Variant::null(), 1},
+      {Variant(true), Variant(int32_t(-1)), 0},
   };
   for (const auto& c : cases) {
     const int got = jetCompare(c.a, c.b);
@@ -152,8 +140,7 @@ TEST_F(Writes, InsertErrors) {
   const std::pair<const char*, int32_t> cases[] = {
       {"INSERT INTO T01_DECLARANTES (T01_NIF) VALUES ('1234567890')", 3163},
       {"INSERT INTO T01_DECLARANTES (T01_MUNDOM) VALUES (40000)", 6},
-      {"INSERT INTO T01_DECLARANTES (T01_COD) VALUES ('')", 3315},
-      {"INSERT INTO REQ (B) VALUES ('x')", 3314},
+      {"INSERT INTO T01_DECLARANTES (T01_COD) VALUES ('')", 3315}, {"INSERT INTO REQ (B) VALUES ('x')", 3314},
   };
   for (const auto& [sql, number] : cases) EXPECT_EQ(failure(sql).number, number) << sql;
   EXPECT_EQ(scalar("SELECT count(*) FROM REQ").toLong(), 0);
