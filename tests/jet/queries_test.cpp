@@ -38,16 +38,14 @@ TEST_F(Queries, Results) {
       {"SELECT ID FROM P WHERE ACTIVO <> No AND ACTIVO = On ORDER BY ID", "(1)(3)"},
       {"SELECT UCase(NOMBRE) AS N FROM P UNION SELECT UCase(NOTA) FROM V ORDER BY N",
        "(<null>)('ANA')('EVA')('LUIS')('X')"},
-      {"SELECT EDAD FROM P UNION ALL SELECT IMPORTE FROM V ORDER BY EDAD DESC",
-       "(40)(30)(25)(10)(7)(5)(1)(<null>)"},
+      {"SELECT EDAD FROM P UNION ALL SELECT IMPORTE FROM V ORDER BY EDAD DESC", "(40)(30)(25)(10)(7)(5)(1)(<null>)"},
       {"SELECT ID AS N FROM P WHERE ID < 3 UNION SELECT PID FROM V UNION SELECT 7 FROM P ORDER BY N",
        "(1)(2)(3)(7)(9)"},
       {"SELECT count(*) FROM P WHERE ID IN (SELECT PID FROM V UNION SELECT 2 FROM V)", "(3)"},
       // TOP n PERCENT: n per cent of the rows rounded up, with the ties of the last.
       {"SELECT TOP 50 PERCENT ID FROM P ORDER BY EDAD DESC", "(3)(1)"},
       {"SELECT TOP 26 PERCENT ID FROM P ORDER BY EDAD", "(4)(2)"},
-      {"SELECT TOP 50 PERCENT ID FROM P ORDER BY ACTIVO", "(1)(3)"},
-      {"SELECT TOP 75 PERCENT ID FROM P", "(1)(2)(3)"},
+      {"SELECT TOP 50 PERCENT ID FROM P ORDER BY ACTIVO", "(1)(3)"}, {"SELECT TOP 75 PERCENT ID FROM P", "(1)(2)(3)"},
       // Derived tables; DISTINCTROW keeps one row per row of the tables it reads.
       {"SELECT t.N, t.TOTAL FROM (SELECT PID AS N, sum(IMPORTE) AS TOTAL FROM V GROUP BY PID) AS t "
        "WHERE t.TOTAL > 5 ORDER BY N", "(1,15)(3,7)"},
@@ -59,7 +57,8 @@ TEST_F(Queries, Results) {
       {"SELECT ID FROM P INNER JOIN V ON V.PID = P.ID ORDER BY ID", "(1)(1)(3)"},
       // First and Last follow the order the rows were added in, Null values included.
       {"SELECT First(NOMBRE), Last(NOMBRE) FROM P WHERE EDAD > 0", "('Ana','ana')"},
-      {"SELECT PID, First(NOTA), Last(IMPORTE) FROM V GROUP BY PID ORDER BY PID", "(1,'ANA',5)(3,<null>,7)(9,'eva',1)"},
+      {"SELECT PID, First(NOTA), Last(IMPORTE) FROM V GROUP BY PID ORDER BY PID",
+       "(1,'ANA',5)(3,<null>,7)(9,'eva',1)"},
       {"SELECT Last(EDAD) FROM P INNER JOIN V ON P.ID = V.PID", "(40)"},
       {"SELECT Var(IMPORTE), VarP(IMPORTE) FROM V", "(14.25,10.6875)"},
       {"SELECT StDev(IMPORTE), StDevP(IMPORTE) FROM V WHERE PID = 1", "(3.53553390593274,2.5)"},
@@ -92,11 +91,11 @@ TEST_F(Queries, Errors) {
       {"SELECT ID FROM P WHERE EXISTS (SELECT * FROM NOPE)", 3078},
       {"SELECT ID FROM P WHERE ID IN (SELECT PID FROM V", 3075},
       {"PARAMETERS [Edad minima] Long, Nombre Text; SELECT ID FROM P WHERE EDAD > [Edad minima]", 3061},
-      {"PARAMETERS Desde DateTime SELECT ID FROM P", 3075},
-      {"DELETE * FROM V INNER JOIN P ON P.ID = V.PID", 3128}, {"DELETE x.* FROM V INNER JOIN P ON P.ID = V.PID", 3128},
+      {"PARAMETERS Desde DateTime SELECT ID FROM P", 3075}, {"DELETE * FROM V INNER JOIN P ON P.ID = V.PID", 3128},
+      {"DELETE x.* FROM V INNER JOIN P ON P.ID = V.PID", 3128},
       {"UPDATE V INNER JOIN P ON P.ID = V.PID SET V.NOTA = 'a', P.NOMBRE = 'b'", 3073},
-      {"UPDATE V INNER JOIN P ON P.ID = V.PID SET NOPE = 1", 3061},
-      {"SELECT ID INTO V FROM P", 3010}, {"SELECT ID FROM P WHERE ID IN (SELECT PID INTO X FROM V)", 3075},
+      {"UPDATE V INNER JOIN P ON P.ID = V.PID SET NOPE = 1", 3061}, {"SELECT ID INTO V FROM P", 3010},
+      {"SELECT ID FROM P WHERE ID IN (SELECT PID INTO X FROM V)", 3075},
       {"SELECT x.ID FROM (SELECT NOPE FROM P) AS x", 3061}, {"SELECT ID FROM (SELECT ID FROM P)", 3131},
   };
   for (const auto& [jet, number] : cases) EXPECT_EQ(failure(jet).number, number) << jet;
