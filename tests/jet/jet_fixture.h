@@ -192,6 +192,17 @@ class JetDb : public ::testing::Test {
   void exec(const std::string& jet) { query(jet); }
   Failure failure(const std::string& jet) { return caught([&] { query(jet); }); }
 
+  // show() of the rows `jet` gives ("" for a statement that writes), or "error " and its number.
+  std::string result(const std::string& jet) {
+    std::vector<Row> rows;
+    const Failure f = caught([&] { rows = query(jet); });
+    return f.number ? "error " + std::to_string(f.number) : show(rows);
+  }
+  // Runs the statements in turn, each against the result() it must give.
+  void expectResults(std::initializer_list<std::pair<std::string, std::string>> steps) {
+    for (const auto& [jet, expected] : steps) EXPECT_EQ(result(jet), expected) << jet.substr(0, 100);
+  }
+
   // The last statement's result columns, "name:type" each.
   std::string columns() const {
     std::string out;
