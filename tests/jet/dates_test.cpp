@@ -17,11 +17,6 @@ class Dates : public JetDb {
     exec("INSERT INTO E VALUES (4, Null, '12/31/1999')");
     exec("INSERT INTO E VALUES (5, #1/5/2020#, 'January 6, 2020')");
   }
-  std::string value(const std::string& expression) {
-    const std::string jet = "SELECT " + expression + " FROM E WHERE ID = 1";
-    if (Failure f = failure(jet); f.number != 0) return "error " + std::to_string(f.number) + ": " + f.description;
-    return show(scalar(jet));
-  }
 };
 
 TEST_F(Dates, Values) {
@@ -57,16 +52,19 @@ TEST_F(Dates, Values) {
       {"#3/1/2020# - 1", "#2/29/2020#"}, {"#1/5/2020# = '1/5/2020'", "-1"}, {"D", "#1/5/2020#"},
       {"D + 0.25", "#1/5/2020 6:00:00 AM#"}, {"Year(D)", "2020"}, {"Format(D, 'dd/mm/yyyy')", "'05/01/2020'"},
   };
-  for (const auto& [expression, expected] : cases) EXPECT_EQ(value(expression), expected) << expression;
+  for (const auto& [expression, expected] : cases)
+    EXPECT_EQ(result("SELECT " + std::string(expression) + " FROM E WHERE ID = 1"), "(" + std::string(expected) + ")");
 }
 
 TEST_F(Dates, FieldsStoreCompareAndSortAsDates) {
-  EXPECT_EQ(show(query("SELECT ID, D FROM E ORDER BY D DESC, ID")),
-            "(2,#2/1/2020 3:30:00 PM#)(1,#1/5/2020#)(5,#1/5/2020#)(3,#1/1/2020#)(4,<null>)");
-  EXPECT_EQ(show(query("SELECT ID FROM E WHERE D > #1/1/2020# AND D < #2/1/2020# ORDER BY ID")), "(1)(5)");
-  EXPECT_EQ(show(query("SELECT ID FROM E WHERE D = T ORDER BY ID")), "(1)");
-  EXPECT_EQ(show(query("SELECT ID FROM E WHERE D Between #1/1/2020# And #1/5/2020# ORDER BY ID")), "(1)(3)(5)");
-  EXPECT_EQ(show(query("SELECT max(D), min(D) FROM E")), "(#2/1/2020 3:30:00 PM#,#1/1/2020#)");
+  expectResults({
+      {"SELECT ID, D FROM E ORDER BY D DESC, ID",
+       "(2,#2/1/2020 3:30:00 PM#)(1,#1/5/2020#)(5,#1/5/2020#)(3,#1/1/2020#)(4,<null>)"},
+      {"SELECT ID FROM E WHERE D > #1/1/2020# AND D < #2/1/2020# ORDER BY ID", "(1)(5)"},
+      {"SELECT ID FROM E WHERE D = T ORDER BY ID", "(1)"},
+      {"SELECT ID FROM E WHERE D Between #1/1/2020# And #1/5/2020# ORDER BY ID", "(1)(3)(5)"},
+      {"SELECT max(D), min(D) FROM E", "(#2/1/2020 3:30:00 PM#,#1/1/2020#)"},
+  });
   EXPECT_EQ(columns(), "Expr1000:Date Expr1001:Date");
 }
 

@@ -41,16 +41,14 @@ TEST_F(Syntax, StatementForms) {
 }
 
 TEST_F(Syntax, ActionForms) {
-  exec("Update T00_GENERAL Set T00_Idioma ='E'");
-  exec("Update T00_GENERAL Set T00_ActOnline =0");
-  EXPECT_EQ(show(query("select T00_Idioma, T00_ActOnline from T00_GENERAL")), "('E',0)");
-  exec("insert into T00_GENERAL (T00_ACTONLINE,T00_IDIOMA) values (-1,'C')");
-  exec("INSERT INTO [T00_GENERAL] ([T00_GENERAL].[AÑO]) VALUES (1)");
-  EXPECT_EQ(scalar("SELECT count(*) FROM T00_GENERAL").toLong(), 3);
-  exec("DELETE FROM T00_GENERAL AS g WHERE g.AÑO = 1");
-  EXPECT_EQ(scalar("SELECT count(*) FROM T00_GENERAL").toLong(), 2);
-  exec("DELETE * FROM T00_GENERAL");
-  EXPECT_EQ(scalar("SELECT count(*) FROM T00_GENERAL").toLong(), 0);
+  expectResults({
+      {"Update T00_GENERAL Set T00_Idioma ='E'", ""}, {"Update T00_GENERAL Set T00_ActOnline =0", ""},
+      {"select T00_Idioma, T00_ActOnline from T00_GENERAL", "('E',0)"},
+      {"insert into T00_GENERAL (T00_ACTONLINE,T00_IDIOMA) values (-1,'C')", ""},
+      {"INSERT INTO [T00_GENERAL] ([T00_GENERAL].[AÑO]) VALUES (1)", ""},
+      {"SELECT T00_Idioma, AÑO FROM T00_GENERAL ORDER BY AÑO", "('C',<null>)(<null>,1)('E',2016)"},
+      {"DELETE FROM T00_GENERAL AS g WHERE g.AÑO = 1", ""}, {"SELECT count(*) FROM T00_GENERAL", "(2)"},
+  });
 }
 
 }  // namespace

@@ -7,15 +7,9 @@ namespace svrZIVE::engine::jet::testing {
 namespace {
 
 ColumnInfo col(DaoType type, int32_t size = 0, bool required = false, bool allowZeroLength = true,
-                  bool autoIncrement = false) {
-  ColumnInfo c;
-  c.name = "C";
-  c.type = type;
-  c.size = size;
-  c.required = required;
-  c.allowZeroLength = allowZeroLength;
-  c.autoIncrement = autoIncrement;
-  return c;
+               bool autoIncrement = false) {
+  return {.name = "C", .type = type, .size = size, .required = required, .allowZeroLength = allowZeroLength,
+          .defaultValue = {}, .ordinalPosition = 0, .autoIncrement = autoIncrement};
 }
 
 struct StoreCase {
