@@ -66,12 +66,13 @@ TEST_F(Definitions, OtherStatements) {
   EXPECT_EQ(t.ddl->indexColumns, (std::vector<std::string>{"NAME", "K"}));
 
   const std::pair<const char*, int32_t> errors[] = {
-      {"ALTER TABLE A ADD NAME TEXT", 3191}, {"ALTER TABLE A DROP NOPE", 3265},
-      {"ALTER TABLE NOPE ADD X LONG", 3078}, {"ALTER TABLE A RENAME X", 3293}, {"DROP TABLE NOPE", 3376},
-      {"DROP A", 3295}, {"CREATE INDEX I ON A (NOPE)", 3265}, {"CREATE INDEX I A (K)", 3291},
-      {"CREATE TABLE X (A WHATEVER)", 3292}, {"CREATE TABLE X (A TEXT(256))", 3292}, {"CREATE TABLE X A LONG", 3290},
+      {"ALTER TABLE A ADD NAME TEXT", 3191}, {"ALTER TABLE A DROP NOPE", 3265}, {"ALTER TABLE NOPE ADD X LONG", 3078},
+      {"ALTER TABLE A RENAME X", 3293}, {"DROP TABLE NOPE", 3376}, {"DROP A", 3295},
+      {"CREATE INDEX I ON A (NOPE)", 3265}, {"CREATE INDEX I A (K)", 3291}, {"CREATE TABLE X (A WHATEVER)", 3292},
+      {"CREATE TABLE X (A TEXT(256))", 3292}, {"CREATE TABLE X A LONG", 3290},
       {"CREATE TABLE X (A LONG, CONSTRAINT P CHECK (A))", 3289},
-      {"CREATE TABLE X (A LONG, CONSTRAINT U UNIQUE (Z))", 3265}, {"CREATE TABLE X (A LONG CONSTRAINT C)", 3292}, {"CREATE TABLE X (A LONG, A DOUBLE)", 3191},
+      {"CREATE TABLE X (A LONG, CONSTRAINT U UNIQUE (Z))", 3265}, {"CREATE TABLE X (A LONG CONSTRAINT C)", 3292},
+      {"CREATE TABLE X (A LONG, A DOUBLE)", 3191},
   };
   for (const auto& [sql, number] : errors) EXPECT_EQ(failure(sql).number, number) << sql;
 }
@@ -103,10 +104,8 @@ TEST_F(Definitions, ResultColumnNamesAndTypes) {
 
 TEST_F(Definitions, Updatable) {
   const std::pair<const char*, bool> cases[] = {
-      {"SELECT NAME FROM A WHERE K > 1 ORDER BY NAME", true},
-      {"SELECT x.NAME FROM A AS x", true},
-      {"SELECT DISTINCT NAME FROM A", false},
-      {"SELECT count(*) FROM A", false},
+      {"SELECT NAME FROM A WHERE K > 1 ORDER BY NAME", true}, {"SELECT x.NAME FROM A AS x", true},
+      {"SELECT DISTINCT NAME FROM A", false}, {"SELECT count(*) FROM A", false},
       {"SELECT A.NAME FROM A INNER JOIN B ON A.ID = B.ID", false},
   };
   for (const auto& [sql, updatable] : cases) {
@@ -159,13 +158,10 @@ TEST_F(Definitions, JoinsGroupingAndHaving) {
        "('c1',1,1)('c1',2,2)(<null>,<null>,4)"},
       // Grouping.
       {"SELECT W, count(*) AS N FROM C WHERE BID < 4 GROUP BY W HAVING count(*) > 0 ORDER BY W", "('c1',1)('c2',1)"},
-      {"SELECT BID, count(*) FROM C GROUP BY BID HAVING BID > 1 ORDER BY count(*) DESC, BID DESC",
-       "(9,1)(4,1)(2,1)"},
+      {"SELECT BID, count(*) FROM C GROUP BY BID HAVING BID > 1 ORDER BY count(*) DESC, BID DESC", "(9,1)(4,1)(2,1)"},
       {"SELECT BID * 10 AS X FROM C WHERE BID < 4 GROUP BY BID * 10 ORDER BY X DESC", "(20)(10)"},
-      {"SELECT max(W), min(W) FROM C", "('c9','c1')"},
-      {"SELECT count(*) FROM A WHERE K > 100", "(0)"},
-      {"SELECT sum(K), avg(K) FROM A", "(60,20)"},
-      {"SELECT max(K) FROM A WHERE K > 100", "(<null>)"},
+      {"SELECT max(W), min(W) FROM C", "('c9','c1')"}, {"SELECT count(*) FROM A WHERE K > 100", "(0)"},
+      {"SELECT sum(K), avg(K) FROM A", "(60,20)"}, {"SELECT max(K) FROM A WHERE K > 100", "(<null>)"},
       {"SELECT DISTINCT BID FROM C WHERE BID < 4 ORDER BY BID", "(1)(2)"},
   };
   for (const auto& [sql, expected] : cases) EXPECT_EQ(show(query(sql)), expected) << sql << " -> " << last_.sql;

@@ -14,9 +14,6 @@ class Errors : public JetDb {
     addTable("W", {{"L", DaoType::Long}, {"X", DaoType::Text, 20}});
     execSqlite("INSERT INTO V VALUES (1, 1, 'a'), (2, 2, 'b')");
   }
-  int64_t count(const std::string& table) {
-    return scalar("SELECT count(*) FROM " + table).toLong();
-  }
 };
 
 TEST_F(Errors, Numbers) {
@@ -40,24 +37,22 @@ TEST_F(Errors, Numbers) {
       {"SELECT TOP 0 D FROM V", 3075}, {"SELECT TOP 101 PERCENT D FROM V", 3075}, {"SELECT Left(T) FROM V", 3075},
       {"SELECT IIf(D, 1) FROM V", 3075}, {"SELECT count(*, D) FROM V", 3075}, {"SELECT D FROM", 3131},
       {"SELECT D FROM V INNER JOIN W", 3131}, {"SELECT D FROM V JOIN W ON V.L = W.L", 3131},
-      {"SELECT D FROM V,, W", 3131}, {"SELECT D FROM V W X", 3131}, {"SELECT D FROM (V", 3131},
-      {"DELETE V", 3131}, {"SELECT V.D FROM V, V", 3131},
-      {"SELECT x.D FROM V AS x, W x", 3131}, {"INSERT V (T) VALUES ('a')", 3134},
+      {"SELECT D FROM V,, W", 3131}, {"SELECT D FROM V W X", 3131}, {"SELECT D FROM (V", 3131}, {"DELETE V", 3131},
+      {"SELECT V.D FROM V, V", 3131}, {"SELECT x.D FROM V AS x, W x", 3131}, {"INSERT V (T) VALUES ('a')", 3134},
       {"INSERT INTO V (T) VALUE ('a')", 3134}, {"INSERT INTO V (T) VALUES ('a'", 3134},
       {"INSERT INTO V (T VALUES ('a')", 3134}, {"INSERT INTO V (T) VALUES ('O'Brien')", 3134},
       {"UPDATE V T = 1", 3144}, {"UPDATE V SET T = 'O'Brien' WHERE L = 1", 3144}, {"UPDATE V SET T 'x'", 3144},
       {"UPDATE V SET", 3144}, {"UPDATE V SET T = 'x' WHERE T = 'O'Brien'", 3075}, {"SELEC D FROM V", 3129},
       {"", 3129}, {";", 3129}, {"PRAGMA table_info(V)", 3129}, {"WITH x AS (SELECT 1) SELECT * FROM x", 3129},
-      {"SELECT D FROM V; DELETE FROM V", 3142}, {"DELETE FROM V;;", 3142},
-      {"SELECT D FROM V ORDER BY D DESCX", 3075}, {"SELECT D FROM V ORDER D", 3138},
-      {"INSERT INTO V (T, T) VALUES ('a', 'b')", 3191}, {"INSERT INTO V (T, t) VALUES ('a', 'b')", 3191},
-      {"CREATE TABLE X (A TEXT, a LONG)", 3191}, {"INSERT INTO V (NOPE) VALUES (1)", 3127},
-      {"INSERT INTO V (T) VALUES (1, 2)", 3346}, {"INSERT INTO V VALUES (1, 2)", 3346},
-      {"INSERT INTO V (T, L) SELECT X FROM W", 3346}, {"SELECT D FROM V WHERE count(*) > 1", 3096},
-      {"SELECT max(count(*)) FROM V", 3096}, {"SELECT T, count(*) FROM V", 3122},
-      {"SELECT T, count(*) FROM V GROUP BY L", 3122}, {"SELECT L * 2, count(*) FROM V", 3122},
-      {"SELECT L FROM V ORDER BY count(*)", 3122}, {"SELECT L FROM V GROUP BY L * 10", 3122},
-      {"SELECT L, count(*) FROM V GROUP BY L HAVING D > 1", 3122},
+      {"SELECT D FROM V; DELETE FROM V", 3142}, {"DELETE FROM V;;", 3142}, {"SELECT D FROM V ORDER BY D DESCX", 3075},
+      {"SELECT D FROM V ORDER D", 3138}, {"INSERT INTO V (T, T) VALUES ('a', 'b')", 3191},
+      {"INSERT INTO V (T, t) VALUES ('a', 'b')", 3191}, {"CREATE TABLE X (A TEXT, a LONG)", 3191},
+      {"INSERT INTO V (NOPE) VALUES (1)", 3127}, {"INSERT INTO V (T) VALUES (1, 2)", 3346},
+      {"INSERT INTO V VALUES (1, 2)", 3346}, {"INSERT INTO V (T, L) SELECT X FROM W", 3346},
+      {"SELECT D FROM V WHERE count(*) > 1", 3096}, {"SELECT max(count(*)) FROM V", 3096},
+      {"SELECT T, count(*) FROM V", 3122}, {"SELECT T, count(*) FROM V GROUP BY L", 3122},
+      {"SELECT L * 2, count(*) FROM V", 3122}, {"SELECT L FROM V ORDER BY count(*)", 3122},
+      {"SELECT L FROM V GROUP BY L * 10", 3122}, {"SELECT L, count(*) FROM V GROUP BY L HAVING D > 1", 3122},
       {"SELECT L, count(*) FROM V GROUP BY L ORDER BY T", 3122},
       {"SELECT IIf(T = 'a', 1, 0) FROM V GROUP BY L", 3122}, {"INSERT INTO V (T) VALUES ('abc' + 1)", 3464},
       {"SELECT D FROM V WHERE T > 1", 3464}, {"SELECT D FROM V WHERE T & 'x' = 1", 3464},
@@ -73,10 +68,9 @@ TEST_F(Errors, DescriptionsNameWhatIsAtFault) {
   EXPECT_EQ(failure("SELECT D FROM V WHERE T = 'O'Brien'").description,
             "Syntax error in query expression 'T = 'O'Brien''.");
   const std::pair<const char*, const char*> cases[] = {
-      {"SELECT * FROM NOPE", "'NOPE'"},       {"SELECT NOPE, D FROM V", "'NOPE'"},
-      {"SELECT NOPE, D FROM V", "expected 1"}, {"SELECT NOPE, NADA FROM V", "expected 2"},
-      {"SELECT Foo(D) FROM V", "'Foo'"},      {"INSERT INTO V (T, T) VALUES ('a', 'b')", "'T'"},
-      {"SELECT D FROM V INNER JOIN W", "FROM"},
+      {"SELECT * FROM NOPE", "'NOPE'"}, {"SELECT NOPE, D FROM V", "'NOPE'"}, {"SELECT NOPE, D FROM V", "expected 1"},
+      {"SELECT NOPE, NADA FROM V", "expected 2"}, {"SELECT Foo(D) FROM V", "'Foo'"},
+      {"INSERT INTO V (T, T) VALUES ('a', 'b')", "'T'"}, {"SELECT D FROM V INNER JOIN W", "FROM"},
   };
   for (const auto& [sql, named] : cases) {
     const std::string description = failure(sql).description;
@@ -86,74 +80,59 @@ TEST_F(Errors, DescriptionsNameWhatIsAtFault) {
 
 TEST_F(Errors, ApostrophesCannotEscapeTheirText) {
   // The system writes texts between apostrophes without doubling them (the
-  // table of numbers above has the plain cases).
-  EXPECT_EQ(failure("DELETE FROM V WHERE T = 'a' OR T = 'x'; DELETE FROM V").number, 3142);
-  EXPECT_EQ(failure("DELETE FROM V WHERE T = 'x'';DELETE FROM V WHERE ''1'='1'").number, 0);
-  EXPECT_EQ(count("V"), 2);  // the whole value was one text
-  EXPECT_EQ(failure("SELECT D FROM V WHERE T = 'x' --'").number, 3075);
-  EXPECT_NE(failure("SELECT D FROM V WHERE T = 'x' -- comment").number, 0);
-  EXPECT_EQ(failure("INSERT INTO V (T) VALUES ('a'); DROP TABLE V; --')").number, 3142);
-  EXPECT_EQ(count("V"), 2);
-  // Double-quoted texts are texts, never names, and keep their apostrophes.
-  EXPECT_EQ(scalar("SELECT count(*) FROM V WHERE T = \"x' OR 'x'='x\"").toLong(), 0);
-  EXPECT_EQ(scalar("SELECT count(*) FROM V WHERE T = 'x'' OR ''x''=''x'").toLong(), 0);
-  exec("INSERT INTO V (T) VALUES (\"it's\")");
-  EXPECT_EQ(show(scalar("SELECT T FROM V WHERE T = 'it''s'")), "'it's'");
-  EXPECT_EQ(scalar("SELECT count(*) FROM V WHERE T = \"D\"").toLong(), 0);  // not the column D
-  // Names with quotes stay names.
-  EXPECT_EQ(failure("SELECT [a\"b] FROM V").number, 3061);
+  // table of numbers above has the plain cases); the whole value stays one
+  // text. Double-quoted texts are texts, never names, and keep their
+  // apostrophes; names with quotes stay names.
+  expectResults({
+      {"DELETE FROM V WHERE T = 'a' OR T = 'x'; DELETE FROM V", "error 3142"},
+      {"DELETE FROM V WHERE T = 'x'';DELETE FROM V WHERE ''1'='1'", ""}, {"SELECT count(*) FROM V", "(2)"},
+      {"SELECT D FROM V WHERE T = 'x' --'", "error 3075"}, {"SELECT D FROM V WHERE T = 'x' -- comment", "error 3061"},
+      {"INSERT INTO V (T) VALUES ('a'); DROP TABLE V; --')", "error 3142"}, {"SELECT count(*) FROM V", "(2)"},
+      {"SELECT count(*) FROM V WHERE T = \"x' OR 'x'='x\"", "(0)"},
+      {"SELECT count(*) FROM V WHERE T = 'x'' OR ''x''=''x'", "(0)"}, {"INSERT INTO V (T) VALUES (\"it's\")", ""},
+      {"SELECT T FROM V WHERE T = 'it''s'", "('it's')"}, {"SELECT count(*) FROM V WHERE T = \"D\"", "(0)"},
+      {"SELECT [a\"b] FROM V", "error 3061"},
+  });
 }
 
 TEST_F(Errors, NothingOfSqliteLeaks) {
-  // & is not a bitwise and, and "x" is not a name.
-  EXPECT_EQ(show(scalar("SELECT 6 & 3 FROM V WHERE L = 1")), "'63'");
-  EXPECT_EQ(show(scalar("SELECT \"L\" FROM V WHERE L = 1")), "'L'");
-  // || is not concatenation, % is not modulo, == is not equality.
-  EXPECT_NE(failure("SELECT T || 'x' FROM V").number, 0);
-  EXPECT_NE(failure("SELECT L % 2 FROM V").number, 0);
-  // ORDER BY a number sorts by a constant, not by a column position.
-  EXPECT_EQ(show(query("SELECT T, L FROM V ORDER BY 1, L DESC")), "('b',2)('a',1)");
-  EXPECT_EQ(show(query("SELECT T, L FROM V GROUP BY T, L, 2 ORDER BY L DESC")), "('b',2)('a',1)");
-  // rowid is no column of ours.
-  EXPECT_EQ(failure("SELECT rowid FROM V").number, 3061);
+  // & is not a bitwise and, "x" is not a name, || is not concatenation, % is
+  // not modulo, ORDER BY a number sorts by a constant, not by a column
+  // position, and rowid is no column of ours.
+  expectResults({
+      {"SELECT 6 & 3 FROM V WHERE L = 1", "('63')"}, {"SELECT \"L\" FROM V WHERE L = 1", "('L')"},
+      {"SELECT T || 'x' FROM V", "error 3075"}, {"SELECT L % 2 FROM V", "error 3075"},
+      {"SELECT T, L FROM V ORDER BY 1, L DESC", "('b',2)('a',1)"},
+      {"SELECT T, L FROM V GROUP BY T, L, 2 ORDER BY L DESC", "('b',2)('a',1)"},
+      {"SELECT rowid FROM V", "error 3061"},
+  });
 }
 
 TEST_F(Errors, DeepExpressionsAreRefusedNotCrashing) {
-  std::string nested = "SELECT D FROM V WHERE " + std::string(5000, '(') + "1" + std::string(5000, ')') + " = 1";
-  EXPECT_EQ(failure(nested).number, 3360);
-  std::string chain = "SELECT D FROM V WHERE L = 0";
-  for (int i = 0; i < 3000; ++i) chain += " OR L = " + std::to_string(i);
-  EXPECT_EQ(failure(chain).number, 3360);
-  std::string minus = "SELECT " + std::string(5000, '-') + "1 FROM V";
-  EXPECT_EQ(failure(minus).number, 3360);
-  std::string derived = "SELECT * FROM ";
-  for (int i = 0; i < 3000; ++i) derived += "(SELECT * FROM ";
-  for (int i = 0; i < 3000; ++i) derived += (i ? ") AS x" : "V) AS x");
-  EXPECT_EQ(failure(derived).number, 3360);
-  auto rightNested = [](int depth) {
-    std::string sql = "SELECT L FROM V WHERE L = ";
-    for (int i = 0; i < depth; ++i) sql += "(0 + ";
-    return sql + "1" + std::string(size_t(depth), ')');
+  auto times = [](int n, const std::string& text) {
+    std::string out;
+    while (n-- > 0) out += text;
+    return out;
   };
-  EXPECT_EQ(failure(rightNested(40)).number, 3360);
-  // Ordinary sizes pass: a hundred conditions, a long chain of sums.
-  std::string many = "SELECT count(*) FROM V WHERE L = 0";
-  for (int i = 0; i < 100; ++i) many += " OR L = " + std::to_string(i + 2);
-  EXPECT_EQ(scalar(many).toLong(), 1);
-  std::string sums = "SELECT count(*) FROM V WHERE L < 1";
-  for (int i = 0; i < 300; ++i) sums += (i % 2 ? " + " : " - ") + std::string("L * 2");
-  EXPECT_EQ(scalar(sums).toLong(), 0);
-  EXPECT_EQ(show(query(rightNested(10))), "(1)");
+  expectResults({
+      {"SELECT D FROM V WHERE " + times(5000, "(") + "1" + times(5000, ")") + " = 1", "error 3360"},
+      {"SELECT D FROM V WHERE L = 0" + times(3000, " OR L = 7"), "error 3360"},
+      {"SELECT " + times(5000, "-") + "1 FROM V", "error 3360"},
+      {"SELECT * FROM " + times(3000, "(SELECT * FROM ") + "V) AS x" + times(2999, ") AS x"), "error 3360"},
+      {"SELECT L FROM V WHERE L = " + times(40, "(0 + ") + "1" + times(40, ")"), "error 3360"},
+      // Ordinary sizes pass: a hundred conditions, a long chain of sums, a few nested sums.
+      {"SELECT count(*) FROM V WHERE L = 0" + times(100, " OR L = 2"), "(1)"},
+      {"SELECT count(*) FROM V WHERE L < 1" + times(150, " - L * 2 + L * 2"), "(0)"},
+      {"SELECT L FROM V WHERE L = " + times(10, "(0 + ") + "1" + times(10, ")"), "(1)"},
+  });
 }
 
 TEST_F(Errors, LikeWithManyStarsIsQuick) {
-  std::string text(2000, 'a');
-  exec("INSERT INTO V (T) VALUES ('x')");
   std::string pattern;
   for (int i = 0; i < 30; ++i) pattern += "*a";
-  pattern += "*b";
-  EXPECT_EQ(scalar("SELECT count(*) FROM V WHERE '" + text + "' Like '" + pattern + "'").toLong(), 0);
-  EXPECT_EQ(scalar("SELECT count(*) FROM V WHERE '" + text + "b' Like '" + pattern + "'").toLong(), 3);
+  const std::string text(2000, 'a');
+  expectResults({{"SELECT count(*) FROM V WHERE '" + text + "' Like '" + pattern + "*b'", "(0)"},
+                 {"SELECT count(*) FROM V WHERE '" + text + "b' Like '" + pattern + "*b'", "(2)"}});
 }
 
 TEST(JetErrorList, HoldsEveryNumberOnceWithItsText) {

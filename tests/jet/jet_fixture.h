@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -53,17 +54,13 @@ inline std::string show(const Variant& v) {
   return formatDouble(v.toDouble());
 }
 
-inline std::string show(const Row& r) {
-  std::string out = "(";
-  for (size_t i = 0; i < r.size(); ++i) out += (i ? "," : "") + show(r[i]);
-  return out + ")";
-}
-
 inline std::string show(const std::vector<Row>& rows) {
   std::string out;
-  for (const auto& r : rows) out += show(r);
+  for (const auto& r : rows)
+    for (size_t i = 0; i < r.size(); ++i) out += (i ? "," : "(") + show(r[i]) + (i + 1 < r.size() ? "" : ")");
   return out;
 }
+inline std::string show(const Row& r) { return show(std::vector<Row>{r}); }
 
 class JetDb : public ::testing::Test {
  protected:
@@ -79,15 +76,9 @@ class JetDb : public ::testing::Test {
     std::string ddl = "CREATE TABLE \"" + name + "\" (";
     int16_t position = 0;
     for (const auto& c : cols) {
-      ColumnInfo ci;
-      ci.name = c.name;
-      ci.type = c.type;
-      ci.size = c.type == DaoType::Text ? (c.size ? c.size : 255) : c.size;
-      ci.required = c.required;
-      ci.allowZeroLength = c.allowZeroLength;
-      ci.autoIncrement = c.counter;
-      ci.ordinalPosition = position++;
-      info.columns.push_back(ci);
+      info.columns.push_back({.name = c.name, .type = c.type, .size = c.type == DaoType::Text && !c.size ? 255 : c.size,
+                              .required = c.required, .allowZeroLength = c.allowZeroLength, .defaultValue = {},
+                              .ordinalPosition = position++, .autoIncrement = c.counter});
       const bool text = c.type == DaoType::Text || c.type == DaoType::Memo;
       const bool real = c.type == DaoType::Double || c.type == DaoType::Single || c.type == DaoType::Currency ||
                         c.type == DaoType::Date;
@@ -151,6 +142,19 @@ class JetDb : public ::testing::Test {
     return rows;
   }
 
+  // The error `fn` raises, translating or running; number 0 if none.
+  template <class Fn>
+  static Failure caught(Fn&& fn) {
+    try {
+      fn();
+    } catch (const AutomationError& e) {
+      return Failure{e.number(), e.description()};
+    } catch (const Failure& f) {
+      return f;
+    }
+    return Failure{};
+  }
+
   // Runs `jet` every way the engine runs a statement and checks that they
   // agree: translated as it is; through its shape, translated once with the
   // literals bound as parameters; and, for a SELECT, again with a descending
@@ -159,37 +163,35 @@ class JetDb : public ::testing::Test {
   // throws its error.
   std::vector<Row> query(const std::string& jet) {
     const std::string shaped = attempt(jet, [&] { return runShaped(jet); });
-    const bool select = startsWithWord(jet, "SELECT");
+    const size_t first = jet.find_first_not_of(" \t\r\n(");
+    const bool select = first != std::string::npos && namesEqual(std::string_view(jet).substr(first, 6), "SELECT");
     const std::string indexed = select ? attempt(jet, [&] {
       addIndexes();
       return runSql(translate(jet, catalog_));
     }) : shaped;
     std::vector<Row> rows;
-    try {
+    const Failure f = caught([&] {
       last_ = translate(jet, catalog_);
       rows = runSql(last_);
-    } catch (const AutomationError& e) {
-      expectSame(jet, "error " + std::to_string(e.number()), shaped, indexed);
-      throw;
-    } catch (const Failure& f) {
-      expectSame(jet, "error " + std::to_string(f.number), shaped, indexed);
-      throw;
-    }
-    expectSame(jet, outcome(jet, rows), shaped, indexed);
+    });
+    const std::string fresh = f.number ? "error " + std::to_string(f.number) : outcome(jet, rows);
+    EXPECT_EQ(shaped, fresh) << "parameterised: " << jet;
+    EXPECT_EQ(indexed, fresh) << "with indexes: " << jet;
+    if (f.number) throw f;
     return rows;
   }
   void exec(const std::string& jet) { query(jet); }
+  Failure failure(const std::string& jet) { return caught([&] { query(jet); }); }
 
-  // The number of the error `jet` raises (translating or running); 0 if none.
-  Failure failure(const std::string& jet) {
-    try {
-      query(jet);
-    } catch (const AutomationError& e) {
-      return Failure{e.number(), e.description()};
-    } catch (const Failure& f) {
-      return f;
-    }
-    return Failure{};
+  // show() of the rows `jet` gives ("" for a statement that writes), or "error " and its number.
+  std::string result(const std::string& jet) {
+    std::vector<Row> rows;
+    const Failure f = caught([&] { rows = query(jet); });
+    return f.number ? "error " + std::to_string(f.number) : show(rows);
+  }
+  // Runs the statements in turn, each against the result() it must give.
+  void expectResults(std::initializer_list<std::pair<std::string, std::string>> steps) {
+    for (const auto& [jet, expected] : steps) EXPECT_EQ(result(jet), expected) << jet.substr(0, 100);
   }
 
   // The last statement's result columns, "name:type" each.
@@ -208,15 +210,9 @@ class JetDb : public ::testing::Test {
 
   // ---- the paths of the harness ----
 
-  static bool startsWithWord(const std::string& text, std::string_view word) {
-    size_t at = text.find_first_not_of(" \t\r\n(");
-    return at != std::string::npos && namesEqual(std::string_view(text).substr(at, word.size()), word);
-  }
-
   std::string outcome(const std::string& jet, std::vector<Row> rows) const {
-    std::string lower;
-    for (char c : jet) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (lower.find("order by") == std::string::npos)
+    static const std::regex ordered("order +by", std::regex::icase);
+    if (!std::regex_search(jet, ordered))
       std::sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) { return show(a) < show(b); });
     return show(rows);
   }
@@ -226,22 +222,10 @@ class JetDb : public ::testing::Test {
   std::string attempt(const std::string& jet, Path&& path) {
     execSqlite("SAVEPOINT harness");
     std::string result;
-    try {
-      result = outcome(jet, path());
-    } catch (const AutomationError& e) {
-      result = "error " + std::to_string(e.number());
-    } catch (const Failure& f) {
-      result = "error " + std::to_string(f.number);
-    }
+    const Failure f = caught([&] { result = outcome(jet, path()); });
     execSqlite("ROLLBACK TO harness");
     execSqlite("RELEASE harness");
-    return result;
-  }
-
-  void expectSame(const std::string& jet, const std::string& fresh, const std::string& shaped,
-                  const std::string& indexed) {
-    EXPECT_EQ(shaped, fresh) << "parameterised: " << jet;
-    EXPECT_EQ(indexed, fresh) << "with indexes: " << jet;
+    return f.number ? "error " + std::to_string(f.number) : result;
   }
 
   // The statement through its shape: writeSql must give the fresh

@@ -38,16 +38,14 @@ TEST_F(Queries, Results) {
       {"SELECT ID FROM P WHERE ACTIVO <> No AND ACTIVO = On ORDER BY ID", "(1)(3)"},
       {"SELECT UCase(NOMBRE) AS N FROM P UNION SELECT UCase(NOTA) FROM V ORDER BY N",
        "(<null>)('ANA')('EVA')('LUIS')('X')"},
-      {"SELECT EDAD FROM P UNION ALL SELECT IMPORTE FROM V ORDER BY EDAD DESC",
-       "(40)(30)(25)(10)(7)(5)(1)(<null>)"},
+      {"SELECT EDAD FROM P UNION ALL SELECT IMPORTE FROM V ORDER BY EDAD DESC", "(40)(30)(25)(10)(7)(5)(1)(<null>)"},
       {"SELECT ID AS N FROM P WHERE ID < 3 UNION SELECT PID FROM V UNION SELECT 7 FROM P ORDER BY N",
        "(1)(2)(3)(7)(9)"},
       {"SELECT count(*) FROM P WHERE ID IN (SELECT PID FROM V UNION SELECT 2 FROM V)", "(3)"},
       // TOP n PERCENT: n per cent of the rows rounded up, with the ties of the last.
       {"SELECT TOP 50 PERCENT ID FROM P ORDER BY EDAD DESC", "(3)(1)"},
       {"SELECT TOP 26 PERCENT ID FROM P ORDER BY EDAD", "(4)(2)"},
-      {"SELECT TOP 50 PERCENT ID FROM P ORDER BY ACTIVO", "(1)(3)"},
-      {"SELECT TOP 75 PERCENT ID FROM P", "(1)(2)(3)"},
+      {"SELECT TOP 50 PERCENT ID FROM P ORDER BY ACTIVO", "(1)(3)"}, {"SELECT TOP 75 PERCENT ID FROM P", "(1)(2)(3)"},
       // Derived tables; DISTINCTROW keeps one row per row of the tables it reads.
       {"SELECT t.N, t.TOTAL FROM (SELECT PID AS N, sum(IMPORTE) AS TOTAL FROM V GROUP BY PID) AS t "
        "WHERE t.TOTAL > 5 ORDER BY N", "(1,15)(3,7)"},
@@ -59,7 +57,8 @@ TEST_F(Queries, Results) {
       {"SELECT ID FROM P INNER JOIN V ON V.PID = P.ID ORDER BY ID", "(1)(1)(3)"},
       // First and Last follow the order the rows were added in, Null values included.
       {"SELECT First(NOMBRE), Last(NOMBRE) FROM P WHERE EDAD > 0", "('Ana','ana')"},
-      {"SELECT PID, First(NOTA), Last(IMPORTE) FROM V GROUP BY PID ORDER BY PID", "(1,'ANA',5)(3,<null>,7)(9,'eva',1)"},
+      {"SELECT PID, First(NOTA), Last(IMPORTE) FROM V GROUP BY PID ORDER BY PID",
+       "(1,'ANA',5)(3,<null>,7)(9,'eva',1)"},
       {"SELECT Last(EDAD) FROM P INNER JOIN V ON P.ID = V.PID", "(40)"},
       {"SELECT Var(IMPORTE), VarP(IMPORTE) FROM V", "(14.25,10.6875)"},
       {"SELECT StDev(IMPORTE), StDevP(IMPORTE) FROM V WHERE PID = 1", "(3.53553390593274,2.5)"},
@@ -71,16 +70,16 @@ TEST_F(Queries, Results) {
 }
 
 TEST_F(Queries, SubqueriesAndJoinsInWrites) {
-  exec("UPDATE P SET EDAD = EDAD + 1 WHERE ID IN (SELECT PID FROM V WHERE IMPORTE > 6)");
-  exec("DELETE FROM V WHERE NOT EXISTS (SELECT * FROM P WHERE P.ID = V.PID)");
-  exec("UPDATE P SET EDAD = (SELECT count(*) FROM V WHERE V.PID = P.ID) WHERE EDAD IS NULL");
-  EXPECT_EQ(show(query("SELECT ID, EDAD FROM P ORDER BY ID")), "(1,31)(2,25)(3,41)(4,0)");
-  EXPECT_EQ(show(query("SELECT count(*) FROM V")), "(3)");
-  exec("UPDATE V INNER JOIN P ON P.ID = V.PID SET V.NOTA = P.NOMBRE & '!' WHERE P.EDAD > 35");
-  exec("UPDATE P AS x INNER JOIN V ON V.PID = x.ID SET EDAD = EDAD * 2 WHERE V.IMPORTE = 5");
-  exec("DELETE V.* FROM V INNER JOIN P ON P.ID = V.PID WHERE P.NOMBRE = 'ANA' AND V.IMPORTE > 6");
-  EXPECT_EQ(show(query("SELECT PID, NOTA FROM V ORDER BY PID")), "(1,'x')");
-  EXPECT_EQ(show(query("SELECT EDAD FROM P WHERE ID = 1")), "(62)");
+  expectResults({
+      {"UPDATE P SET EDAD = EDAD + 1 WHERE ID IN (SELECT PID FROM V WHERE IMPORTE > 6)", ""},
+      {"DELETE FROM V WHERE NOT EXISTS (SELECT * FROM P WHERE P.ID = V.PID)", ""},
+      {"UPDATE P SET EDAD = (SELECT count(*) FROM V WHERE V.PID = P.ID) WHERE EDAD IS NULL", ""},
+      {"SELECT ID, EDAD FROM P ORDER BY ID", "(1,31)(2,25)(3,41)(4,0)"}, {"SELECT count(*) FROM V", "(3)"},
+      {"UPDATE V INNER JOIN P ON P.ID = V.PID SET V.NOTA = P.NOMBRE & '!' WHERE P.EDAD > 35", ""},
+      {"UPDATE P AS x INNER JOIN V ON V.PID = x.ID SET EDAD = EDAD * 2 WHERE V.IMPORTE = 5", ""},
+      {"DELETE V.* FROM V INNER JOIN P ON P.ID = V.PID WHERE P.NOMBRE = 'ANA' AND V.IMPORTE > 6", ""},
+      {"SELECT PID, NOTA FROM V ORDER BY PID", "(1,'x')"}, {"SELECT EDAD FROM P WHERE ID = 1", "(62)"},
+  });
 }
 
 TEST_F(Queries, Errors) {
@@ -92,11 +91,11 @@ TEST_F(Queries, Errors) {
       {"SELECT ID FROM P WHERE EXISTS (SELECT * FROM NOPE)", 3078},
       {"SELECT ID FROM P WHERE ID IN (SELECT PID FROM V", 3075},
       {"PARAMETERS [Edad minima] Long, Nombre Text; SELECT ID FROM P WHERE EDAD > [Edad minima]", 3061},
-      {"PARAMETERS Desde DateTime SELECT ID FROM P", 3075},
-      {"DELETE * FROM V INNER JOIN P ON P.ID = V.PID", 3128}, {"DELETE x.* FROM V INNER JOIN P ON P.ID = V.PID", 3128},
+      {"PARAMETERS Desde DateTime SELECT ID FROM P", 3075}, {"DELETE * FROM V INNER JOIN P ON P.ID = V.PID", 3128},
+      {"DELETE x.* FROM V INNER JOIN P ON P.ID = V.PID", 3128},
       {"UPDATE V INNER JOIN P ON P.ID = V.PID SET V.NOTA = 'a', P.NOMBRE = 'b'", 3073},
-      {"UPDATE V INNER JOIN P ON P.ID = V.PID SET NOPE = 1", 3061},
-      {"SELECT ID INTO V FROM P", 3010}, {"SELECT ID FROM P WHERE ID IN (SELECT PID INTO X FROM V)", 3075},
+      {"UPDATE V INNER JOIN P ON P.ID = V.PID SET NOPE = 1", 3061}, {"SELECT ID INTO V FROM P", 3010},
+      {"SELECT ID FROM P WHERE ID IN (SELECT PID INTO X FROM V)", 3075},
       {"SELECT x.ID FROM (SELECT NOPE FROM P) AS x", 3061}, {"SELECT ID FROM (SELECT ID FROM P)", 3131},
   };
   for (const auto& [jet, number] : cases) EXPECT_EQ(failure(jet).number, number) << jet;
