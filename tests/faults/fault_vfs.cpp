@@ -88,52 +88,19 @@ int xOpen(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* f, int flags, int* 
   return SQLITE_OK;
 }
 
-int xDelete(sqlite3_vfs*, const char* name, int syncDir) { return underlying->xDelete(underlying, name, syncDir); }
-int xAccess(sqlite3_vfs*, const char* name, int flags, int* out) {
-  return underlying->xAccess(underlying, name, flags, out);
-}
-int xFullPathname(sqlite3_vfs*, const char* name, int n, char* out) {
-  return underlying->xFullPathname(underlying, name, n, out);
-}
-void* xDlOpen(sqlite3_vfs*, const char* name) { return underlying->xDlOpen(underlying, name); }
-void xDlError(sqlite3_vfs*, int n, char* out) { underlying->xDlError(underlying, n, out); }
-void (*xDlSym(sqlite3_vfs*, void* handle, const char* symbol))(void) {
-  return underlying->xDlSym(underlying, handle, symbol);
-}
-void xDlClose(sqlite3_vfs*, void* handle) { underlying->xDlClose(underlying, handle); }
-int xRandomness(sqlite3_vfs*, int n, char* out) { return underlying->xRandomness(underlying, n, out); }
-int xSleep(sqlite3_vfs*, int micro) { return underlying->xSleep(underlying, micro); }
-int xCurrentTime(sqlite3_vfs*, double* out) { return underlying->xCurrentTime(underlying, out); }
-int xGetLastError(sqlite3_vfs*, int n, char* out) {
-  return underlying->xGetLastError ? underlying->xGetLastError(underlying, n, out) : 0;
-}
-int xCurrentTimeInt64(sqlite3_vfs*, sqlite3_int64* out) {
-  return underlying->xCurrentTimeInt64(underlying, out);
-}
-
 }  // namespace
 
 FaultInjector::FaultInjector() {
   underlying = sqlite3_vfs_find(nullptr);
   if (!underlying || underlying->iVersion < 2) throw std::runtime_error("fault VFS: no default VFS to wrap");
-  faultVfs = sqlite3_vfs{};
+  // The default VFS's own entries but for opening files, which wraps them;
+  // version 2, so that no system call of the default one is swapped.
+  faultVfs = *underlying;
   faultVfs.iVersion = 2;
   faultVfs.szOsFile = sizeof(FaultFile);
-  faultVfs.mxPathname = underlying->mxPathname;
+  faultVfs.pNext = nullptr;
   faultVfs.zName = "zive-faults";
   faultVfs.xOpen = xOpen;
-  faultVfs.xDelete = xDelete;
-  faultVfs.xAccess = xAccess;
-  faultVfs.xFullPathname = xFullPathname;
-  faultVfs.xDlOpen = xDlOpen;
-  faultVfs.xDlError = xDlError;
-  faultVfs.xDlSym = xDlSym;
-  faultVfs.xDlClose = xDlClose;
-  faultVfs.xRandomness = xRandomness;
-  faultVfs.xSleep = xSleep;
-  faultVfs.xCurrentTime = xCurrentTime;
-  faultVfs.xGetLastError = xGetLastError;
-  faultVfs.xCurrentTimeInt64 = xCurrentTimeInt64;
   disarm();
   sqlite3_vfs_register(&faultVfs, 1);
 }
