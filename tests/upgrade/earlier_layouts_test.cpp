@@ -7,7 +7,6 @@
 #include <cctype>
 #include <optional>
 
-#include "upgrade/schema_steps.h"
 #include "upgrade_support.h"
 
 namespace svrZIVE::upgrade::testing {
@@ -48,21 +47,17 @@ LayoutCase withoutOpepro(const std::string& table, const std::string& prefix, in
   std::string marker = opepro.front();
   std::string name = table.substr(0, 3) + "_without_opepro";
   std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
-  return {{name, marker, {}, {{table, older}}, {}}, d};
+  return {{name, marker, {}, {{table, older}}}, d};
 }
 
 std::vector<LayoutCase> cases() {
+  const TableLayout t02 = withColumns(firstLayoutTable("T02_DECLARACIONES"), "T02_CAE:T13= T02_TTA:T1=");
   return {
-      {{"first_layout", "T09_TIPOLOGIA5_NUEVA", {}, {}, {}}, {}},
-      {{"t02_cae_without_admcom",
-        "T00_GENERAL",
-        {"T02_CAE", "T02_ADMCOM"},
-        {{"T02_DECLARACIONES", withColumns(firstLayoutTable("T02_DECLARACIONES"), "T02_CAE:T13= T02_TTA:T1=")}},
-        {}},
-       {}},
-      {{"t03_totalcuota_a_without_baseexenta", "T03_BASEEXENTA", {}, {}, {}}, {}},
+      {{"first_layout", "T09_TIPOLOGIA5_NUEVA"}, {}},
+      {{"t02_cae_without_admcom", "T00_GENERAL", {"T02_CAE", "T02_ADMCOM"}, {{"T02_DECLARACIONES", t02}}}, {}},
+      {{"t03_totalcuota_a_without_baseexenta", "T03_BASEEXENTA"}, {}},
       withoutOpepro("T10_TIPOLOGIA8", "T10_", 8),
-      {{"t12_without_ppe_keys", "T12_PPE_CLAVE1", {}, {}, {}}, {}},
+      {{"t12_without_ppe_keys", "T12_PPE_CLAVE1"}, {}},
       withoutOpepro("T14_TIPOLOGIA12", "T14_CE_", 6, {{"T14_CE_OPEPRO1", ""}}),
       withoutOpepro("T16_TIPOLOGIA14", "T16_", 4),
   };
@@ -94,8 +89,6 @@ TEST_P(EarlierLayouts, UpgradeGivesTheCurrentLayoutAndKeepsEveryValue) {
   EXPECT_FALSE(run.result);
   EXPECT_TRUE(run.messages.empty()) << run.messages.front();
   for (const auto& e : run.events) EXPECT_NE(e.outcome, Outcome::Error) << e.statement << " " << e.name << ": " << e.error;
-  EXPECT_EQ(run.backupsMade(), 1);
-  EXPECT_FALSE(std::filesystem::exists(dir.file("CopSegZIVEMod.mdb")));
 
   // The layout: that of a database made by `zive init`, but where the steps diverge.
   LayoutShape expected = initLayout();
@@ -113,11 +106,7 @@ TEST_P(EarlierLayouts, UpgradeGivesTheCurrentLayoutAndKeepsEveryValue) {
     }
     for (auto& f : after[d.table].fields) f.ordinalPosition = 0;
   }
-  ASSERT_EQ(after.size(), expected.size());
-  for (const auto& [name, shape] : expected) {
-    SCOPED_TRACE(name);
-    expectSameTable(after[name], shape);
-  }
+  expectLayout(after, expected);
   // The rows: every stored value kept; new fields filled.
   expectRowsUpgraded(before, readRows(file));
 }
