@@ -31,16 +31,10 @@ TEST_F(NumberReadBack, NoRowOfAnotherClientComesBetweenTheInsertAndTheMaximumQue
     const char* ownRow;
   } cases[] = {
       {"INSERT INTO T01_DECLARANTES", "INSERT INTO T01_DECLARANTES (T01_NIF) VALUES ('OTRO')",
-       [&] {
-         Variant b = declarantBuffer("PROPIO");
-         return declarante.GuardarDeclarante(b);
-       },
+       [&] { Variant b = declarantBuffer("PROPIO"); return declarante.GuardarDeclarante(b); },
        "SELECT T01_CSDE FROM T01_DECLARANTES WHERE T01_NIF = 'PROPIO'"},
       {"INSERT INTO T02_Declaraciones", "INSERT INTO T02_DECLARACIONES (T02_CSDE) VALUES (99)",
-       [&] {
-         Variant b = declarationBuffer(1);
-         return declaraciones.GuardarDeclaracion(b);
-       },
+       [&] { Variant b = declarationBuffer(1); return declaraciones.GuardarDeclaracion(b); },
        "SELECT T02_SECDEC FROM T02_DECLARACIONES WHERE T02_CSDE = 1"},
   };
   const int busyTimeout = engine::detail::busyTimeoutMs();

@@ -1,5 +1,7 @@
 #include "tests/declarations/declarations_fixture.h"
 
+#include <gtest/gtest.h>
+
 namespace svrZIVE::testing {
 
 Variant declarantBuffer(const std::string& nif, const std::string& name) {
@@ -24,6 +26,18 @@ Variant declarationBuffer(int32_t csde, int32_t year, int32_t periodicity, int32
   b[7] = Variant(0.0);
   for (int32_t i = 8; i <= 12; ++i) b[i] = Variant("");
   return Variant(std::move(b));
+}
+
+void expectAnnotated(const Raised& plain, const std::vector<Annotated>& cases) {
+  ASSERT_NE(plain.number, 0);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    Raised raised = raisedBy(c.work);
+    EXPECT_EQ(raised.number, plain.number);
+    EXPECT_EQ(raised.source, plain.source);
+    ASSERT_EQ(raised.description.rfind(c.text, 0), 0u) << raised.description;
+    EXPECT_EQ(raised.description.find("cZIVE", c.text.size()), std::string::npos) << raised.description;
+  }
 }
 
 }  // namespace svrZIVE::testing
