@@ -25,8 +25,7 @@ TEST_F(NumberReadBack, NoRowOfAnotherClientComesBetweenTheInsertAndTheMaximumQue
   cZIVEDeclarante declarante;
   cZIVEDeclaraciones declaraciones;
   const struct {
-    const char* insert;
-    const char* otherInsert;
+    const char *insert, *otherInsert;
     std::function<int32_t()> save;
     const char* ownRow;
   } cases[] = {

@@ -236,11 +236,9 @@ TEST_F(Declaraciones, StatementTexts) {
   EXPECT_TRUE(log.contains("SELECT MAX(T02_SECDEC) FROM T02_Declaraciones"));
   log.clear();
   Variant b = declarationBuffer(12);
-  b.array()[0] = Variant(secdec);
-  b.array()[8] = Variant("C");
-  b.array()[10] = Variant("N");
-  b.array()[11] = Variant("D");
-  b.array()[12] = Variant("01");
+  for (auto [i, value] : {std::pair{0, Variant(secdec)}, {8, Variant("C")}, {10, Variant("N")}, {11, Variant("D")},
+                          {12, Variant("01")}})
+    b.array()[i] = value;
   save(b);
   EXPECT_TRUE(log.contains("UPDATE T02_Declaraciones SET T02_CAE ='C',T02_NESTAB = 'N', T02_DIRESTAB='D', "
                            "T02_ADMCOM='01' WHERE T02_SECDEC =1"));

@@ -33,10 +33,10 @@ TEST_F(Declarante, SaveInsertsLeavesTheDatabaseOpenAndLoadGivesTheBufferBackType
   ASSERT_EQ(b.ubound(), 15);
   // Every column, typed as the record's properties are: the province a Byte.
   const std::vector<Variant> expected = {
-      Variant(int32_t{1}),  Variant("B12345678"), Variant("DESTILERIAS SA"), Variant("CL"),
-      Variant("MAYOR"),     Variant(int32_t{7}),  Variant("B"),              Variant("2"),
-      Variant("3"),         Variant("IZ"),        Variant(uint8_t{20}),      Variant(int32_t{20001}),
-      Variant(int16_t{69}), Variant("DONOSTIA"),  Variant(int16_t{943}),     Variant(int32_t{600123})};
+      Variant(int32_t{1}), Variant("B12345678"), Variant("DESTILERIAS SA"), Variant("CL"), Variant("MAYOR"),
+      Variant(int32_t{7}), Variant("B"), Variant("2"), Variant("3"), Variant("IZ"), Variant(uint8_t{20}),
+      Variant(int32_t{20001}), Variant(int16_t{69}), Variant("DONOSTIA"), Variant(int16_t{943}),
+      Variant(int32_t{600123})};
   for (int32_t i = 0; i <= 15; ++i) EXPECT_EQ(b[i], expected[i]) << "element " << i;
 
   // A new number is the highest in the table plus one.

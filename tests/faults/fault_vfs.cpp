@@ -26,19 +26,14 @@ int faultFor(FaultPoint point) {
   return armed.code.load();
 }
 
-// A file of ours: the real file right behind our methods.
-struct FaultFile {
+// A file of ours: our methods, the real file in the same block right behind them.
+struct alignas(8) FaultFile {
   sqlite3_file base;
-  sqlite3_file* real;
 };
 
-sqlite3_file* real(sqlite3_file* f) { return reinterpret_cast<FaultFile*>(f)->real; }
+sqlite3_file* real(sqlite3_file* f) { return reinterpret_cast<sqlite3_file*>(reinterpret_cast<FaultFile*>(f) + 1); }
 
-int xClose(sqlite3_file* f) {
-  int rc = real(f)->pMethods ? real(f)->pMethods->xClose(real(f)) : SQLITE_OK;
-  sqlite3_free(real(f));
-  return rc;
-}
+int xClose(sqlite3_file* f) { return real(f)->pMethods ? real(f)->pMethods->xClose(real(f)) : SQLITE_OK; }
 int xRead(sqlite3_file* f, void* buffer, int amount, sqlite3_int64 offset) {
   return real(f)->pMethods->xRead(real(f), buffer, amount, offset);
 }
@@ -73,18 +68,14 @@ sqlite3_vfs* underlying = nullptr;
 sqlite3_vfs faultVfs;
 
 int xOpen(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* f, int flags, int* outFlags) {
-  auto* ours = reinterpret_cast<FaultFile*>(f);
-  ours->base.pMethods = nullptr;
-  ours->real = static_cast<sqlite3_file*>(sqlite3_malloc(underlying->szOsFile));
-  if (!ours->real) return SQLITE_NOMEM;
-  ours->real->pMethods = nullptr;
-  int rc = underlying->xOpen(underlying, name, ours->real, flags, outFlags);
+  f->pMethods = nullptr;
+  real(f)->pMethods = nullptr;
+  int rc = underlying->xOpen(underlying, name, real(f), flags, outFlags);
   if (rc != SQLITE_OK) {
-    if (ours->real->pMethods) ours->real->pMethods->xClose(ours->real);
-    sqlite3_free(ours->real);
+    if (real(f)->pMethods) real(f)->pMethods->xClose(real(f));
     return rc;
   }
-  ours->base.pMethods = &kMethods;
+  f->pMethods = &kMethods;
   return SQLITE_OK;
 }
 
@@ -97,7 +88,7 @@ FaultInjector::FaultInjector() {
   // version 2, so that no system call of the default one is swapped.
   faultVfs = *underlying;
   faultVfs.iVersion = 2;
-  faultVfs.szOsFile = sizeof(FaultFile);
+  faultVfs.szOsFile = int(sizeof(FaultFile)) + underlying->szOsFile;
   faultVfs.pNext = nullptr;
   faultVfs.zName = "zive-faults";
   faultVfs.xOpen = xOpen;

@@ -70,6 +70,11 @@ struct Operation {
   std::function<void()> run;
 };
 
+// The save of return 1's detail row through `record`, a form of `elements`.
+std::function<void()> detail(const std::string& record, int32_t elements, bool insert) {
+  return [=] { call(record + ".GuardarDeclaracion", {formBuffer(elements, 1), Variant(insert)}); };
+}
+
 // A declarant (1) with a form-560 return (1), with or without its detail row.
 void withReturn() {
   call("cZIVEDeclarante.GuardarDeclarante", {declarantBuffer()});
@@ -77,7 +82,7 @@ void withReturn() {
 }
 void declarantWithReturn() {
   withReturn();
-  call("cZIVETipologia1.GuardarDeclaracion", {formBuffer(17, 1), Variant(true)});
+  detail("cZIVETipologia1", 17, true)();
 }
 
 const std::vector<Operation>& operations() {
@@ -91,18 +96,13 @@ const std::vector<Operation>& operations() {
        }},
       {"new return header", declarantWithReturn,
        [] { call("cZIVEDeclaraciones.GuardarDeclaracion", {declarationBuffer(1, 2017)}); }},
-      {"form 560 detail inserted", withReturn,
-       [] { call("cZIVETipologia1.GuardarDeclaracion", {formBuffer(17, 1), Variant(true)}); }},
-      {"form 560 detail updated", declarantWithReturn,
-       [] { call("cZIVETipologia1.GuardarDeclaracion", {formBuffer(17, 1), Variant(false)}); }},
-      {"typology 8 detail inserted", declarantWithReturn,
-       [] { call("cZIVETipologia8.GuardarDeclaracion", {formBuffer(113, 1), Variant(true)}); }},
-      {"form 581 detail inserted", declarantWithReturn,
-       [] { call("cZIVETipologia15.GuardarDeclaracion", {formBuffer(95, 1), Variant(true)}); }},
+      {"form 560 detail inserted", withReturn, detail("cZIVETipologia1", 17, true)},
+      {"form 560 detail updated", declarantWithReturn, detail("cZIVETipologia1", 17, false)},
+      {"typology 8 detail inserted", declarantWithReturn, detail("cZIVETipologia8", 113, true)},
+      {"form 581 detail inserted", declarantWithReturn, detail("cZIVETipologia15", 95, true)},
       {"return deleted", declarantWithReturn,
        [] { call("cZIVEDeclaraciones.EliminarDeclaraciones", {Variant(int32_t{1}), Variant(uint8_t{1})}); }},
-      {"declarant deleted", declarantWithReturn,
-       [] { call("cZIVEDeclarante.EliminarDeclarante", {Variant(int32_t{1})}); }},
+      {"declarant deleted", declarantWithReturn, [] { call("cZIVEDeclarante.EliminarDeclarante", {Variant(1)}); }},
   };
   return kOperations;
 }
@@ -116,10 +116,8 @@ const struct Fault {
   FaultPoint point;
   int code;
 } kFaults[] = {
-    {"disk full on write", FaultPoint::Write, SQLITE_FULL},
-    {"write error", FaultPoint::Write, SQLITE_IOERR_WRITE},
-    {"sync error", FaultPoint::Sync, SQLITE_IOERR_FSYNC},
-    {"truncate error", FaultPoint::Truncate, SQLITE_IOERR_TRUNCATE},
+    {"disk full on write", FaultPoint::Write, SQLITE_FULL}, {"write error", FaultPoint::Write, SQLITE_IOERR_WRITE},
+    {"sync error", FaultPoint::Sync, SQLITE_IOERR_FSYNC}, {"truncate error", FaultPoint::Truncate, SQLITE_IOERR_TRUNCATE},
 };
 
 class IoFaults : public ServiceTest {

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <optional>
 
 #include "upgrade_support.h"
@@ -35,7 +34,7 @@ void PrintTo(const LayoutCase& c, std::ostream* os) { *os << c.layout.name; }
 
 // A table created by its step in an older form, without its OPEPRO fields,
 // which the field step `marker` adds after the EXFIN field of each line.
-LayoutCase withoutOpepro(const std::string& table, const std::string& prefix, int lines,
+LayoutCase withoutOpepro(const std::string& name, const std::string& table, const std::string& prefix, int lines,
                          std::map<std::string, std::string> defaults = {}) {
   Names opepro;
   for (int k = 1; k <= lines; ++k) opepro.push_back(prefix + "OPEPRO" + std::to_string(k));
@@ -44,10 +43,7 @@ LayoutCase withoutOpepro(const std::string& table, const std::string& prefix, in
   });
   Divergence d{table, {}, std::move(defaults)};
   for (int k = 1; k <= lines; ++k) d.movedAfter.emplace_back(opepro[k - 1], prefix + "EXFIN" + std::to_string(k));
-  std::string marker = opepro.front();
-  std::string name = table.substr(0, 3) + "_without_opepro";
-  std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
-  return {{name, marker, {}, {{table, older}}}, d};
+  return {{name, opepro.front(), {}, {{table, older}}}, d};
 }
 
 std::vector<LayoutCase> cases() {
@@ -56,10 +52,10 @@ std::vector<LayoutCase> cases() {
       {{"first_layout", "T09_TIPOLOGIA5_NUEVA"}, {}},
       {{"t02_cae_without_admcom", "T00_GENERAL", {"T02_CAE", "T02_ADMCOM"}, {{"T02_DECLARACIONES", t02}}}, {}},
       {{"t03_totalcuota_a_without_baseexenta", "T03_BASEEXENTA"}, {}},
-      withoutOpepro("T10_TIPOLOGIA8", "T10_", 8),
+      withoutOpepro("t10_without_opepro", "T10_TIPOLOGIA8", "T10_", 8),
       {{"t12_without_ppe_keys", "T12_PPE_CLAVE1"}, {}},
-      withoutOpepro("T14_TIPOLOGIA12", "T14_CE_", 6, {{"T14_CE_OPEPRO1", ""}}),
-      withoutOpepro("T16_TIPOLOGIA14", "T16_", 4),
+      withoutOpepro("t14_without_opepro", "T14_TIPOLOGIA12", "T14_CE_", 6, {{"T14_CE_OPEPRO1", ""}}),
+      withoutOpepro("t16_without_opepro", "T16_TIPOLOGIA14", "T16_", 4),
   };
 }
 
@@ -118,7 +114,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, EarlierLayouts, ::testing::ValuesIn(cases()),
 TEST(UpgradedPositions, InsertedFieldsTakeTheirComputedPositions) {
   TempDir dir;
   std::string file = dir.file("ZIVEMOD.MDB");
-  build(file, withoutOpepro("T10_TIPOLOGIA8", "T10_", 8).layout);
+  build(file, withoutOpepro("t10", "T10_TIPOLOGIA8", "T10_", 8).layout);
   runUpgrade(file, dir.slash());
   auto shape = readLayout(file);
   auto positionOf = [&](const std::string& table, const std::string& field) {
@@ -130,10 +126,9 @@ TEST(UpgradedPositions, InsertedFieldsTakeTheirComputedPositions) {
     EXPECT_EQ(positionOf("T10_TIPOLOGIA8", "T10_OPEPRO" + std::to_string(k)), 11 + 13 * (k - 1)) << k;
     EXPECT_EQ(positionOf("T10_TIPOLOGIA8", "T10_SEXENT" + std::to_string(k)), 10 + 13 * (k - 1)) << k;
   }
-  EXPECT_EQ(positionOf("T08_TIPOLOGIA6", "T08_CODEPI6"), 22);
-  EXPECT_EQ(positionOf("T08_TIPOLOGIA6", "T08_CUOTA6"), 25);
-  EXPECT_EQ(positionOf("T08_TIPOLOGIA6", "T08_CUOTAINTEGRA"), 25);
-  EXPECT_EQ(positionOf("T08_TIPOLOGIA6", "T08_CUOTA"), 27);
+  for (auto [field, position] :
+       {std::pair{"T08_CODEPI6", 22}, {"T08_CUOTA6", 25}, {"T08_CUOTAINTEGRA", 25}, {"T08_CUOTA", 27}})
+    EXPECT_EQ(positionOf("T08_TIPOLOGIA6", field), position) << field;
   EXPECT_EQ(positionOf("T03_TIPOLOGIA1", "T03_BASEEXENTA"), positionOf("T03_TIPOLOGIA1", "T03_TOTALCUOTA_A") + 1);
   int q = positionOf("T12_TIPOLOGIA10", "T12_PPE_DIFER");
   EXPECT_EQ(positionOf("T12_TIPOLOGIA10", "T12_PPE_CLAVE"), positionOf("T12_TIPOLOGIA10", "T12_PE_RECEP5") + 1);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "frame/message_box.h"
@@ -142,12 +143,9 @@ void fillRows(const std::string& file, int rows) {
       for (int32_t c = 0; c < fields.count(); ++c) {
         auto field = fields.item(c);
         if (field->attributes() & engine::dbAutoIncrField) continue;
-        if (!columns.empty()) {
-          columns += ",";
-          values += ",";
-        }
-        columns += field->name();
-        values += field->name() == key ? std::to_string(row) : literalFor(*field, row, c);
+        columns += (columns.empty() ? "" : ",") + field->name();
+        std::string value = field->name() == key ? std::to_string(row) : literalFor(*field, row, c);
+        values += (values.empty() ? "" : ",") + value;
       }
       db->execute("INSERT INTO " + name + " (" + columns + ") VALUES (" + values + ")");
     }
@@ -276,9 +274,7 @@ void expectRowsUpgraded(const Rows& before, const Rows& rowsAfter) {
 }
 
 int RunResult::backupsMade() const {
-  int n = 0;
-  for (const auto& e : events) n += e.backup == 1;
-  return n;
+  return int(std::count_if(events.begin(), events.end(), [](const TraspasoEvent& e) { return e.backup == 1; }));
 }
 
 RunResult runUpgrade(cZIVETraspaso& traspaso, const std::function<void(const TraspasoEvent&)>& also) {

@@ -54,8 +54,7 @@ struct FieldShape {
   std::string name;
   engine::DaoType type;
   int32_t size;
-  bool required;
-  bool allowZeroLength;
+  bool required, allowZeroLength;
   std::string defaultValue;
   int32_t attributes;
   int16_t ordinalPosition;
