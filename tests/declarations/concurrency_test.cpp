@@ -5,8 +5,6 @@
 // cannot get in between, and the save returns the number of its own row.
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <string>
 #include <thread>
 
 #include "declarations/cZIVEDeclaraciones.h"

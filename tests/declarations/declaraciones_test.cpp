@@ -2,9 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <string>
 #include <tuple>
-#include <vector>
 
 #include "declarations/cZIVEDeclaraciones.h"
 #include "declarations/detail_records.h"

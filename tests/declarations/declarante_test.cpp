@@ -1,9 +1,6 @@
 // cZIVEDeclarante and cZIVET01 on databases made by the init path.
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 #include "declarations/cZIVEDeclarante.h"
 #include "frame/conexion_dao.h"
 #include "frame/zive_general.h"

@@ -9,10 +9,7 @@
 #include <sys/wait.h>
 
 #include <cmath>
-#include <filesystem>
 #include <limits>
-#include <string>
-#include <vector>
 
 #include "base/automation_error.h"
 #include "frame/class_registry.h"

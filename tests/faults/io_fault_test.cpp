@@ -10,11 +10,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <functional>
 #include <set>
-#include <string>
-#include <vector>
 
 #include "engine/dao.h"
 #include "frame/class_registry.h"
@@ -126,8 +122,7 @@ class IoFaults : public ServiceTest {
   std::string prepared(const Operation& op, const std::string& folder) {
     fs::create_directories(dir_.path() / folder);
     std::string file = (dir_.path() / folder / "ZIVEMOD.MDB").string();
-    fs::remove(file);
-    fs::copy_file(mod_, file);
+    fs::copy_file(mod_, file, fs::copy_options::overwrite_existing);
     ZIVEGeneral::endThreadState();
     ZIVEGeneral::setModifiablePath(file);
     ZIVEGeneral::setReferencePath(sampleReference());
@@ -200,8 +195,7 @@ TEST(IoFaultsUpgrade, ARerunAfterAnyFaultEndsAsAnUninterruptedRun) {
     for (int nth = 1;; nth = nextCall(nth)) {
       SCOPED_TRACE(std::string(fault.name) + " at call " + std::to_string(nth));
       std::string file = dir.file("ZIVEMOD.MDB");
-      fs::remove(file);
-      fs::copy_file(original, file);
+      fs::copy_file(original, file, fs::copy_options::overwrite_existing);
       faults.arm(fault.point, nth, fault.code);
       runUpgrade(file, dir.slash());
       faults.disarm();

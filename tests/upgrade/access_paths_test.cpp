@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <set>
-#include <string>
 
 #include "engine/dao.h"
 #include "upgrade/access_paths.h"

@@ -18,11 +18,6 @@ namespace {
 namespace fs = std::filesystem;
 using Outcome = TraspasoEvent::Outcome;
 
-void copyFresh(const std::string& from, const std::string& to) {
-  fs::remove(to);
-  fs::copy_file(from, to);
-}
-
 void expectCompleteRun(const RunResult& run) {
   EXPECT_TRUE(run.messages.empty()) << run.messages.front();
   for (const auto& e : run.events)
@@ -41,7 +36,7 @@ TEST(Interruption, StoppedAfterAnyChangeANewRunCompletesTheUpgrade) {
 
   // The number of changes of a whole run.
   int changes = 0;
-  copyFresh(base, dir.file("count.mdb"));
+  fs::copy_file(base, dir.file("count.mdb"));
   setChangeHook([&] { ++changes; });
   runUpgrade(dir.file("count.mdb"), dir.slash());
   setChangeHook({});
@@ -50,7 +45,7 @@ TEST(Interruption, StoppedAfterAnyChangeANewRunCompletesTheUpgrade) {
   std::string file = dir.file("ZIVEMOD.MDB");
   for (int stopAt = 1; stopAt < changes; ++stopAt) {
     SCOPED_TRACE("stopped after change " + std::to_string(stopAt) + " of " + std::to_string(changes));
-    copyFresh(base, file);
+    fs::copy_file(base, file, fs::copy_options::overwrite_existing);
     if (::fork() == 0) {
       int count = 0;
       setChangeHook([&count, stopAt] {

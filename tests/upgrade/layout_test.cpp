@@ -39,10 +39,9 @@ const Case kCases[] = {
     {"T10_TIPOLOGIA8", 113, "", nullptr}, {"T11_TIPOLOGIA9", 157, "", nullptr},
     {"T12_TIPOLOGIA10", 185, "T12_PE_GRADO:1 T12_PPE_CLAVE:2", nullptr}, {"T13_TIPOLOGIA11", 163, "", nullptr},
     {"T14_TIPOLOGIA12", 127, "T14_CE_EPIG:6", nullptr}, {"T15_TIPOLOGIA13", 97, "T15_EPIG:6", nullptr},
-    {"T16_TIPOLOGIA14", 77, "T16_EPIG:6", nullptr},
+    {"T16_TIPOLOGIA14", 77, "T16_EPIG:6", nullptr}, {"T19_TIPOLOGIA1", 141, "T19_CONCEPTO:1 T19_TARIFA:1", nullptr},
     {"T17_TIPOLOGIA15", 95, "T17_CODEPI:6 T17_DEDEPI:6 T17_DEDCON:1", nullptr},
     {"T18_TIPOLOGIA16", 61, "T18_CUENTA:20 T18_CODEPI:6 T18_REX_AC:2", nullptr},
-    {"T19_TIPOLOGIA1", 141, "T19_CONCEPTO:1 T19_TARIFA:1", nullptr},
 };
 
 std::string withoutNumber(std::string name) {

@@ -4,7 +4,6 @@
 // snapshots of layouts and rows to compare.
 #pragma once
 
-#include <filesystem>
 #include <functional>
 #include <map>
 #include <ostream>
