@@ -5,8 +5,6 @@
 // cannot get in between, and the save returns the number of its own row.
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <string>
 #include <thread>
 
 #include "declarations/cZIVEDeclaraciones.h"
@@ -25,22 +23,15 @@ TEST_F(NumberReadBack, NoRowOfAnotherClientComesBetweenTheInsertAndTheMaximumQue
   cZIVEDeclarante declarante;
   cZIVEDeclaraciones declaraciones;
   const struct {
-    const char* insert;
-    const char* otherInsert;
+    const char *insert, *otherInsert;
     std::function<int32_t()> save;
     const char* ownRow;
   } cases[] = {
       {"INSERT INTO T01_DECLARANTES", "INSERT INTO T01_DECLARANTES (T01_NIF) VALUES ('OTRO')",
-       [&] {
-         Variant b = declarantBuffer("PROPIO");
-         return declarante.GuardarDeclarante(b);
-       },
+       [&] { Variant b = declarantBuffer("PROPIO"); return declarante.GuardarDeclarante(b); },
        "SELECT T01_CSDE FROM T01_DECLARANTES WHERE T01_NIF = 'PROPIO'"},
       {"INSERT INTO T02_Declaraciones", "INSERT INTO T02_DECLARACIONES (T02_CSDE) VALUES (99)",
-       [&] {
-         Variant b = declarationBuffer(1);
-         return declaraciones.GuardarDeclaracion(b);
-       },
+       [&] { Variant b = declarationBuffer(1); return declaraciones.GuardarDeclaracion(b); },
        "SELECT T02_SECDEC FROM T02_DECLARACIONES WHERE T02_CSDE = 1"},
   };
   const int busyTimeout = engine::detail::busyTimeoutMs();

@@ -2,16 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <string>
-#include <vector>
+#include <tuple>
 
 #include "declarations/cZIVEDeclaraciones.h"
 #include "declarations/detail_records.h"
 #include "engine/dao.h"
 #include "base/automation_error.h"
-#include "frame/class_registry.h"
-#include "frame/conexion_dao.h"
-#include "frame/zive_general.h"
 #include "tests/declarations/declarations_fixture.h"
 
 namespace svrZIVE::testing {
@@ -69,19 +65,15 @@ TEST_F(Declaraciones, EmptyEstablishmentFieldsReadBackAsOneBlank) {
 }
 
 TEST_F(Declaraciones, BuffersThatDoNotConvertWriteNothing) {
-  struct Case {
+  const struct {
     const char* name;
     int32_t element;  // -1: buffer of 12 elements only
     Variant value;
     int32_t error;
-  };
-  const std::vector<Case> cases = {
-      {"too short", -1, Variant(), 9},
-      {"empty text as number", 0, Variant(""), 13},
-      {"period 256", 4, Variant(int16_t{256}), 6},
-      {"text for the amount", 7, Variant("x"), 13},
-      {"null model", 5, Variant::null(), 94},
-      {"apostrophe in the establishment", 10, Variant("D'OR"), 3075},
+  } cases[] = {
+      {"too short", -1, Variant(), 9},        {"empty text as number", 0, Variant(""), 13},
+      {"period 256", 4, Variant(int16_t{256}), 6}, {"text for the amount", 7, Variant("x"), 13},
+      {"null model", 5, Variant::null(), 94}, {"apostrophe in the establishment", 10, Variant("D'OR"), 3075},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -110,13 +102,10 @@ TEST_F(Declaraciones, ListOrderCountAndARowSentBackAsABuffer) {
   EXPECT_EQ(service_.NumeroDeclaraciones(1), 0);
   EXPECT_FALSE(service_.TieneDeclaraciones(1));
   // (year, periodicity, period, model), saved out of order.
-  struct Saved {
-    int32_t year, periodicity, period;
-    const char* model;
-  };
-  for (const auto& r : std::vector<Saved>{{2016, 1, 10, "560"}, {2016, 1, 3, "560"}, {2015, 2, 1, "560"},
-                                          {2016, 1, 3, "560"}, {2014, 1, 1, "561"}, {2016, 0, 12, "560"}})
-    save(declarationBuffer(1, r.year, r.periodicity, r.period, r.model));
+  for (const auto& [year, periodicity, period, model] : std::vector<std::tuple<int, int, int, const char*>>{
+           {2016, 1, 10, "560"}, {2016, 1, 3, "560"}, {2015, 2, 1, "560"},
+           {2016, 1, 3, "560"}, {2014, 1, 1, "561"}, {2016, 0, 12, "560"}})
+    save(declarationBuffer(1, year, periodicity, period, model));
   save(declarationBuffer(2));  // another declarant's
   // By model, year, periodicity, period text, number.
   const std::vector<Row> expected = {
@@ -149,21 +138,13 @@ TEST_F(Declaraciones, ListOrderCountAndARowSentBackAsABuffer) {
 
 TEST_F(Declaraciones, DecDuplicadas) {
   save(declarationBuffer(7, 2016, 1, 3, "560"));
-  struct Case {
-    int32_t csde, year;
-    int16_t period;
-    uint8_t periodicity;
-    const char* model;
-    bool duplicate;
-  };
-  const std::vector<Case> cases = {
+  const std::tuple<int32_t, int32_t, int16_t, uint8_t, const char*, bool> cases[] = {
       {7, 2016, 3, 1, "560", true},  {8, 2016, 3, 1, "560", false}, {7, 2015, 3, 1, "560", false},
       {7, 2016, 4, 1, "560", false}, {7, 2016, 3, 2, "560", false}, {7, 2016, 3, 1, "561", false},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(service_.DecDuplicadas(c.csde, c.year, c.period, c.periodicity, c.model), c.duplicate)
-        << c.csde << " " << c.year << " " << c.period << " " << int(c.periodicity) << " " << c.model;
-  }
+  for (const auto& [csde, year, period, periodicity, model, duplicate] : cases)
+    EXPECT_EQ(service_.DecDuplicadas(csde, year, period, periodicity, model), duplicate)
+        << csde << " " << year << " " << period << " " << int(periodicity) << " " << model;
   auto raised = raisedBy([&] { service_.DecDuplicadas(7, 2016, 256, 1, "560"); });
   EXPECT_EQ(raised.number, 6);
   EXPECT_EQ(raised.description, "cZIVEDeclaraciones.DecDuplicadasOverflow");
@@ -177,12 +158,7 @@ TEST_F(Declaraciones, NestedAnnotationsReachTheClientOuterFirst) {
     auto db = engine::DBEngine::forThread().openDatabase(mod_);
     db->openRecordset("Select count(*) From T02_Declaraciones WHERE T02_CSDE = 1");
   });
-  ASSERT_NE(plain.number, 0);
-  struct Case {
-    std::string text;
-    std::function<void()> work;
-  };
-  const std::vector<Case> cases = {
+  expectAnnotated(plain, {
       {"cZIVEDeclaraciones.ObtenerDeclaraciones cZIVET02.ObtenerDeclaraciones",
        [&] { service_.ObtenerDeclaraciones(1); }},
       {"cZIVEDeclaraciones.NumeroDeclaraciones cZIVET02.NumeroDeclaraciones ",
@@ -192,16 +168,7 @@ TEST_F(Declaraciones, NestedAnnotationsReachTheClientOuterFirst) {
       {"cZIVEDeclaraciones.GuardarDeclaracion", [&] { save(declarationBuffer(1)); }},
       {"cZIVEDeclaraciones.DecDuplicadas", [&] { service_.DecDuplicadas(1, 2016, 3, 1, "560"); }},
       {"cZIVEDeclaraciones.EliminarDeclaraciones", [&] { service_.EliminarDeclaraciones(1, 7); }},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.text);
-    Raised raised = raisedBy(c.work);
-    EXPECT_EQ(raised.number, plain.number);
-    EXPECT_EQ(raised.source, plain.source);
-    ASSERT_EQ(raised.description.rfind(c.text, 0), 0u) << raised.description;
-    // What follows is the engine's own description, not a further annotation.
-    EXPECT_EQ(raised.description.substr(c.text.size()).rfind("cZIVE", 0), std::string::npos) << raised.description;
-  }
+  });
 }
 
 // A detail record class as the forms plug theirs in; it remembers what it did.
@@ -267,11 +234,9 @@ TEST_F(Declaraciones, StatementTexts) {
   EXPECT_TRUE(log.contains("SELECT MAX(T02_SECDEC) FROM T02_Declaraciones"));
   log.clear();
   Variant b = declarationBuffer(12);
-  b.array()[0] = Variant(secdec);
-  b.array()[8] = Variant("C");
-  b.array()[10] = Variant("N");
-  b.array()[11] = Variant("D");
-  b.array()[12] = Variant("01");
+  for (auto [i, value] : {std::pair{0, Variant(secdec)}, {8, Variant("C")}, {10, Variant("N")}, {11, Variant("D")},
+                          {12, Variant("01")}})
+    b.array()[i] = value;
   save(b);
   EXPECT_TRUE(log.contains("UPDATE T02_Declaraciones SET T02_CAE ='C',T02_NESTAB = 'N', T02_DIRESTAB='D', "
                            "T02_ADMCOM='01' WHERE T02_SECDEC =1"));

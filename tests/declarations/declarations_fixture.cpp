@@ -1,5 +1,7 @@
 #include "tests/declarations/declarations_fixture.h"
 
+#include <gtest/gtest.h>
+
 namespace svrZIVE::testing {
 
 Variant declarantBuffer(const std::string& nif, const std::string& name) {
@@ -15,15 +17,22 @@ Variant declarantBuffer(const std::string& nif, const std::string& name) {
 Variant declarationBuffer(int32_t csde, int32_t year, int32_t periodicity, int32_t period,
                           const std::string& model, int32_t typology) {
   VariantArray b = VariantArray::vector(0, 12);
-  b[1] = Variant(csde);
-  b[2] = Variant(year);
-  b[3] = Variant(periodicity);
-  b[4] = Variant(period);
-  b[5] = Variant(model);
-  b[6] = Variant(typology);
-  b[7] = Variant(0.0);
-  for (int32_t i = 8; i <= 12; ++i) b[i] = Variant("");
+  const Variant values[] = {Variant(csde),  Variant(year),     Variant(periodicity), Variant(period),
+                            Variant(model), Variant(typology), Variant(0.0)};
+  for (int32_t i = 1; i <= 12; ++i) b[i] = i <= 7 ? values[i - 1] : Variant("");
   return Variant(std::move(b));
+}
+
+void expectAnnotated(const Raised& plain, const std::vector<Annotated>& cases) {
+  ASSERT_NE(plain.number, 0);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    Raised raised = raisedBy(c.work);
+    EXPECT_EQ(raised.number, plain.number);
+    EXPECT_EQ(raised.source, plain.source);
+    ASSERT_EQ(raised.description.rfind(c.text, 0), 0u) << raised.description;
+    EXPECT_EQ(raised.description.find("cZIVE", c.text.size()), std::string::npos) << raised.description;
+  }
 }
 
 }  // namespace svrZIVE::testing

@@ -26,19 +26,14 @@ int faultFor(FaultPoint point) {
   return armed.code.load();
 }
 
-// A file of ours: the real file right behind our methods.
-struct FaultFile {
+// A file of ours: our methods, the real file in the same block right behind them.
+struct alignas(8) FaultFile {
   sqlite3_file base;
-  sqlite3_file* real;
 };
 
-sqlite3_file* real(sqlite3_file* f) { return reinterpret_cast<FaultFile*>(f)->real; }
+sqlite3_file* real(sqlite3_file* f) { return reinterpret_cast<sqlite3_file*>(reinterpret_cast<FaultFile*>(f) + 1); }
 
-int xClose(sqlite3_file* f) {
-  int rc = real(f)->pMethods ? real(f)->pMethods->xClose(real(f)) : SQLITE_OK;
-  sqlite3_free(real(f));
-  return rc;
-}
+int xClose(sqlite3_file* f) { return real(f)->pMethods ? real(f)->pMethods->xClose(real(f)) : SQLITE_OK; }
 int xRead(sqlite3_file* f, void* buffer, int amount, sqlite3_int64 offset) {
   return real(f)->pMethods->xRead(real(f), buffer, amount, offset);
 }
@@ -73,42 +68,15 @@ sqlite3_vfs* underlying = nullptr;
 sqlite3_vfs faultVfs;
 
 int xOpen(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* f, int flags, int* outFlags) {
-  auto* ours = reinterpret_cast<FaultFile*>(f);
-  ours->base.pMethods = nullptr;
-  ours->real = static_cast<sqlite3_file*>(sqlite3_malloc(underlying->szOsFile));
-  if (!ours->real) return SQLITE_NOMEM;
-  ours->real->pMethods = nullptr;
-  int rc = underlying->xOpen(underlying, name, ours->real, flags, outFlags);
+  f->pMethods = nullptr;
+  real(f)->pMethods = nullptr;
+  int rc = underlying->xOpen(underlying, name, real(f), flags, outFlags);
   if (rc != SQLITE_OK) {
-    if (ours->real->pMethods) ours->real->pMethods->xClose(ours->real);
-    sqlite3_free(ours->real);
+    if (real(f)->pMethods) real(f)->pMethods->xClose(real(f));
     return rc;
   }
-  ours->base.pMethods = &kMethods;
+  f->pMethods = &kMethods;
   return SQLITE_OK;
-}
-
-int xDelete(sqlite3_vfs*, const char* name, int syncDir) { return underlying->xDelete(underlying, name, syncDir); }
-int xAccess(sqlite3_vfs*, const char* name, int flags, int* out) {
-  return underlying->xAccess(underlying, name, flags, out);
-}
-int xFullPathname(sqlite3_vfs*, const char* name, int n, char* out) {
-  return underlying->xFullPathname(underlying, name, n, out);
-}
-void* xDlOpen(sqlite3_vfs*, const char* name) { return underlying->xDlOpen(underlying, name); }
-void xDlError(sqlite3_vfs*, int n, char* out) { underlying->xDlError(underlying, n, out); }
-void (*xDlSym(sqlite3_vfs*, void* handle, const char* symbol))(void) {
-  return underlying->xDlSym(underlying, handle, symbol);
-}
-void xDlClose(sqlite3_vfs*, void* handle) { underlying->xDlClose(underlying, handle); }
-int xRandomness(sqlite3_vfs*, int n, char* out) { return underlying->xRandomness(underlying, n, out); }
-int xSleep(sqlite3_vfs*, int micro) { return underlying->xSleep(underlying, micro); }
-int xCurrentTime(sqlite3_vfs*, double* out) { return underlying->xCurrentTime(underlying, out); }
-int xGetLastError(sqlite3_vfs*, int n, char* out) {
-  return underlying->xGetLastError ? underlying->xGetLastError(underlying, n, out) : 0;
-}
-int xCurrentTimeInt64(sqlite3_vfs*, sqlite3_int64* out) {
-  return underlying->xCurrentTimeInt64(underlying, out);
 }
 
 }  // namespace
@@ -116,24 +84,14 @@ int xCurrentTimeInt64(sqlite3_vfs*, sqlite3_int64* out) {
 FaultInjector::FaultInjector() {
   underlying = sqlite3_vfs_find(nullptr);
   if (!underlying || underlying->iVersion < 2) throw std::runtime_error("fault VFS: no default VFS to wrap");
-  faultVfs = sqlite3_vfs{};
+  // The default VFS's own entries but for opening files, which wraps them;
+  // version 2, so that no system call of the default one is swapped.
+  faultVfs = *underlying;
   faultVfs.iVersion = 2;
-  faultVfs.szOsFile = sizeof(FaultFile);
-  faultVfs.mxPathname = underlying->mxPathname;
+  faultVfs.szOsFile = int(sizeof(FaultFile)) + underlying->szOsFile;
+  faultVfs.pNext = nullptr;
   faultVfs.zName = "zive-faults";
   faultVfs.xOpen = xOpen;
-  faultVfs.xDelete = xDelete;
-  faultVfs.xAccess = xAccess;
-  faultVfs.xFullPathname = xFullPathname;
-  faultVfs.xDlOpen = xDlOpen;
-  faultVfs.xDlError = xDlError;
-  faultVfs.xDlSym = xDlSym;
-  faultVfs.xDlClose = xDlClose;
-  faultVfs.xRandomness = xRandomness;
-  faultVfs.xSleep = xSleep;
-  faultVfs.xCurrentTime = xCurrentTime;
-  faultVfs.xGetLastError = xGetLastError;
-  faultVfs.xCurrentTimeInt64 = xCurrentTimeInt64;
   disarm();
   sqlite3_vfs_register(&faultVfs, 1);
 }

@@ -9,10 +9,7 @@
 #include <sys/wait.h>
 
 #include <cmath>
-#include <filesystem>
 #include <limits>
-#include <string>
-#include <vector>
 
 #include "base/automation_error.h"
 #include "frame/class_registry.h"
@@ -42,28 +39,16 @@ const std::vector<Hostile>& hostileValues() {
     nested[0] = arrayOf(0, 2, Variant(1.0));
     nested[1] = Variant(VariantArray::matrix(0, 1, 0, 1));
     std::vector<Hostile> v = {
-        {"Empty", Variant()},
-        {"Null", Variant::null()},
-        {"100,000 characters", Variant(std::string(100000, 'A'))},
-        {"apostrophe", Variant("O'Brien")},
-        {"quote", Variant("say \"x\"")},
-        {"wildcards", Variant("%*[?#")},
-        {"NUL byte", Variant(std::string("a\0b", 3))},
-        {"invalid UTF-8", Variant(std::string("\xff\x41\xc3", 3))},
-        {"text that is no number", Variant("doce")},
-        {"past Long", Variant(2147483648.0)},
-        {"below Long", Variant(-2147483649.0)},
-        {"past Integer", Variant(int32_t{32768})},
-        {"below Integer", Variant(int32_t{-32769})},
-        {"past Byte", Variant(int32_t{256})},
-        {"negative", Variant(int32_t{-1})},
-        {"largest Double", Variant(std::numeric_limits<double>::max())},
-        {"NaN", Variant(std::nan(""))},
-        {"infinity", Variant(std::numeric_limits<double>::infinity())},
-        {"one element", arrayOf(0, 0, Variant(1.0))},
-        {"300 elements", arrayOf(0, 299, Variant(1.0))},
-        {"bounds 5 to 7", arrayOf(5, 7, Variant("x"))},
-        {"two dimensions", Variant(VariantArray::matrix(0, 3, 0, 3))},
+        {"Empty", Variant()}, {"Null", Variant::null()}, {"100,000 characters", Variant(std::string(100000, 'A'))},
+        {"apostrophe", Variant("O'Brien")}, {"quote", Variant("say \"x\"")}, {"wildcards", Variant("%*[?#")},
+        {"NUL byte", Variant(std::string("a\0b", 3))}, {"invalid UTF-8", Variant(std::string("\xff\x41\xc3", 3))},
+        {"text that is no number", Variant("doce")}, {"past Long", Variant(2147483648.0)},
+        {"below Long", Variant(-2147483649.0)}, {"past Integer", Variant(int32_t{32768})},
+        {"below Integer", Variant(int32_t{-32769})}, {"past Byte", Variant(int32_t{256})},
+        {"negative", Variant(int32_t{-1})}, {"largest Double", Variant(std::numeric_limits<double>::max())},
+        {"NaN", Variant(std::nan(""))}, {"infinity", Variant(std::numeric_limits<double>::infinity())},
+        {"one element", arrayOf(0, 0, Variant(1.0))}, {"300 elements", arrayOf(0, 299, Variant(1.0))},
+        {"bounds 5 to 7", arrayOf(5, 7, Variant("x"))}, {"two dimensions", Variant(VariantArray::matrix(0, 3, 0, 3))},
         {"nested arrays", Variant(std::move(nested))},
     };
     return v;
@@ -138,11 +123,6 @@ TEST_F(HostileValues, EveryMemberAnswersOrRaisesItsOwnErrorAndARaisingCallChange
   EXPECT_GT(calls, 1000);
 }
 
-int run(const std::string& command) {
-  int raw = std::system((command + " >/dev/null 2>&1 </dev/null").c_str());
-  return WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-}
-
 // Through the command: every argument of every member at once.
 TEST_F(HostileValues, TheCommandEndsWithStatusZeroOrOneForEveryMember) {
   const char* encodings[] = {"null", "\"a\\u0000b\"", "\"\\u00ff\\u0041\"", "[[1,[2]],[]]"};
@@ -155,8 +135,8 @@ TEST_F(HostileValues, TheCommandEndsWithStatusZeroOrOneForEveryMember) {
         std::string command = std::string(ZIVE_BINARY) + " call --mod '" + mod_ + "' --ref '" + sampleReference() +
                               "' " + c.name + "." + m.name;
         for (std::size_t i = 0; i < m.parameters.size(); ++i) command += std::string(" '") + encoding + "'";
-        int status = run(command);
-        EXPECT_TRUE(status == 0 || status == 1) << "status " << status;
+        int raw = std::system((command + " >/dev/null 2>&1 </dev/null").c_str());
+        EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) <= 1) << "status " << raw;
         restore();
       }
     }

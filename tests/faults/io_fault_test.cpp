@@ -9,11 +9,8 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include <filesystem>
-#include <functional>
+#include <algorithm>
 #include <set>
-#include <string>
-#include <vector>
 
 #include "engine/dao.h"
 #include "frame/class_registry.h"
@@ -32,48 +29,20 @@ namespace fs = std::filesystem;
 // Every row of every table as text, table by table, rows sorted: the
 // database's state as a user can see it.
 std::string stateOf(const std::string& file) {
-  sqlite3* db = nullptr;
   std::string out;
-  if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-    sqlite3_close(db);
-    return "<cannot open>";
-  }
-  std::vector<std::string> tables;
-  sqlite3_stmt* st = nullptr;
-  sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name", -1, &st, nullptr);
-  while (sqlite3_step(st) == SQLITE_ROW) tables.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
-  sqlite3_finalize(st);
-  for (const std::string& table : tables) {
-    std::multiset<std::string> rows;
-    sqlite3_prepare_v2(db, ("SELECT * FROM \"" + table + "\"").c_str(), -1, &st, nullptr);
-    while (sqlite3_step(st) == SQLITE_ROW) {
-      std::string row;
-      for (int c = 0; c < sqlite3_column_count(st); ++c) {
-        const unsigned char* text = sqlite3_column_text(st, c);
-        row += (text ? reinterpret_cast<const char*>(text) : "<null>") + std::string("|");
-      }
-      rows.insert(row);
-    }
-    sqlite3_finalize(st);
+  for (const auto& table : upgrade::testing::rawRows(file, "SELECT name FROM sqlite_master WHERE type = 'table' "
+                                                           "ORDER BY name")) {
+    auto rows = upgrade::testing::rawRows(file, "SELECT * FROM \"" + table + "\"");
+    std::sort(rows.begin(), rows.end());
     out += table + ":\n";
     for (const std::string& row : rows) out += "  " + row + "\n";
   }
-  sqlite3_close(db);
   return out;
 }
 
-std::string integrityOf(const std::string& file) {
-  sqlite3* db = nullptr;
-  std::string result = "<cannot open>";
-  if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &st, nullptr) == SQLITE_OK &&
-        sqlite3_step(st) == SQLITE_ROW)
-      result = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
-    sqlite3_finalize(st);
-  }
-  sqlite3_close(db);
-  return result;
+const std::vector<std::string> kSound = {"ok"};
+std::vector<std::string> integrityOf(const std::string& file) {
+  return upgrade::testing::rawRows(file, "PRAGMA integrity_check");
 }
 
 Variant call(const std::string& member, std::vector<Variant> args) {
@@ -97,11 +66,19 @@ struct Operation {
   std::function<void()> run;
 };
 
-// A declarant (1) with a form-560 return (1) whose detail row is written.
-void declarantWithReturn() {
+// The save of return 1's detail row through `record`, a form of `elements`.
+std::function<void()> detail(const std::string& record, int32_t elements, bool insert) {
+  return [=] { call(record + ".GuardarDeclaracion", {formBuffer(elements, 1), Variant(insert)}); };
+}
+
+// A declarant (1) with a form-560 return (1), with or without its detail row.
+void withReturn() {
   call("cZIVEDeclarante.GuardarDeclarante", {declarantBuffer()});
   call("cZIVEDeclaraciones.GuardarDeclaracion", {declarationBuffer(1)});
-  call("cZIVETipologia1.GuardarDeclaracion", {formBuffer(17, 1), Variant(true)});
+}
+void declarantWithReturn() {
+  withReturn();
+  detail("cZIVETipologia1", 17, true)();
 }
 
 const std::vector<Operation>& operations() {
@@ -115,21 +92,13 @@ const std::vector<Operation>& operations() {
        }},
       {"new return header", declarantWithReturn,
        [] { call("cZIVEDeclaraciones.GuardarDeclaracion", {declarationBuffer(1, 2017)}); }},
-      {"form 560 detail inserted", [] {
-         call("cZIVEDeclarante.GuardarDeclarante", {declarantBuffer()});
-         call("cZIVEDeclaraciones.GuardarDeclaracion", {declarationBuffer(1)});
-       },
-       [] { call("cZIVETipologia1.GuardarDeclaracion", {formBuffer(17, 1), Variant(true)}); }},
-      {"form 560 detail updated", declarantWithReturn,
-       [] { call("cZIVETipologia1.GuardarDeclaracion", {formBuffer(17, 1), Variant(false)}); }},
-      {"typology 8 detail inserted", declarantWithReturn,
-       [] { call("cZIVETipologia8.GuardarDeclaracion", {formBuffer(113, 1), Variant(true)}); }},
-      {"form 581 detail inserted", declarantWithReturn,
-       [] { call("cZIVETipologia15.GuardarDeclaracion", {formBuffer(95, 1), Variant(true)}); }},
+      {"form 560 detail inserted", withReturn, detail("cZIVETipologia1", 17, true)},
+      {"form 560 detail updated", declarantWithReturn, detail("cZIVETipologia1", 17, false)},
+      {"typology 8 detail inserted", declarantWithReturn, detail("cZIVETipologia8", 113, true)},
+      {"form 581 detail inserted", declarantWithReturn, detail("cZIVETipologia15", 95, true)},
       {"return deleted", declarantWithReturn,
        [] { call("cZIVEDeclaraciones.EliminarDeclaraciones", {Variant(int32_t{1}), Variant(uint8_t{1})}); }},
-      {"declarant deleted", declarantWithReturn,
-       [] { call("cZIVEDeclarante.EliminarDeclarante", {Variant(int32_t{1})}); }},
+      {"declarant deleted", declarantWithReturn, [] { call("cZIVEDeclarante.EliminarDeclarante", {Variant(1)}); }},
   };
   return kOperations;
 }
@@ -138,17 +107,13 @@ const std::vector<Operation>& operations() {
 // 5th, so that long operations stay quick to test.
 int nextCall(int nth) { return nth < 12 ? nth + 1 : nth + 5; }
 
-struct Fault {
+const struct Fault {
   const char* name;
   FaultPoint point;
   int code;
-};
-
-const Fault kFaults[] = {
-    {"disk full on write", FaultPoint::Write, SQLITE_FULL},
-    {"write error", FaultPoint::Write, SQLITE_IOERR_WRITE},
-    {"sync error", FaultPoint::Sync, SQLITE_IOERR_FSYNC},
-    {"truncate error", FaultPoint::Truncate, SQLITE_IOERR_TRUNCATE},
+} kFaults[] = {
+    {"disk full on write", FaultPoint::Write, SQLITE_FULL}, {"write error", FaultPoint::Write, SQLITE_IOERR_WRITE},
+    {"sync error", FaultPoint::Sync, SQLITE_IOERR_FSYNC}, {"truncate error", FaultPoint::Truncate, SQLITE_IOERR_TRUNCATE},
 };
 
 class IoFaults : public ServiceTest {
@@ -157,8 +122,7 @@ class IoFaults : public ServiceTest {
   std::string prepared(const Operation& op, const std::string& folder) {
     fs::create_directories(dir_.path() / folder);
     std::string file = (dir_.path() / folder / "ZIVEMOD.MDB").string();
-    fs::remove(file);
-    fs::copy_file(mod_, file);
+    fs::copy_file(mod_, file, fs::copy_options::overwrite_existing);
     ZIVEGeneral::endThreadState();
     ZIVEGeneral::setModifiablePath(file);
     ZIVEGeneral::setReferencePath(sampleReference());
@@ -198,7 +162,7 @@ TEST_F(IoFaults, EveryFaultLeavesAStateOfTheOperationAndTheNextOneWorks) {
         EXPECT_THAT(raised.number, ::testing::AnyOf(3035, 3043)) << raised.description;
         EXPECT_THAT(raised.description, ::testing::AnyOf(::testing::HasSubstr("Disk or network error"),
                                                          ::testing::HasSubstr("System resource exceeded")));
-        EXPECT_EQ(integrityOf(file), "ok");
+        EXPECT_EQ(integrityOf(file), kSound);
         EXPECT_EQ(states.count(stateOf(file)), 1u) << stateOf(file);
         // The next operation works on the same file.
         EXPECT_EQ(raisedBy([] { call("cZIVEDeclarante.GuardarDeclarante", {declarantBuffer("Z9999999")}); }).number,
@@ -219,7 +183,7 @@ TEST(IoFaultsUpgrade, ARerunAfterAnyFaultEndsAsAnUninterruptedRun) {
   using namespace upgrade::testing;
   TempDir dir;
   std::string original = dir.file("original_ZIVEMOD.MDB");
-  build(original, EarlierLayout{"without T19 and a field of T03", "", {"T19_TIPOLOGIA1", "T03_BASEEXENTA"}, {}, {}});
+  build(original, EarlierLayout{"without T19 and a field of T03", "", {"T19_TIPOLOGIA1", "T03_BASEEXENTA"}});
   fillRows(original, 3);
   std::string clean = dir.file("clean_ZIVEMOD.MDB");
   fs::copy_file(original, clean);
@@ -231,13 +195,12 @@ TEST(IoFaultsUpgrade, ARerunAfterAnyFaultEndsAsAnUninterruptedRun) {
     for (int nth = 1;; nth = nextCall(nth)) {
       SCOPED_TRACE(std::string(fault.name) + " at call " + std::to_string(nth));
       std::string file = dir.file("ZIVEMOD.MDB");
-      fs::remove(file);
-      fs::copy_file(original, file);
+      fs::copy_file(original, file, fs::copy_options::overwrite_existing);
       faults.arm(fault.point, nth, fault.code);
       runUpgrade(file, dir.slash());
       faults.disarm();
       bool fired = faults.fired();
-      EXPECT_EQ(integrityOf(file), "ok");
+      EXPECT_EQ(integrityOf(file), kSound);
       runUpgrade(file, dir.slash());
       EXPECT_EQ(stateOf(file), upgraded);
       if (!fired || nth > 400) break;

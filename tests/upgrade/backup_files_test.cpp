@@ -20,12 +20,11 @@ TEST(FileSystem, FailuresAndTheForcedDelete) {
   TempDir dir;
   writeFile(dir.file("a"), "x");
   ::chmod(dir.file("a").c_str(), 0444);
-  struct Case {
+  const struct {
     const char* what;
     std::function<void()> work;
     int32_t error;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"copy of a missing file", [&] { FileSystem::copyFile(dir.file("missing"), dir.file("b"), true); }, 53},
       {"copy into a missing folder", [&] { FileSystem::copyFile(dir.file("a"), dir.file("no/such/folder/b"), true); }, 76},
       {"forced delete of a read-only file", [&] { FileSystem::deleteFile(dir.file("a"), true); }, 0},
@@ -35,9 +34,7 @@ TEST(FileSystem, FailuresAndTheForcedDelete) {
     SCOPED_TRACE(c.what);
     auto raised = svrZIVE::testing::raisedBy(c.work);
     EXPECT_EQ(raised.number, c.error);
-    if (c.error) {
-      EXPECT_EQ(raised.source, "Scripting.FileSystemObject");
-    }
+    EXPECT_EQ(raised.source, c.error ? "Scripting.FileSystemObject" : "");
   }
   EXPECT_FALSE(FileSystem::fileExists(dir.file("a")));
 }

@@ -9,7 +9,6 @@
 
 #include <filesystem>
 
-#include "frame/message_box.h"
 #include "upgrade/schema_steps.h"
 #include "upgrade_support.h"
 
@@ -18,32 +17,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using Outcome = TraspasoEvent::Outcome;
-
-// Runs Traspaso in a child process; `prepare` runs in the child first.
-pid_t upgradeInChild(const std::string& file, const std::string& folder, const std::function<void()>& prepare) {
-  pid_t pid = ::fork();
-  if (pid == 0) {
-    setMessageCallback([](const std::string&, int) {});
-    if (prepare) prepare();
-    cZIVETraspaso traspaso;
-    traspaso.mdbmod(file);
-    traspaso.mdbPath(folder);
-    traspaso.Traspaso();
-    ::_exit(0);
-  }
-  return pid;
-}
-
-int waitFor(pid_t pid) {
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  return status;
-}
-
-void copyFresh(const std::string& from, const std::string& to) {
-  fs::remove(to);
-  fs::copy_file(from, to);
-}
 
 void expectCompleteRun(const RunResult& run) {
   EXPECT_TRUE(run.messages.empty()) << run.messages.front();
@@ -57,31 +30,32 @@ void expectCompleteRun(const RunResult& run) {
 TEST(Interruption, StoppedAfterAnyChangeANewRunCompletesTheUpgrade) {
   TempDir dir;
   std::string base = dir.file("base.mdb");
-  build(base, {"first", "T09_TIPOLOGIA5_NUEVA", {}, {}, {}});
+  build(base, {"first", "T09_TIPOLOGIA5_NUEVA"});
   fillRows(base, 2);
   Rows before = readRows(base);
 
   // The number of changes of a whole run.
   int changes = 0;
-  {
-    copyFresh(base, dir.file("count.mdb"));
-    setChangeHook([&] { ++changes; });
-    runUpgrade(dir.file("count.mdb"), dir.slash());
-    setChangeHook({});
-  }
+  fs::copy_file(base, dir.file("count.mdb"));
+  setChangeHook([&] { ++changes; });
+  runUpgrade(dir.file("count.mdb"), dir.slash());
+  setChangeHook({});
   ASSERT_GT(changes, 40);
 
   std::string file = dir.file("ZIVEMOD.MDB");
   for (int stopAt = 1; stopAt < changes; ++stopAt) {
     SCOPED_TRACE("stopped after change " + std::to_string(stopAt) + " of " + std::to_string(changes));
-    copyFresh(base, file);
-    pid_t pid = upgradeInChild(file, dir.slash(), [stopAt] {
-      auto count = std::make_shared<int>(0);
-      setChangeHook([count, stopAt] {
-        if (++*count == stopAt) ::_exit(3);
+    fs::copy_file(base, file, fs::copy_options::overwrite_existing);
+    if (::fork() == 0) {
+      int count = 0;
+      setChangeHook([&count, stopAt] {
+        if (++count == stopAt) ::_exit(3);
       });
-    });
-    int status = waitFor(pid);
+      runUpgrade(file, dir.slash());
+      ::_exit(0);
+    }
+    int status = 0;
+    ::wait(&status);
     ASSERT_TRUE(WIFEXITED(status));
     ASSERT_EQ(WEXITSTATUS(status), 3);
 
@@ -95,7 +69,7 @@ TEST(Interruption, StoppedAfterAnyChangeANewRunCompletesTheUpgrade) {
 
     RunResult run = runUpgrade(file, dir.slash());
     expectCompleteRun(run);
-    expectLayout(file, initLayout());
+    expectLayout(readLayout(file), initLayout());
     expectRowsUpgraded(before, readRows(file));
     EXPECT_FALSE(fs::exists(file + "-traspaso"));
     EXPECT_FALSE(fs::exists(dir.file("CopSegZIVEMod.mdb")));
@@ -112,7 +86,7 @@ TEST(Interruption, AJournalOfAFinishedStepChangesNoLayout) {
   RunResult run = runUpgrade(file, dir.slash());
   expectCompleteRun(run);
   EXPECT_EQ(run.backupsMade(), 1);
-  expectLayout(file, initLayout());
+  expectLayout(readLayout(file), initLayout());
   EXPECT_FALSE(fs::exists(file + "-traspaso"));
 }
 

@@ -36,16 +36,12 @@ const Case kCases[] = {
      "T03_BASEEXENTA T03_BASEIMP3 T03_TIPO3 T03_CUOTA3 T03_TOTALCUOTA_N"},
     {"T08_TIPOLOGIA6", 28, "T08_CODEPI:6", "T08_CODEPI6 T08_BASIMP6 T08_TIPO6 T08_CUOTA6"},
     {"T09_TIPOLOGIA5_NUEVA", 76, "T09_CODEPI:6 T09_DEDEPI:6 T09_DEDCON:1", nullptr},
-    {"T10_TIPOLOGIA8", 113, "", nullptr},
-    {"T11_TIPOLOGIA9", 157, "", nullptr},
-    {"T12_TIPOLOGIA10", 185, "T12_PE_GRADO:1 T12_PPE_CLAVE:2", nullptr},
-    {"T13_TIPOLOGIA11", 163, "", nullptr},
-    {"T14_TIPOLOGIA12", 127, "T14_CE_EPIG:6", nullptr},
-    {"T15_TIPOLOGIA13", 97, "T15_EPIG:6", nullptr},
-    {"T16_TIPOLOGIA14", 77, "T16_EPIG:6", nullptr},
+    {"T10_TIPOLOGIA8", 113, "", nullptr}, {"T11_TIPOLOGIA9", 157, "", nullptr},
+    {"T12_TIPOLOGIA10", 185, "T12_PE_GRADO:1 T12_PPE_CLAVE:2", nullptr}, {"T13_TIPOLOGIA11", 163, "", nullptr},
+    {"T14_TIPOLOGIA12", 127, "T14_CE_EPIG:6", nullptr}, {"T15_TIPOLOGIA13", 97, "T15_EPIG:6", nullptr},
+    {"T16_TIPOLOGIA14", 77, "T16_EPIG:6", nullptr}, {"T19_TIPOLOGIA1", 141, "T19_CONCEPTO:1 T19_TARIFA:1", nullptr},
     {"T17_TIPOLOGIA15", 95, "T17_CODEPI:6 T17_DEDEPI:6 T17_DEDCON:1", nullptr},
     {"T18_TIPOLOGIA16", 61, "T18_CUENTA:20 T18_CODEPI:6 T18_REX_AC:2", nullptr},
-    {"T19_TIPOLOGIA1", 141, "T19_CONCEPTO:1 T19_TARIFA:1", nullptr},
 };
 
 std::string withoutNumber(std::string name) {

@@ -1,7 +1,9 @@
 #include "upgrade_support.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "frame/message_box.h"
@@ -50,8 +52,6 @@ std::string literalFor(const engine::Field& field, int row, int column) {
   }
 }
 
-}  // namespace
-
 const std::vector<std::string>& stepsInDriverOrder() {
   static const std::vector<std::string> steps = {
       "T09_TIPOLOGIA5_NUEVA", "T08_CODEPI6",     "T02_CAE",         "T02_ADMCOM",     "T00_GENERAL",
@@ -62,6 +62,22 @@ const std::vector<std::string>& stepsInDriverOrder() {
   };
   return steps;
 }
+
+std::string valueText(const Variant& value) {
+  if (value.isNull()) return "Null";
+  if (value.isEmpty()) return "Empty";
+  return std::string(varTypeName(value.type())) + ":" + value.toText();
+}
+
+// The user's tables, by name as stored.
+std::vector<std::string> userTables(engine::Database& db) {
+  std::vector<std::string> names;
+  for (int32_t i = 0; i < db.tableDefs().count(); ++i)
+    if (std::string name = db.tableDefs().item(i)->name(); isUserTable(name)) names.push_back(name);
+  return names;
+}
+
+}  // namespace
 
 TableLayout firstLayoutTable(const std::string& name) {
   for (const auto& table : baseLayout())
@@ -84,11 +100,6 @@ TableLayout withColumns(TableLayout table, const std::string& tokens) {
 
 TableLayout without(TableLayout table, const std::function<bool(const std::string&)>& leaveOut) {
   std::erase_if(table.columns, [&](const ColumnDef& c) { return leaveOut(c.name); });
-  return table;
-}
-
-TableLayout renamed(TableLayout table, const std::string& name) {
-  table.name = name;
   return table;
 }
 
@@ -122,10 +133,8 @@ void build(const std::string& file, const EarlierLayout& layout) {
 
 void fillRows(const std::string& file, int rows) {
   auto db = engine::DBEngine::forThread().openDatabase(file);
-  std::vector<std::string> names;
-  for (int32_t i = 0; i < db->tableDefs().count(); ++i) names.push_back(db->tableDefs().item(i)->name());
-  for (const auto& name : names) {
-    if (!isUserTable(name) || name == "T00_GENERAL") continue;
+  for (const auto& name : userTables(*db)) {
+    if (name == "T00_GENERAL") continue;
     auto table = db->tableDefs().item(name);
     auto& fields = table->fields();
     std::string key = keyColumnOf(*table);
@@ -134,12 +143,9 @@ void fillRows(const std::string& file, int rows) {
       for (int32_t c = 0; c < fields.count(); ++c) {
         auto field = fields.item(c);
         if (field->attributes() & engine::dbAutoIncrField) continue;
-        if (!columns.empty()) {
-          columns += ",";
-          values += ",";
-        }
-        columns += field->name();
-        values += field->name() == key ? std::to_string(row) : literalFor(*field, row, c);
+        columns += (columns.empty() ? "" : ",") + field->name();
+        std::string value = field->name() == key ? std::to_string(row) : literalFor(*field, row, c);
+        values += (values.empty() ? "" : ",") + value;
       }
       db->execute("INSERT INTO " + name + " (" + columns + ") VALUES (" + values + ")");
     }
@@ -150,12 +156,9 @@ void fillRows(const std::string& file, int rows) {
 LayoutShape readLayout(const std::string& file) {
   LayoutShape shape;
   auto db = engine::DBEngine::forThread().openDatabase(file);
-  auto& tables = db->tableDefs();
-  for (int32_t i = 0; i < tables.count(); ++i) {
-    auto table = tables.item(i);
-    std::string name = table->name();
-    if (!isUserTable(name)) continue;
-    TableShape t;
+  for (const auto& name : userTables(*db)) {
+    TableShape& t = shape[name];
+    auto table = db->tableDefs().item(name);
     auto& fields = table->fields();
     for (int32_t c = 0; c < fields.count(); ++c) {
       auto f = fields.item(c);
@@ -167,7 +170,6 @@ LayoutShape readLayout(const std::string& file) {
     auto rs = db->openRecordset("Select * from " + name);
     for (int32_t c = 0; c < rs->fields().count(); ++c) t.selectStar.push_back(rs->fields().item(c)->name());
     rs->close();
-    shape[name] = std::move(t);
   }
   db->close();
   return shape;
@@ -187,34 +189,40 @@ void PrintTo(const FieldShape& f, std::ostream* os) {
       << f.ordinalPosition;
 }
 
-void expectSameTable(const TableShape& actual, const TableShape& expected) {
-  EXPECT_EQ(actual.selectStar, expected.selectStar);
-  EXPECT_EQ(actual.fields, expected.fields);
-}
-
-void expectLayout(const std::string& file, const LayoutShape& expected) {
-  LayoutShape actual = readLayout(file);
+void expectLayout(const LayoutShape& actual, const LayoutShape& expected) {
   ASSERT_EQ(actual.size(), expected.size());
   for (const auto& [name, shape] : expected) {
     SCOPED_TRACE(name);
     ASSERT_TRUE(actual.count(name));
-    expectSameTable(actual[name], shape);
+    EXPECT_EQ(actual.at(name).selectStar, shape.selectStar);
+    EXPECT_EQ(actual.at(name).fields, shape.fields);
   }
 }
 
-std::string valueText(const Variant& value) {
-  if (value.isNull()) return "Null";
-  if (value.isEmpty()) return "Empty";
-  return std::string(varTypeName(value.type())) + ":" + value.toText();
+std::vector<std::string> rawRows(const std::string& file, const std::string& sql) {
+  sqlite3* db = nullptr;
+  sqlite3_stmt* st = nullptr;
+  std::vector<std::string> out;
+  if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK &&
+      sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) == SQLITE_OK) {
+    while (sqlite3_step(st) == SQLITE_ROW) {
+      std::string row;
+      for (int c = 0; c < sqlite3_column_count(st); ++c) {
+        const unsigned char* text = sqlite3_column_text(st, c);
+        row += (c ? "|" : "") + std::string(text ? reinterpret_cast<const char*>(text) : "Null");
+      }
+      out.push_back(std::move(row));
+    }
+  }
+  sqlite3_finalize(st);
+  sqlite3_close(db);
+  return out;
 }
 
 Rows readRows(const std::string& file) {
   Rows rows;
   auto db = engine::DBEngine::forThread().openDatabase(file);
-  std::vector<std::string> names;
-  for (int32_t i = 0; i < db->tableDefs().count(); ++i) names.push_back(db->tableDefs().item(i)->name());
-  for (const auto& name : names) {
-    if (!isUserTable(name)) continue;
+  for (const auto& name : userTables(*db)) {
     std::string key = keyColumnOf(*db->tableDefs().item(name));
     auto rs = db->openRecordset("Select * from " + name + (key.empty() ? "" : " order by " + key));
     auto& list = rows[name];
@@ -266,9 +274,7 @@ void expectRowsUpgraded(const Rows& before, const Rows& rowsAfter) {
 }
 
 int RunResult::backupsMade() const {
-  int n = 0;
-  for (const auto& e : events) n += e.backup == 1;
-  return n;
+  return int(std::count_if(events.begin(), events.end(), [](const TraspasoEvent& e) { return e.backup == 1; }));
 }
 
 RunResult runUpgrade(cZIVETraspaso& traspaso, const std::function<void(const TraspasoEvent&)>& also) {

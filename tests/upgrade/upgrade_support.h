@@ -4,11 +4,8 @@
 // snapshots of layouts and rows to compare.
 #pragma once
 
-#include <filesystem>
 #include <functional>
 #include <map>
-#include <memory>
-#include <optional>
 #include <ostream>
 #include <set>
 #include <string>
@@ -26,21 +23,17 @@ using svrZIVE::testing::readFile;
 using svrZIVE::testing::TempDir;
 using svrZIVE::testing::writeFile;
 
-// The upgrade's steps in the order the driver tests them: table names and
-// marker fields.
-const std::vector<std::string>& stepsInDriverOrder();
-
 // How to build a database of an earlier layout.
 struct EarlierLayout {
   std::string name;
   // Steps applied in driver order up to (not including) this one; empty: all.
   std::string stopBefore;
   // Steps not applied although before the stop.
-  std::set<std::string> skipped;
+  std::set<std::string> skipped = {};
   // Tables built from this layout instead of their first-layout form or their step.
-  std::map<std::string, TableLayout> replaced;
+  std::map<std::string, TableLayout> replaced = {};
   // Extra tables created after everything else.
-  std::vector<TableLayout> extra;
+  std::vector<TableLayout> extra = {};
 };
 
 // A table of the first layout or of a creation step, with columns added
@@ -49,7 +42,6 @@ TableLayout firstLayoutTable(const std::string& name);
 TableLayout createdTable(const std::string& name);
 TableLayout withColumns(TableLayout table, const std::string& tokens);
 TableLayout without(TableLayout table, const std::function<bool(const std::string&)>& leaveOut);
-TableLayout renamed(TableLayout table, const std::string& name);
 
 // Creates the database at `file` (which must not exist).
 void build(const std::string& file, const EarlierLayout& layout);
@@ -61,8 +53,7 @@ struct FieldShape {
   std::string name;
   engine::DaoType type;
   int32_t size;
-  bool required;
-  bool allowZeroLength;
+  bool required, allowZeroLength;
   std::string defaultValue;
   int32_t attributes;
   int16_t ordinalPosition;
@@ -83,16 +74,16 @@ using LayoutShape = std::map<std::string, TableShape>;
 LayoutShape readLayout(const std::string& file);
 // The layout of a database made by `zive init`, read once per program.
 const LayoutShape& initLayout();
-// Checks (with test assertions) field by field.
-void expectSameTable(const TableShape& actual, const TableShape& expected);
-void expectLayout(const std::string& file, const LayoutShape& expected);
+// Checks (with test assertions) table by table.
+void expectLayout(const LayoutShape& actual, const LayoutShape& expected);
 
 // Every row of every table: table -> rows (in key order) -> column -> value text.
 using Row = std::map<std::string, std::string>;
 using Rows = std::map<std::string, std::vector<Row>>;
 Rows readRows(const std::string& file);
 
-std::string valueText(const Variant& value);
+// Raw SQLite's answer to `sql` on `file`, each row its columns' texts joined by '|'.
+std::vector<std::string> rawRows(const std::string& file, const std::string& sql);
 
 // Checks (with test assertions) that `after` keeps every value of `before`,
 // that the fields an upgrade added hold what its statements give them, and
