@@ -1,11 +1,17 @@
 // The declarant and the return header the declarations benchmarks save:
-// the services' buffers and the raw statements that write the same rows.
+// the services' buffers, the raw statements that write the same rows, and
+// the services' cycles on a database given by its path (a file or a link).
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+#include <benchmark/benchmark.h>
+
 #include "base/variant.h"
+#include "declarations/cZIVEDeclaraciones.h"
+#include "declarations/cZIVEDeclarante.h"
+#include "frame/zive_general.h"
 
 namespace svrZIVE::bench {
 
@@ -50,6 +56,35 @@ inline std::string rawDeclarationInsert(int32_t csde) {
   return "INSERT INTO T02_DECLARACIONES (T02_CSDE,T02_EJER,T02_PERDAD,T02_PERNUM,T02_MODELO,T02_TIPOL,"
          "T02_IMPFIN,T02_CAE,T02_TTA,T02_NESTAB,T02_DIRESTAB,T02_ADMCOM) VALUES (" +
          std::to_string(csde) + ",2016,'1','03','560',1,1234.5,' ',' ',' ',' ',' ')";
+}
+
+// A declarant saved and loaded again, each iteration a new one.
+inline void runDeclarantCycle(benchmark::State& state, const std::string& mdbmod) {
+  cZIVEDeclarante service;
+  service.mdbmod(mdbmod);
+  int i = 0;
+  for (auto _ : state) {
+    Variant buffer = declarantBuffer(++i);
+    int32_t csde = service.GuardarDeclarante(buffer);
+    Variant loaded;
+    service.CargarDeclarante(csde, loaded);
+    benchmark::DoNotOptimize(loaded);
+  }
+  ZIVEGeneral::endThreadState();
+}
+
+// A return header saved for a new declarant, then that declarant's list.
+inline void runDeclarationCycle(benchmark::State& state, const std::string& mdbmod) {
+  cZIVEDeclaraciones service;
+  service.mdbmod(mdbmod);
+  int32_t csde = 1000000;
+  for (auto _ : state) {
+    Variant buffer = declarationBuffer(++csde);
+    benchmark::DoNotOptimize(service.GuardarDeclaracion(buffer));
+    Variant list = service.ObtenerDeclaraciones(csde);
+    benchmark::DoNotOptimize(list);
+  }
+  ZIVEGeneral::endThreadState();
 }
 
 }  // namespace svrZIVE::bench

@@ -54,17 +54,7 @@ const std::filesystem::path& listDatabase(int count) {
 // --- Declarant save and load ---------------------------------------------------
 
 void engineDeclarantCycle(benchmark::State& state) {
-  cZIVEDeclarante service;
-  service.mdbmod(cycleDatabase().string());
-  int i = 0;
-  for (auto _ : state) {
-    Variant buffer = declarantBuffer(++i);
-    int32_t csde = service.GuardarDeclarante(buffer);
-    Variant loaded;
-    service.CargarDeclarante(csde, loaded);
-    benchmark::DoNotOptimize(loaded);
-  }
-  ZIVEGeneral::endThreadState();
+  runDeclarantCycle(state, cycleDatabase().string());
 }
 
 void sqliteDeclarantCycle(benchmark::State& state) {
@@ -94,16 +84,7 @@ const std::string kRawList =
 const std::string kRawListOrder = " ORDER BY T02_MODELO,T02_EJER,T02_PERDAD,T02_PERNUM,T02_SECDEC";
 
 void engineDeclarationCycle(benchmark::State& state) {
-  cZIVEDeclaraciones service;
-  service.mdbmod(cycleDatabase().string());
-  int32_t csde = 1000000;
-  for (auto _ : state) {
-    Variant buffer = declarationBuffer(++csde);
-    benchmark::DoNotOptimize(service.GuardarDeclaracion(buffer));
-    Variant list = service.ObtenerDeclaraciones(csde);
-    benchmark::DoNotOptimize(list);
-  }
-  ZIVEGeneral::endThreadState();
+  runDeclarationCycle(state, cycleDatabase().string());
 }
 
 void sqliteDeclarationCycle(benchmark::State& state) {

@@ -104,17 +104,7 @@ const std::string kWriteLock = "BEGIN; SELECT pg_advisory_xact_lock(1514755653)"
 
 void engineDeclarantCycle(benchmark::State& state) {
   if (skipWithoutServer(state)) return;
-  cZIVEDeclarante service;
-  service.mdbmod(serverDatabase().link.string());
-  int i = 0;
-  for (auto _ : state) {
-    Variant buffer = declarantBuffer(++i);
-    int32_t csde = service.GuardarDeclarante(buffer);
-    Variant loaded;
-    service.CargarDeclarante(csde, loaded);
-    benchmark::DoNotOptimize(loaded);
-  }
-  ZIVEGeneral::endThreadState();
+  runDeclarantCycle(state, serverDatabase().link.string());
 }
 
 void libpqDeclarantCycle(benchmark::State& state) {
@@ -137,16 +127,7 @@ void libpqDeclarantCycle(benchmark::State& state) {
 
 void engineDeclarationCycle(benchmark::State& state) {
   if (skipWithoutServer(state)) return;
-  cZIVEDeclaraciones service;
-  service.mdbmod(serverDatabase().link.string());
-  int32_t csde = 1000000;
-  for (auto _ : state) {
-    Variant buffer = declarationBuffer(++csde);
-    benchmark::DoNotOptimize(service.GuardarDeclaracion(buffer));
-    Variant list = service.ObtenerDeclaraciones(csde);
-    benchmark::DoNotOptimize(list);
-  }
-  ZIVEGeneral::endThreadState();
+  runDeclarationCycle(state, serverDatabase().link.string());
 }
 
 void libpqDeclarationCycle(benchmark::State& state) {
