@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "bench/bench_common.h"
+#include "bench/form_rows.h"
 #include "bench/initialised_database.h"
 #include "engine/dao.h"
 #include "forms/form_layout.h"
@@ -50,26 +51,7 @@ constexpr int kDeclarants = 1000;
 
 using forms::PropertyType;
 
-// A typology under test: its layout and number.
-struct Form {
-  const forms::FormLayout& (*layout)();
-  int typology;
-};
-
-const Form kT8{forms::layoutTipologia8, 8};
 const Form kT10{forms::layoutTipologia10, 10};
-
-int columnCount(const Form& f) { return static_cast<int>(f.layout().columns.size()); }
-const std::string& tableOf(const Form& f) { return f.layout().table; }
-const std::string& keyOf(const Form& f) { return f.layout().keyName(); }
-PropertyType typeOf(const Form& f, int column) { return f.layout().columns[column].type; }
-
-// The column names in the form's order (key first), joined by ",".
-std::string columnList(const Form& f) {
-  std::string out;
-  for (const auto& c : f.layout().columns) out += (out.empty() ? "" : ",") + c.name;
-  return out;
-}
 
 // Detail rows written raw: the key, then in column i `key + i` (a letter in
 // the text columns, within the Integer range in the Integer ones).
@@ -124,25 +106,6 @@ const std::filesystem::path& carryDatabase(const Form& f) {
   auto [it, made] = files.try_emplace(f.typology);
   if (made) it->second = filled("forms_100k_t" + std::to_string(f.typology), f, kHeaders, "T02_SECDEC % 10 <> 0");
   return it->second;
-}
-
-// The value of column i of `secdec` in round `round`.
-Variant element(const Form& f, int32_t secdec, int i, int round) {
-  switch (typeOf(f, i)) {
-    case PropertyType::Long: return Variant(secdec);
-    case PropertyType::Text:
-    case PropertyType::Char: return Variant(std::string(1, char('A' + round % 26)));
-    case PropertyType::Integer: return Variant(int16_t((secdec + i + round) % 30000));
-    case PropertyType::Double: break;
-  }
-  return Variant(secdec * 1000.0 + i + round * 0.25);
-}
-
-// The save buffer of `secdec`: element e carries the value of its column.
-Variant buffer(const Form& f, int32_t secdec, int round) {
-  VariantArray b = VariantArray::vector(0, columnCount(f) - 1);
-  for (int32_t e = 0; e < columnCount(f); ++e) b[e] = element(f, secdec, f.layout().bufferColumn(e), round);
-  return Variant(std::move(b));
 }
 
 // Removes the detail rows a cycle added (not timed).

@@ -4,6 +4,8 @@
 // statements in the same run:
 //   server_guardar_cargar_declarante   GuardarDeclarante + CargarDeclarante
 //   server_guardar_obtener_declaracion GuardarDeclaracion + ObtenerDeclaraciones
+//   server_guardar_actualizar_cargar_t8 typology 8 (113 columns): GuardarDeclaracion
+//                                      updating a detail row + CargarDeclaracion
 //   server_concurrent_saves            8 processes saving declarants at once
 //                                      (items: saves; fails unless every
 //                                      number is distinct and the process's own)
@@ -12,17 +14,21 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <memory>
 #include <regex>
 #include <string>
+#include <vector>
 
 #include "bench/bench_common.h"
 #include "bench/declaration_rows.h"
+#include "bench/form_rows.h"
 #include "bench/initialised_database.h"
 #include "declarations/cZIVEDeclaraciones.h"
 #include "declarations/cZIVEDeclarante.h"
 #include "engine/dao.h"
 #include "engine/link_file.h"
+#include "forms/stock/cZIVETipologia8.h"
 #include "frame/zive_general.h"
 
 namespace svrZIVE::bench {
@@ -150,6 +156,86 @@ void libpqDeclarationCycle(benchmark::State& state) {
   }
 }
 
+// kFormRows headers of typology 8 with their detail rows on the server, for
+// the form's save cycle; their numbers.
+constexpr int kFormRows = 1000;
+
+// The detail table's name as the upgrade created it on the server.
+std::string formTable() {
+  std::string name = tableOf(kT8);
+  for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return name;
+}
+
+const std::vector<int32_t>& formRows() {
+  static const std::vector<int32_t> numbers = [] {
+    Pg pg(serverDatabase().conninfo);
+    pg.exec("INSERT INTO T02_DECLARACIONES (T02_CSDE,T02_EJER,T02_PERDAD,T02_PERNUM,T02_MODELO,T02_TIPOL,T02_IMPFIN,"
+            "T02_CAE,T02_TTA,T02_NESTAB,T02_DIRESTAB,T02_ADMCOM) SELECT 3000000 + i % 100, 2000 + i % 20, '1', "
+            "lpad((i % 12 + 1)::text, 2, '0'), '570', 8, 0, ' ', ' ', ' ', ' ', ' ' FROM generate_series(1, " +
+            std::to_string(kFormRows) + ") i");
+    std::string select = "SELECT T02_SECDEC";
+    for (int i = 1; i < columnCount(kT8); ++i) {
+      const std::string n = std::to_string(i);
+      switch (typeOf(kT8, i)) {
+        case forms::PropertyType::Text:
+        case forms::PropertyType::Char: select += ", 'A'"; break;
+        case forms::PropertyType::Integer: select += ", (T02_SECDEC + " + n + ") % 30000"; break;
+        default: select += ", T02_SECDEC + " + n + ".5"; break;
+      }
+    }
+    pg.exec("INSERT INTO " + formTable() + " (" + columnList(kT8) + ") " + select +
+            " FROM T02_DECLARACIONES WHERE T02_TIPOL = 8");
+    std::vector<int32_t> out;
+    const int32_t first = std::stoi(pg.exec("SELECT min(T02_SECDEC) FROM T02_DECLARACIONES WHERE T02_TIPOL = 8"));
+    for (int i = 0; i < kFormRows; ++i) out.push_back(first + i);
+    return out;
+  }();
+  return numbers;
+}
+
+void engineFormCycle(benchmark::State& state) {
+  if (skipWithoutServer(state)) return;
+  const auto& numbers = formRows();
+  cZIVETipologia8 service;
+  service.mdbmod(serverDatabase().link.string());
+  int round = 0;
+  for (auto _ : state) {
+    const int32_t secdec = numbers[round % kFormRows];
+    Variant b = buffer(kT8, secdec, ++round);
+    service.GuardarDeclaracion(b, Variant(false));
+    Variant row = service.CargarDeclaracion(secdec);
+    benchmark::DoNotOptimize(row);
+  }
+  ZIVEGeneral::endThreadState();
+}
+
+// The value as a literal of the server's SQL.
+std::string literal(const Variant& v) {
+  return v.isString() ? "'" + v.asString() + "'" : std::to_string(v.toDouble());
+}
+
+void libpqFormCycle(benchmark::State& state) {
+  if (skipWithoutServer(state)) return;
+  const auto& numbers = formRows();
+  const std::string conninfo = serverDatabase().conninfo;
+  int round = 100000;  // rounds of its own: a row rewritten with its own values costs less
+  for (auto _ : state) {
+    const int32_t secdec = numbers[(round - 100000) % kFormRows];
+    ++round;
+    {
+      std::string update = "UPDATE " + formTable() + " SET ";
+      for (int i = 1; i < columnCount(kT8); ++i)
+        update += (i > 1 ? "," : "") + kT8.layout().columns[i].name + " = " + literal(element(kT8, secdec, i, round));
+      Pg pg(conninfo);
+      pg.exec(update + " WHERE " + keyOf(kT8) + " = " + std::to_string(secdec));
+    }
+    Pg pg(conninfo);
+    pg.exec("SELECT " + columnList(kT8) + " FROM " + formTable() + " WHERE " + keyOf(kT8) + " = " +
+            std::to_string(secdec));
+  }
+}
+
 // Eight processes saving declarants at once through the service; each checks
 // that every number it got back is its own row's.
 void engineConcurrentSaves(benchmark::State& state) {
@@ -200,6 +286,8 @@ BENCHMARK(engineDeclarantCycle)->Name("engine/server_guardar_cargar_declarante")
 BENCHMARK(libpqDeclarantCycle)->Name("libpq/server_guardar_cargar_declarante")->Unit(benchmark::kMicrosecond);
 BENCHMARK(engineDeclarationCycle)->Name("engine/server_guardar_obtener_declaracion")->Unit(benchmark::kMicrosecond);
 BENCHMARK(libpqDeclarationCycle)->Name("libpq/server_guardar_obtener_declaracion")->Unit(benchmark::kMicrosecond);
+BENCHMARK(engineFormCycle)->Name("engine/server_guardar_actualizar_cargar_t8")->Unit(benchmark::kMicrosecond);
+BENCHMARK(libpqFormCycle)->Name("libpq/server_guardar_actualizar_cargar_t8")->Unit(benchmark::kMicrosecond);
 BENCHMARK(engineConcurrentSaves)->Name("server_concurrent_saves")->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 }  // namespace svrZIVE::bench

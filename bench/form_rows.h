@@ -1,0 +1,53 @@
+// A stock form under test in the benchmarks: its layout and typology, its
+// columns as statements name them, and the save buffer of a detail row whose
+// every column holds a value of its own, on a file and on a server alike.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "base/variant.h"
+#include "forms/form_layout.h"
+
+namespace svrZIVE::bench {
+
+// A typology under test: its layout and number.
+struct Form {
+  const forms::FormLayout& (*layout)();
+  int typology;
+};
+
+inline const Form kT8{forms::layoutTipologia8, 8};
+
+inline int columnCount(const Form& f) { return static_cast<int>(f.layout().columns.size()); }
+inline const std::string& tableOf(const Form& f) { return f.layout().table; }
+inline const std::string& keyOf(const Form& f) { return f.layout().keyName(); }
+inline forms::PropertyType typeOf(const Form& f, int column) { return f.layout().columns[column].type; }
+
+// The column names in the form's order (key first), joined by ",".
+inline std::string columnList(const Form& f) {
+  std::string out;
+  for (const auto& c : f.layout().columns) out += (out.empty() ? "" : ",") + c.name;
+  return out;
+}
+
+// The value of column i of `secdec` in round `round`.
+inline Variant element(const Form& f, int32_t secdec, int i, int round) {
+  switch (typeOf(f, i)) {
+    case forms::PropertyType::Long: return Variant(secdec);
+    case forms::PropertyType::Text:
+    case forms::PropertyType::Char: return Variant(std::string(1, char('A' + round % 26)));
+    case forms::PropertyType::Integer: return Variant(int16_t((secdec + i + round) % 30000));
+    case forms::PropertyType::Double: break;
+  }
+  return Variant(secdec * 1000.0 + i + round * 0.25);
+}
+
+// The save buffer of `secdec`: element e carries the value of its column.
+inline Variant buffer(const Form& f, int32_t secdec, int round) {
+  VariantArray b = VariantArray::vector(0, columnCount(f) - 1);
+  for (int32_t e = 0; e < columnCount(f); ++e) b[e] = element(f, secdec, f.layout().bufferColumn(e), round);
+  return Variant(std::move(b));
+}
+
+}  // namespace svrZIVE::bench
