@@ -8,6 +8,7 @@
 
 #include "engine/link_file.h"
 #include "engine/pg_catalog.h"
+#include "engine/pg_functions.h"
 
 namespace svrZIVE::engine::detail {
 
@@ -293,7 +294,7 @@ void PgConnection::configure(bool exclusive, std::string_view source) {
     raiseJet(kCouldNotLock, source);
 }
 
-void PgConnection::prepareForJet(bool /*exclusive*/, std::string_view /*source*/) {}
+void PgConnection::prepareForJet(bool /*exclusive*/, std::string_view source) { ensureServerFunctions(*this, source); }
 
 std::unique_ptr<CatalogStore> PgConnection::makeCatalog() { return std::make_unique<PgCatalogStore>(*this); }
 
