@@ -109,10 +109,9 @@ CREATE OR REPLACE FUNCTION jet_parsenum(t text) RETURNS double precision
 LANGUAGE plpgsql IMMUTABLE STRICT AS $f$
 DECLARE s text := btrim(t, E' \t\r\n');
 BEGIN
-  IF s ~* '^&h[0-9a-f]+$' THEN RETURN ('x' || lpad(substr(s, 3), 16, '0'))::bit(64)::bigint; END IF;
+  IF s ~* '^&h[0-9a-f]{1,16}$' THEN RETURN ('x' || lpad(substr(s, 3), 16, '0'))::bit(64)::bigint; END IF;
   IF s !~ '^[+-]?([0-9]+\.?[0-9]*|\.[0-9]+)([eE][+-]?[0-9]+)?$' THEN RETURN NULL; END IF;
   RETURN s::double precision;
-EXCEPTION WHEN others THEN RETURN NULL;
 END $f$;
 -- The date a text reads as: month/day/year or year-month-day, a time
 -- h:nn[:ss] with AM/PM, either alone; Null when none.
@@ -128,8 +127,8 @@ BEGIN
     ELSE mo := m[1]::integer; d := m[3]::integer; y := m[4]::integer; END IF;
     IF y < 30 AND length(m[4]) <= 2 AND length(m[1]) <= 2 THEN y := y + 2000;
     ELSIF y < 100 AND length(m[4]) <= 2 AND length(m[1]) <= 2 THEN y := y + 1900; END IF;
-    IF mo NOT BETWEEN 1 AND 12 OR d < 1 OR d > extract(day FROM make_date(y, mo, 1) + interval '1 month - 1 day') OR
-       y NOT BETWEEN 100 AND 9999 THEN RETURN NULL; END IF;
+    IF mo NOT BETWEEN 1 AND 12 OR y NOT BETWEEN 100 AND 9999 THEN RETURN NULL; END IF;
+    IF d < 1 OR d > extract(day FROM make_date(y, mo, 1) + interval '1 month - 1 day') THEN RETURN NULL; END IF;
     day := make_date(y, mo, d) - date '1899-12-30';
   END IF;
   IF m[5] IS NOT NULL THEN
@@ -139,13 +138,12 @@ BEGIN
     IF h > 23 OR mi > 59 OR s > 59 THEN RETURN NULL; END IF;
   END IF;
   RETURN jet_combine(day, (h * 3600 + mi * 60 + s)::double precision / 86400);
-EXCEPTION WHEN others THEN RETURN NULL;
 END $f$;
 -- A value's text in an expression: numbers as the runtime writes them.
 CREATE OR REPLACE FUNCTION jet_text(v jsonb) RETURNS text
 LANGUAGE sql IMMUTABLE STRICT AS $f$
 SELECT CASE jsonb_typeof(v) WHEN 'string' THEN v #>> '{}'
-  WHEN 'number' THEN jet_numtext((v #>> '{}')::double precision)
+  WHEN 'number' THEN CASE WHEN v #>> '{}' ~ '^-?[0-9]{1,15}$' THEN v #>> '{}' ELSE jet_numtext((v #>> '{}')::double precision) END
   WHEN 'object' THEN jet_datetext((v ->> 'd')::double precision) END $f$;
 -- The number a value stands for; `err` for a text that reads as none.
 CREATE OR REPLACE FUNCTION jet_number(v jsonb, err integer DEFAULT 3464) RETURNS double precision
@@ -207,9 +205,14 @@ BEGIN
   RETURN CASE WHEN x < y THEN -1 WHEN x > y THEN 1 ELSE 0 END;
 END $f$;
 CREATE OR REPLACE FUNCTION jet_concat(VARIADIC p jsonb[]) RETURNS text
-LANGUAGE sql IMMUTABLE AS $f$
-SELECT CASE WHEN count(x) > 0 THEN coalesce(string_agg(jet_text(x), '' ORDER BY i), '') END
-FROM unnest(p) WITH ORDINALITY AS u(x, i) $f$;
+LANGUAGE plpgsql IMMUTABLE AS $f$
+DECLARE x jsonb; out text;
+BEGIN
+  FOREACH x IN ARRAY p LOOP
+    IF x IS NOT NULL THEN out := coalesce(out, '') || jet_text(x); END IF;
+  END LOOP;
+  RETURN out;
+END $f$;
 CREATE OR REPLACE FUNCTION jet_num(v jsonb) RETURNS double precision
 LANGUAGE sql IMMUTABLE AS $f$ SELECT jet_number(v) $f$;
 CREATE OR REPLACE FUNCTION jet_truth(v jsonb) RETURNS boolean
@@ -891,6 +894,11 @@ DECLARE p text := lower(pattern); sections text[] := '{}'; start integer := 1; q
         t text;
 BEGIN
   IF p IN ('', 'general number') THEN RETURN jet_numtext(value); END IF;
+  -- Zeros alone (the '00' of the rate lookups): the whole number, rounded half away from zero, padded.
+  IF p ~ '^0+$' THEN
+    t := round(abs(value)::numeric)::text;
+    RETURN CASE WHEN value < 0 THEN '-' ELSE '' END || lpad(t, greatest(length(p), length(t)), '0');
+  END IF;
   IF p = 'yes/no' THEN RETURN CASE WHEN value <> 0 THEN 'Yes' ELSE 'No' END; END IF;
   IF p = 'true/false' THEN RETURN CASE WHEN value <> 0 THEN 'True' ELSE 'False' END; END IF;
   IF p = 'on/off' THEN RETURN CASE WHEN value <> 0 THEN 'On' ELSE 'Off' END; END IF;
@@ -994,6 +1002,7 @@ DECLARE pattern text := CASE WHEN jet_given(p) THEN coalesce(jet_text(p), '') EL
         kind text := jsonb_typeof(v);
 BEGIN
   IF v IS NULL THEN RETURN NULL; END IF;
+  IF pattern ~ '^[0#.,]+$' AND kind = 'number' THEN RETURN jet_formatnumber((v #>> '{}')::double precision, pattern); END IF;
   IF (jet_isdatepattern(pattern) AND lower(pattern) NOT IN ('general number', 'yes/no', 'true/false', 'on/off', 'fixed',
       'standard', 'percent', 'scientific', 'currency')) OR (kind = 'object' AND pattern = '') THEN
     d := CASE WHEN kind = 'string' THEN coalesce(jet_parsedate(v #>> '{}'), jet_parsenum(v #>> '{}')) ELSE jet_number(v) END;

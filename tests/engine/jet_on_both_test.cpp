@@ -81,6 +81,17 @@ TEST_P(JetOnBothTest, BadArgumentsFailWithTheSameError) {
   }
 }
 
+// A server database made before the functions of this version (here: one
+// without them) gets them when it is opened.
+TEST_P(JetOnBothTest, AnOlderServerDatabaseGetsTheFunctionsWhenOpened) {
+  if (GetParam() == Backend::File) GTEST_SKIP() << "a file's functions live in the program";
+  db->close();
+  ServerAdmin().value("DROP FUNCTION " + schema_->name() + ".jet_functions_v1(); DROP FUNCTION " + schema_->name() +
+                      ".jet_concat(jsonb[])");
+  db = openDb();
+  EXPECT_EQ(value("S & N"), "abc5");
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, JetOnBothTest, ::testing::Values(Backend::File, Backend::Server), backendName);
 
 }  // namespace
