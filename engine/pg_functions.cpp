@@ -389,6 +389,49 @@ BEGIN
   -- The decimal value is rounded, not its binary neighbour: 2.675 is 2.675.
   RETURN round(jet_numtext(d * scale)::double precision) / scale;
 END $f$;
+-- Rnd: the runtime's 24-bit generator, its state kept in the session (one
+-- per connection, as a file's is one per thread). Rnd(-n) seeds it from the
+-- bits of n as a Single, Rnd(0) repeats the last number.
+CREATE OR REPLACE FUNCTION jet_rnd(v jsonb DEFAULT 'false') RETURNS double precision
+LANGUAGE plpgsql VOLATILE AS $f$
+DECLARE n double precision := 1; state bigint := coalesce(nullif(current_setting('zive.rnd', true), '')::bigint, 327680);
+        bits bigint;
+BEGIN
+  IF jet_given(v) THEN n := jet_number(jet_nonull(v), 13); END IF;
+  IF n < 0 THEN
+    bits := ('x' || encode(float4send(n::real), 'hex'))::bit(32)::bigint;
+    state := (bits + (bits >> 24)) & 16777215;
+  END IF;
+  IF n <> 0 THEN state := (state * 1140671485 + 12820163) & 16777215; END IF;
+  PERFORM set_config('zive.rnd', state::text, false);
+  RETURN state / 16777216.0;
+END $f$;
+-- CDec: exact decimal numbers (the translator also keys numbers with it for comparisons with them).
+CREATE OR REPLACE FUNCTION jet_decimal(v jsonb) RETURNS numeric
+LANGUAGE plpgsql IMMUTABLE AS $f$
+BEGIN
+  IF jsonb_typeof(v) = 'string' THEN
+    IF btrim(v #>> '{}') !~ '^[+-]?([0-9]+\.?[0-9]*|\.[0-9]+)([eE][+-]?[0-9]+)?$' THEN PERFORM jet_fail(13); END IF;
+    RETURN btrim(v #>> '{}')::numeric;
+  END IF;
+  RETURN CASE jsonb_typeof(v) WHEN 'number' THEN (v #>> '{}')::numeric WHEN 'object' THEN (v ->> 'd')::numeric END;
+END $f$;
+CREATE OR REPLACE FUNCTION jet_decimal(v numeric) RETURNS numeric LANGUAGE sql IMMUTABLE AS $f$ SELECT v $f$;
+CREATE OR REPLACE FUNCTION jet_decimal(v double precision) RETURNS numeric LANGUAGE sql IMMUTABLE AS $f$ SELECT v::numeric $f$;
+-- First and Last: the value of the row first or last added (the rowids of
+-- the query's tables follow the value).
+CREATE OR REPLACE FUNCTION jet_pick(state jsonb, v jsonb, last boolean, keys bigint[]) RETURNS jsonb
+LANGUAGE sql IMMUTABLE AS $f$
+SELECT CASE WHEN state IS NULL OR (last AND to_jsonb(keys) >= state -> 'k') OR (NOT last AND to_jsonb(keys) < state -> 'k')
+            THEN jsonb_build_object('k', to_jsonb(keys), 'v', v) ELSE state END $f$;
+CREATE OR REPLACE FUNCTION jet_firststep(state jsonb, v jsonb, VARIADIC keys bigint[]) RETURNS jsonb
+LANGUAGE sql IMMUTABLE AS $f$ SELECT jet_pick(state, v, false, keys) $f$;
+CREATE OR REPLACE FUNCTION jet_laststep(state jsonb, v jsonb, VARIADIC keys bigint[]) RETURNS jsonb
+LANGUAGE sql IMMUTABLE AS $f$ SELECT jet_pick(state, v, true, keys) $f$;
+CREATE OR REPLACE FUNCTION jet_picked(state jsonb) RETURNS jsonb
+LANGUAGE sql IMMUTABLE AS $f$ SELECT nullif(state -> 'v', 'null'::jsonb) $f$;
+CREATE OR REPLACE AGGREGATE jet_first(jsonb, VARIADIC bigint[]) (sfunc = jet_firststep, stype = jsonb, finalfunc = jet_picked);
+CREATE OR REPLACE AGGREGATE jet_last(jsonb, VARIADIC bigint[]) (sfunc = jet_laststep, stype = jsonb, finalfunc = jet_picked);
 )sql";
 
 // The text functions.

@@ -53,6 +53,8 @@ TEST_P(JetOnBothTest, ExpressionsGiveTheSameValue) {
       {"Val(' 12 3.5e2x')", "12350"}, {"Val('abc')", "0"}, {"CBool('true') & CBool(0)", "-10"}, {"CCur(1.23456)", "1.2346"},
       {"Round(2.675, 2)", "2.68"}, {"Round(2.5)", "2"}, {"Int(-2.5) & Fix(-2.5) & Abs(-2) & Sgn(-3)", "-3-22-1"},
       {"7 \\ 2 & 7 Mod 3 & 2 ^ 10", "311024"}, {"Sqr(16) + Exp(0) + Log(1)", "5"}, {"IsNumeric(T10) & IsNumeric(S)", "-10"},
+      {"Rnd(-1)", "0.2240070104599"}, {"Rnd()", "3.58458161354065E-02"}, {"CDec('1.10') & IIf(CDec(N) > 4.5, 'y', 'n')", "1.1y"},
+      {"First(S) & Last(N) & StDev(N)", "abc5"},
       // dates: the origin, before 1900, serials, intervals
       {"Year(DT) & Month(DT) & Day(DT) & Hour(DT) & Minute(DT)", "20141311230"}, {"CDate(0)", "12/30/1899"},
       {"Format(CDate(-1.25), 'm/d/yyyy h:nn')", "12/29/1899 6:00"}, {"Year(#1/1/1800#)", "1800"}, {"Weekday(DT)", "6"},
