@@ -13,6 +13,10 @@
 // (Like, the truth of a value), jsonb where the type is the value's (CVar,
 // text + number).
 //
+// They are STABLE, not IMMUTABLE, although they are deterministic: the
+// planner evaluates an IMMUTABLE call with constant arguments ahead, so that
+// IIf(False, CLng('x'), 1) would fail where Jet (and a local file) give 1.
+//
 // The set carries a version in the name of the function jet_functions_vN:
 // a connection that finds no function of this version replaces them all.
 #include "engine/pg_functions.h"
@@ -26,13 +30,13 @@ namespace {
 // The version of the functions below; raise it with every change of them.
 constexpr std::string_view kVersionCheck = "SELECT (to_regprocedure('jet_functions_v1()') IS NOT NULL)::integer";
 constexpr std::string_view kVersion = R"sql(
-CREATE OR REPLACE FUNCTION jet_functions_v1() RETURNS integer LANGUAGE sql IMMUTABLE AS $f$ SELECT 1 $f$;
+CREATE OR REPLACE FUNCTION jet_functions_v1() RETURNS integer LANGUAGE sql STABLE AS $f$ SELECT 1 $f$;
 )sql";
 
 // A value of unknown type stored into a field: its plain text (a Date its days).
 constexpr std::string_view kStore = R"sql(
 CREATE OR REPLACE FUNCTION jet_store(v jsonb, t integer, size integer, flags integer, name text) RETURNS text
-LANGUAGE sql IMMUTABLE AS $f$
+LANGUAGE sql STABLE AS $f$
 SELECT jet_store(CASE WHEN jsonb_typeof(v) = 'object' THEN v ->> 'd' ELSE v #>> '{}' END, t, size, flags, name) $f$;
 CREATE OR REPLACE AGGREGATE jet_stdev(double precision) (sfunc = float8_accum, stype = float8[],
   finalfunc = float8_stddev_samp, initcond = '{0,0,0}');
@@ -47,7 +51,7 @@ CREATE OR REPLACE AGGREGATE jet_varp(double precision) (sfunc = float8_accum, st
 // Values, their texts and numbers, dates as days, errors; the operators, Like, the conversions and the number functions.
 constexpr std::string_view kCore = R"sql(
 CREATE OR REPLACE FUNCTION jet_fail(n integer, what text DEFAULT NULL) RETURNS void
-LANGUAGE plpgsql IMMUTABLE AS $f$
+LANGUAGE plpgsql STABLE AS $f$
 BEGIN
   RAISE EXCEPTION USING MESSAGE = '#' || n || '#' || coalesce(what, CASE n
     WHEN 5 THEN 'Invalid procedure call or argument' WHEN 6 THEN 'Overflow' WHEN 11 THEN 'Division by zero.'
@@ -55,13 +59,13 @@ BEGIN
     ELSE 'Data type mismatch in criteria expression.' END);
 END $f$;
 CREATE OR REPLACE FUNCTION jet_vdate(d double precision) RETURNS jsonb
-LANGUAGE sql IMMUTABLE STRICT AS $f$ SELECT jsonb_build_object('d', d) $f$;
+LANGUAGE sql STABLE AS $f$ SELECT CASE WHEN d IS NOT NULL THEN jsonb_build_object('d', d) END $f$;
 CREATE OR REPLACE FUNCTION jet_given(v jsonb) RETURNS boolean
-LANGUAGE sql IMMUTABLE AS $f$ SELECT v IS DISTINCT FROM 'false'::jsonb $f$;
+LANGUAGE sql STABLE AS $f$ SELECT v IS DISTINCT FROM 'false'::jsonb $f$;
 -- A number as the runtime writes it: 15 significant digits, plainly unless
 -- it needs more than 15 positions (then as 1.5E-16).
 CREATE OR REPLACE FUNCTION jet_numtext(d double precision) RETURNS text
-LANGUAGE plpgsql IMMUTABLE STRICT AS $f$
+LANGUAGE plpgsql STABLE STRICT AS $f$
 DECLARE s text; digits text; e integer; n integer; out text;
 BEGIN
   IF d = 0 THEN RETURN '0'; END IF;
@@ -88,25 +92,25 @@ END $f$;
 -- Dates are days from 30 December 1899; before it the day counts down and
 -- the time of day still counts up (-1.25 is 29 December 1899, 6:00).
 CREATE OR REPLACE FUNCTION jet_ts(d double precision) RETURNS timestamp
-LANGUAGE sql IMMUTABLE STRICT AS $f$
+LANGUAGE sql STABLE STRICT AS $f$
 SELECT timestamp '1899-12-30' + make_interval(days => trunc(d)::integer)
        + make_interval(secs => round(abs(d - trunc(d)) * 86400)) $f$;
 CREATE OR REPLACE FUNCTION jet_combine(day double precision, t double precision) RETURNS double precision
-LANGUAGE sql IMMUTABLE STRICT AS $f$ SELECT CASE WHEN day < 0 THEN day - t ELSE day + t END $f$;
+LANGUAGE sql STABLE AS $f$ SELECT CASE WHEN day < 0 THEN day - t ELSE day + t END $f$;
 CREATE OR REPLACE FUNCTION jet_days(ts timestamp) RETURNS double precision
-LANGUAGE sql IMMUTABLE STRICT AS $f$
+LANGUAGE sql STABLE AS $f$
 SELECT jet_combine((ts::date - date '1899-12-30')::double precision, extract(epoch FROM ts::time)::double precision / 86400) $f$;
 CREATE OR REPLACE FUNCTION jet_validdate(d double precision) RETURNS boolean
-LANGUAGE sql IMMUTABLE STRICT AS $f$ SELECT d > -657435 AND d < 2958466 $f$;
+LANGUAGE sql STABLE AS $f$ SELECT d > -657435 AND d < 2958466 $f$;
 CREATE OR REPLACE FUNCTION jet_datetext(d double precision) RETURNS text
-LANGUAGE sql IMMUTABLE STRICT AS $f$
+LANGUAGE sql STABLE STRICT AS $f$
 SELECT CASE WHEN trunc(d) = 0 AND ts::time <> '00:00' THEN tm
             WHEN ts::time <> '00:00' THEN dt || ' ' || tm ELSE dt END
 FROM (SELECT jet_ts(d) AS ts) s,
      LATERAL (SELECT to_char(ts, 'FMMM/FMDD/YYYY') AS dt, to_char(ts, 'FMHH12:MI:SS AM') AS tm) t $f$;
 -- The number a text reads as (blanks around it allowed), Null when none.
 CREATE OR REPLACE FUNCTION jet_parsenum(t text) RETURNS double precision
-LANGUAGE plpgsql IMMUTABLE STRICT AS $f$
+LANGUAGE plpgsql STABLE STRICT AS $f$
 DECLARE s text := btrim(t, E' \t\r\n');
 BEGIN
   IF s ~* '^&h[0-9a-f]{1,16}$' THEN RETURN ('x' || lpad(substr(s, 3), 16, '0'))::bit(64)::bigint; END IF;
@@ -116,7 +120,7 @@ END $f$;
 -- The date a text reads as: month/day/year or year-month-day, a time
 -- h:nn[:ss] with AM/PM, either alone; Null when none.
 CREATE OR REPLACE FUNCTION jet_parsedate(t text) RETURNS double precision
-LANGUAGE plpgsql IMMUTABLE STRICT AS $f$
+LANGUAGE plpgsql STABLE STRICT AS $f$
 DECLARE m text[]; y integer; mo integer; d integer; h integer := 0; mi integer := 0; s integer := 0;
         day double precision := 0; ampm text;
 BEGIN
@@ -141,13 +145,13 @@ BEGIN
 END $f$;
 -- A value's text in an expression: numbers as the runtime writes them.
 CREATE OR REPLACE FUNCTION jet_text(v jsonb) RETURNS text
-LANGUAGE sql IMMUTABLE STRICT AS $f$
+LANGUAGE sql STABLE AS $f$
 SELECT CASE jsonb_typeof(v) WHEN 'string' THEN v #>> '{}'
   WHEN 'number' THEN CASE WHEN v #>> '{}' ~ '^-?[0-9]{1,15}$' THEN v #>> '{}' ELSE jet_numtext((v #>> '{}')::double precision) END
   WHEN 'object' THEN jet_datetext((v ->> 'd')::double precision) END $f$;
 -- The number a value stands for; `err` for a text that reads as none.
 CREATE OR REPLACE FUNCTION jet_number(v jsonb, err integer DEFAULT 3464) RETURNS double precision
-LANGUAGE plpgsql IMMUTABLE AS $f$
+LANGUAGE plpgsql STABLE AS $f$
 DECLARE d double precision;
 BEGIN
   CASE jsonb_typeof(v)
@@ -162,7 +166,7 @@ BEGIN
 END $f$;
 -- A whole-number argument (a count, a position), rounded half to even.
 CREATE OR REPLACE FUNCTION jet_whole(v jsonb, err integer DEFAULT 3464) RETURNS bigint
-LANGUAGE plpgsql IMMUTABLE AS $f$
+LANGUAGE plpgsql STABLE AS $f$
 DECLARE d double precision;
 BEGIN
   IF v IS NULL THEN PERFORM jet_fail(94); END IF;
@@ -172,7 +176,7 @@ BEGIN
 END $f$;
 -- The date a value stands for (13 for a text that is none, 5 outside the years 100-9999).
 CREATE OR REPLACE FUNCTION jet_todate(v jsonb) RETURNS double precision
-LANGUAGE plpgsql IMMUTABLE AS $f$
+LANGUAGE plpgsql STABLE AS $f$
 DECLARE d double precision;
 BEGIN
   IF v IS NULL THEN PERFORM jet_fail(94); END IF;
@@ -187,7 +191,7 @@ BEGIN
 END $f$;
 -- ---- operators ----
 CREATE OR REPLACE FUNCTION jet_compare(a jsonb, b jsonb) RETURNS integer
-LANGUAGE plpgsql IMMUTABLE AS $f$
+LANGUAGE plpgsql STABLE AS $f$
 DECLARE x double precision; y double precision;
 BEGIN
   IF a IS NULL OR b IS NULL THEN RETURN NULL; END IF;
@@ -205,7 +209,7 @@ BEGIN
   RETURN CASE WHEN x < y THEN -1 WHEN x > y THEN 1 ELSE 0 END;
 END $f$;
 CREATE OR REPLACE FUNCTION jet_concat(VARIADIC p jsonb[]) RETURNS text
-LANGUAGE plpgsql IMMUTABLE AS $f$
+LANGUAGE plpgsql STABLE AS $f$
 DECLARE x jsonb; out text;
 BEGIN
   FOREACH x IN ARRAY p LOOP
@@ -214,15 +218,15 @@ BEGIN
   RETURN out;
 END $f$;
 CREATE OR REPLACE FUNCTION jet_num(v jsonb) RETURNS double precision
-LANGUAGE sql IMMUTABLE AS $f$ SELECT jet_number(v) $f$;
+LANGUAGE sql STABLE AS $f$ SELECT jet_number(v) $f$;
 CREATE OR REPLACE FUNCTION jet_truth(v jsonb) RETURNS boolean
-LANGUAGE sql IMMUTABLE AS $f$ SELECT jet_number(v) <> 0 $f$;
+LANGUAGE sql STABLE AS $f$ SELECT jet_number(v) <> 0 $f$;
 CREATE OR REPLACE FUNCTION jet_add(a jsonb, b jsonb) RETURNS jsonb
-LANGUAGE sql IMMUTABLE AS $f$
+LANGUAGE sql STABLE AS $f$
 SELECT CASE WHEN jsonb_typeof(a) = 'string' AND jsonb_typeof(b) = 'string' THEN to_jsonb((a #>> '{}') || (b #>> '{}'))
             ELSE to_jsonb(jet_number(a) + jet_number(b)) END $f$;
 CREATE OR REPLACE FUNCTION jet_divide(a jsonb, b jsonb, kind integer) RETURNS double precision
-LANGUAGE plpgsql IMMUTABLE AS $f$
+LANGUAGE plpgsql STABLE AS $f$
 DECLARE x double precision := jet_number(a); y double precision := jet_number(b);
 BEGIN
   IF x IS NULL OR y IS NULL THEN RETURN NULL; END IF;
@@ -231,13 +235,13 @@ BEGIN
   RETURN CASE kind WHEN 0 THEN x / y WHEN 1 THEN trunc(x / y) ELSE x - trunc(x / y) * y END;
 END $f$;
 CREATE OR REPLACE FUNCTION jet_div(a jsonb, b jsonb) RETURNS double precision
-LANGUAGE sql IMMUTABLE AS $f$ SELECT jet_divide(a, b, 0) $f$;
+LANGUAGE sql STABLE AS $f$ SELECT jet_divide(a, b, 0) $f$;
 CREATE OR REPLACE FUNCTION jet_idiv(a jsonb, b jsonb) RETURNS double precision
-LANGUAGE sql IMMUTABLE AS $f$ SELECT jet_divide(a, b, 1) $f$;
+LANGUAGE sql STABLE AS $f$ SELECT jet_divide(a, b, 1) $f$;
 CREATE OR REPLACE FUNCTION jet_mod(a jsonb, b jsonb) RETURNS double precision
-LANGUAGE sql IMMUTABLE AS $f$ SELECT jet_divide(a, b, 2) $f$;
+LANGUAGE sql STABLE AS $f$ SELECT jet_divide(a, b, 2) $f$;
 CREATE OR REPLACE FUNCTION jet_pow(a jsonb, b jsonb) RETURNS double precision
-LANGUAGE plpgsql IMMUTABLE AS $f$
+LANGUAGE plpgsql STABLE AS $f$
 DECLARE x double precision := jet_number(a); y double precision := jet_number(b);
 BEGIN
   IF x IS NULL OR y IS NULL THEN RETURN NULL; END IF;
@@ -250,7 +254,7 @@ END $f$;
 -- Like with Jet's wildcards (* ? # [a-z] [!a]), letter case ignored: the
 -- pattern becomes an anchored regular expression.
 CREATE OR REPLACE FUNCTION jet_like(a jsonb, b jsonb) RETURNS boolean
-LANGUAGE plpgsql IMMUTABLE AS $f$
+LANGUAGE plpgsql STABLE AS $f$
 DECLARE p text := jet_text(b); re text := '^'; i integer := 1; n integer; c text; close integer; j integer;
         list text;
 BEGIN
@@ -296,49 +300,49 @@ BEGIN
 END $f$;
 -- ---- conversions ----
 CREATE OR REPLACE FUNCTION jet_nonull(v jsonb) RETURNS jsonb
-LANGUAGE plpgsql IMMUTABLE AS $f$
+LANGUAGE plpgsql STABLE AS $f$
 BEGIN
   IF v IS NULL THEN PERFORM jet_fail(94); END IF;
   RETURN v;
 END $f$;
 CREATE OR REPLACE FUNCTION jet_cstr(v jsonb) RETURNS text
-LANGUAGE sql IMMUTABLE AS $f$ SELECT jet_text(jet_nonull(v)) $f$;
+LANGUAGE sql STABLE AS $f$ SELECT jet_text(jet_nonull(v)) $f$;
 CREATE OR REPLACE FUNCTION jet_cdbl(v jsonb) RETURNS double precision
-LANGUAGE sql IMMUTABLE AS $f$ SELECT jet_number(jet_nonull(v)) $f$;
+LANGUAGE sql STABLE AS $f$ SELECT jet_number(jet_nonull(v)) $f$;
 CREATE OR REPLACE FUNCTION jet_convertwhole(v jsonb, lo double precision, hi double precision) RETURNS integer
-LANGUAGE plpgsql IMMUTABLE AS $f$
+LANGUAGE plpgsql STABLE AS $f$
 DECLARE d double precision := round(jet_number(jet_nonull(v)));
 BEGIN
   IF NOT (d >= lo AND d <= hi) THEN PERFORM jet_fail(6); END IF;
   RETURN d::integer;
 END $f$;
 CREATE OR REPLACE FUNCTION jet_clng(v jsonb) RETURNS integer
-LANGUAGE sql IMMUTABLE AS $f$ SELECT jet_convertwhole(v, -2147483648, 2147483647) $f$;
+LANGUAGE sql STABLE AS $f$ SELECT jet_convertwhole(v, -2147483648, 2147483647) $f$;
 CREATE OR REPLACE FUNCTION jet_cint(v jsonb) RETURNS integer
-LANGUAGE sql IMMUTABLE AS $f$ SELECT jet_convertwhole(v, -32768, 32767) $f$;
+LANGUAGE sql STABLE AS $f$ SELECT jet_convertwhole(v, -32768, 32767) $f$;
 CREATE OR REPLACE FUNCTION jet_cbyte(v jsonb) RETURNS integer
-LANGUAGE sql IMMUTABLE AS $f$ SELECT jet_convertwhole(v, 0, 255) $f$;
+LANGUAGE sql STABLE AS $f$ SELECT jet_convertwhole(v, 0, 255) $f$;
 CREATE OR REPLACE FUNCTION jet_cbool(v jsonb) RETURNS integer
-LANGUAGE sql IMMUTABLE AS $f$
+LANGUAGE sql STABLE AS $f$
 SELECT CASE WHEN jsonb_typeof(v) = 'string' AND lower(v #>> '{}') = 'true' THEN -1
             WHEN jsonb_typeof(v) = 'string' AND lower(v #>> '{}') = 'false' THEN 0
             WHEN jet_number(jet_nonull(v)) <> 0 THEN -1 ELSE 0 END $f$;
 CREATE OR REPLACE FUNCTION jet_ccur(v jsonb) RETURNS double precision
-LANGUAGE plpgsql IMMUTABLE AS $f$
+LANGUAGE plpgsql STABLE AS $f$
 DECLARE d double precision := jet_number(jet_nonull(v), 13);
 BEGIN
   IF NOT abs(d) <= 922337203685477.5807 THEN PERFORM jet_fail(6); END IF;
   RETURN round(d * 10000) / 10000;
 END $f$;
-CREATE OR REPLACE FUNCTION jet_cvar(v jsonb) RETURNS jsonb LANGUAGE sql IMMUTABLE AS $f$ SELECT v $f$;
+CREATE OR REPLACE FUNCTION jet_cvar(v jsonb) RETURNS jsonb LANGUAGE sql STABLE AS $f$ SELECT v $f$;
 CREATE OR REPLACE FUNCTION jet_isnumeric(v jsonb) RETURNS integer
-LANGUAGE sql IMMUTABLE AS $f$
+LANGUAGE sql STABLE AS $f$
 SELECT CASE WHEN jsonb_typeof(v) = 'number' OR (jsonb_typeof(v) = 'string' AND jet_parsenum(v #>> '{}') IS NOT NULL)
             THEN -1 ELSE 0 END $f$;
-CREATE OR REPLACE FUNCTION jet_isempty(v jsonb) RETURNS integer LANGUAGE sql IMMUTABLE AS $f$ SELECT 0 $f$;
+CREATE OR REPLACE FUNCTION jet_isempty(v jsonb) RETURNS integer LANGUAGE sql STABLE AS $f$ SELECT 0 $f$;
 -- Val: the number at the start of a text, blanks anywhere ignored.
 CREATE OR REPLACE FUNCTION jet_val(v jsonb) RETURNS double precision
-LANGUAGE plpgsql IMMUTABLE AS $f$
+LANGUAGE plpgsql STABLE AS $f$
 DECLARE t text := regexp_replace(jet_text(jet_nonull(v)), '[ \t\r\n]', '', 'g'); m text[]; d double precision;
 BEGIN
   IF t ~* '^&h' THEN RETURN coalesce(jet_parsenum(substring(t FROM '^&[hH][0-9a-fA-F]+')), 0); END IF;
@@ -353,7 +357,7 @@ BEGIN
 END $f$;
 -- ---- numbers ----
 CREATE OR REPLACE FUNCTION jet_math(v jsonb, f text) RETURNS double precision
-LANGUAGE plpgsql IMMUTABLE AS $f$
+LANGUAGE plpgsql STABLE AS $f$
 DECLARE d double precision := jet_number(v, 13); r double precision;
 BEGIN
   IF d IS NULL THEN RETURN NULL; END IF;
@@ -366,19 +370,19 @@ BEGIN
   IF r IN ('Infinity', '-Infinity', 'NaN') THEN PERFORM jet_fail(6); END IF;
   RETURN r;
 END $f$;
-CREATE OR REPLACE FUNCTION jet_sqr(v jsonb) RETURNS double precision LANGUAGE sql IMMUTABLE AS $f$ SELECT jet_math(v, 'sqr') $f$;
-CREATE OR REPLACE FUNCTION jet_exp(v jsonb) RETURNS double precision LANGUAGE sql IMMUTABLE AS $f$ SELECT jet_math(v, 'exp') $f$;
-CREATE OR REPLACE FUNCTION jet_log(v jsonb) RETURNS double precision LANGUAGE sql IMMUTABLE AS $f$ SELECT jet_math(v, 'log') $f$;
-CREATE OR REPLACE FUNCTION jet_sin(v jsonb) RETURNS double precision LANGUAGE sql IMMUTABLE AS $f$ SELECT jet_math(v, 'sin') $f$;
-CREATE OR REPLACE FUNCTION jet_cos(v jsonb) RETURNS double precision LANGUAGE sql IMMUTABLE AS $f$ SELECT jet_math(v, 'cos') $f$;
-CREATE OR REPLACE FUNCTION jet_tan(v jsonb) RETURNS double precision LANGUAGE sql IMMUTABLE AS $f$ SELECT jet_math(v, 'tan') $f$;
-CREATE OR REPLACE FUNCTION jet_atn(v jsonb) RETURNS double precision LANGUAGE sql IMMUTABLE AS $f$ SELECT jet_math(v, 'atn') $f$;
-CREATE OR REPLACE FUNCTION jet_abs(v jsonb) RETURNS double precision LANGUAGE sql IMMUTABLE AS $f$ SELECT abs(jet_number(v)) $f$;
-CREATE OR REPLACE FUNCTION jet_int(v jsonb) RETURNS double precision LANGUAGE sql IMMUTABLE AS $f$ SELECT floor(jet_number(v)) $f$;
-CREATE OR REPLACE FUNCTION jet_fix(v jsonb) RETURNS double precision LANGUAGE sql IMMUTABLE AS $f$ SELECT trunc(jet_number(v)) $f$;
-CREATE OR REPLACE FUNCTION jet_sgn(v jsonb) RETURNS integer LANGUAGE sql IMMUTABLE AS $f$ SELECT sign(jet_number(v))::integer $f$;
+CREATE OR REPLACE FUNCTION jet_sqr(v jsonb) RETURNS double precision LANGUAGE sql STABLE AS $f$ SELECT jet_math(v, 'sqr') $f$;
+CREATE OR REPLACE FUNCTION jet_exp(v jsonb) RETURNS double precision LANGUAGE sql STABLE AS $f$ SELECT jet_math(v, 'exp') $f$;
+CREATE OR REPLACE FUNCTION jet_log(v jsonb) RETURNS double precision LANGUAGE sql STABLE AS $f$ SELECT jet_math(v, 'log') $f$;
+CREATE OR REPLACE FUNCTION jet_sin(v jsonb) RETURNS double precision LANGUAGE sql STABLE AS $f$ SELECT jet_math(v, 'sin') $f$;
+CREATE OR REPLACE FUNCTION jet_cos(v jsonb) RETURNS double precision LANGUAGE sql STABLE AS $f$ SELECT jet_math(v, 'cos') $f$;
+CREATE OR REPLACE FUNCTION jet_tan(v jsonb) RETURNS double precision LANGUAGE sql STABLE AS $f$ SELECT jet_math(v, 'tan') $f$;
+CREATE OR REPLACE FUNCTION jet_atn(v jsonb) RETURNS double precision LANGUAGE sql STABLE AS $f$ SELECT jet_math(v, 'atn') $f$;
+CREATE OR REPLACE FUNCTION jet_abs(v jsonb) RETURNS double precision LANGUAGE sql STABLE AS $f$ SELECT abs(jet_number(v)) $f$;
+CREATE OR REPLACE FUNCTION jet_int(v jsonb) RETURNS double precision LANGUAGE sql STABLE AS $f$ SELECT floor(jet_number(v)) $f$;
+CREATE OR REPLACE FUNCTION jet_fix(v jsonb) RETURNS double precision LANGUAGE sql STABLE AS $f$ SELECT trunc(jet_number(v)) $f$;
+CREATE OR REPLACE FUNCTION jet_sgn(v jsonb) RETURNS integer LANGUAGE sql STABLE AS $f$ SELECT sign(jet_number(v))::integer $f$;
 CREATE OR REPLACE FUNCTION jet_round(v jsonb, places jsonb DEFAULT 'false') RETURNS double precision
-LANGUAGE plpgsql IMMUTABLE AS $f$
+LANGUAGE plpgsql STABLE AS $f$
 DECLARE d double precision := jet_number(v); k bigint := 0; scale double precision;
 BEGIN
   IF d IS NULL THEN RETURN NULL; END IF;
@@ -408,7 +412,7 @@ BEGIN
 END $f$;
 -- CDec: exact decimal numbers (the translator also keys numbers with it for comparisons with them).
 CREATE OR REPLACE FUNCTION jet_decimal(v jsonb) RETURNS numeric
-LANGUAGE plpgsql IMMUTABLE AS $f$
+LANGUAGE plpgsql STABLE AS $f$
 BEGIN
   IF jsonb_typeof(v) = 'string' THEN
     IF btrim(v #>> '{}') !~ '^[+-]?([0-9]+\.?[0-9]*|\.[0-9]+)([eE][+-]?[0-9]+)?$' THEN PERFORM jet_fail(13); END IF;
@@ -416,20 +420,20 @@ BEGIN
   END IF;
   RETURN CASE jsonb_typeof(v) WHEN 'number' THEN (v #>> '{}')::numeric WHEN 'object' THEN (v ->> 'd')::numeric END;
 END $f$;
-CREATE OR REPLACE FUNCTION jet_decimal(v numeric) RETURNS numeric LANGUAGE sql IMMUTABLE AS $f$ SELECT v $f$;
-CREATE OR REPLACE FUNCTION jet_decimal(v double precision) RETURNS numeric LANGUAGE sql IMMUTABLE AS $f$ SELECT v::numeric $f$;
+CREATE OR REPLACE FUNCTION jet_decimal(v numeric) RETURNS numeric LANGUAGE sql STABLE AS $f$ SELECT v $f$;
+CREATE OR REPLACE FUNCTION jet_decimal(v double precision) RETURNS numeric LANGUAGE sql STABLE AS $f$ SELECT v::numeric $f$;
 -- First and Last: the value of the row first or last added (the rowids of
 -- the query's tables follow the value).
 CREATE OR REPLACE FUNCTION jet_pick(state jsonb, v jsonb, last boolean, keys bigint[]) RETURNS jsonb
-LANGUAGE sql IMMUTABLE AS $f$
+LANGUAGE sql STABLE AS $f$
 SELECT CASE WHEN state IS NULL OR (last AND to_jsonb(keys) >= state -> 'k') OR (NOT last AND to_jsonb(keys) < state -> 'k')
             THEN jsonb_build_object('k', to_jsonb(keys), 'v', v) ELSE state END $f$;
 CREATE OR REPLACE FUNCTION jet_firststep(state jsonb, v jsonb, VARIADIC keys bigint[]) RETURNS jsonb
-LANGUAGE sql IMMUTABLE AS $f$ SELECT jet_pick(state, v, false, keys) $f$;
+LANGUAGE sql STABLE AS $f$ SELECT jet_pick(state, v, false, keys) $f$;
 CREATE OR REPLACE FUNCTION jet_laststep(state jsonb, v jsonb, VARIADIC keys bigint[]) RETURNS jsonb
-LANGUAGE sql IMMUTABLE AS $f$ SELECT jet_pick(state, v, true, keys) $f$;
+LANGUAGE sql STABLE AS $f$ SELECT jet_pick(state, v, true, keys) $f$;
 CREATE OR REPLACE FUNCTION jet_picked(state jsonb) RETURNS jsonb
-LANGUAGE sql IMMUTABLE AS $f$ SELECT nullif(state -> 'v', 'null'::jsonb) $f$;
+LANGUAGE sql STABLE AS $f$ SELECT nullif(state -> 'v', 'null'::jsonb) $f$;
 CREATE OR REPLACE AGGREGATE jet_first(jsonb, VARIADIC bigint[]) (sfunc = jet_firststep, stype = jsonb, finalfunc = jet_picked);
 CREATE OR REPLACE AGGREGATE jet_last(jsonb, VARIADIC bigint[]) (sfunc = jet_laststep, stype = jsonb, finalfunc = jet_picked);
 )sql";
@@ -438,18 +442,18 @@ CREATE OR REPLACE AGGREGATE jet_last(jsonb, VARIADIC bigint[]) (sfunc = jet_last
 constexpr std::string_view kTexts = R"sql(
 -- ---- texts ----
 CREATE OR REPLACE FUNCTION jet_count(v jsonb) RETURNS integer
-LANGUAGE plpgsql IMMUTABLE AS $f$
+LANGUAGE plpgsql STABLE AS $f$
 DECLARE n bigint := jet_whole(v);
 BEGIN
   IF n < 0 THEN PERFORM jet_fail(5); END IF;
   RETURN least(n, 2147483647)::integer;
 END $f$;
 CREATE OR REPLACE FUNCTION jet_left(v jsonb, n jsonb) RETURNS text
-LANGUAGE sql IMMUTABLE AS $f$ SELECT CASE WHEN v IS NOT NULL THEN left(jet_text(v), jet_count(n)) END $f$;
+LANGUAGE sql STABLE AS $f$ SELECT CASE WHEN v IS NOT NULL THEN left(jet_text(v), jet_count(n)) END $f$;
 CREATE OR REPLACE FUNCTION jet_right(v jsonb, n jsonb) RETURNS text
-LANGUAGE sql IMMUTABLE AS $f$ SELECT CASE WHEN v IS NOT NULL THEN right(jet_text(v), jet_count(n)) END $f$;
+LANGUAGE sql STABLE AS $f$ SELECT CASE WHEN v IS NOT NULL THEN right(jet_text(v), jet_count(n)) END $f$;
 CREATE OR REPLACE FUNCTION jet_mid(v jsonb, s jsonb, n jsonb DEFAULT 'false') RETURNS text
-LANGUAGE plpgsql IMMUTABLE AS $f$
+LANGUAGE plpgsql STABLE AS $f$
 DECLARE start bigint;
 BEGIN
   IF v IS NULL THEN RETURN NULL; END IF;
@@ -459,15 +463,15 @@ BEGIN
   RETURN substr(jet_text(v), start::integer, jet_count(n));
 END $f$;
 CREATE OR REPLACE FUNCTION jet_len(v jsonb) RETURNS integer
-LANGUAGE sql IMMUTABLE AS $f$ SELECT char_length(jet_text(v)) $f$;
-CREATE OR REPLACE FUNCTION jet_trim(v jsonb) RETURNS text LANGUAGE sql IMMUTABLE AS $f$ SELECT btrim(jet_text(v), ' ') $f$;
-CREATE OR REPLACE FUNCTION jet_ltrim(v jsonb) RETURNS text LANGUAGE sql IMMUTABLE AS $f$ SELECT ltrim(jet_text(v), ' ') $f$;
-CREATE OR REPLACE FUNCTION jet_rtrim(v jsonb) RETURNS text LANGUAGE sql IMMUTABLE AS $f$ SELECT rtrim(jet_text(v), ' ') $f$;
-CREATE OR REPLACE FUNCTION jet_ucase(v jsonb) RETURNS text LANGUAGE sql IMMUTABLE AS $f$ SELECT upper(jet_text(v) COLLATE "JET") $f$;
-CREATE OR REPLACE FUNCTION jet_lcase(v jsonb) RETURNS text LANGUAGE sql IMMUTABLE AS $f$ SELECT lower(jet_text(v) COLLATE "JET") $f$;
+LANGUAGE sql STABLE AS $f$ SELECT char_length(jet_text(v)) $f$;
+CREATE OR REPLACE FUNCTION jet_trim(v jsonb) RETURNS text LANGUAGE sql STABLE AS $f$ SELECT btrim(jet_text(v), ' ') $f$;
+CREATE OR REPLACE FUNCTION jet_ltrim(v jsonb) RETURNS text LANGUAGE sql STABLE AS $f$ SELECT ltrim(jet_text(v), ' ') $f$;
+CREATE OR REPLACE FUNCTION jet_rtrim(v jsonb) RETURNS text LANGUAGE sql STABLE AS $f$ SELECT rtrim(jet_text(v), ' ') $f$;
+CREATE OR REPLACE FUNCTION jet_ucase(v jsonb) RETURNS text LANGUAGE sql STABLE AS $f$ SELECT upper(jet_text(v) COLLATE "JET") $f$;
+CREATE OR REPLACE FUNCTION jet_lcase(v jsonb) RETURNS text LANGUAGE sql STABLE AS $f$ SELECT lower(jet_text(v) COLLATE "JET") $f$;
 -- A compare argument: 0 binary (exact characters), 1, 2 or -1 letter case ignored.
 CREATE OR REPLACE FUNCTION jet_binary(mode jsonb) RETURNS boolean
-LANGUAGE plpgsql IMMUTABLE AS $f$
+LANGUAGE plpgsql STABLE AS $f$
 DECLARE m bigint;
 BEGIN
   IF NOT jet_given(mode) THEN RETURN false; END IF;
@@ -476,10 +480,10 @@ BEGIN
   RETURN m = 0;
 END $f$;
 CREATE OR REPLACE FUNCTION jet_folded(t text, bin boolean) RETURNS text
-LANGUAGE sql IMMUTABLE AS $f$ SELECT CASE WHEN bin THEN t ELSE lower(t COLLATE "JET") END $f$;
+LANGUAGE sql STABLE AS $f$ SELECT CASE WHEN bin THEN t ELSE lower(t COLLATE "JET") END $f$;
 -- InStr([start, ]text, sought[, compare]).
 CREATE OR REPLACE FUNCTION jet_instr(a jsonb, b jsonb, c jsonb DEFAULT 'false', d jsonb DEFAULT 'false') RETURNS integer
-LANGUAGE plpgsql IMMUTABLE AS $f$
+LANGUAGE plpgsql STABLE AS $f$
 DECLARE start bigint := 1; t jsonb := a; s jsonb := b; bin boolean; x text; y text; at integer;
 BEGIN
   IF jet_given(c) THEN
@@ -496,7 +500,7 @@ BEGIN
   RETURN CASE WHEN at = 0 THEN 0 ELSE at + start - 1 END;
 END $f$;
 CREATE OR REPLACE FUNCTION jet_instrrev(a jsonb, b jsonb, st jsonb DEFAULT 'false', mode jsonb DEFAULT 'false') RETURNS integer
-LANGUAGE plpgsql IMMUTABLE AS $f$
+LANGUAGE plpgsql STABLE AS $f$
 DECLARE start bigint := -1; bin boolean; x text; y text; stop integer; i integer;
 BEGIN
   IF jet_given(st) THEN start := jet_whole(st); END IF;
@@ -514,7 +518,7 @@ BEGIN
 END $f$;
 CREATE OR REPLACE FUNCTION jet_replace(a jsonb, b jsonb, r jsonb, st jsonb DEFAULT 'false', cnt jsonb DEFAULT 'false',
                                        mode jsonb DEFAULT 'false') RETURNS text
-LANGUAGE plpgsql IMMUTABLE AS $f$
+LANGUAGE plpgsql STABLE AS $f$
 DECLARE start bigint := 1; k bigint := -1; bin boolean; original text; x text; y text; rep text; out text := '';
         at integer; found integer; done bigint := 0;
 BEGIN
@@ -538,9 +542,9 @@ BEGIN
   RETURN out || substr(original, at);
 END $f$;
 CREATE OR REPLACE FUNCTION jet_strreverse(v jsonb) RETURNS text
-LANGUAGE sql IMMUTABLE AS $f$ SELECT reverse(jet_text(jet_nonull(v))) $f$;
+LANGUAGE sql STABLE AS $f$ SELECT reverse(jet_text(jet_nonull(v))) $f$;
 CREATE OR REPLACE FUNCTION jet_strcomp(a jsonb, b jsonb, mode jsonb DEFAULT 'false') RETURNS integer
-LANGUAGE plpgsql IMMUTABLE AS $f$
+LANGUAGE plpgsql STABLE AS $f$
 DECLARE bin boolean := jet_binary(mode); x text; y text;
 BEGIN
   IF a IS NULL OR b IS NULL THEN RETURN NULL; END IF;
@@ -550,7 +554,7 @@ BEGIN
 END $f$;
 -- StrConv: 1 upper case, 2 lower case, 3 each word's first letter upper and the rest lower.
 CREATE OR REPLACE FUNCTION jet_strconv(v jsonb, conv jsonb, lcid jsonb DEFAULT 'false') RETURNS text
-LANGUAGE plpgsql IMMUTABLE AS $f$
+LANGUAGE plpgsql STABLE AS $f$
 DECLARE k bigint := jet_whole(conv); t text; out text := ''; c text; start boolean := true; i integer;
 BEGIN
   IF jet_given(lcid) THEN PERFORM jet_whole(lcid); END IF;
@@ -566,11 +570,11 @@ BEGIN
   RETURN out;
 END $f$;
 -- Character codes in the Windows Latin code page: its 128-159 are these.
-CREATE OR REPLACE FUNCTION jet_cp1252() RETURNS integer[] LANGUAGE sql IMMUTABLE AS $f$
+CREATE OR REPLACE FUNCTION jet_cp1252() RETURNS integer[] LANGUAGE sql STABLE AS $f$
 SELECT ARRAY[8364, 129, 8218, 402, 8222, 8230, 8224, 8225, 710, 8240, 352, 8249, 338, 141, 381, 143, 144, 8216,
              8217, 8220, 8221, 8226, 8211, 8212, 732, 8482, 353, 8250, 339, 157, 382, 376] $f$;
 CREATE OR REPLACE FUNCTION jet_asc(v jsonb) RETURNS integer
-LANGUAGE plpgsql IMMUTABLE AS $f$
+LANGUAGE plpgsql STABLE AS $f$
 DECLARE t text := jet_text(jet_nonull(v)); c integer;
 BEGIN
   IF t = '' THEN PERFORM jet_fail(5); END IF;
@@ -579,7 +583,7 @@ BEGIN
   RETURN coalesce(127 + array_position(jet_cp1252(), c), 63);
 END $f$;
 CREATE OR REPLACE FUNCTION jet_chr(v jsonb) RETURNS text
-LANGUAGE plpgsql IMMUTABLE AS $f$
+LANGUAGE plpgsql STABLE AS $f$
 DECLARE d double precision := round(jet_number(jet_nonull(v), 13));
 BEGIN
   IF d < 0 OR d > 255 THEN PERFORM jet_fail(5); END IF;
@@ -587,7 +591,7 @@ BEGIN
   RETURN chr(CASE WHEN d >= 128 AND d < 160 THEN (jet_cp1252())[d::integer - 127] ELSE d::integer END);
 END $f$;
 CREATE OR REPLACE FUNCTION jet_str(v jsonb) RETURNS text
-LANGUAGE plpgsql IMMUTABLE AS $f$
+LANGUAGE plpgsql STABLE AS $f$
 DECLARE d double precision; t text;
 BEGIN
   IF v IS NULL THEN RETURN NULL; END IF;
@@ -598,7 +602,7 @@ BEGIN
   RETURN CASE WHEN d < 0 THEN '-' ELSE ' ' END || t;
 END $f$;
 CREATE OR REPLACE FUNCTION jet_length(v jsonb) RETURNS integer
-LANGUAGE plpgsql IMMUTABLE AS $f$
+LANGUAGE plpgsql STABLE AS $f$
 DECLARE n bigint;
 BEGIN
   PERFORM jet_number(jet_nonull(v), 13);
@@ -608,9 +612,9 @@ BEGIN
   RETURN n;
 END $f$;
 CREATE OR REPLACE FUNCTION jet_space(v jsonb) RETURNS text
-LANGUAGE sql IMMUTABLE AS $f$ SELECT repeat(' ', jet_length(v)) $f$;
+LANGUAGE sql STABLE AS $f$ SELECT repeat(' ', jet_length(v)) $f$;
 CREATE OR REPLACE FUNCTION jet_string(v jsonb, c jsonb) RETURNS text
-LANGUAGE plpgsql IMMUTABLE AS $f$
+LANGUAGE plpgsql STABLE AS $f$
 DECLARE n integer; one text; code double precision;
 BEGIN
   IF v IS NULL OR c IS NULL THEN RETURN NULL; END IF;
@@ -631,25 +635,25 @@ END $f$;
 constexpr std::string_view kDates = R"sql(
 -- ---- dates ----
 CREATE OR REPLACE FUNCTION jet_dateresult(d double precision) RETURNS double precision
-LANGUAGE plpgsql IMMUTABLE AS $f$
+LANGUAGE plpgsql STABLE AS $f$
 BEGIN
   IF d IS NOT NULL AND NOT jet_validdate(d) THEN PERFORM jet_fail(5); END IF;
   RETURN d;
 END $f$;
 CREATE OR REPLACE FUNCTION jet_date(v jsonb) RETURNS double precision
-LANGUAGE sql IMMUTABLE AS $f$ SELECT CASE WHEN v IS NOT NULL THEN jet_todate(v) END $f$;
+LANGUAGE sql STABLE AS $f$ SELECT CASE WHEN v IS NOT NULL THEN jet_todate(v) END $f$;
 CREATE OR REPLACE FUNCTION jet_part(v jsonb, field text) RETURNS integer
-LANGUAGE sql IMMUTABLE AS $f$
+LANGUAGE sql STABLE AS $f$
 SELECT CASE WHEN v IS NOT NULL THEN date_part(field, jet_ts(jet_todate(v)))::integer END $f$;
-CREATE OR REPLACE FUNCTION jet_year(v jsonb) RETURNS integer LANGUAGE sql IMMUTABLE AS $f$ SELECT jet_part(v, 'year') $f$;
-CREATE OR REPLACE FUNCTION jet_month(v jsonb) RETURNS integer LANGUAGE sql IMMUTABLE AS $f$ SELECT jet_part(v, 'month') $f$;
-CREATE OR REPLACE FUNCTION jet_day(v jsonb) RETURNS integer LANGUAGE sql IMMUTABLE AS $f$ SELECT jet_part(v, 'day') $f$;
-CREATE OR REPLACE FUNCTION jet_hour(v jsonb) RETURNS integer LANGUAGE sql IMMUTABLE AS $f$ SELECT jet_part(v, 'hour') $f$;
-CREATE OR REPLACE FUNCTION jet_minute(v jsonb) RETURNS integer LANGUAGE sql IMMUTABLE AS $f$ SELECT jet_part(v, 'minute') $f$;
-CREATE OR REPLACE FUNCTION jet_second(v jsonb) RETURNS integer LANGUAGE sql IMMUTABLE AS $f$ SELECT jet_part(v, 'second') $f$;
+CREATE OR REPLACE FUNCTION jet_year(v jsonb) RETURNS integer LANGUAGE sql STABLE AS $f$ SELECT jet_part(v, 'year') $f$;
+CREATE OR REPLACE FUNCTION jet_month(v jsonb) RETURNS integer LANGUAGE sql STABLE AS $f$ SELECT jet_part(v, 'month') $f$;
+CREATE OR REPLACE FUNCTION jet_day(v jsonb) RETURNS integer LANGUAGE sql STABLE AS $f$ SELECT jet_part(v, 'day') $f$;
+CREATE OR REPLACE FUNCTION jet_hour(v jsonb) RETURNS integer LANGUAGE sql STABLE AS $f$ SELECT jet_part(v, 'hour') $f$;
+CREATE OR REPLACE FUNCTION jet_minute(v jsonb) RETURNS integer LANGUAGE sql STABLE AS $f$ SELECT jet_part(v, 'minute') $f$;
+CREATE OR REPLACE FUNCTION jet_second(v jsonb) RETURNS integer LANGUAGE sql STABLE AS $f$ SELECT jet_part(v, 'second') $f$;
 -- The first day of the week a call asks for (1 Sunday .. 7 Saturday, 0 or none: Sunday).
 CREATE OR REPLACE FUNCTION jet_firstday(v jsonb) RETURNS integer
-LANGUAGE plpgsql IMMUTABLE AS $f$
+LANGUAGE plpgsql STABLE AS $f$
 DECLARE d bigint;
 BEGIN
   IF v IS NULL OR NOT jet_given(v) THEN RETURN 1; END IF;
@@ -658,10 +662,10 @@ BEGIN
   RETURN greatest(d, 1);
 END $f$;
 CREATE OR REPLACE FUNCTION jet_weekday(v jsonb, first jsonb DEFAULT 'false') RETURNS integer
-LANGUAGE sql IMMUTABLE AS $f$
+LANGUAGE sql STABLE AS $f$
 SELECT CASE WHEN v IS NOT NULL THEN (jet_part(v, 'dow') + 1 - jet_firstday(first) + 7) % 7 + 1 END $f$;
 CREATE OR REPLACE FUNCTION jet_dateserial(y jsonb, m jsonb, d jsonb) RETURNS double precision
-LANGUAGE plpgsql IMMUTABLE AS $f$
+LANGUAGE plpgsql STABLE AS $f$
 DECLARE yy bigint; mm bigint; dd bigint;
 BEGIN
   IF y IS NULL OR m IS NULL OR d IS NULL THEN RETURN NULL; END IF;
@@ -675,7 +679,7 @@ EXCEPTION WHEN datetime_field_overflow OR invalid_datetime_format OR numeric_val
   PERFORM jet_fail(5);
 END $f$;
 CREATE OR REPLACE FUNCTION jet_timeserial(h jsonb, m jsonb, s jsonb) RETURNS double precision
-LANGUAGE plpgsql IMMUTABLE AS $f$
+LANGUAGE plpgsql STABLE AS $f$
 DECLARE t double precision;
 BEGIN
   IF h IS NULL OR m IS NULL OR s IS NULL THEN RETURN NULL; END IF;
@@ -683,11 +687,11 @@ BEGIN
   RETURN jet_dateresult(jet_combine(trunc(t), abs(t - trunc(t))));
 END $f$;
 CREATE OR REPLACE FUNCTION jet_datevalue(v jsonb) RETURNS double precision
-LANGUAGE sql IMMUTABLE AS $f$ SELECT trunc(jet_date(v)) $f$;
+LANGUAGE sql STABLE AS $f$ SELECT trunc(jet_date(v)) $f$;
 CREATE OR REPLACE FUNCTION jet_timevalue(v jsonb) RETURNS double precision
-LANGUAGE sql IMMUTABLE AS $f$ SELECT abs(d - trunc(d)) FROM (SELECT jet_date(v) AS d) s $f$;
+LANGUAGE sql STABLE AS $f$ SELECT abs(d - trunc(d)) FROM (SELECT jet_date(v) AS d) s $f$;
 CREATE OR REPLACE FUNCTION jet_isdate(v jsonb) RETURNS integer
-LANGUAGE sql IMMUTABLE AS $f$
+LANGUAGE sql STABLE AS $f$
 SELECT CASE WHEN jsonb_typeof(v) = 'object' OR (jsonb_typeof(v) = 'string' AND jet_parsedate(v #>> '{}') IS NOT NULL)
             THEN -1 ELSE 0 END $f$;
 CREATE OR REPLACE FUNCTION jet_now() RETURNS double precision
@@ -698,7 +702,7 @@ CREATE OR REPLACE FUNCTION jet_time() RETURNS double precision
 LANGUAGE sql STABLE AS $f$ SELECT jet_now() - trunc(jet_now()) $f$;
 -- The interval argument of DateAdd, DateDiff and DatePart.
 CREATE OR REPLACE FUNCTION jet_interval(v jsonb) RETURNS text
-LANGUAGE plpgsql IMMUTABLE AS $f$
+LANGUAGE plpgsql STABLE AS $f$
 DECLARE i text := lower(v #>> '{}');
 BEGIN
   IF jsonb_typeof(v) IS DISTINCT FROM 'string' OR i NOT IN ('yyyy', 'q', 'm', 'y', 'd', 'w', 'ww', 'h', 'n', 's') THEN
@@ -708,9 +712,9 @@ BEGIN
 END $f$;
 -- Seconds from the origin, on a straight line across it.
 CREATE OR REPLACE FUNCTION jet_seconds(d double precision) RETURNS double precision
-LANGUAGE sql IMMUTABLE AS $f$ SELECT extract(epoch FROM jet_ts(d) - timestamp '1899-12-30')::double precision $f$;
+LANGUAGE sql STABLE AS $f$ SELECT extract(epoch FROM jet_ts(d) - timestamp '1899-12-30')::double precision $f$;
 CREATE OR REPLACE FUNCTION jet_dateadd(i jsonb, n jsonb, v jsonb) RETURNS double precision
-LANGUAGE plpgsql IMMUTABLE AS $f$
+LANGUAGE plpgsql STABLE AS $f$
 DECLARE what text; k double precision; d double precision; s double precision; w double precision;
 BEGIN
   IF i IS NULL OR n IS NULL OR v IS NULL THEN RETURN NULL; END IF;
@@ -734,7 +738,7 @@ EXCEPTION WHEN datetime_field_overflow OR numeric_value_out_of_range THEN
 END $f$;
 CREATE OR REPLACE FUNCTION jet_datediff(i jsonb, a jsonb, b jsonb, first jsonb DEFAULT 'false',
                                         firstweek jsonb DEFAULT 'false') RETURNS integer
-LANGUAGE plpgsql IMMUTABLE AS $f$
+LANGUAGE plpgsql STABLE AS $f$
 DECLARE what text; t1 timestamp; t2 timestamp; y1 integer; y2 integer; m1 integer; m2 integer;
         day1 integer; day2 integer; fd integer; r double precision;
 BEGIN
@@ -762,7 +766,7 @@ BEGIN
 END $f$;
 CREATE OR REPLACE FUNCTION jet_datepart(i jsonb, v jsonb, first jsonb DEFAULT 'false',
                                         firstweek jsonb DEFAULT 'false') RETURNS integer
-LANGUAGE plpgsql IMMUTABLE AS $f$
+LANGUAGE plpgsql STABLE AS $f$
 DECLARE what text; t timestamp; fd integer; jan1 date;
 BEGIN
   IF v IS NULL THEN RETURN NULL; END IF;
@@ -778,22 +782,22 @@ BEGIN
   RETURN date_part(CASE what WHEN 'yyyy' THEN 'year' WHEN 'q' THEN 'quarter' WHEN 'm' THEN 'month' WHEN 'y' THEN 'doy'
                              WHEN 'd' THEN 'day' WHEN 'h' THEN 'hour' WHEN 'n' THEN 'minute' ELSE 'second' END, t)::integer;
 END $f$;
-CREATE OR REPLACE FUNCTION jet_monthnames() RETURNS text[] LANGUAGE sql IMMUTABLE AS $f$
+CREATE OR REPLACE FUNCTION jet_monthnames() RETURNS text[] LANGUAGE sql STABLE AS $f$
 SELECT ARRAY['January', 'February', 'March', 'April', 'May', 'June', 'July', 'August', 'September', 'October',
              'November', 'December'] $f$;
-CREATE OR REPLACE FUNCTION jet_daynames() RETURNS text[] LANGUAGE sql IMMUTABLE AS $f$
+CREATE OR REPLACE FUNCTION jet_daynames() RETURNS text[] LANGUAGE sql STABLE AS $f$
 SELECT ARRAY['Sunday', 'Monday', 'Tuesday', 'Wednesday', 'Thursday', 'Friday', 'Saturday'] $f$;
 CREATE OR REPLACE FUNCTION jet_abbreviated(v jsonb) RETURNS boolean
-LANGUAGE sql IMMUTABLE AS $f$ SELECT jet_given(v) AND v IS NOT NULL AND jet_number(v) <> 0 $f$;
+LANGUAGE sql STABLE AS $f$ SELECT jet_given(v) AND v IS NOT NULL AND jet_number(v) <> 0 $f$;
 CREATE OR REPLACE FUNCTION jet_monthname(v jsonb, abbr jsonb DEFAULT 'false') RETURNS text
-LANGUAGE plpgsql IMMUTABLE AS $f$
+LANGUAGE plpgsql STABLE AS $f$
 DECLARE m bigint := jet_whole(v);
 BEGIN
   IF m < 1 OR m > 12 THEN PERFORM jet_fail(5); END IF;
   RETURN CASE WHEN jet_abbreviated(abbr) THEN left((jet_monthnames())[m], 3) ELSE (jet_monthnames())[m] END;
 END $f$;
 CREATE OR REPLACE FUNCTION jet_weekdayname(v jsonb, abbr jsonb DEFAULT 'false', first jsonb DEFAULT 'false') RETURNS text
-LANGUAGE plpgsql IMMUTABLE AS $f$
+LANGUAGE plpgsql STABLE AS $f$
 DECLARE w bigint := jet_whole(v); k integer;
 BEGIN
   IF w < 1 OR w > 7 THEN PERFORM jet_fail(5); END IF;
@@ -807,7 +811,7 @@ constexpr std::string_view kFormat = R"sql(
 -- ---- Format ----
 -- One section of a number pattern for |value|: 0 # . , % E+ E- and literals.
 CREATE OR REPLACE FUNCTION jet_formatsection(value double precision, sec text) RETURNS text
-LANGUAGE plpgsql IMMUTABLE AS $f$
+LANGUAGE plpgsql STABLE AS $f$
 DECLARE kinds text[] := '{}'; texts text[] := '{}'; i integer := 1; n integer := char_length(sec); c text; cl integer;
         point integer := 0; expo integer := 0; pct boolean := false; mend integer; iend integer;
         intzeros integer := 0; intplaces integer := 0; fraczeros integer := 0; fracplaces integer := 0;
@@ -932,16 +936,11 @@ BEGIN
   RETURN out;
 END $f$;
 CREATE OR REPLACE FUNCTION jet_formatnumber(value double precision, pattern text) RETURNS text
-LANGUAGE plpgsql IMMUTABLE AS $f$
+LANGUAGE plpgsql STABLE AS $f$
 DECLARE p text := lower(pattern); sections text[] := '{}'; start integer := 1; quoted boolean := false; i integer := 1;
         t text;
 BEGIN
   IF p IN ('', 'general number') THEN RETURN jet_numtext(value); END IF;
-  -- Zeros alone (the '00' of the rate lookups): the whole number, rounded half away from zero, padded.
-  IF p ~ '^0+$' THEN
-    t := round(abs(value)::numeric)::text;
-    RETURN CASE WHEN value < 0 THEN '-' ELSE '' END || lpad(t, greatest(length(p), length(t)), '0');
-  END IF;
   IF p = 'yes/no' THEN RETURN CASE WHEN value <> 0 THEN 'Yes' ELSE 'No' END; END IF;
   IF p = 'true/false' THEN RETURN CASE WHEN value <> 0 THEN 'True' ELSE 'False' END; END IF;
   IF p = 'on/off' THEN RETURN CASE WHEN value <> 0 THEN 'On' ELSE 'Off' END; END IF;
@@ -961,17 +960,17 @@ BEGIN
   RETURN CASE WHEN value < 0 THEN '-' ELSE '' END || jet_formatsection(abs(value), sections[1]);
 END $f$;
 CREATE OR REPLACE FUNCTION jet_nameddate(pattern text) RETURNS text
-LANGUAGE sql IMMUTABLE AS $f$
+LANGUAGE sql STABLE AS $f$
 SELECT CASE lower(pattern) WHEN 'long date' THEN 'dddd, mmmm d, yyyy' WHEN 'medium date' THEN 'dd-mmm-yy'
   WHEN 'short date' THEN 'm/d/yyyy' WHEN 'long time' THEN 'h:nn:ss AM/PM' WHEN 'medium time' THEN 'hh:nn AM/PM'
   WHEN 'short time' THEN 'hh:nn' END $f$;
 CREATE OR REPLACE FUNCTION jet_isdatepattern(pattern text) RETURNS boolean
-LANGUAGE sql IMMUTABLE AS $f$
+LANGUAGE sql STABLE AS $f$
 SELECT lower(pattern) = 'general date' OR jet_nameddate(pattern) IS NOT NULL OR
        (regexp_replace(pattern, '"[^"]*("|$)|\\.', '', 'g') !~ '[0#]' AND
         regexp_replace(pattern, '"[^"]*("|$)|\\.', '', 'g') ~* '[dmyhnswqct]') $f$;
 CREATE OR REPLACE FUNCTION jet_formatdate(days double precision, pattern text) RETURNS text
-LANGUAGE plpgsql IMMUTABLE AS $f$
+LANGUAGE plpgsql STABLE AS $f$
 DECLARE ts timestamp := jet_ts(days); twelve boolean; out text := ''; i integer := 1; n integer; raw text; ch text;
         r integer; cl integer; j integer; hr integer; afterhour boolean := false; minutes boolean; v integer;
 BEGIN
@@ -1040,12 +1039,20 @@ BEGIN
   RETURN out;
 END $f$;
 CREATE OR REPLACE FUNCTION jet_format(v jsonb, p jsonb DEFAULT 'false') RETURNS text
-LANGUAGE plpgsql IMMUTABLE AS $f$
+LANGUAGE plpgsql STABLE AS $f$
 DECLARE pattern text := CASE WHEN jet_given(p) THEN coalesce(jet_text(p), '') ELSE '' END; d double precision;
-        kind text := jsonb_typeof(v);
+        kind text := jsonb_typeof(v); whole text;
 BEGIN
   IF v IS NULL THEN RETURN NULL; END IF;
-  IF pattern ~ '^[0#.,]+$' AND kind = 'number' THEN RETURN jet_formatnumber((v #>> '{}')::double precision, pattern); END IF;
+  IF kind = 'number' AND pattern ~ '^[0#.,]+$' THEN
+    d := (v #>> '{}')::double precision;
+    -- Zeros alone (the '00' of the rate lookups): the whole number, rounded half away from zero, padded.
+    IF pattern ~ '^0+$' THEN
+      whole := round(abs(d)::numeric)::text;
+      RETURN CASE WHEN d < 0 THEN '-' ELSE '' END || lpad(whole, greatest(length(pattern), length(whole)), '0');
+    END IF;
+    RETURN jet_formatnumber(d, pattern);
+  END IF;
   IF (jet_isdatepattern(pattern) AND lower(pattern) NOT IN ('general number', 'yes/no', 'true/false', 'on/off', 'fixed',
       'standard', 'percent', 'scientific', 'currency')) OR (kind = 'object' AND pattern = '') THEN
     d := CASE WHEN kind = 'string' THEN coalesce(jet_parsedate(v #>> '{}'), jet_parsenum(v #>> '{}')) ELSE jet_number(v) END;

@@ -32,7 +32,7 @@ TEST_P(JetOnBothTest, ExpressionsGiveTheSameValue) {
       {"S & Z & N & D", "abc52.5"}, {"Z & Null", "Null"}, {"0.1 + 0.2 & ''", "0.3"}, {"T10 + S", "10abc"},
       {"T10 + N", "15"}, {"CVar(S)", "abc"}, {"CVar(T10) + 'x\"y'", "10x\"y"},
       {"IIf(T10 > 9, 'y', 'n')", "y"}, {"IIf(T10 = N * 2, 'y', 'n')", "y"},
-      {"IIf(DT > '1/1/2014', 'y', 'n')", "y"}, {"IIf(S = 'ABC', 'y', 'n')", "y"},
+      {"IIf(DT > '1/1/2014', 'y', 'n')", "y"}, {"IIf(N = 5, 1, CLng('x'))", "1"}, {"IIf(S = 'ABC', 'y', 'n')", "y"},
       // Like: * ? # [a-z] [!a], case ignored, [ and # as themselves
       {"IIf(S Like 'A*', 1, 0)", "1"}, {"IIf(S Like '?B[a-d]', 1, 0)", "1"}, {"IIf(S Like '[!a]*', 1, 0)", "0"},
       {"IIf(T10 Like '#0', 1, 0)", "1"}, {"IIf('[x' Like '[[]x', 1, 0)", "1"}, {"IIf('a.c' Like 'a.c', 1, 0)", "1"},
