@@ -6,6 +6,11 @@
 //   server_guardar_obtener_declaracion GuardarDeclaracion + ObtenerDeclaraciones
 //   server_guardar_actualizar_cargar_t8 typology 8 (113 columns): GuardarDeclaracion
 //                                      updating a detail row + CargarDeclaracion
+//   server_rate_lookup                 the effective-rate query of the rate
+//                                      forms (year & Format(period, '00')
+//                                      against a period) over 360 periods,
+//                                      through the functions of ours, against
+//                                      the same query in PostgreSQL's own SQL
 //   server_concurrent_saves            8 processes saving declarants at once
 //                                      (items: saves; fails unless every
 //                                      number is distinct and the process's own)
@@ -236,6 +241,41 @@ void libpqFormCycle(benchmark::State& state) {
   }
 }
 
+// A rate table of 30 years of monthly periods, made once.
+const std::string& rateTable() {
+  static const std::string table = [] {
+    auto db = engine::DBEngine::forThread().openDatabase(serverDatabase().link.string());
+    db->execute("CREATE TABLE BENCH_RATES (EJER LONG, PER LONG, TIPO DOUBLE)");
+    for (int year = 1990; year < 2020; ++year)
+      for (int period = 1; period <= 12; ++period)
+        db->execute("INSERT INTO BENCH_RATES VALUES (" + std::to_string(year) + ", " + std::to_string(period) + ", " +
+                    std::to_string(year * 100 + period) + ")");
+    db->close();
+    return std::string("BENCH_RATES");
+  }();
+  return table;
+}
+
+void engineRateLookup(benchmark::State& state) {
+  if (skipWithoutServer(state)) return;
+  const std::string table = rateTable();
+  auto db = engine::DBEngine::forThread().openDatabase(serverDatabase().link.string());
+  for (auto _ : state) {
+    auto rs = db->openRecordset("SELECT TOP 1 TIPO FROM " + table +
+                                " WHERE EJER & Format(PER, '00') <= 201406 ORDER BY EJER DESC, PER DESC");
+    benchmark::DoNotOptimize(rs->value(0));
+  }
+}
+
+void libpqRateLookup(benchmark::State& state) {
+  if (skipWithoutServer(state)) return;
+  const std::string table = rateTable();
+  Pg pg(serverDatabase().conninfo);
+  for (auto _ : state)
+    benchmark::DoNotOptimize(pg.exec("SELECT \"TIPO\" FROM \"" + table + "\" WHERE (\"EJER\"::text || to_char(\"PER\", "
+                                     "'FM00'))::numeric <= 201406 ORDER BY \"EJER\" DESC, \"PER\" DESC LIMIT 1"));
+}
+
 // Eight processes saving declarants at once through the service; each checks
 // that every number it got back is its own row's.
 void engineConcurrentSaves(benchmark::State& state) {
@@ -288,6 +328,8 @@ BENCHMARK(engineDeclarationCycle)->Name("engine/server_guardar_obtener_declaraci
 BENCHMARK(libpqDeclarationCycle)->Name("libpq/server_guardar_obtener_declaracion")->Unit(benchmark::kMicrosecond);
 BENCHMARK(engineFormCycle)->Name("engine/server_guardar_actualizar_cargar_t8")->Unit(benchmark::kMicrosecond);
 BENCHMARK(libpqFormCycle)->Name("libpq/server_guardar_actualizar_cargar_t8")->Unit(benchmark::kMicrosecond);
+BENCHMARK(engineRateLookup)->Name("engine/server_rate_lookup")->Unit(benchmark::kMicrosecond);
+BENCHMARK(libpqRateLookup)->Name("libpq/server_rate_lookup")->Unit(benchmark::kMicrosecond);
 BENCHMARK(engineConcurrentSaves)->Name("server_concurrent_saves")->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 }  // namespace svrZIVE::bench

@@ -18,13 +18,15 @@
 //    constraints "zive_type_F" (a Byte's range) and "zive_zls_F"
 //    (zero-length text when AllowZeroLength is off); a Text longer than its
 //    size fails the varchar's own check (3163).
-// The functions the translated statements call (jet_store) and the collation
-// are created with the catalog. Every change of the catalog notifies the
+// The functions the translated statements call (jet_store here, the others
+// in engine/pg_functions.cpp) and the collation are created with the catalog. Every change of the catalog notifies the
 // channel zive_catalog, which every connection listens to: that is how a
 // connection learns that another one changed a table.
 #include "engine/pg_catalog.h"
 
 #include <algorithm>
+
+#include "engine/pg_functions.h"
 
 namespace svrZIVE::engine::detail {
 
@@ -130,6 +132,7 @@ void PgCatalogStore::initialize() {
           "rowid bigint NOT NULL DEFAULT nextval('zive_rowids'), PRIMARY KEY (table_name, field_name)); " +
           std::string(kServerFunctions),
       kSrc);
+  createServerFunctions(static_cast<PgConnection&>(connection_), kSrc);
 }
 
 bool PgCatalogStore::isOurs() {

@@ -8,6 +8,7 @@
 
 #include "engine/link_file.h"
 #include "engine/pg_catalog.h"
+#include "engine/pg_functions.h"
 
 namespace svrZIVE::engine::detail {
 
@@ -20,7 +21,28 @@ constexpr int64_t kOpenLock = 0x5A495646;
 
 // Type identifiers of the values the engine reads (pg_type).
 constexpr Oid kBool = 16, kBytea = 17, kText = 25, kInt8 = 20, kInt2 = 21, kInt4 = 23, kFloat4 = 700, kFloat8 = 701,
-              kNumeric = 1700;
+              kNumeric = 1700, kJsonb = 3802;
+
+// A jsonb value, which the Jet functions of no fixed type give back (CVar,
+// text + number): a JSON text (control characters escaped), a number, a
+// Date {"d": days} or null.
+std::string jsonText(std::string_view json) {
+  std::string out;
+  for (size_t i = 1; i + 1 < json.size(); ++i) {
+    char c = json[i];
+    if (c == '\\' && i + 2 < json.size()) {
+      c = json[++i];
+      if (c == 'u' && i + 4 < json.size()) {
+        c = static_cast<char>(std::strtol(std::string(json.substr(i + 1, 4)).c_str(), nullptr, 16));
+        i += 4;
+      } else if (const char* from = std::strchr("bfnrt", c)) {
+        c = "\b\f\n\r\t"[from - "bfnrt"];
+      }
+    }
+    out += c;
+  }
+  return out;
+}
 
 bool startsWith(std::string_view s, std::string_view prefix) {
   return s.size() >= prefix.size() && s.substr(0, prefix.size()) == prefix;
@@ -171,6 +193,10 @@ Stored PgStatement::stored(int column) const {
     case kFloat8:
     case kNumeric: return Stored::Real;
     case kBytea: return Stored::Blob;
+    case kJsonb: {
+      const char* v = cell(column);
+      return *v == '"' ? Stored::Text : *v == 'n' ? Stored::Null : std::strpbrk(v, ".eE{") ? Stored::Real : Stored::Integer;
+    }
     default: return Stored::Text;
   }
 }
@@ -182,9 +208,13 @@ int64_t PgStatement::int64(int column) const {
   return std::strtoll(v, nullptr, 10);
 }
 
-double PgStatement::real(int column) const { return std::strtod(cell(column), nullptr); }
+double PgStatement::real(int column) const {
+  const char* v = cell(column);
+  return std::strtod(*v == '{' ? std::strchr(v, ':') + 1 : v, nullptr);
+}
 
 std::string PgStatement::text(int column) const {
+  if (PQftype(result_, column) == kJsonb && *cell(column) == '"') return jsonText(cell(column));
   return std::string(cell(column), static_cast<size_t>(PQgetlength(result_, row_, column)));
 }
 
@@ -293,7 +323,7 @@ void PgConnection::configure(bool exclusive, std::string_view source) {
     raiseJet(kCouldNotLock, source);
 }
 
-void PgConnection::prepareForJet(bool /*exclusive*/, std::string_view /*source*/) {}
+void PgConnection::prepareForJet(bool /*exclusive*/, std::string_view source) { ensureServerFunctions(*this, source); }
 
 std::unique_ptr<CatalogStore> PgConnection::makeCatalog() { return std::make_unique<PgCatalogStore>(*this); }
 

@@ -172,6 +172,11 @@ Typed Translator::call(const Expr& e, const Clause& c) {
         break;
     }
     t.sql += ")";
+    // On the server First and Last give the variant they were given: back to the argument's type.
+    if (agg->rowids && jet::target() == SqlTarget::Postgres) {
+      if (a.type == Ty::Text) t.sql = "(" + t.sql + " #>> '{}')";
+      else if (isNumeric(a.type)) t.sql = "jet_num(" + t.sql + ")";
+    }
     return t;
   }
   if (e.starArg) argCountError();

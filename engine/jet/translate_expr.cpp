@@ -94,19 +94,19 @@ Typed Translator::binary(const Expr& e, const Clause& c) {
       }
       return t;
     case Op::Div:
-      t.sql = "jet_div(" + a.sql + ", " + b.sql + ")";
+      t.sql = "jet_div(" + operandArg(a) + ", " + operandArg(b) + ")";
       t.type = Ty::Dbl;
       break;
     case Op::IntDiv:
-      t.sql = "jet_idiv(" + a.sql + ", " + b.sql + ")";
+      t.sql = "jet_idiv(" + operandArg(a) + ", " + operandArg(b) + ")";
       t.type = Ty::Int;
       break;
     case Op::Mod:
-      t.sql = "jet_mod(" + a.sql + ", " + b.sql + ")";
+      t.sql = "jet_mod(" + operandArg(a) + ", " + operandArg(b) + ")";
       t.type = Ty::Int;
       break;
     case Op::Pow:
-      t.sql = "jet_pow(" + a.sql + ", " + b.sql + ")";
+      t.sql = "jet_pow(" + operandArg(a) + ", " + operandArg(b) + ")";
       t.type = Ty::Dbl;
       break;
     default:
@@ -125,7 +125,7 @@ Typed Translator::predicate(const Expr& e, const Clause& c) {
   std::string sql;
   switch (e.kind) {
     case ExprKind::Like:
-      sql = "jet_like(" + v[0].sql + ", " + v[1].sql + ")";
+      sql = "jet_like(" + operandArg(v[0]) + ", " + operandArg(v[1]) + ")";
       break;
     case ExprKind::Between:
       if (allNumeric(v))

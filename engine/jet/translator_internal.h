@@ -101,8 +101,12 @@ std::string asCondition(const Typed& t);
 // `sql` for a number operand: texts and values of unknown type are read as numbers.
 std::string numeric(const Typed& t);
 // `sql` for an argument of a function of ours: a Date goes as a Date, not as
-// its number of days.
+// its number of days. On the server every argument goes as a jsonb variant
+// (a text, a number, {"d": days} for a Date), since its functions are typed.
 std::string variantArg(const Typed& t);
+// `sql` for an operand of a function of ours that reads it as it comes
+// (a Date as its number of days); a variant on the server.
+std::string operandArg(const Typed& t);
 // `t` takes in what operand `a` holds (aggregates, free columns, nesting).
 void absorb(Typed& t, const Typed& a, int levels = 1);
 Typed merge(Typed t, const Typed& a, const Typed& b);

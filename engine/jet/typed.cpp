@@ -60,6 +60,12 @@ std::string asCondition(const Typed& t) {
 }
 
 std::string variantArg(const Typed& t) {
+  if (target() == SqlTarget::Postgres) {
+    if (t.type == Ty::Null) return "NULL::jsonb";
+    if (t.type == Ty::Date) return "jet_vdate(" + t.sql + ")";
+    if (t.type == Ty::Text) return "to_jsonb((" + t.sql + ")::text)";
+    return "to_jsonb(" + t.sql + ")";
+  }
   if (t.type == Ty::Date) return "jet_date(" + t.sql + ")";
   if (t.type == Ty::Dec) return "jet_decimal(" + t.sql + ")";
   return t.sql;
@@ -68,7 +74,12 @@ std::string variantArg(const Typed& t) {
 std::string numeric(const Typed& t) {
   if (isNumeric(t.type) || t.type == Ty::Null) return t.sql;
   if (t.type == Ty::Dec) return "jet_cdbl(" + variantArg(t) + ")";
-  return "jet_num(" + t.sql + ")";
+  return "jet_num(" + operandArg(t) + ")";
+}
+
+std::string operandArg(const Typed& t) {
+  if (target() != SqlTarget::Postgres) return t.sql;
+  return t.type == Ty::Date ? "to_jsonb(" + t.sql + ")" : variantArg(t);
 }
 
 void absorb(Typed& t, const Typed& a, int levels) {

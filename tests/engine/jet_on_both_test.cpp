@@ -1,0 +1,100 @@
+// The dialect's operators and functions give the same value, or the same
+// error, on a local file and on a server: one case each where PostgreSQL's
+// own rules differ from Jet's.
+#include "tests/engine/engine_test_support.h"
+#include "tests/engine/server_backend.h"
+
+namespace svrZIVE::engine::testing {
+namespace {
+
+class JetOnBothTest : public EngineTest, public ::testing::WithParamInterface<Backend> {
+ protected:
+  void SetUp() override {
+    SKIP_WITHOUT_SERVER(GetParam());
+    if (GetParam() == Backend::Server) schema_.emplace(file("test.mdb"));
+    db = createDb();
+    db->execute("CREATE TABLE T (S TEXT(20), T10 TEXT(5), N LONG, D DOUBLE, DT DATETIME, Z TEXT(5))");
+    db->execute("INSERT INTO T (S, T10, N, D, DT) VALUES ('abc', '10', 5, 2.5, #1/31/2014 12:30#)");
+  }
+  // The value of `expression` over the row, as text ("Null" for Null).
+  std::string value(const std::string& expression) {
+    auto rs = db->openRecordset("SELECT " + expression + " FROM T");
+    const Variant v = rs->value(0);
+    return v.isNull() ? "Null" : v.toText();
+  }
+  std::optional<ServerSchema> schema_;
+  std::shared_ptr<Database> db;
+};
+
+TEST_P(JetOnBothTest, ExpressionsGiveTheSameValue) {
+  const std::pair<const char*, const char*> cases[] = {
+      // & with Null, numbers written as the runtime writes them; + of texts; comparisons of text and number
+      {"S & Z & N & D", "abc52.5"}, {"Z & Null", "Null"}, {"0.1 + 0.2 & ''", "0.3"}, {"T10 + S", "10abc"},
+      {"T10 + N", "15"}, {"CVar(S)", "abc"}, {"CVar(T10) + 'x\"y'", "10x\"y"},
+      {"IIf(T10 > 9, 'y', 'n')", "y"}, {"IIf(T10 = N * 2, 'y', 'n')", "y"},
+      {"IIf(DT > '1/1/2014', 'y', 'n')", "y"}, {"IIf(N = 5, 1, CLng('x'))", "1"}, {"IIf(S = 'ABC', 'y', 'n')", "y"},
+      // Like: * ? # [a-z] [!a], case ignored, [ and # as themselves
+      {"IIf(S Like 'A*', 1, 0)", "1"}, {"IIf(S Like '?B[a-d]', 1, 0)", "1"}, {"IIf(S Like '[!a]*', 1, 0)", "0"},
+      {"IIf(T10 Like '#0', 1, 0)", "1"}, {"IIf('[x' Like '[[]x', 1, 0)", "1"}, {"IIf('a.c' Like 'a.c', 1, 0)", "1"},
+      {"IIf(S Like 'a.c', 1, 0)", "0"}, {"IIf(Z Like '*', 1, 0)", "0"},
+      // Format: the pattern of the rate lookups, custom and named formats, dates
+      {"Format(N, '00')", "05"}, {"Format(D * 1000, '#,##0.00')", "2,500.00"}, {"Format(2.675, 'Fixed')", "2.68"},
+      {"Format(-N, '0;(0)')", "(5)"}, {"Format(0.256, 'Percent')", "25.60%"}, {"Format(12345, 'Scientific')", "1.23E+04"},
+      {"Format(DT, 'dd/mm/yyyy hh:nn')", "31/01/2014 12:30"}, {"Format(DT, 'Long Date')", "Friday, January 31, 2014"},
+      {"Format(DT)", "1/31/2014 12:30:00 PM"}, {"Format(S, '00')", "abc"}, {"Format(Z)", "Null"},
+      // text functions: Null passes, Mid beyond the end, compare modes
+      {"Left(S, 2) & Right(S, 5) & Mid(S, 9)", "ababc"}, {"Mid(S, 2, 1)", "b"}, {"Len(Z)", "Null"}, {"Len(N)", "1"},
+      {"Trim('  a ') & '|'", "a|"}, {"UCase('ñé')", "ÑÉ"}, {"InStr(S, 'C')", "3"}, {"InStr(2, 'abcb', 'b', 0)", "2"},
+      {"InStrRev('abcb', 'b')", "4"}, {"Replace('aXbx', 'x', '-')", "a-b-"}, {"StrComp('a', 'A')", "0"},
+      {"StrComp('a', 'A', 0)", "1"}, {"StrConv('hello wORLD', 3)", "Hello World"}, {"Asc('€') & Chr(128)", "128€"},
+      {"Str(-0.5) & Str(3)", "-.5 3"}, {"String(3, 'xy') & Space(1) & StrReverse(S)", "xxx cba"},
+      // numbers and conversions: banker's rounding, text to number
+      {"CInt(2.5) & CInt(3.5) & CLng(-2.5)", "24-2"}, {"CLng(T10) + 1", "11"}, {"CDbl('1e3')", "1000"},
+      {"Val(' 12 3.5e2x')", "12350"}, {"Val('abc')", "0"}, {"CBool('true') & CBool(0)", "-10"}, {"CCur(1.23456)", "1.2346"},
+      {"Round(2.675, 2)", "2.68"}, {"Round(2.5)", "2"}, {"Int(-2.5) & Fix(-2.5) & Abs(-2) & Sgn(-3)", "-3-22-1"},
+      {"7 \\ 2 & 7 Mod 3 & 2 ^ 10", "311024"}, {"Sqr(16) + Exp(0) + Log(1)", "5"}, {"IsNumeric(T10) & IsNumeric(S)", "-10"},
+      {"Rnd(-1)", "0.2240070104599"}, {"Rnd()", "3.58458161354065E-02"}, {"CDec('1.10') & IIf(CDec(N) > 4.5, 'y', 'n')", "1.1y"},
+      {"First(S) & Last(N) & StDev(N)", "abc5"},
+      // dates: the origin, before 1900, serials, intervals
+      {"Year(DT) & Month(DT) & Day(DT) & Hour(DT) & Minute(DT)", "20141311230"}, {"CDate(0)", "12/30/1899"},
+      {"Format(CDate(-1.25), 'm/d/yyyy h:nn')", "12/29/1899 6:00"}, {"Year(#1/1/1800#)", "1800"}, {"Weekday(DT)", "6"},
+      {"Format(DateSerial(14, 13, 1), 'yyyy-mm-dd')", "2015-01-01"}, {"Format(DateAdd('m', 1, DT), 'm/d/yyyy')", "2/28/2014"},
+      {"DateDiff('d', #12/30/1899#, DT)", "41670"}, {"DatePart('ww', DT)", "5"}, {"DatePart('q', DT)", "1"},
+      {"MonthName(2, True) & WeekdayName(1)", "FebSunday"}, {"Format(TimeSerial(6, 30, 0), 'hh:nn')", "06:30"},
+      {"Format(CDate('2014-01-31 13:30'), 'General Date')", "1/31/2014 1:30:00 PM"}, {"IsDate('2/30/2014')", "False"},
+      {"Format(DateValue(DT), 'Short Date') & ' ' & Format(TimeValue(DT), 'Long Time')", "1/31/2014 12:30:00 PM"},
+  };
+  for (const auto& [expression, expected] : cases) {
+    SCOPED_TRACE(expression);
+    EXPECT_EQ(value(expression), expected);
+  }
+}
+
+TEST_P(JetOnBothTest, BadArgumentsFailWithTheSameError) {
+  const std::pair<const char*, int32_t> cases[] = {
+      {"CLng(S)", kTypeMismatchInExpression}, {"Sqr(S)", kTypeMismatch},   {"CInt(40000)", kOverflow},
+      {"CLng(Z)", kInvalidUseOfNull},         {"Mid(S, 0)", kInvalidProcedureCall}, {"Sqr(-1)", kInvalidProcedureCall},
+      {"N / 0", 11},                          {"S > N", kTypeMismatchInExpression}, {"Year('x')", kTypeMismatch},
+      {"DateAdd('x', 1, DT)", kInvalidProcedureCall}, {"Chr(256)", kInvalidProcedureCall}, {"Left(S, Null)", kInvalidUseOfNull},
+  };
+  for (const auto& [expression, number] : cases) {
+    SCOPED_TRACE(expression);
+    EXPECT_JET_ERROR(value(expression), number);
+  }
+}
+
+// A server database made before the functions of this version (here: one
+// without them) gets them when it is opened.
+TEST_P(JetOnBothTest, AnOlderServerDatabaseGetsTheFunctionsWhenOpened) {
+  if (GetParam() == Backend::File) GTEST_SKIP() << "a file's functions live in the program";
+  db->close();
+  ServerAdmin().value("DROP FUNCTION " + schema_->name() + ".jet_functions_v1(); DROP FUNCTION " + schema_->name() +
+                      ".jet_concat(jsonb[])");
+  db = openDb();
+  EXPECT_EQ(value("S & N"), "abc5");
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, JetOnBothTest, ::testing::Values(Backend::File, Backend::Server), backendName);
+
+}  // namespace
+}  // namespace svrZIVE::engine::testing
