@@ -16,40 +16,14 @@ using cli::variantFromJson;
 using cli::variantToJson;
 using nlohmann::json;
 
-Variant table2x3() {
-  VariantArray t = VariantArray::matrix(0, 2, 0, 1);
-  t.at({0, 1}) = Variant(int32_t(1));
-  t.at({1, 1}) = Variant("uno");
-  t.at({2, 1}) = Variant::null();
-  return Variant(std::move(t));
-}
-
-Variant bytesFrom1() {
-  VariantArray a = VariantArray::vector(1, 3);
-  a[1] = Variant(uint8_t(0));
-  a[2] = Variant(uint8_t(255));
-  a[3] = Variant(int16_t(-1));
+// An array of `bounds` holding `elements` in storage order, the first subscript fastest.
+Variant arrayOf(std::vector<ArrayBound> bounds, std::vector<Variant> elements) {
+  VariantArray a(std::move(bounds));
+  a.elements() = std::move(elements);
   return Variant(std::move(a));
 }
 
-Variant threeDimensions() {
-  VariantArray a(std::vector<ArrayBound>{{-1, 0}, {2, 3}, {0, 1}});
-  int32_t n = 0;
-  for (int32_t i = -1; i <= 0; ++i)
-    for (int32_t j = 2; j <= 3; ++j)
-      for (int32_t k = 0; k <= 1; ++k) a.at({i, j, k}) = Variant(double(n++) + 0.5);
-  return Variant(std::move(a));
-}
-
-Variant nested() {
-  VariantArray inner = VariantArray::vector(0, 1);
-  inner[0] = Variant("a");
-  VariantArray outer = VariantArray::vector(0, 2);
-  outer[0] = Variant(std::move(inner));
-  outer[1] = Variant(true);
-  outer[2] = table2x3();
-  return Variant(std::move(outer));
-}
+Variant table2x3() { return arrayOf({{0, 2}, {0, 1}}, {{}, {}, {}, Variant(int32_t(1)), Variant("uno"), Variant::null()}); }
 
 TEST(JsonVariant, EveryKindOfValueSurvivesPlainAndTyped) {
   const struct { const char* name; Variant value; } cases[] = {
@@ -59,8 +33,12 @@ TEST(JsonVariant, EveryKindOfValueSurvivesPlainAndTyped) {
       {"Infinity", Variant(std::numeric_limits<double>::infinity())}, {"EmptyText", Variant("")},
       {"Text", Variant("Vitoria-Gasteiz")}, {"NumericText", Variant("12")}, {"Accents", Variant("Ñandú €")},
       {"TextLikeAnEncoding", Variant("{\"$empty\": true}")}, {"EmptyList", Variant(VariantArray::vector(0, -1))},
-      {"ListFrom1", bytesFrom1()}, {"Table", table2x3()}, {"EmptyTableRows", Variant(VariantArray::matrix(0, 6, 1, 0))},
-      {"ThreeDimensions", threeDimensions()}, {"Nested", nested()}, {"NoDimensions", Variant(VariantArray())},
+      {"ListFrom1", arrayOf({{1, 3}}, {Variant(uint8_t(0)), Variant(uint8_t(255)), Variant(int16_t(-1))})},
+      {"Table", table2x3()}, {"EmptyTableRows", Variant(VariantArray::matrix(0, 6, 1, 0))},
+      {"ThreeDimensions", arrayOf({{-1, 0}, {2, 3}, {0, 1}}, {Variant(0.5), Variant(1.5), Variant(2.5), Variant(3.5),
+                                                             Variant(4.5), Variant(5.5), Variant(6.5), Variant(7.5)})},
+      {"Nested", arrayOf({{0, 2}}, {arrayOf({{0, 1}}, {Variant("a"), {}}), Variant(true), table2x3()})},
+      {"NoDimensions", Variant(VariantArray())},
       {"NoBytes", Variant(Bytes{})}, {"Bytes", Variant(Bytes{0, 0xFF, 'a'})}, {"BytesPadded", Variant(Bytes{1, 2, 3, 4})},
       {"Decimal", Variant(Variant("-79228162514264337593543950.335").toDecimal())},
   };
@@ -83,18 +61,17 @@ TEST(JsonVariant, NotANumberStaysADouble) {
 }
 
 TEST(JsonVariant, TheWrittenForms) {
-  EXPECT_EQ(variantToJson(Variant()).dump(), R"({"$empty":true})");
-  EXPECT_EQ(variantToJson(Variant::null()).dump(), "null");
-  EXPECT_EQ(variantToJson(Variant(int32_t(5))).dump(), "5");
-  EXPECT_EQ(variantToJson(Variant(int32_t(5)), true).dump(), R"({"$type":"Long","value":5})");
-  EXPECT_EQ(variantToJson(Variant(int16_t(5))).dump(), R"({"$type":"Integer","value":5})");
-  EXPECT_EQ(variantToJson(Variant("x"), true).dump(), R"({"$type":"String","value":"x"})");
-  EXPECT_EQ(variantToJson(table2x3()).dump(),
-            R"({"$array":{"lbound":[0,0],"ubound":[2,1],"values":[[{"$empty":true},1],[{"$empty":true},"uno"],[{"$empty":true},null]]}})");
-  VariantArray list = VariantArray::vector(0, 1);
-  list[0] = Variant(1.5);
-  EXPECT_EQ(variantToJson(Variant(std::move(list))).dump(), R"([1.5,{"$empty":true}])");
-  EXPECT_EQ(variantToJson(Variant(Bytes{'M', 'a', 'n', 'y'})).dump(), R"({"$bytes":"TWFueQ=="})");
+  const struct { Variant value; bool typed; const char* json; } cases[] = {
+      {Variant(), false, R"({"$empty":true})"}, {Variant::null(), false, "null"}, {Variant(int32_t(5)), false, "5"},
+      {Variant(int32_t(5)), true, R"({"$type":"Long","value":5})"},
+      {Variant(int16_t(5)), false, R"({"$type":"Integer","value":5})"},
+      {Variant("x"), true, R"({"$type":"String","value":"x"})"},
+      {table2x3(), false,
+       R"({"$array":{"lbound":[0,0],"ubound":[2,1],"values":[[{"$empty":true},1],[{"$empty":true},"uno"],[{"$empty":true},null]]}})"},
+      {arrayOf({{0, 1}}, {Variant(1.5), {}}), false, R"([1.5,{"$empty":true}])"},
+      {Variant(Bytes{'M', 'a', 'n', 'y'}), false, R"({"$bytes":"TWFueQ=="})"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(variantToJson(c.value, c.typed).dump(), c.json);
 }
 
 TEST(JsonVariant, ArgumentsReadAsVariants) {

@@ -1,64 +1,25 @@
 // The zive command as a user runs it: exit status, what it prints, what it
 // leaves on disk.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
-#include <sstream>
 #include <string>
 
+#include "tests/cli/zive_run.h"
 #include "tests/engine/server_backend.h"
 
+namespace svrZIVE::testing {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string slurp(const fs::path& file) {
-  std::ifstream in(file);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-std::string quote(const std::string& arg) {
-  std::string q = "'";
-  for (char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
 class ZiveCommand : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("zive-cli-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  Outcome zive(std::initializer_list<std::string> args) {
-    std::string cmd = quote(ZIVE_BINARY);
-    for (const auto& a : args) cmd += " " + quote(a);
-    cmd += " >" + quote((dir_ / "out").string()) + " 2>" + quote((dir_ / "err").string()) + " </dev/null";
-    int raw = std::system(cmd.c_str());
-    Outcome o;
-    o.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    o.out = slurp(dir_ / "out");
-    o.err = slurp(dir_ / "err");
-    return o;
-  }
-  std::string path(const std::string& name) const { return (dir_ / name).string(); }
-
-  fs::path dir_;
+  Outcome zive(std::initializer_list<std::string> args) { return testing::zive(dir_, args); }
+  std::string path(const std::string& name) const { return dir_.file(name); }
+  TempDir dir_;
 };
 
 TEST_F(ZiveCommand, SqlRunsJetStatementsAndPrintsTablesAndJson) {
@@ -71,33 +32,21 @@ TEST_F(ZiveCommand, SqlRunsJetStatementsAndPrintsTablesAndJson) {
 
   Outcome table = zive({"sql", db, "SELECT NAME, AMOUNT FROM T WHERE NAME = 'PEÑA'"});
   EXPECT_EQ(table.status, 0) << table.err;
-  EXPECT_NE(table.out.find("NAME"), std::string::npos);
-  EXPECT_NE(table.out.find("Peña"), std::string::npos);
-  EXPECT_NE(table.out.find("0.3"), std::string::npos);
-  EXPECT_NE(table.out.find("(1 row)"), std::string::npos);
+  for (const char* shown : {"NAME", "Peña", "0.3", "(1 row)"}) EXPECT_NE(table.out.find(shown), std::string::npos) << shown;
 
   Outcome json = zive({"sql", "--json", db, "SELECT * FROM T ORDER BY ID"});
   ASSERT_EQ(json.status, 0) << json.err;
-  auto parsed = nlohmann::json::parse(json.out);
-  EXPECT_EQ(parsed["columns"], nlohmann::json({"ID", "NAME", "AMOUNT"}));
-  EXPECT_EQ(parsed["rows"][0][0], 1);
-  EXPECT_EQ(parsed["rows"][0][1], "Peña");
-  EXPECT_DOUBLE_EQ(parsed["rows"][0][2].get<double>(), 0.3);
-  EXPECT_TRUE(parsed["rows"][1][2].is_null());
+  EXPECT_EQ(nlohmann::json::parse(json.out), nlohmann::json::parse(R"({"columns": ["ID", "NAME", "AMOUNT"],
+      "rows": [[1, "Peña", 0.30000000000000004], [2, "Otro", null]]})"));
   EXPECT_EQ(zive({"sql", db, "SELECT NAME INTO Copy FROM T"}).out, "2 rows affected.\n");
 }
 
 TEST_F(ZiveCommand, SqlErrorsExitOneWithNumberSourceAndDescription) {
   std::string db = path("t.mdb");
   ASSERT_EQ(zive({"sql", "--create", db, "CREATE TABLE T (A LONG)"}).status, 0);
-  struct Case {
-    std::string file, statement;
-    int number;
-  } cases[] = {
-      {db, "SELECT * FROM NOPE", 3078},
-      {db, "SELECT B FROM T", 3061},
-      {db, "UPDATE T SET A = 'x' WHERE A = 'O'Brien'", 3075},
-      {path("missing.mdb"), "SELECT * FROM T", 3024},
+  const struct { std::string file, statement; int number; } cases[] = {
+      {db, "SELECT * FROM NOPE", 3078}, {db, "SELECT B FROM T", 3061},
+      {db, "UPDATE T SET A = 'x' WHERE A = 'O'Brien'", 3075}, {path("missing.mdb"), "SELECT * FROM T", 3024},
   };
   for (const auto& c : cases) {
     Outcome o = zive({"sql", c.file, c.statement});
@@ -141,9 +90,7 @@ TEST_F(ZiveCommand, InitThatFailsLeavesNothingBehind) {
   // A seed that cannot be read stops the run before anything is made; one
   // whose table cannot be created, after the modifiable database was made.
   const struct { const char* file; const char* content; } seeds[] = {
-      {"T00_GENERAL.tsv", "A:SHORT\nx\n"},
-      {"SELECT.tsv", "A:SHORT\n1\n"},
-  };
+      {"T00_GENERAL.tsv", "A:SHORT\nx\n"}, {"SELECT.tsv", "A:SHORT\n1\n"}};
   for (const auto& seed : seeds) {
     SCOPED_TRACE(seed.file);
     fs::remove_all(path("seed"));
@@ -211,10 +158,9 @@ TEST_F(ZiveCommand, DemoWalksTheRoadOfOneReturnAndLeavesNothingBehind) {
 
 // The same road on a database server, behind a link file that never holds a password.
 TEST_F(ZiveCommand, DemoWalksTheRoadOnADatabaseServer) {
-  namespace server_testing = svrZIVE::engine::testing;
-  using svrZIVE::engine::linkTarget;
-  SKIP_WITHOUT_SERVER(server_testing::Backend::Server);
-  server_testing::ServerSchema schema(path("schema.link"));
+  using engine::linkTarget;
+  SKIP_WITHOUT_SERVER(engine::testing::Backend::Server);
+  engine::testing::ServerSchema schema(path("schema.link"));
   const std::string server = *linkTarget(path("schema.link"));
   EXPECT_EQ(zive({"link", path("secret.mdb"), server + " password=x"}).status, 1);
   std::string data = path("office");
@@ -224,10 +170,6 @@ TEST_F(ZiveCommand, DemoWalksTheRoadOnADatabaseServer) {
   Outcome declarants = zive({"sql", data + "/ZIVEMOD.MDB", "SELECT count(*) FROM T01_DECLARANTES"});
   EXPECT_NE(declarants.out.find(" 0\n"), std::string::npos) << declarants.out;
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(ZiveCommand, ImportMdbListsTheTablesAndNeverOverwrites) {
   const std::string nwind = std::string(ZIVE_ACCESS_TESTDATA) + "/nwind.mdb";
@@ -242,11 +184,11 @@ TEST_F(ZiveCommand, ImportMdbListsTheTablesAndNeverOverwrites) {
   ASSERT_EQ(picture.status, 0) << picture.err;
   EXPECT_TRUE(nlohmann::json::parse(picture.out)["rows"][0][0].contains("$bytes"));
 
-  const std::string before = slurp(db);
+  const std::string before = readFile(db);
   Outcome again = zive({"import-mdb", nwind, db});
   EXPECT_EQ(again.status, 1);
   EXPECT_NE(again.err.find("3204"), std::string::npos) << again.err;
-  EXPECT_EQ(slurp(db), before);
+  EXPECT_EQ(readFile(db), before);
 
   Outcome opened = zive({"sql", nwind, "SELECT * FROM Orders"});
   EXPECT_EQ(opened.status, 1);
@@ -254,3 +196,4 @@ TEST_F(ZiveCommand, ImportMdbListsTheTablesAndNeverOverwrites) {
 }
 
 }  // namespace
+}  // namespace svrZIVE::testing
