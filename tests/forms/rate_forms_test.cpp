@@ -77,17 +77,10 @@ std::string groups(const VariantArray& a, int first, int width, int count, const
 }
 
 TEST_F(RateForms, LinesInUseArePackedWhereTheFormPacks) {
-  struct Case {
-    const char* name;
-    const char* service;
-    int32_t elements;
-    int width;
-    std::vector<double> bases;
-    const char* lines;  // each group's code and base
-    std::vector<double> deductions = {};
-    const char* deductionLines = "";  // code, concept, amount
-  };
-  const std::vector<Case> cases = {
+  // lines: each group's code and base; deductionLines: code, concept, amount.
+  struct Case { const char *name, *service; int32_t elements; int width; std::vector<double> bases; const char* lines;
+                std::vector<double> deductions = {}; const char* deductionLines = ""; };
+  const Case cases[] = {
       {"561", "cZIVETipologia2", 34, 5, {0, 5, 0, 7, 0, 0}, "L2:5 L4:7 _ _ _ _"},
       {"561 without bases", "cZIVETipologia2", 34, 5, {0, 0, 0, 0, 0, 0}, "_ _ _ _ _ _"},
       {"562 keeps its lines", "cZIVETipologia3", 20, 4, {0, 5, 0, 7}, "L1:0 L2:5 L3:0 L4:7"},
@@ -111,15 +104,10 @@ TEST_F(RateForms, LinesInUseArePackedWhereTheFormPacks) {
 }
 
 TEST_F(RateForms, TheEpigraphsOfTheSetInForceOnceEach) {
-  struct Case {
-    const char* service;
-    const char* operation;
-    int32_t year;
-    int16_t period;
-    std::vector<std::string> epigraphs;  // column 3 of rows 1 to N
-    int32_t lastColumn = 6;
-  };
-  const std::vector<Case> cases = {
+  // epigraphs: column 3 of rows 1 to N.
+  struct Case { const char *service, *operation; int32_t year; int16_t period; std::vector<std::string> epigraphs;
+                int32_t lastColumn = 6; };
+  const Case cases[] = {
       {"cZIVETipologia2", "ObtenerTipo561", 2016, 7, {"1", "2", "3", "4", "5", "6"}, 7},
       {"cZIVETipologia2", "ObtenerTipo561", 2024, 1, {"1", "2", "3", "4", "5", "6"}, 7},  // 3 listed twice
       {"cZIVETipologia3", "ObtenerTipo562", 2017, 1, {"3", "4"}},                         // 4 listed twice
@@ -165,32 +153,18 @@ TEST_F(RateForms, TheEpigraphsOfTheSetInForceOnceEach) {
 }
 
 TEST_F(RateForms, ErrorsCarryTheirTexts) {
-  struct Case {
-    const char* service;
-    const char* operation;
-    std::vector<Variant> args;
-    const char* annotation;
-  };
-  auto before = [](int32_t year, int16_t period) {
-    return std::vector<Variant>{Variant(kSecdec), Variant(year), Variant(period)};
-  };
   // Before the model's first set: no current record.
-  const std::vector<Case> cases = {
-      {"cZIVETipologia2", "ObtenerTipo561", before(2012, 12),
-       "cZIVETipologia2.ObtenerTipocZIVET04_Tipologia2.ObtenerTipo"},
-      {"cZIVETipologia4", "ObtenerTipo563", before(2012, 1),
-       "cZIVETipologia4.ObtenerTipocZIVET06_Tipologia4.ObtenerTipo"},
-      {"cZIVETipologia5_Nueva", "ObtenerTipo564", before(2013, 12),
-       "cZIVETipologia5_Nueva.ObtenerTipocZIVET09_Tipologia5_Nueva.ObtenerTipo"},
-      {"cZIVETipologia6", "ObtenerTipo566", before(2012, 12),
-       "cZIVETipologia6.ObtenerTipocZIVET08_Tipologia6.ObtenerTipo"},
+  const struct { const char *service, *record, *operation; int32_t year; int16_t period; } cases[] = {
+      {"cZIVETipologia2", "cZIVET04_Tipologia2", "ObtenerTipo561", 2012, 12},
+      {"cZIVETipologia4", "cZIVET06_Tipologia4", "ObtenerTipo563", 2012, 1},
+      {"cZIVETipologia5_Nueva", "cZIVET09_Tipologia5_Nueva", "ObtenerTipo564", 2013, 12},
+      {"cZIVETipologia6", "cZIVET08_Tipologia6", "ObtenerTipo566", 2012, 12},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.service) + "." + c.operation);
-    std::vector<Variant> args = c.args;
-    Raised r = raisedBy([&] { CreateObject(std::string("svrZIVE.") + c.service)->invoke(c.operation, args); });
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.operation);
+    Raised r = raisedBy([&] { call(c.service, c.operation, {Variant(kSecdec), Variant(c.year), Variant(c.period)}); });
     EXPECT_EQ(r.number, 3021);
-    EXPECT_THAT(r.description, StartsWith(c.annotation));
+    EXPECT_THAT(r.description, StartsWith(std::string(c.service) + ".ObtenerTipo" + c.record + ".ObtenerTipo"));
   }
   execute(mod_, "DROP TABLE T07_Tipologia5");
   EXPECT_THAT(raisedBy([&] { call("cZIVETipologia5", "ExisteDeclaracion", {Variant(kSecdec)}); }).description,

@@ -26,24 +26,18 @@ struct Block {
 };
 
 struct Regional {
-  const char* service;
-  const char* annotation;  // what the service's errors begin with
-  const char* record;
-  const char* model;
-  const char* lookup;
-  const char* table;
+  const char *service, *annotation, *record, *model, *lookup, *table;  // annotation: what errors begin with
   uint8_t typology;
   const forms::FormLayout& (*layout)();
   std::vector<Block> blocks;
-  const char* zeroRateCondition;           // what the lookup adds to leave out zero rates
+  const char* zeroRateCondition;  // what the lookup adds to leave out zero rates
 };
 
 const Regional k581{"cZIVETipologia15", "cZIVETipologia15_Nueva", "cZIVET17_Tipologia15", "581", "ObtenerTipo581",
                     "T17_Tipologia15", 15, forms::layoutTipologia15, {{1, 4, 7, 1}, {29, 3, 21, 2}},
                     " AND T07_TIPO02<> 0"};
 const Regional k582{"cZIVETipologia16", "cZIVETipologia16_Nueva", "cZIVET18_Tipologia16", "582", "ObtenerTipo582",
-                    "T18_Tipologia16", 16, forms::layoutTipologia16, {{2, 7, 8, 1}},
-                    ""};
+                    "T18_Tipologia16", 16, forms::layoutTipologia16, {{2, 7, 8, 1}}, ""};
 
 void PrintTo(const Regional& f, std::ostream* os) { *os << f.service; }
 std::string nameOf(const ::testing::TestParamInfo<Regional>& info) { return std::string("Form") + info.param.model; }
@@ -59,12 +53,9 @@ class RegionalForm : public ServiceTest, public ::testing::WithParamInterface<Re
   VariantArray fullBuffer() const {
     VariantArray b = VariantArray::vector(0, static_cast<int32_t>(layout().bufferSize()) - 1);
     b[0] = Variant(kSecdec);
-    for (int32_t e = 1; e <= b.ubound(); ++e) {
-      if (layout().columns[layout().bufferColumn(e)].isText())
-        b[e] = Variant(std::string(1, char('A' + e % 26)));
-      else
-        b[e] = Variant(e + 0.5);
-    }
+    for (int32_t e = 1; e <= b.ubound(); ++e)
+      b[e] = layout().columns[layout().bufferColumn(e)].isText() ? Variant(std::string(1, char('A' + e % 26)))
+                                                                 : Variant(e + 0.5);
     return b;
   }
   static int element(const Block& k, int line, int member) { return k.first + k.width * (line - 1) + member; }
@@ -101,18 +92,14 @@ TEST_P(RegionalForm, FilledLinesArePackedToTheFrontOnInsertAndUpdate) {
     save(b, insert ? Variant(true) : Variant(int32_t{1}));  // any flag but True updates
     EXPECT_EQ(count(mod_, GetParam().table), 1);
     VariantArray a = load();
-    for (const Block& k : GetParam().blocks) {
-      for (int slot = 1; slot <= k.lines; ++slot) {
+    for (const Block& k : GetParam().blocks)
+      for (int slot = 1; slot <= k.lines; ++slot)
         for (int m = 0; m < k.width; ++m) {
           const Variant& stored = a[layout().bufferColumn(element(k, slot, m))];
-          if (slot <= 2) {
-            EXPECT_EQ(stored.toText(), b[element(k, slot == 1 ? 2 : k.lines, m)].toText()) << slot << "/" << m;
-          } else {
-            EXPECT_EQ(stored.toText(), stored.isString() ? " " : "0") << slot << "/" << m;
-          }
+          const std::string cleared = stored.isString() ? " " : "0";
+          EXPECT_EQ(stored.toText(), slot <= 2 ? b[element(k, slot == 1 ? 2 : k.lines, m)].toText() : cleared)
+              << slot << "/" << m;
         }
-      }
-    }
   }
 }
 
@@ -160,15 +147,8 @@ TEST_F(RatesOfABody, InTheSetInForce) {
     return Rates{{"1.1", rate}, {"1.11", rate}, {"1.2.1", rate}, {"1.2.2", rate}, {"1.3", rate}, {"1.4", rate14}};
   };
   auto three = [](double rate122, double rate13) { return Rates{{"1.2.2", rate122}, {"1.3", rate13}, {"1.4", 0}}; };
-  struct Case {
-    const Regional* form;
-    int32_t secdec, year;
-    int16_t period;
-    const char* body;
-    int32_t setYear;
-    Rates rates;
-  };
-  const Case cases[] = {
+  const struct { const Regional* form; int32_t secdec, year; int16_t period; const char* body; int32_t setYear;
+                 Rates rates; } cases[] = {
       {&k581, 0, 2014, 3, "01", 2013, six(24, 3)},     // T07_TIPO02 of the 2013/01 set
       {&k581, 0, 2015, 1, "21", 2014, six(9, 1.12)},   // T07_TIPO01 of the 2014/07 set
       {&k581, 0, 2014, 6, "02", 2013, six(20, 2.5)},   // the last period of the first set
@@ -203,23 +183,13 @@ TEST_F(RatesOfABody, InTheSetInForce) {
 
 TEST_P(RegionalForm, RateFailuresAreAnnotated) {
   const Regional& f = GetParam();
-  struct Case {
-    std::string body;
-    int32_t year;
-    int32_t error;  // 0: any
-  };
-  std::vector<Case> cases;
-  for (const char* body : {"05", "15", "18", "19", "0", "-1", "23"}) cases.push_back({body, 2015, 0});
-  cases.push_back({"AB", 2015, 13});
-  cases.push_back({"01", 2012, 3021});  // no set old enough: no current record
+  const struct { const char* body; int32_t year, error; } cases[] = {  // error 0: any; 3021: no set old enough
+      {"05", 2015, 0}, {"15", 2015, 0}, {"18", 2015, 0}, {"19", 2015, 0}, {"0", 2015, 0}, {"-1", 2015, 0},
+      {"23", 2015, 0}, {"AB", 2015, 13}, {"01", 2012, 3021}};
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.body + " " + std::to_string(c.year));
+    SCOPED_TRACE(std::string(c.body) + " " + std::to_string(c.year));
     Raised r = raisedBy([&] { lookup(f, 0, c.year, 12, c.body); });
-    if (c.error) {
-      EXPECT_EQ(r.number, c.error);
-    } else {
-      EXPECT_NE(r.number, 0);
-    }
+    EXPECT_TRUE(c.error ? r.number == c.error : r.number != 0) << r.number;
     EXPECT_THAT(r.description, StartsWith(std::string(f.annotation) + ".ObtenerTipo" + f.record + ".ObtenerTipo"));
   }
 }
@@ -262,15 +232,9 @@ class BodiesWithRates : public ServiceTest {
 
 TEST_F(BodiesWithRates, NamesPairedWithTheColumnsFromTIPO02ByPosition) {
   auto names = rows(sampleReference(), "SELECT TADM_DESC, TADM_DESE FROM TAUX_ADMCOM");
-  struct Case {
-    const char* idioma;
-    int language;  // 0 TADM_DESC, 1 TADM_DESE
-    const char* epi;
-    int32_t year;
-    int16_t period;
-    std::vector<double> rates;  // T07_TIPO02 to T07_TIPO18
-  };
-  const Case cases[] = {
+  // language: 0 TADM_DESC, 1 TADM_DESE; rates: T07_TIPO02 to T07_TIPO18.
+  const struct { const char* idioma; int language; const char* epi; int32_t year; int16_t period;
+                 std::vector<double> rates; } cases[] = {
       {"C", 0, "1.3", 2016, 3, {14, 11, 28, 13, 27, 23, 26, 29, 25, 7, 24, 17, 21, 3, 19, 5, 6}},
       {"c", 1, "1.3", 2016, 3, {14, 11, 28, 13, 27, 23, 26, 29, 25, 7, 24, 17, 21, 3, 19, 5, 6}},
       {"E", 1, "1.2.2", 2015, 9, {24, 20, 48, 22, 46, 0, 44, 47, 45, 12, 43, 0, 42, 6, 0, 8, 10}},
@@ -302,14 +266,7 @@ TEST_F(BodiesWithRates, FailuresAreAnnotated) {
   std::vector<std::string> sixteen{createT07(), rateRow("582", "1.3", "uno", 5),
                                    "CREATE TABLE TAUX_ADMCOM (TADM_COD TEXT(2), TADM_DESC TEXT(60), TADM_DESE TEXT(60))"};
   for (int i = 1; i <= 16; ++i) sixteen.push_back("INSERT INTO TAUX_ADMCOM VALUES ('01', 'a', 'b')");
-  struct Case {
-    const char* name;
-    std::string reference;
-    const char* epi;
-    int32_t year;
-    int32_t error;
-  };
-  const Case cases[] = {
+  const struct { const char* name; std::string reference; const char* epi; int32_t year, error; } cases[] = {
       {"no set old enough", sampleReference(), "1.3", 2012, 13},
       {"an epigraph without rates", sampleReference(), "9.9", 2016, 13},
       {"sixteen bodies", databaseWith(dir_, "SIXTEEN.MDB", sixteen), "1.3", 2016, 9},

@@ -24,8 +24,7 @@ using Range = std::pair<int, int>;
 
 struct Typology {
   int32_t number;
-  const char* service;
-  const char* table;
+  const char *service, *table;
   int32_t elements;
   std::vector<Range> integers;  // buffer elements converted to Integer
   std::vector<Range> texts;     // buffer elements converted to text
@@ -173,9 +172,7 @@ TEST_F(Stock, SavedReturnsLoadBackWithTheirElementsWhereTheLoadPutsThem) {
       loaded.push_back(shown(row[e]));
     }
     for (auto [from, to] : t.moved) EXPECT_EQ(loaded[to], saved[from]) << "buffer " << from << ", load " << to;
-    if (t.moved.empty()) {
-      EXPECT_EQ(loaded, saved);
-    }
+    if (t.moved.empty()) { EXPECT_EQ(loaded, saved); }
     std::sort(saved.begin(), saved.end());
     std::sort(loaded.begin(), loaded.end());
     EXPECT_EQ(loaded, saved);
@@ -192,18 +189,12 @@ TEST_F(Stock, SavedReturnsLoadBackWithTheirElementsWhereTheLoadPutsThem) {
 }
 
 TEST_F(Stock, ElementsAreStoredAsTheirPropertyTypes) {
-  struct Case {
-    int32_t typology;
-    int element, loadedAt;
-    Variant value;
-    std::string stored;
-  };
-  const std::vector<Case> cases = {
+  const struct { int32_t typology; int element, loadedAt; Variant value; std::string stored; } cases[] = {
       {9, 1, 1, Variant(2.5), "2"},          {10, 86, 100, Variant(3.5), "4"},  {10, 91, 105, Variant(7.0), "7"},
       {13, 1, 1, Variant(int32_t{7}), "7"},  {13, 2, 2, Variant(""), ""},        {14, 4, 4, Variant("B1"), "B1"},
       {11, 7, 7, Variant("12.25"), "12.25"},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     const Typology& t = typologies()[c.typology - 8];
     SCOPED_TRACE(std::string(t.service) + " element " + std::to_string(c.element));
     SetUp();
@@ -216,14 +207,9 @@ TEST_F(Stock, ElementsAreStoredAsTheirPropertyTypes) {
 
 // --- Carry forward -------------------------------------------------------------
 
-struct Header {
-  int32_t secdec, csde, year;
-  const char* periodicity;
-  int32_t period;
-  bool otherTypology, detail;
-};
+struct Header { int32_t secdec, csde, year; const char* periodicity; int32_t period; bool otherTypology, detail; };
 
-const std::vector<Header> kHeaders = {
+const Header kHeaders[] = {
     {40, 3, 2014, "1", 11, false, true}, {41, 3, 2014, "1", 12, false, true},
     {42, 3, 2015, "1", 1, true, true},    // another typology
     {43, 3, 2015, "3", 1, false, true},   // another periodicity
@@ -235,14 +221,9 @@ const std::vector<Header> kHeaders = {
 };
 
 TEST_F(Stock, CarryForwardOfThePreviousReturnsClosingStocks) {
-  struct Case {
-    const char* name;
-    int32_t year;
-    const char* periodicity;
-    int32_t secdec, declarant;
-    std::vector<int32_t> from;  // the previous returns, one row each; none: Null
-  };
-  const std::vector<Case> cases = {
+  // from: the previous returns, one row each; none: Null.
+  const struct { const char* name; int32_t year; const char* periodicity; int32_t secdec, declarant;
+                 std::vector<int32_t> from; } cases[] = {
       {"the first return", 2016, "1", 99, 5, {}},
       {"the latest earlier return", 2015, "1", 45, 3, {41}},
       {"returns recorded later never count", 2015, "1", 39, 3, {}},

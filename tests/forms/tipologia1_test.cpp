@@ -33,15 +33,11 @@ class Tipologia1Test : public ServiceTest {
 };
 
 TEST_F(Tipologia1Test, InsertsOnlyWhenTheFlagIsExactlyTrueAndElevenIsTheFinalAmount) {
-  struct Case {
-    const char* name;
-    Variant flag;
-    bool inserts;
-  };
-  const std::vector<Case> cases = {{"Boolean True", Variant(true), true},   {"Integer -1", Variant(int16_t{-1}), true},
-                                   {"Boolean False", Variant(false), false}, {"Long 1", Variant(int32_t{1}), false},
-                                   {"Integer 2", Variant(int16_t{2}), false}, {"Empty", Variant(), false},
-                                   {"text True", Variant("True"), false},    {"Null", Variant::null(), false}};
+  const struct { const char* name; Variant flag; bool inserts; } cases[] = {
+      {"Boolean True", Variant(true), true},     {"Integer -1", Variant(int16_t{-1}), true},
+      {"Boolean False", Variant(false), false},  {"Long 1", Variant(int32_t{1}), false},
+      {"Integer 2", Variant(int16_t{2}), false}, {"Empty", Variant(), false},
+      {"text True", Variant("True"), false},     {"Null", Variant::null(), false}};
   int32_t secdec = 100;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -59,11 +55,8 @@ TEST_F(Tipologia1Test, InsertsOnlyWhenTheFlagIsExactlyTrueAndElevenIsTheFinalAmo
     service_.GuardarDeclaracion(second, c.flag);
     auto stored = rows(mod_, "SELECT T03_BASEIMP FROM T03_Tipologia1 WHERE T03_SECDEC = " + std::to_string(secdec) +
                                  " ORDER BY T03_BASEIMP");
-    if (c.inserts) {
-      EXPECT_EQ(stored, (std::vector<std::vector<std::string>>{{"100"}, {"200"}}));
-    } else {
-      EXPECT_EQ(stored, (std::vector<std::vector<std::string>>{{"200"}}));
-    }
+    using Rows = std::vector<std::vector<std::string>>;
+    EXPECT_EQ(stored, (c.inserts ? Rows{{"100"}, {"200"}} : Rows{{"200"}}));
     EXPECT_DOUBLE_EQ(headerAmount(mod_, secdec), -55.5);
   }
   // Updating a return without detail writes nothing but the amount.
@@ -97,13 +90,8 @@ TEST_F(Tipologia1Test, AFailedHeaderUpdateLeavesTheDetailWritten) {
 }
 
 TEST_F(Tipologia1Test, TheRateSetInForceIsTheLatestNotLater) {
-  struct Case {
-    int32_t year;
-    int16_t period;
-    std::vector<double> rates;  // empty: Null
-  };
-  // The sample sets: 2013/01, 2014/07, 2016/01, 2021/10, 2022/01, 2024/07.
-  const std::vector<Case> cases = {
+  // The sample sets: 2013/01, 2014/07, 2016/01, 2021/10, 2022/01, 2024/07. No rates: Null.
+  const struct { int32_t year; int16_t period; std::vector<double> rates; } cases[] = {
       {2012, 12, {}},      {2013, 1, {4.86433, 0.5, 1}},         {2014, 3, {4.86433, 0.5, 1}},
       {2014, 6, {4.86433, 0.5, 1}}, {2014, 7, {5.11269632, 0.5, 1}}, {2015, 12, {5.11269632, 0.5, 1}},
       {2021, 9, {5.11269632, 0.5, 1.5}}, {2021, 12, {0.5, 0.5, 1}}, {2099, 1, {5.11269632, 1, 2}}};
