@@ -109,11 +109,7 @@ TEST_F(Errors, NothingOfSqliteLeaks) {
 }
 
 TEST_F(Errors, DeepExpressionsAreRefusedNotCrashing) {
-  auto times = [](int n, const std::string& text) {
-    std::string out;
-    while (n-- > 0) out += text;
-    return out;
-  };
+  auto times = [](int n, const std::string& text) { std::string out; while (n-- > 0) out += text; return out; };
   expectResults({
       {"SELECT D FROM V WHERE " + times(5000, "(") + "1" + times(5000, ")") + " = 1", "error 3360"},
       {"SELECT D FROM V WHERE L = 0" + times(3000, " OR L = 7"), "error 3360"},

@@ -12,13 +12,8 @@ ColumnInfo col(DaoType type, int32_t size = 0, bool required = false, bool allow
           .defaultValue = {}, .ordinalPosition = 0, .autoIncrement = autoIncrement};
 }
 
-struct StoreCase {
-  Variant value;
-  ColumnInfo column;
-  const char* expected;    // show() of the stored value, when no error
-  int32_t error;           // else the error number
-  VarType type = VarType::Empty;  // the stored value's type, when given
-};
+// expected: show() of the stored value, when no error; else the error number; the stored type when given.
+struct StoreCase { Variant value; ColumnInfo column; const char* expected; int32_t error; VarType type = VarType::Empty; };
 
 TEST(StoreValue, ConversionsAndErrors) {
   using D = DaoType;
@@ -90,14 +85,10 @@ class Writes : public JetDb {
  protected:
   void SetUp() override {
     JetDb::SetUp();
-    addTable("T01_DECLARANTES", {{"T01_CSDE", DaoType::Long, 4, false, false, true},
-                                 {"T01_NIF", DaoType::Text, 9},
-                                 {"T01_NOMB", DaoType::Text, 40},
-                                 {"T01_PRODOM", DaoType::Byte},
-                                 {"T01_MUNDOM", DaoType::Integer},
-                                 {"T01_NUMTEL", DaoType::Long},
-                                 {"T01_SALDO", DaoType::Double},
-                                 {"T01_ACTIVO", DaoType::Boolean},
+    addTable("T01_DECLARANTES", {{"T01_CSDE", DaoType::Long, 4, false, false, true}, {"T01_NIF", DaoType::Text, 9},
+                                 {"T01_NOMB", DaoType::Text, 40}, {"T01_PRODOM", DaoType::Byte},
+                                 {"T01_MUNDOM", DaoType::Integer}, {"T01_NUMTEL", DaoType::Long},
+                                 {"T01_SALDO", DaoType::Double}, {"T01_ACTIVO", DaoType::Boolean},
                                  {"T01_COD", DaoType::Text, 2, false, false}});
     addTable("REQ", {{"A", DaoType::Long, 4, true}, {"B", DaoType::Text, 5}});
   }
