@@ -1,12 +1,13 @@
-// cZIVEConexionDAO on real databases.
+// cZIVEConexionDAO on real databases, the statement texts it runs, and the
+// state every object of one client thread shares.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "base/automation_error.h"
 #include "frame/conexion_dao.h"
+#include "frame/service_paths.h"
 #include "frame/statement.h"
 #include "frame/zive_general.h"
 #include "tests/frame/frame_fixture.h"
@@ -172,6 +173,96 @@ TEST_F(Conexion, AnApostropheInAValueRunsNothing) {
   c.execute(ok);
   EXPECT_EQ(c.openRecordset(Statement("SELECT A FROM TM"))->value(0), Variant(2));
   EXPECT_EQ(pointer_, (std::vector<int>{11, 11, 11, 0, 11, 0}));
+}
+
+TEST(Statement, ValuesAsTheSystemWritesThem) {
+  // Doubles are written by formatDouble, whose forms are tested with it.
+  Statement s("UPDATE T SET ");
+  s << "Y=" << uint8_t(0) << "," << uint8_t(255) << " I=" << int16_t(-32768) << "," << int16_t(1999)
+    << " L=" << int32_t(-42) << "," << int32_t(2147483647) << " D=" << (0.1 + 0.2) << "," << 3.0 << "," << -0.75
+    << " T='" << std::string("Bilbao") << "','" << std::string("  a b  ") << "','" << std::string("say \"hi\"")
+    << "','" << std::string() << "' V=" << std::string_view("ñandú");
+  EXPECT_EQ(s.sql(),
+            "UPDATE T SET Y=0,255 I=-32768,1999 L=-42,2147483647 D=0.3,3,-0.75 "
+            "T='Bilbao','  a b  ','say \"hi\"','' V=ñandú");
+}
+
+TEST(Statement, AnApostropheInAValueFailsWithTheSyntaxError) {
+  const char* fromOutside = "it's";  // a text that is no literal is a value
+  for (const std::string value : {"O'Donnell", "'", "x'); DELETE FROM T01_DECLARANTES; --", "abc'", fromOutside}) {
+    SCOPED_TRACE(value);
+    Statement s("INSERT INTO T01_DECLARANTES (T01_NOMBRE) VALUES ('");
+    if (value == fromOutside) s.text(fromOutside);
+    else s << value;
+    s << "')";
+    EXPECT_FALSE(s.valid());
+    EXPECT_EQ(s.written(), "INSERT INTO T01_DECLARANTES (T01_NOMBRE) VALUES ('" + value + "')");
+    auto e = testing::errorOf([&] { (void)s.sql(); });
+    ASSERT_TRUE(e) << "an apostrophe inside a value must not reach the engine";
+    EXPECT_EQ(e->number(), engine::kSyntaxErrorInExpression);
+    EXPECT_EQ(e->source(), "DAO.Database");
+    EXPECT_NE(e->description().find("INSERT INTO T01_DECLARANTES"), std::string::npos) << e->description();
+  }
+}
+
+// Two service classes, as every service class has the path properties.
+class ServicioA : public ServicePaths {};
+class ServicioB : public ServicePaths {};
+
+struct ThreadState : ::testing::Test {
+  void TearDown() override { ZIVEGeneral::endThreadState(); }
+};
+
+// The thread's two paths, "modifiable|reference".
+std::string paths() { return ZIVEGeneral::modifiablePath() + "|" + ZIVEGeneral::referencePath(); }
+
+TEST_F(ThreadState, APathSetOnOneObjectIsThePathOfEveryObjectOfTheThreadUntilItsStateEnds) {
+  ServicioA a;
+  ServicioB b;
+  a.mdbmod("/datos/ZIVEMOD.MDB");
+  b.mdblec("/datos/ZIVELEC.MDB");
+  EXPECT_EQ(paths(), "/datos/ZIVEMOD.MDB|/datos/ZIVELEC.MDB");
+  b.mdbmod("/otros/ZIVEMOD.MDB");
+  ServicioA().mdblec("/otros/ZIVELEC.MDB");
+  EXPECT_EQ(paths(), "/otros/ZIVEMOD.MDB|/otros/ZIVELEC.MDB");
+  ZIVEGeneral::endThreadState();
+  EXPECT_EQ(paths(), "|");
+}
+
+// Paths, connection and pointer handler: another thread starts with none of
+// this thread's and changes none of them.
+TEST_F(ThreadState, ThreadsShareNothing) {
+  ServicioA here;
+  here.mdbmod("/aqui/ZIVEMOD.MDB");
+  here.mdblec("/aqui/ZIVELEC.MDB");
+  EXPECT_FALSE(ZIVEGeneral::hasSharedConnection());
+  cZIVEConexionDAO* mine = &ZIVEGeneral::sharedConnection();
+  EXPECT_TRUE(ZIVEGeneral::hasSharedConnection() && mine == &ZIVEGeneral::sharedConnection());
+  mine->Dbname = "/aqui/ZIVEMOD.MDB";
+  std::vector<int> myPointer, theirPointer;
+  ZIVEGeneral::setMousePointerHandler([&](int p) { myPointer.push_back(p); });
+
+  std::string seen;
+  cZIVEConexionDAO* theirs = nullptr;
+  std::thread([&] {
+    seen = paths();
+    ServicioB there;
+    there.mdbmod("/alli/ZIVEMOD.MDB");
+    theirs = &ZIVEGeneral::sharedConnection();
+    seen += " then " + ZIVEGeneral::modifiablePath() + ", connection '" + theirs->Dbname + "'";
+    ZIVEGeneral::showMousePointer(vbHourglass);  // no handler here yet
+    ZIVEGeneral::setMousePointerHandler([&](int p) { theirPointer.push_back(p); });
+    ZIVEGeneral::showMousePointer(vbDefault);
+    ZIVEGeneral::setMousePointerHandler({});  // before the thread's connection ends
+  }).join();
+  ZIVEGeneral::showMousePointer(vbHourglass);
+  ZIVEGeneral::setMousePointerHandler({});
+  EXPECT_EQ(seen, "| then /alli/ZIVEMOD.MDB, connection ''");
+  EXPECT_EQ(paths(), "/aqui/ZIVEMOD.MDB|/aqui/ZIVELEC.MDB");
+  EXPECT_NE(mine, theirs);
+  EXPECT_EQ(ZIVEGeneral::sharedConnection().Dbname, "/aqui/ZIVEMOD.MDB");
+  EXPECT_EQ(myPointer, std::vector<int>{vbHourglass});
+  EXPECT_EQ(theirPointer, std::vector<int>{vbDefault});
 }
 
 }  // namespace
