@@ -1,19 +1,49 @@
 // The zive command as a user runs it: exit status, what it prints, what it
-// leaves on disk.
+// leaves on disk. Values another tool wrote into a declaration past the
+// table's checks, each read through `zive sql --json`, `zive sql`, a recordset
+// and the service's list of declarations: a text by the UTF-8 rule, a value
+// converted by the runtime's rules, or error 3464 naming the table and field.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "tests/cli/zive_run.h"
+#include "cli/json_variant.h"
+#include "engine/dao.h"
 #include "tests/engine/server_backend.h"
+#include "tests/support/test_databases.h"
 
 namespace svrZIVE::testing {
 namespace {
 
 namespace fs = std::filesystem;
+using cli::variantFromJson;
+using nlohmann::json;
+
+struct Outcome {
+  int status = -1;
+  std::string out, err;
+};
+
+std::string quoted(const std::string& arg) {
+  std::string q = "'";
+  for (char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+// Runs `zive` as a user does, each argument quoted for the shell, what it prints kept in `dir`.
+Outcome zive(const TempDir& dir, std::initializer_list<std::string> args) {
+  std::string cmd = quoted(ZIVE_BINARY);
+  for (const auto& a : args) cmd += " " + quoted(a);
+  cmd += " >" + quoted(dir.file("out")) + " 2>" + quoted(dir.file("err")) + " </dev/null";
+  const int raw = std::system(cmd.c_str());
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readFile(dir.file("out")), readFile(dir.file("err"))};
+}
 
 class ZiveCommand : public ::testing::Test {
  protected:
@@ -34,9 +64,9 @@ TEST_F(ZiveCommand, SqlRunsJetStatementsAndPrintsTablesAndJson) {
   EXPECT_EQ(table.status, 0) << table.err;
   for (const char* shown : {"NAME", "Peña", "0.3", "(1 row)"}) EXPECT_NE(table.out.find(shown), std::string::npos) << shown;
 
-  Outcome json = zive({"sql", "--json", db, "SELECT * FROM T ORDER BY ID"});
-  ASSERT_EQ(json.status, 0) << json.err;
-  EXPECT_EQ(nlohmann::json::parse(json.out), nlohmann::json::parse(R"({"columns": ["ID", "NAME", "AMOUNT"],
+  Outcome asJson = zive({"sql", "--json", db, "SELECT * FROM T ORDER BY ID"});
+  ASSERT_EQ(asJson.status, 0) << asJson.err;
+  EXPECT_EQ(json::parse(asJson.out), json::parse(R"({"columns": ["ID", "NAME", "AMOUNT"],
       "rows": [[1, "Peña", 0.30000000000000004], [2, "Otro", null]]})"));
   EXPECT_EQ(zive({"sql", db, "SELECT NAME INTO Copy FROM T"}).out, "2 rows affected.\n");
 }
@@ -55,7 +85,7 @@ TEST_F(ZiveCommand, SqlErrorsExitOneWithNumberSourceAndDescription) {
 
     Outcome j = zive({"sql", "--json", c.file, c.statement});
     EXPECT_EQ(j.status, 1);
-    auto parsed = nlohmann::json::parse(j.out);
+    auto parsed = json::parse(j.out);
     EXPECT_EQ(parsed["number"], c.number) << c.statement;
     EXPECT_FALSE(parsed["source"].get<std::string>().empty());
     EXPECT_FALSE(parsed["description"].get<std::string>().empty());
@@ -134,7 +164,7 @@ TEST_F(ZiveCommand, CallReachesAServiceByNameAndReportsErrors) {
   ASSERT_EQ(zive({"init", data}).status, 0);
   Outcome count = zive({"call", "--json", "--mod", data + "/ZIVEMOD.MDB", "cZIVEDeclarante.NumeroDeclarantes"});
   ASSERT_EQ(count.status, 0) << count.err;
-  EXPECT_EQ(nlohmann::json::parse(count.out)["result"], 0);
+  EXPECT_EQ(json::parse(count.out)["result"], 0);
 
   Outcome name = zive({"call", "--ref", data + "/ZIVELEC.MDB", "cZIVEDatosGeneral.ObtenerNombreProvincia", "20", "0"});
   // Names come back in upper case, accented letters included.
@@ -143,7 +173,7 @@ TEST_F(ZiveCommand, CallReachesAServiceByNameAndReportsErrors) {
 
   Outcome missing = zive({"call", "--json", "cZIVEDeclarante.NoSuchMember"});
   EXPECT_EQ(missing.status, 1);
-  EXPECT_EQ(nlohmann::json::parse(missing.out)["number"], 438);
+  EXPECT_EQ(json::parse(missing.out)["number"], 438);
 }
 
 TEST_F(ZiveCommand, DemoWalksTheRoadOfOneReturnAndLeavesNothingBehind) {
@@ -174,15 +204,15 @@ TEST_F(ZiveCommand, DemoWalksTheRoadOnADatabaseServer) {
 TEST_F(ZiveCommand, ImportMdbListsTheTablesAndNeverOverwrites) {
   const std::string nwind = std::string(ZIVE_ACCESS_TESTDATA) + "/nwind.mdb";
   const std::string db = path("nwind.zive");
-  Outcome json = zive({"import-mdb", "--json", nwind, db});
-  ASSERT_EQ(json.status, 0) << json.err;
-  auto tables = nlohmann::json::parse(json.out)["tables"];
+  Outcome asJson = zive({"import-mdb", "--json", nwind, db});
+  ASSERT_EQ(asJson.status, 0) << asJson.err;
+  auto tables = json::parse(asJson.out)["tables"];
   ASSERT_EQ(tables.size(), 9u);
-  EXPECT_EQ(tables[8], nlohmann::json({{"name", "Umsätze"}, {"rows", 830}}));
+  EXPECT_EQ(tables[8], json({{"name", "Umsätze"}, {"rows", 830}}));
 
   Outcome picture = zive({"sql", "--json", db, "SELECT Picture FROM Categories WHERE CategoryID = 1"});
   ASSERT_EQ(picture.status, 0) << picture.err;
-  EXPECT_TRUE(nlohmann::json::parse(picture.out)["rows"][0][0].contains("$bytes"));
+  EXPECT_TRUE(json::parse(picture.out)["rows"][0][0].contains("$bytes"));
 
   const std::string before = readFile(db);
   Outcome again = zive({"import-mdb", nwind, db});
@@ -193,6 +223,57 @@ TEST_F(ZiveCommand, ImportMdbListsTheTablesAndNeverOverwrites) {
   Outcome opened = zive({"sql", nwind, "SELECT * FROM Orders"});
   EXPECT_EQ(opened.status, 1);
   EXPECT_NE(opened.err.find("zive import-mdb"), std::string::npos) << opened.err;
+}
+
+TEST(ForeignContents, EveryReaderGivesTheSameValueOrTheSameError) {
+  // `listed`: the field's column in cZIVEDeclaraciones.ObtenerDeclaraciones.
+  const struct { const char* field; int listed; const char* stored; Variant value; const char* cell; } cases[] = {
+      {"T02_MODELO", 5, "CAST(x'FF41' AS TEXT)", Variant("ÿA"), "ÿA"},  // not UTF-8
+      {"T02_MODELO", 5, "CAST(x'35C3' AS TEXT)", Variant("5Ã"), "5Ã"},  // an incomplete sequence
+      {"T02_CAE", 8, "x'4EFF'", Variant("Nÿ"), "Nÿ"},                    // binary data in a text field
+      {"T02_TIPOL", 6, "2.5", Variant(uint8_t(2)), "2"},                  // a fraction in a Byte field
+      {"T02_TIPOL", 6, "300", Variant(), nullptr},                        // out of a Byte's range
+      {"T02_TIPOL", 6, "'abc'", Variant(), nullptr},                      // a text that is no number
+      {"T02_EJER", 2, "x'01'", Variant(), nullptr},                       // binary data in a Long field
+      {"T02_IMPFIN", 7, "9e999", Variant(), nullptr},                     // infinity in a Double field
+      {"T02_IMPFIN", 7, "'NaN'", Variant(), nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.field) + " = " + c.stored);
+    TempDir dir;
+    const std::string mod = freshModifiable(dir);
+    execute(mod, "INSERT INTO T02_DECLARACIONES (T02_CSDE, T02_EJER, T02_MODELO, T02_TIPOL) VALUES (1, 2024, '560', 1)");
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(mod.c_str(), &raw), SQLITE_OK);
+    const std::string write = "PRAGMA ignore_check_constraints = ON; UPDATE T02_DECLARACIONES SET " +
+                              std::string(c.field) + " = " + c.stored;
+    EXPECT_EQ(sqlite3_exec(raw, write.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(raw);
+
+    const std::string query = "SELECT " + std::string(c.field) + " FROM T02_DECLARACIONES";
+    const Outcome asJson = zive(dir, {"sql", "--json", mod, query}), plain = zive(dir, {"sql", mod, query});
+    const Outcome listed =
+        zive(dir, {"call", "--json", "--typed", "--mod", mod, "cZIVEDeclaraciones.ObtenerDeclaraciones", "1"});
+    const auto read = [&] { return engine::DBEngine::forThread().openDatabase(mod)->openRecordset(query)->value(0); };
+    const json sqlOut = json::parse(asJson.out), callOut = json::parse(listed.out);
+    if (c.cell) {
+      EXPECT_EQ(read(), c.value);
+      EXPECT_EQ(variantFromJson(sqlOut["rows"][0][0]).toText(), c.cell);
+      EXPECT_EQ(sqlOut["rows"][0][0].is_string(), c.value.isString());
+      EXPECT_NE(plain.out.find(c.cell), std::string::npos) << plain.out;
+      EXPECT_EQ(variantFromJson(callOut["result"]["$array"]["values"][c.listed][1]), c.value);
+      continue;
+    }
+    const std::string field = "'T02_DECLARACIONES." + std::string(c.field) + "'";
+    const Raised e = raisedBy([&] { read(); });
+    EXPECT_EQ(e.number, engine::kTypeMismatchInExpression);
+    EXPECT_NE(e.description.find(field), std::string::npos) << e.description;
+    EXPECT_EQ(sqlOut["number"], engine::kTypeMismatchInExpression);
+    EXPECT_EQ(callOut["number"], engine::kTypeMismatchInExpression);
+    EXPECT_NE(callOut["description"].get<std::string>().find(field), std::string::npos) << listed.out;
+    EXPECT_EQ(plain.status, 1);
+    EXPECT_NE(plain.err.find("error 3464"), std::string::npos) << plain.err;
+  }
 }
 
 }  // namespace
