@@ -1,5 +1,7 @@
 #include "tests/forms/forms_fixture.h"
 
+#include <cstring>
+#include <regex>
 #include <stdexcept>
 
 #include "engine/dao.h"
@@ -38,22 +40,10 @@ VariantArray numberedBuffer(int32_t n, double first) {
   return b;
 }
 
-// Whether `text` is `pattern`, where "…" in the pattern stands for any text:
-// the pieces between the gaps come in order, the first begins the text and
-// the last ends it.
 bool matches(const std::string& text, const std::string& pattern) {
-  const std::string gap = "…";
-  std::size_t at = 0, from = 0;
-  for (bool first = true;; first = false) {
-    const std::size_t end = pattern.find(gap, from);
-    const std::string piece = pattern.substr(from, end == std::string::npos ? end : end - from);
-    if (end == std::string::npos)
-      return first ? text == piece : text.size() >= at + piece.size() && text.ends_with(piece);
-    const std::size_t found = first ? (text.starts_with(piece) ? 0 : std::string::npos) : text.find(piece, at);
-    if (found == std::string::npos) return false;
-    at = found + piece.size();
-    from = end + gap.size();
-  }
+  std::string expression;  // the pattern with every character taken literally, "…" as ".*"
+  for (char c : pattern) expression += (std::strchr("\\^$.|?*+()[]{}", c) && c ? "\\" : "") + std::string(1, c);
+  return std::regex_match(text, std::regex(std::regex_replace(expression, std::regex("…"), ".*")));
 }
 
 }  // namespace svrZIVE::testing
