@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "engine/dao.h"
+#include "frame/class_registry.h"
 
 namespace svrZIVE::testing {
 
@@ -32,6 +33,10 @@ double headerAmount(const std::string& file, int32_t secdec) {
   auto r = rows(file, "SELECT T02_IMPFIN FROM T02_Declaraciones WHERE T02_SECDEC = " + std::to_string(secdec));
   if (r.empty()) throw std::runtime_error("no header " + std::to_string(secdec));
   return std::stod(r[0][0]);
+}
+
+Variant call(const std::string& service, const std::string& member, std::vector<Variant> args) {
+  return CreateObject("svrZIVE." + service)->invoke(member, args);
 }
 
 VariantArray numberedBuffer(int32_t n, double first) {

@@ -112,9 +112,7 @@ class Forms : public ServiceTest {
  protected:
   // Saves through late binding; the error raised, if any.
   Raised save(const Form& f, Variant buffer, bool insert) {
-    auto object = CreateObject(std::string("svrZIVE.") + f.service);
-    std::vector<Variant> args{std::move(buffer), Variant(insert)};
-    return raisedBy([&] { object->invoke("GuardarDeclaracion", args); });
+    return raisedBy([&] { call(f.service, "GuardarDeclaracion", {std::move(buffer), Variant(insert)}); });
   }
   // Every element 1 (a text of one letter in the text columns), element 0 the number.
   static Variant buffer(const Form& f, int32_t secdec) {
@@ -138,7 +136,7 @@ TEST_F(Forms, EveryColumnRoundTripsAndTheFinalAmountReachesTheHeader) {
       if (layout.columns[layout.bufferColumn(e)].isText()) b[e] = Variant(std::string(1, char('A' + e % 26)));
     b[0] = Variant(int32_t{5});
     ASSERT_EQ(save(f, Variant(b), true).number, 0);
-    Variant row = CreateObject(std::string("svrZIVE.") + f.service)->call("CargarDeclaracion", {Variant(int32_t{5})});
+    Variant row = call(f.service, "CargarDeclaracion", {Variant(int32_t{5})});
     ASSERT_TRUE(row.isArray());
     // The load gives the layout's columns (the table's first ones) in the
     // table's order, the buffer its own.
@@ -201,8 +199,7 @@ TEST_F(Forms, ErrorsNestServiceFirst) {
     EXPECT_THAT(save(f, buffer(f, 5), true).description, StartsWith(service + ".InsertarDeclaracion"));
     EXPECT_THAT(save(f, buffer(f, 5), false).description, StartsWith(service + ".GuardarDeclaracion"));
     // The record's load traps nothing.
-    auto object = CreateObject(std::string("svrZIVE.") + f.service);
-    Raised load = raisedBy([&] { object->call("CargarDeclaracion", {Variant(int32_t{5})}); });
+    Raised load = raisedBy([&] { call(f.service, "CargarDeclaracion", {Variant(int32_t{5})}); });
     EXPECT_NE(load.number, 0);
     EXPECT_THAT(load.description, StartsWith(std::string(f.annotation) + ".CargarDeclaracion"));
     EXPECT_THAT(load.description, Not(HasSubstr(f.record)));
@@ -223,7 +220,7 @@ TEST_F(Forms, DeletionOfAReturnRemovesItsDetailOrNot) {
     SetUp();
     insertHeader(mod_, 5, 1, 2016, "1", 3, f.typology);
     ASSERT_EQ(save(f, buffer(f, 5), true).number, 0);
-    EXPECT_TRUE(CreateObject(std::string("svrZIVE.") + f.service)->call("CargarDeclaracion", {Variant(int32_t{6})}).isNull());
+    EXPECT_TRUE(call(f.service, "CargarDeclaracion", {Variant(int32_t{6})}).isNull());
     cZIVEDeclaraciones declaraciones;
     declaraciones.EliminarDeclaraciones(5, f.typology);
     EXPECT_EQ(count(mod_, "T02_Declaraciones"), 0);

@@ -61,10 +61,6 @@ class RateForms : public ServiceTest {
     ServiceTest::SetUp();
     insertHeader(mod_, kSecdec, 1, 2016, "1", 3, 2);
   }
-  Variant call(const std::string& service, const std::string& member, std::vector<Variant> args) {
-    auto object = CreateObject("svrZIVE." + service);
-    return object->invoke(member, args);
-  }
   Variant saveAndLoad(const std::string& service, VariantArray b, bool insert = true) {
     call(service, "GuardarDeclaracion", {Variant(std::move(b)), Variant(insert)});
     return call(service, "CargarDeclaracion", {Variant(kSecdec)});

@@ -72,15 +72,9 @@ class RegionalForm : public ServiceTest, public ::testing::WithParamInterface<Re
     return b;
   }
   Raised save(VariantArray b, Variant flag = Variant(true)) {
-    auto object = CreateObject(std::string("svrZIVE.") + GetParam().service);
-    std::vector<Variant> args{Variant(std::move(b)), std::move(flag)};
-    return raisedBy([&] { object->invoke("GuardarDeclaracion", args); });
+    return raisedBy([&] { call(GetParam().service, "GuardarDeclaracion", {Variant(std::move(b)), flag}); });
   }
-  VariantArray load() {
-    return CreateObject(std::string("svrZIVE.") + GetParam().service)
-        ->call("CargarDeclaracion", {Variant(kSecdec)})
-        .array();
-  }
+  VariantArray load() { return call(GetParam().service, "CargarDeclaracion", {Variant(kSecdec)}).array(); }
 };
 
 TEST_P(RegionalForm, FilledLinesArePackedToTheFrontOnInsertAndUpdate) {
@@ -126,8 +120,7 @@ TEST(BodyColumns, CodesToColumns) {
 using Rates = std::vector<std::pair<std::string, double>>;
 
 Variant lookup(const Regional& f, int32_t secdec, int32_t year, int16_t period, const std::string& body) {
-  return CreateObject(std::string("svrZIVE.") + f.service)
-      ->call(f.lookup, {Variant(secdec), Variant(year), Variant(period), Variant(body)});
+  return call(f.service, f.lookup, {Variant(secdec), Variant(year), Variant(period), Variant(body)});
 }
 
 // Epigraph -> rate of a result, sorted by epigraph.
@@ -225,8 +218,7 @@ INSTANTIATE_TEST_SUITE_P(Regional, RegionalForm, ::testing::Values(k581, k582), 
 class BodiesWithRates : public ServiceTest {
  protected:
   Variant list(const std::string& epi, int32_t year, int16_t period, const std::string& idioma) {
-    return CreateObject("svrZIVE.cZIVETipologia16")
-        ->call("cargarListaAdmCom", {Variant(year), Variant(period), Variant(epi), Variant(idioma)});
+    return call("cZIVETipologia16", "cargarListaAdmCom", {Variant(year), Variant(period), Variant(epi), Variant(idioma)});
   }
 };
 

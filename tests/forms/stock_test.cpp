@@ -134,15 +134,10 @@ class Stock : public ServiceTest {
     for (int e = 0; e < t.elements; ++e) b[e] = value(t, secdec, e, round);
     return Variant(std::move(b));
   }
-  std::shared_ptr<AutomationObject> service(const Typology& t) {
-    auto object = CreateObject(std::string("svrZIVE.") + t.service);
-    object->let("mdbmod", Variant(mod_));
-    return object;
-  }
-  void save(const Typology& t, Variant b, Variant insert) { service(t)->call("GuardarDeclaracion", {std::move(b), std::move(insert)}); }
-  Variant load(const Typology& t, int32_t secdec) { return service(t)->call("CargarDeclaracion", {Variant(secdec)}); }
+  void save(const Typology& t, Variant b, Variant insert) { call(t.service, "GuardarDeclaracion", {b, insert}); }
+  Variant load(const Typology& t, int32_t secdec) { return call(t.service, "CargarDeclaracion", {Variant(secdec)}); }
   Variant carry(const Typology& t, Variant year, const char* periodicity, int32_t secdec, int32_t declarant) {
-    return service(t)->call("CargarExisFinales", {std::move(year), Variant(periodicity), Variant(secdec), Variant(declarant)});
+    return call(t.service, "CargarExisFinales", {year, Variant(periodicity), Variant(secdec), Variant(declarant)});
   }
 };
 
