@@ -9,6 +9,7 @@
 #include <cmath>
 #include <ctime>
 #include <fstream>
+#include <tuple>
 
 #include "engine/dao.h"
 #include "import/access_file.h"
@@ -160,12 +161,9 @@ TEST_F(AccessImportTest, FieldsKeepTheirTypesSizesAndProperties) {
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.table) + "." + c.field);
     auto f = db->tableDefs().item(c.table)->fields().item(c.field);
-    EXPECT_EQ(f->type(), c.type);
-    EXPECT_EQ(f->size(), c.size);
-    EXPECT_EQ(f->required(), c.required);
-    EXPECT_EQ(f->allowZeroLength(), c.allowZeroLength);
-    EXPECT_EQ(f->attributes() == engine::dbAutoIncrField, c.counter);
-    EXPECT_EQ(f->defaultValue().toText(), c.defaultValue);
+    EXPECT_EQ(std::tuple(f->type(), f->size(), f->required(), f->allowZeroLength(),
+                         f->attributes() == engine::dbAutoIncrField, f->defaultValue().toText()),
+              std::tuple(c.type, c.size, c.required, c.allowZeroLength, c.counter, std::string(c.defaultValue)));
   }
 }
 
