@@ -26,7 +26,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-
 class ReferenceServices : public ::testing::Test {
  protected:
   void SetUp() override {
