@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <numeric>
 
 #include "declarations/cZIVEDeclaraciones.h"
 #include "forms/form_layout.h"
@@ -36,7 +37,10 @@ struct Form {
   // the layout (the stock-accounting round trips are their family's own).
   int32_t finalAmount = -1;
   const forms::FormLayout& (*layout)() = nullptr;
-  std::vector<std::pair<int, int>> moved = {};  // buffer element -> load element, where the load has its own order
+  // Buffer element -> load element, where the load has its own order; the
+  // moves repeat in `lines` lines `stride` elements apart.
+  std::vector<std::pair<int, int>> moved = {};
+  int stride = 0, lines = 1;
 };
 
 const Form kForms[] = {
@@ -101,7 +105,7 @@ const Form kForms[] = {
      "insert into T18_Tipologia16 (T18_SECDEC, T18_CUENTA ,T18_CODEPI1, T18_BASIMP1,…,T18_CUOINT) values (5,…",
      "Update T18_Tipologia16 set  T18_CUENTA = '1', T18_CODEPI1 = '1',…, T18_CUOINT = 1 WHERE T18_SECDEC = 5",
      // line 1 saved: code, base, TIPODEV, REX_TIPO, DIF_TIPO, REX_AC, amount; loaded: ..., REX_AC, REX_TIPO, DIF_TIPO, ...
-     true, 60, forms::layoutTipologia16, {{5, 6}, {6, 7}, {7, 5}}},
+     true, 60, forms::layoutTipologia16, {{5, 6}, {6, 7}, {7, 5}}, 7, 8},
 };
 
 const Form& form(const std::string& service) {
@@ -144,9 +148,11 @@ TEST_F(Forms, EveryColumnRoundTripsAndTheFinalAmountReachesTheHeader) {
     for (const auto& c : layout.columns) names.push_back(c.name);
     table.resize(std::min(table.size(), names.size()));
     EXPECT_EQ(names, table);
-    for (int32_t e = 0; e < f.elements; ++e)
-      EXPECT_EQ(row.array()[layout.bufferColumn(e)].toText(), b[e].toText()) << "element " << e;
-    for (auto [element, loaded] : f.moved) EXPECT_EQ(row.array()[loaded].toText(), b[element].toText()) << element;
+    std::vector<int> at(f.elements);  // where the load puts each element
+    std::iota(at.begin(), at.end(), 0);
+    for (int line = 0; line < f.lines; ++line)
+      for (auto [element, loaded] : f.moved) at[element + f.stride * line] = loaded + f.stride * line;
+    for (int32_t e = 0; e < f.elements; ++e) EXPECT_EQ(row.array()[at[e]].toText(), b[e].toText()) << "element " << e;
     EXPECT_DOUBLE_EQ(headerAmount(mod_, 5), b[f.finalAmount].toDouble());
     SetUp();
   }
