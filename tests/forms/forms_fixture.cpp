@@ -1,8 +1,11 @@
 #include "tests/forms/forms_fixture.h"
 
+#include <cstring>
+#include <regex>
 #include <stdexcept>
 
 #include "engine/dao.h"
+#include "frame/class_registry.h"
 
 namespace svrZIVE::testing {
 
@@ -32,28 +35,20 @@ double headerAmount(const std::string& file, int32_t secdec) {
   return std::stod(r[0][0]);
 }
 
+Variant call(const std::string& service, const std::string& member, std::vector<Variant> args) {
+  return CreateObject("svrZIVE." + service)->invoke(member, args);
+}
+
 VariantArray numberedBuffer(int32_t n, double first) {
   VariantArray b = VariantArray::vector(0, n - 1);
   for (int32_t i = 0; i < n; ++i) b[i] = Variant(first + i);
   return b;
 }
 
-// Whether `text` is `pattern`, where "…" in the pattern stands for any text:
-// the pieces between the gaps come in order, the first begins the text and
-// the last ends it.
 bool matches(const std::string& text, const std::string& pattern) {
-  const std::string gap = "…";
-  std::size_t at = 0, from = 0;
-  for (bool first = true;; first = false) {
-    const std::size_t end = pattern.find(gap, from);
-    const std::string piece = pattern.substr(from, end == std::string::npos ? end : end - from);
-    if (end == std::string::npos)
-      return first ? text == piece : text.size() >= at + piece.size() && text.ends_with(piece);
-    const std::size_t found = first ? (text.starts_with(piece) ? 0 : std::string::npos) : text.find(piece, at);
-    if (found == std::string::npos) return false;
-    at = found + piece.size();
-    from = end + gap.size();
-  }
+  std::string expression;  // the pattern with every character taken literally, "…" as ".*"
+  for (char c : pattern) expression += (std::strchr("\\^$.|?*+()[]{}", c) && c ? "\\" : "") + std::string(1, c);
+  return std::regex_match(text, std::regex(std::regex_replace(expression, std::regex("…"), ".*")));
 }
 
 }  // namespace svrZIVE::testing

@@ -24,4 +24,7 @@ bool matches(const std::string& text, const std::string& pattern);
 // A one-dimensional array 0..n-1 of Doubles first, first+1, ...
 VariantArray numberedBuffer(int32_t n, double first = 1.0);
 
+// `member` of a new svrZIVE.`service` object, called late-bound.
+Variant call(const std::string& service, const std::string& member, std::vector<Variant> args);
+
 }  // namespace svrZIVE::testing

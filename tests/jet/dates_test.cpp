@@ -11,11 +11,9 @@ class Dates : public JetDb {
   void SetUp() override {
     JetDb::SetUp();
     addTable("E", {{"ID", DaoType::Long}, {"D", DaoType::Date}, {"T", DaoType::Text, 30}});
-    exec("INSERT INTO E VALUES (1, #1/5/2020#, '1/5/2020')");
-    exec("INSERT INTO E VALUES (2, '2/1/2020 3:30 PM', '2/1/2020')");
-    exec("INSERT INTO E VALUES (3, 43831, NULL)");
-    exec("INSERT INTO E VALUES (4, Null, '12/31/1999')");
-    exec("INSERT INTO E VALUES (5, #1/5/2020#, 'January 6, 2020')");
+    for (std::string row : {"1, #1/5/2020#, '1/5/2020'", "2, '2/1/2020 3:30 PM', '2/1/2020'", "3, 43831, NULL",
+                            "4, Null, '12/31/1999'", "5, #1/5/2020#, 'January 6, 2020'"})
+      exec("INSERT INTO E VALUES (" + row + ")");
   }
 };
 

@@ -31,18 +31,13 @@ struct Col {
   std::string name;
   DaoType type;
   int32_t size = 0;
-  bool required = false;
-  bool allowZeroLength = true;
-  bool counter = false;
+  bool required = false, allowZeroLength = true, counter = false;
 };
 
 using Row = std::vector<Variant>;
 
 // An error that a statement raised, in translation or in execution.
-struct Failure {
-  int32_t number = 0;
-  std::string description;
-};
+struct Failure { int32_t number = 0; std::string description; };
 
 // Texts of a result, for compact comparisons: Null as "<null>", numbers as
 // the runtime writes them.

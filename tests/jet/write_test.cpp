@@ -12,13 +12,8 @@ ColumnInfo col(DaoType type, int32_t size = 0, bool required = false, bool allow
           .defaultValue = {}, .ordinalPosition = 0, .autoIncrement = autoIncrement};
 }
 
-struct StoreCase {
-  Variant value;
-  ColumnInfo column;
-  const char* expected;    // show() of the stored value, when no error
-  int32_t error;           // else the error number
-  VarType type = VarType::Empty;  // the stored value's type, when given
-};
+// expected: show() of the stored value, when no error; else the error number; the stored type when given.
+struct StoreCase { Variant value; ColumnInfo column; const char* expected; int32_t error; VarType type = VarType::Empty; };
 
 TEST(StoreValue, ConversionsAndErrors) {
   using D = DaoType;
@@ -28,13 +23,12 @@ TEST(StoreValue, ConversionsAndErrors) {
       {Variant(255.5), col(D::Byte), nullptr, 6}, {Variant(-1.0), col(D::Byte), nullptr, 6},
       {Variant(2.5), col(D::Integer), "2", 0, V::Integer}, {Variant(3.5), col(D::Integer), "4", 0, V::Integer},
       {Variant(32768.0), col(D::Integer), nullptr, 6}, {Variant(-32769.0), col(D::Integer), nullptr, 6},
-      {Variant(-32768.0), col(D::Integer), "-32768", 0},
-      {Variant(2.5), col(D::Long), "2", 0, V::Long}, {Variant(-2.5), col(D::Long), "-2", 0},
-      {Variant(2147483648.0), col(D::Long), nullptr, 6}, {Variant("12"), col(D::Long), "12", 0, V::Long},
-      {Variant(" 1.5 "), col(D::Double), "1.5", 0, V::Double}, {Variant("1E+3"), col(D::Double), "1000", 0},
-      {Variant("abc"), col(D::Double), nullptr, 3464}, {Variant(""), col(D::Long), nullptr, 3464},
-      {Variant(true), col(D::Long), "-1", 0}, {Variant(int32_t(3)), col(D::Double), "3", 0, V::Double},
-      {Variant(1.23456789), col(D::Currency), "1.2346", 0},
+      {Variant(-32768.0), col(D::Integer), "-32768", 0}, {Variant(2.5), col(D::Long), "2", 0, V::Long},
+      {Variant(-2.5), col(D::Long), "-2", 0}, {Variant(2147483648.0), col(D::Long), nullptr, 6},
+      {Variant("12"), col(D::Long), "12", 0, V::Long}, {Variant(" 1.5 "), col(D::Double), "1.5", 0, V::Double},
+      {Variant("1E+3"), col(D::Double), "1000", 0}, {Variant("abc"), col(D::Double), nullptr, 3464},
+      {Variant(""), col(D::Long), nullptr, 3464}, {Variant(true), col(D::Long), "-1", 0},
+      {Variant(int32_t(3)), col(D::Double), "3", 0, V::Double}, {Variant(1.23456789), col(D::Currency), "1.2346", 0},
       {Variant(int32_t(7)), col(D::Boolean), "-1", 0, V::Boolean},
       {Variant(int32_t(0)), col(D::Boolean), "0", 0, V::Boolean}, {Variant("True"), col(D::Boolean), "-1", 0},
       {Variant("x"), col(D::Boolean), nullptr, 3464}, {Variant("abc"), col(D::Text, 3), "'abc'", 0, V::String},
@@ -45,8 +39,7 @@ TEST(StoreValue, ConversionsAndErrors) {
       {Variant(""), col(D::Text, 10, false, false), nullptr, 3315},
       {Variant(""), col(D::Memo, 0, false, false), nullptr, 3315},
       {Variant(std::string(300, 'x')), col(D::Memo), nullptr, 0}, {Variant::null(), col(D::Text, 10), "<null>", 0},
-      {Variant::null(), col(D::Text, 10, true), nullptr, 3314},
-      {Variant::null(), col(D::Long, 4, true), nullptr, 3314},
+      {Variant::null(), col(D::Text, 10, true), nullptr, 3314}, {Variant::null(), col(D::Long, 4, true), nullptr, 3314},
       {Variant::empty(), col(D::Long, 4, true), nullptr, 3314},
       {Variant::null(), col(D::Long, 4, true, false, true), "<null>", 0},
       {Variant(int32_t(42)), col(D::Long, 4, true, false, true), "42", 0, V::Long},
@@ -90,14 +83,10 @@ class Writes : public JetDb {
  protected:
   void SetUp() override {
     JetDb::SetUp();
-    addTable("T01_DECLARANTES", {{"T01_CSDE", DaoType::Long, 4, false, false, true},
-                                 {"T01_NIF", DaoType::Text, 9},
-                                 {"T01_NOMB", DaoType::Text, 40},
-                                 {"T01_PRODOM", DaoType::Byte},
-                                 {"T01_MUNDOM", DaoType::Integer},
-                                 {"T01_NUMTEL", DaoType::Long},
-                                 {"T01_SALDO", DaoType::Double},
-                                 {"T01_ACTIVO", DaoType::Boolean},
+    addTable("T01_DECLARANTES", {{"T01_CSDE", DaoType::Long, 4, false, false, true}, {"T01_NIF", DaoType::Text, 9},
+                                 {"T01_NOMB", DaoType::Text, 40}, {"T01_PRODOM", DaoType::Byte},
+                                 {"T01_MUNDOM", DaoType::Integer}, {"T01_NUMTEL", DaoType::Long},
+                                 {"T01_SALDO", DaoType::Double}, {"T01_ACTIVO", DaoType::Boolean},
                                  {"T01_COD", DaoType::Text, 2, false, false}});
     addTable("REQ", {{"A", DaoType::Long, 4, true}, {"B", DaoType::Text, 5}});
   }
