@@ -84,9 +84,13 @@ class RawDb {
     if (!err.empty()) throw std::runtime_error(err + " in: " + sql);
     return out;
   }
-  std::string value(const std::string& sql) {
-    auto r = rows(sql);
-    return r.empty() || r[0].empty() ? std::string("<none>") : r[0][0];
+  // Every row as "a|b", rows apart by a blank ("" for none).
+  std::string value(const std::string& sql) { return joined(rows(sql)); }
+  static std::string joined(const std::vector<std::vector<std::string>>& rows) {
+    std::string out;
+    for (const auto& row : rows)
+      for (size_t c = 0; c < row.size(); ++c) out += (c ? "|" : out.empty() ? "" : " ") + row[c];
+    return out;
   }
 
  private:
@@ -102,6 +106,17 @@ using ::svrZIVE::testing::errorOf;
     else EXPECT_EQ(zive_error_->number(), (expectedNumber))                                     \
         << #statement << ": " << zive_error_->source() << ": " << zive_error_->description();   \
   } while (false)
+
+// The rows of `sql` read through the engine, written as RawDb::value writes them.
+inline std::string rowsOf(Database& db, const std::string& sql) {
+  std::vector<std::vector<std::string>> rows;
+  for (auto rs = db.openRecordset(sql); !rs->eof(); rs->moveNext()) {
+    rows.emplace_back();
+    for (int32_t i = 0; i < rs->fields().count(); ++i)
+      rows.back().push_back(rs->value(i).isNull() ? "NULL" : rs->value(i).toText());
+  }
+  return RawDb::joined(rows);
+}
 
 // A fresh folder per test and the thread's engine.
 class EngineTest : public ::testing::Test {
@@ -151,52 +166,12 @@ class SharedFileTest : public EngineTest {
   static std::string insert(int who, int n) {
     return "INSERT INTO T (WHO, N) VALUES (" + std::to_string(who) + ", " + std::to_string(n) + ")";
   }
-  // Runs work(1) and work(2) at once, each in a thread of its own (with its
-  // own engine); an engine error in either fails the test.
-  static void inTwoThreads(const std::function<void(int who)>& work) {
-    auto guarded = [&](int who) {
-      try {
-        work(who);
-      } catch (const AutomationError& e) {
-        ADD_FAILURE() << "thread " << who << ": " << e.number() << " " << e.description();
-      }
-    };
-    std::thread a(guarded, 1), b(guarded, 2);
-    a.join();
-    b.join();
-  }
 };
 
-// Builds a table through the object model: fields given as (name, type, size).
-struct FieldShape {
-  FieldShape(std::string n, DaoType t, int32_t s = 0) : name(std::move(n)), type(t), size(s) {}
-  FieldShape& req() { required = true; return *this; }
-  FieldShape& noZeroLength() { allowZeroLength = false; return *this; }
-  FieldShape& counter() { isCounter = true; return *this; }
-
-  std::string name;
-  DaoType type;
-  int32_t size = 0;
-  bool required = false;
-  bool allowZeroLength = true;
-  bool isCounter = false;
-};
-
-inline void makeTable(Database& db, const std::string& name, const std::vector<FieldShape>& fields) {
-  auto td = db.createTableDef(name);
-  for (const auto& s : fields) {
-    auto f = td->createField(s.name, s.type, s.size);
-    f->setRequired(s.required);
-    f->setAllowZeroLength(s.allowZeroLength);
-    if (s.isCounter) f->setAttributes(dbAutoIncrField);
-    td->fields().append(f);
-  }
-  db.tableDefs().append(td);
-}
-
-inline std::vector<std::string> fieldNames(Fields& fields) {
-  std::vector<std::string> names;
-  for (int32_t i = 0; i < fields.count(); ++i) names.push_back(fields.item(i)->name());
+// The fields' names, apart by a blank.
+inline std::string fieldNames(Fields& fields) {
+  std::string names;
+  for (int32_t i = 0; i < fields.count(); ++i) names += (i ? " " : "") + fields.item(i)->name();
   return names;
 }
 
