@@ -118,6 +118,22 @@ inline std::string rowsOf(Database& db, const std::string& sql) {
   return RawDb::joined(rows);
 }
 
+// What `sql` gives through the engine, as the tables of cases write it: a
+// query's rows (as rowsOf writes them), "" for any other statement, or
+// "error " and the number it raises.
+inline std::string result(Database& db, const std::string& sql) {
+  std::string rows;
+  const bool query = sql.starts_with("SELECT") && sql.find(" INTO ") == std::string::npos;
+  auto e = errorOf([&] { query ? void(rows = rowsOf(db, sql)) : db.execute(sql); });
+  return e ? "error " + std::to_string(e->number()) : rows;
+}
+// "" when `call` raises nothing, else "error " and the number.
+template <class Call>
+std::string resultOf(Call&& call) {
+  auto e = errorOf(call);
+  return e ? "error " + std::to_string(e->number()) : "";
+}
+
 // A fresh folder per test and the thread's engine.
 class EngineTest : public ::testing::Test {
  protected:
@@ -127,6 +143,15 @@ class EngineTest : public ::testing::Test {
   }
   std::shared_ptr<Database> openDb(const std::string& name = "test.mdb") {
     return DBEngine::forThread().openDatabase(file(name));
+  }
+  // The result of a step of expectResults: "RAW <query>" reads test.mdb
+  // through a connection of its own, past the engine.
+  virtual std::string outcome(Database& db, const std::string& step) {
+    return step.starts_with("RAW ") ? RawDb(file("test.mdb")).value(step.substr(4)) : result(db, step);
+  }
+  // Runs the steps in turn, each against the result it must give.
+  void expectResults(Database& db, std::initializer_list<std::pair<std::string, std::string>> steps) {
+    for (const auto& [step, expected] : steps) EXPECT_EQ(outcome(db, step), expected) << step;
   }
   TempFolder folder_;
 };

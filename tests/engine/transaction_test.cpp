@@ -14,91 +14,61 @@ class TransactionTest : public SharedFileTest {
   void TearDown() override {
     errorOf([&] { if (ws_) ws_->close(); });
   }
+  // Steps "BEGIN", "COMMIT" and "ROLLBACK" are the workspace's.
+  std::string outcome(Database& db, const std::string& step) override {
+    if (step == "BEGIN") return resultOf([&] { ws_->beginTrans(); });
+    if (step == "COMMIT") return resultOf([&] { ws_->commitTrans(); });
+    if (step == "ROLLBACK") return resultOf([&] { ws_->rollback(); });
+    return SharedFileTest::outcome(db, step);
+  }
   std::shared_ptr<Workspace> ws_;
 };
 
 TEST_F(TransactionTest, CommitKeepsAndRollbackUndoesWhatTheTransactionWrote) {
   auto db = ws_->openDatabase(file("test.mdb"));
-  db->execute(insert(0, 0));
-  ws_->beginTrans();
-  db->execute(insert(1, 1));
-  db->execute(insert(1, 2));
-  db->execute("UPDATE T SET NAME = 'changed'");
   // The transaction sees its own writes; another connection does not.
-  EXPECT_EQ(count(*db, "NAME = 'changed'"), 3);
-  EXPECT_EQ(rawCount(), "1");
-  ws_->rollback();
-  EXPECT_EQ(rowsOf(*db, "SELECT WHO, N, NAME FROM T"), "0|0|NULL");
-  EXPECT_EQ(rawCount(), "1");
-
+  expectResults(*db, {{"INSERT INTO T (N) VALUES (0)", ""}, {"BEGIN", ""}, {"INSERT INTO T (N) VALUES (1)", ""},
+                      {"INSERT INTO T (N) VALUES (2)", ""}, {"UPDATE T SET NAME = 'x'", ""},
+                      {"SELECT N, NAME FROM T ORDER BY N", "0|x 1|x 2|x"}, {"RAW SELECT N, NAME FROM T", "0|NULL"},
+                      {"ROLLBACK", ""}, {"SELECT N, NAME FROM T", "0|NULL"}, {"RAW SELECT N, NAME FROM T", "0|NULL"}});
   ws_->beginTrans();
-  db->execute(insert(1, 1));
+  db->execute("INSERT INTO T (N) VALUES (1)");
   auto rs = db->openRecordset("SELECT * FROM T");
   rs->addNew();
   rs->fields().item("N")->setValue(Variant(int32_t{2}));
   rs->update();
   db->execute("DELETE FROM T WHERE N = 1");
   EXPECT_EQ(db->recordsAffected(), 1);
-  ws_->commitTrans();
-  EXPECT_EQ(RawDb(file("test.mdb")).value("SELECT N FROM T ORDER BY N"), "0 2");
   // Statements outside a transaction commit themselves.
-  db->execute(insert(1, 3));
-  EXPECT_EQ(rawCount(), "3");
+  expectResults(*db, {{"RAW SELECT N FROM T", "0"}, {"COMMIT", ""}, {"RAW SELECT N FROM T ORDER BY N", "0 2"},
+                      {"INSERT INTO T (N) VALUES (3)", ""}, {"RAW SELECT N FROM T ORDER BY N", "0 2 3"}});
 }
 
+// Five levels nest; each commits into the one around it and rolls back its own part.
 TEST_F(TransactionTest, NestedTransactionsCommitAndRollBackTheirOwnPart) {
   auto db = ws_->openDatabase(file("test.mdb"));
-  ws_->beginTrans();
-  db->execute(insert(1, 1));
-  ws_->beginTrans();
-  db->execute(insert(2, 2));
-  ws_->rollback();  // the inner one only
-  EXPECT_EQ(count(*db), 1);
-  ws_->beginTrans();
-  db->execute(insert(3, 3));
-  ws_->commitTrans();  // into the outer one, not into the file
-  EXPECT_EQ(count(*db), 2);
-  EXPECT_EQ(rawCount(), "0");
-  ws_->commitTrans();
-  EXPECT_EQ(rawCount(), "2");
-
-  // An inner commit is undone by the outer rollback.
-  ws_->beginTrans();
-  ws_->beginTrans();
-  db->execute(insert(4, 4));
-  ws_->commitTrans();
-  ws_->rollback();
-  EXPECT_EQ(count(*db), 2);
-}
-
-TEST_F(TransactionTest, FiveLevelsNestASixthIs3003AndAnEndWithoutBeginIs3034) {
-  auto db = ws_->openDatabase(file("test.mdb"));
-  EXPECT_JET_ERROR(ws_->commitTrans(), kNoTransaction);
-  for (int i = 0; i < 5; ++i) ws_->beginTrans();
-  EXPECT_JET_ERROR(ws_->beginTrans(), kTooManyTransactions);
-  db->execute(insert(1, 1));
-  for (int i = 0; i < 5; ++i) ws_->commitTrans();
-  EXPECT_EQ(rawCount(), "1");
-  auto e = errorOf([&] { ws_->rollback(); });
-  ASSERT_TRUE(e);
-  EXPECT_EQ(e->number(), kNoTransaction);
-  EXPECT_EQ(e->source(), "DAO.Workspace");
+  expectResults(*db, {{"COMMIT", "error 3034"}, {"BEGIN", ""}, {"INSERT INTO T (N) VALUES (1)", ""}, {"BEGIN", ""},
+                      {"INSERT INTO T (N) VALUES (2)", ""}, {"ROLLBACK", ""}, {"SELECT N FROM T", "1"},
+                      {"BEGIN", ""}, {"INSERT INTO T (N) VALUES (3)", ""}, {"COMMIT", ""},
+                      {"SELECT N FROM T ORDER BY N", "1 3"}, {"RAW SELECT count(*) FROM T", "0"},
+                      {"COMMIT", ""}, {"RAW SELECT N FROM T ORDER BY N", "1 3"},
+                      // An inner commit is undone by the outer rollback.
+                      {"BEGIN", ""}, {"BEGIN", ""}, {"INSERT INTO T (N) VALUES (4)", ""}, {"COMMIT", ""},
+                      {"ROLLBACK", ""}, {"SELECT N FROM T ORDER BY N", "1 3"},
+                      {"BEGIN", ""}, {"BEGIN", ""}, {"BEGIN", ""}, {"BEGIN", ""}, {"BEGIN", ""}, {"BEGIN", "error 3003"},
+                      {"INSERT INTO T (N) VALUES (5)", ""}, {"COMMIT", ""}, {"COMMIT", ""}, {"COMMIT", ""},
+                      {"COMMIT", ""}, {"COMMIT", ""}, {"RAW SELECT N FROM T ORDER BY N", "1 3 5"},
+                      {"ROLLBACK", "error 3034"}});
+  EXPECT_EQ(errorOf([&] { ws_->rollback(); }).value().source(), "DAO.Workspace");
 }
 
 TEST_F(TransactionTest, AFailedStatementUndoesItselfAndLeavesTheTransaction) {
   auto db = ws_->openDatabase(file("test.mdb"));
-  ws_->beginTrans();
-  db->execute(insert(1, 1));
-  db->execute(insert(1, 2));
-  db->execute(insert(1, 20));
-  // The first row becomes 10, the second one breaks the unique index: the
-  // statement fails whole.
-  EXPECT_JET_ERROR(db->execute("UPDATE T SET N = N * 10"), kDuplicateKey);
-  EXPECT_JET_ERROR(db->execute("INSERT INTO T (WHO, N, NAME) VALUES (3, 3, 'a name longer than twenty')"), kFieldTooSmall);
-  EXPECT_EQ(count(*db, "N = 1"), 1);
-  db->execute(insert(4, 4));
-  ws_->commitTrans();
-  EXPECT_EQ(rawCount(), "4");
+  // The first row becomes 10, the second one breaks the unique index: the statement fails whole.
+  expectResults(*db, {{"BEGIN", ""}, {"INSERT INTO T (N) VALUES (1)", ""}, {"INSERT INTO T (N) VALUES (2)", ""},
+                      {"INSERT INTO T (N) VALUES (20)", ""}, {"UPDATE T SET N = N * 10", "error 3022"},
+                      {"INSERT INTO T (N, NAME) VALUES (3, 'a name longer than twenty')", "error 3163"},
+                      {"INSERT INTO T (N) VALUES (4)", ""}, {"COMMIT", ""}, {"RAW SELECT N FROM T ORDER BY N", "1 2 4 20"}});
 }
 
 TEST_F(TransactionTest, ATransactionCoversTheWorkspacesDatabasesOnly) {
