@@ -56,42 +56,24 @@ class RawDb {
   RawDb(const RawDb&) = delete;
   RawDb& operator=(const RawDb&) = delete;
 
-  void exec(const std::string& sql) {
-    char* err = nullptr;
-    if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
-      std::string msg = err ? err : "?";
-      sqlite3_free(err);
-      throw std::runtime_error(msg + " in: " + sql);
-    }
-  }
-  // Every row, every value as text ("NULL" for Null).
-  std::vector<std::vector<std::string>> rows(const std::string& sql) {
+  // Every row of `sql` as "a|b" ("NULL" for Null), rows apart by a blank.
+  std::string value(const std::string& sql) {
     sqlite3_stmt* st = nullptr;
     if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK)
       throw std::runtime_error(std::string(sqlite3_errmsg(db_)) + " in: " + sql);
-    std::vector<std::vector<std::string>> out;
+    std::string out;
     int rc;
-    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-      std::vector<std::string> row;
+    for (int row = 0; (rc = sqlite3_step(st)) == SQLITE_ROW; ++row)
       for (int c = 0; c < sqlite3_column_count(st); ++c) {
         const unsigned char* t = sqlite3_column_text(st, c);
-        row.push_back(t ? reinterpret_cast<const char*>(t) : "NULL");
+        out += (c ? "|" : row ? " " : "") + std::string(t ? reinterpret_cast<const char*>(t) : "NULL");
       }
-      out.push_back(std::move(row));
-    }
     std::string err = rc == SQLITE_DONE ? "" : sqlite3_errmsg(db_);
     sqlite3_finalize(st);
     if (!err.empty()) throw std::runtime_error(err + " in: " + sql);
     return out;
   }
-  // Every row as "a|b", rows apart by a blank ("" for none).
-  std::string value(const std::string& sql) { return joined(rows(sql)); }
-  static std::string joined(const std::vector<std::vector<std::string>>& rows) {
-    std::string out;
-    for (const auto& row : rows)
-      for (size_t c = 0; c < row.size(); ++c) out += (c ? "|" : out.empty() ? "" : " ") + row[c];
-    return out;
-  }
+  void exec(const std::string& sql) { value(sql); }
 
  private:
   sqlite3* db_ = nullptr;
@@ -109,13 +91,12 @@ using ::svrZIVE::testing::errorOf;
 
 // The rows of `sql` read through the engine, written as RawDb::value writes them.
 inline std::string rowsOf(Database& db, const std::string& sql) {
-  std::vector<std::vector<std::string>> rows;
-  for (auto rs = db.openRecordset(sql); !rs->eof(); rs->moveNext()) {
-    rows.emplace_back();
+  std::string out;
+  int row = 0;
+  for (auto rs = db.openRecordset(sql); !rs->eof(); rs->moveNext(), ++row)
     for (int32_t i = 0; i < rs->fields().count(); ++i)
-      rows.back().push_back(rs->value(i).isNull() ? "NULL" : rs->value(i).toText());
-  }
-  return RawDb::joined(rows);
+      out += (i ? "|" : row ? " " : "") + (rs->value(i).isNull() ? std::string("NULL") : rs->value(i).toText());
+  return out;
 }
 
 // What `sql` gives through the engine, as the tables of cases write it: a
@@ -179,17 +160,6 @@ class SharedFileTest : public EngineTest {
       db->execute("CREATE UNIQUE INDEX IX_T_N ON T (N)");
       db->close();
     }
-  }
-  static int32_t count(Database& db, const std::string& where = "") {
-    auto rs = db.openRecordset("SELECT count(*) AS C FROM T" + (where.empty() ? "" : " WHERE " + where));
-    return rs->value("C").toLong();
-  }
-  // The rows of T as another connection sees them.
-  std::string rawCount(const std::string& name = "test.mdb", const std::string& where = "1 = 1") {
-    return RawDb(file(name)).value("SELECT count(*) FROM T WHERE " + where);
-  }
-  static std::string insert(int who, int n) {
-    return "INSERT INTO T (WHO, N) VALUES (" + std::to_string(who) + ", " + std::to_string(n) + ")";
   }
 };
 

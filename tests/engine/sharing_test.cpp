@@ -20,7 +20,7 @@ TEST_F(SharingTest, TwoThreadsWritingAtOnceBothSucceed) {
       auto ws = DBEngine::forThread().createWorkspace("wrk", "admin", "");
       auto db = ws->openDatabase(file("test.mdb"));
       for (int i = 0; i < 60; ++i) {
-        db->execute(insert(who, who * 1000 + i));
+        db->execute("INSERT INTO T (WHO, N) VALUES (" + std::to_string(who) + ", " + std::to_string(who * 1000 + i) + ")");
         if (i % 7 == 0) db->execute("UPDATE T SET N = N WHERE WHO = " + std::to_string(who));
       }
     } catch (const AutomationError& e) {
@@ -36,18 +36,16 @@ TEST_F(SharingTest, TwoThreadsWritingAtOnceBothSucceed) {
 TEST_F(SharingTest, ARecordsetLeftOpenDoesNotBlockAWriter) {
   {
     auto db = openDb();
-    for (int i = 0; i < 20; ++i) db->execute(insert(0, i));
+    for (int i = 0; i < 20; ++i) db->execute("INSERT INTO T (N) VALUES (" + std::to_string(i) + ")");
   }
   BusyTimeout timeout(300);
   auto reader = openDb();
   auto rs = reader->openRecordset("SELECT * FROM T");  // never moved to the end, never closed
   EXPECT_EQ(rs->recordCount(), 1);
 
-  auto writer = openDb();
-  auto start = Clock::now();
+  auto writer = openDb();  // a writer blocked would fail with 3050
   writer->execute("UPDATE T SET N = N + 100");
   writer->execute("DELETE FROM T WHERE N = 100");
-  EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(300));
   EXPECT_EQ(writer->recordsAffected(), 1);
   rs->moveLast();
   EXPECT_EQ(rs->recordCount(), 20) << "the recordset still reads the rows it read when it opened";

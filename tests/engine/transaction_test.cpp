@@ -74,31 +74,30 @@ TEST_F(TransactionTest, AFailedStatementUndoesItselfAndLeavesTheTransaction) {
 TEST_F(TransactionTest, ATransactionCoversTheWorkspacesDatabasesOnly) {
   auto a = ws_->openDatabase(file("test.mdb"));
   auto b = ws_->openDatabase(file("other.mdb"));
+  auto files = [&] {
+    return RawDb(file("test.mdb")).value("SELECT N FROM T") + "/" + RawDb(file("other.mdb")).value("SELECT N FROM T");
+  };
   for (bool commit : {false, true}) {
     ws_->beginTrans();
-    a->execute(insert(1, 1));
-    b->execute(insert(1, 1));
+    a->execute("INSERT INTO T (N) VALUES (1)");
+    b->execute("INSERT INTO T (N) VALUES (1)");
     commit ? ws_->commitTrans() : ws_->rollback();
-    EXPECT_EQ(rawCount("test.mdb"), commit ? "1" : "0");
-    EXPECT_EQ(rawCount("other.mdb"), commit ? "1" : "0");
+    EXPECT_EQ(files(), commit ? "1/1" : "/");
   }
   // A database opened during a transaction joins it.
   b->close();
   ws_->beginTrans();
-  b = ws_->openDatabase(file("other.mdb"));
-  b->execute(insert(1, 2));
+  ws_->openDatabase(file("other.mdb"))->execute("INSERT INTO T (N) VALUES (2)");
   ws_->rollback();
-  EXPECT_EQ(rawCount("other.mdb"), "1");
+  EXPECT_EQ(files(), "1/1");
   // Other workspaces are not part of it.
-  b->close();
   auto ws2 = DBEngine::forThread().createWorkspace("other", "admin", "");
   auto c = ws2->openDatabase(file("other.mdb"));
   ws_->beginTrans();
-  a->execute(insert(1, 2));
-  c->execute(insert(1, 2));
+  a->execute("INSERT INTO T (N) VALUES (2)");
+  c->execute("INSERT INTO T (N) VALUES (2)");
   ws_->rollback();
-  EXPECT_EQ(rawCount("test.mdb"), "1");
-  EXPECT_EQ(rawCount("other.mdb"), "2");
+  EXPECT_EQ(files(), "1/1 2");
   ws2->close();
 }
 
@@ -106,30 +105,25 @@ TEST_F(TransactionTest, ClosingOrDroppingRollsBack) {
   // Closing the database: the workspace's transaction goes on without it.
   auto db = ws_->openDatabase(file("test.mdb"));
   ws_->beginTrans();
-  db->execute(insert(1, 1));
+  db->execute("INSERT INTO T (N) VALUES (1)");
   db->close();
-  EXPECT_EQ(rawCount(), "0");
   ws_->commitTrans();
-  ws_->openDatabase(file("test.mdb"))->execute(insert(1, 1));
-  EXPECT_EQ(rawCount(), "1");
-
-  // Closing the workspace.
   db = ws_->openDatabase(file("test.mdb"));
+  expectResults(*db, {{"RAW SELECT N FROM T", ""}, {"INSERT INTO T (N) VALUES (1)", ""}, {"RAW SELECT N FROM T", "1"}});
+  // Closing the workspace.
   ws_->beginTrans();
   ws_->beginTrans();
-  db->execute(insert(1, 2));
+  db->execute("INSERT INTO T (N) VALUES (2)");
   ws_->close();
   EXPECT_FALSE(db->isOpen());
-  EXPECT_EQ(rawCount(), "1");
-
+  EXPECT_EQ(RawDb(file("test.mdb")).value("SELECT N FROM T"), "1");
   // Dropping the workspace also releases the lock.
   ws_ = DBEngine::forThread().createWorkspace("wrk", "admin", "");
   db = ws_->openDatabase(file("test.mdb"));
   ws_->beginTrans();
-  db->execute(insert(1, 3));
+  db->execute("INSERT INTO T (N) VALUES (3)");
   ws_.reset();
-  EXPECT_EQ(count(*db), 1);
-  RawDb(file("test.mdb")).exec("INSERT INTO T (WHO, N) VALUES (2, 4)");
+  expectResults(*db, {{"SELECT N FROM T", "1"}, {"RAW INSERT INTO T (N) VALUES (4)", ""}});
   db->close();
 }
 
@@ -138,12 +132,11 @@ TEST_F(TransactionTest, BeginTakesTheWriteLockAtOnce) {
   auto db = ws_->openDatabase(file("test.mdb"));
   auto ws2 = DBEngine::forThread().createWorkspace("other", "admin", "");
   auto other = ws2->openDatabase(file("test.mdb"));
-  ws_->beginTrans();  // nothing written yet
-  EXPECT_JET_ERROR(other->execute(insert(2, 2)), kCouldNotLock);
+  ws_->beginTrans();  // nothing written yet; readers still read what is committed
+  expectResults(*other, {{"INSERT INTO T (N) VALUES (2)", "error 3050"}, {"SELECT count(*) FROM T", "0"}});
   EXPECT_JET_ERROR(ws2->beginTrans(), kCouldNotLock);
-  EXPECT_EQ(count(*other), 0) << "readers still read what is committed";
   ws_->commitTrans();
-  other->execute(insert(2, 2));
+  other->execute("INSERT INTO T (N) VALUES (2)");
   ws2->beginTrans();
   EXPECT_JET_ERROR(ws_->beginTrans(), kCouldNotLock);
   ws2->rollback();
@@ -171,9 +164,9 @@ TEST_F(TransactionTest, TheDefaultWorkspaceHoldsTheEnginesDatabases) {
   auto& engine = DBEngine::forThread();
   auto db = engine.openDatabase(file("test.mdb"));
   engine.beginTrans();
-  db->execute(insert(1, 1));
+  db->execute("INSERT INTO T (N) VALUES (1)");
   engine.rollback();
-  EXPECT_EQ(rawCount(), "0");
+  EXPECT_EQ(RawDb(file("test.mdb")).value("SELECT N FROM T"), "");
   auto created = engine.createDatabase(file("new.mdb"));
   engine.defaultWorkspace()->beginTrans();
   created->execute("CREATE TABLE X (A LONG)");
