@@ -10,10 +10,7 @@
 
 #include <filesystem>
 #include <functional>
-#include <memory>
-#include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "engine/dao.h"
@@ -163,10 +160,11 @@ class SharedFileTest : public EngineTest {
   }
 };
 
-// The fields' names, apart by a blank.
-inline std::string fieldNames(Fields& fields) {
+// The fields' names apart by a blank, each with ":" and its type when asked.
+inline std::string fieldNames(Fields& fields, bool types = false) {
   std::string names;
-  for (int32_t i = 0; i < fields.count(); ++i) names += (i ? " " : "") + fields.item(i)->name();
+  for (int32_t i = 0; i < fields.count(); ++i)
+    names += (i ? " " : "") + fields.item(i)->name() + (types ? ":" + std::string(daoTypeName(fields.item(i)->type())) : "");
   return names;
 }
 

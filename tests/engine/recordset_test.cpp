@@ -191,10 +191,7 @@ TEST_F(RecordsetTest, SelectIntoMakesTheTableAndCountsItsRows) {
               "WHERE T01_N > 10");
   EXPECT_EQ(db->recordsAffected(), 2);
   auto& fields = db->tableDefs().item("Copia")->fields();
-  std::string types;
-  for (int32_t i = 0; i < fields.count(); ++i)
-    types += fields.item(i)->name() + ":" + std::string(daoTypeName(fields.item(i)->type())) + " ";
-  EXPECT_EQ(types, "T01_CSDE:Long T01_NIF:Text DOBLE:Long Expr1003:Text ");
+  EXPECT_EQ(fieldNames(fields, true), "T01_CSDE:Long T01_NIF:Text DOBLE:Long Expr1003:Text");
   EXPECT_EQ(fields.item("T01_NIF")->size(), 9);
   expectResults(*db, {{"SELECT sum(DOBLE) FROM Copia", "100"}, {"SELECT T01_NIF INTO Copia FROM T01_DECLARANTES", "error 3010"},
                       {"SELECT 1 / (T01_N - 20) AS X INTO Otra FROM T01_DECLARANTES", "error 11"}});
