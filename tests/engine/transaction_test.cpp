@@ -162,17 +162,15 @@ TEST_F(TransactionTest, TableDefinitionsRolledBackAreForgotten) {
 
 TEST_F(TransactionTest, TheDefaultWorkspaceHoldsTheEnginesDatabases) {
   auto& engine = DBEngine::forThread();
+  EXPECT_EQ(engine.defaultWorkspace()->name(), "#Default Workspace#");
   auto db = engine.openDatabase(file("test.mdb"));
-  engine.beginTrans();
-  db->execute("INSERT INTO T (N) VALUES (1)");
-  engine.rollback();
-  EXPECT_EQ(RawDb(file("test.mdb")).value("SELECT N FROM T"), "");
   auto created = engine.createDatabase(file("new.mdb"));
   engine.defaultWorkspace()->beginTrans();
+  db->execute("INSERT INTO T (N) VALUES (1)");
   created->execute("CREATE TABLE X (A LONG)");
-  engine.defaultWorkspace()->rollback();
+  engine.rollback();
+  EXPECT_EQ(RawDb(file("test.mdb")).value("SELECT N FROM T"), "");
   EXPECT_JET_ERROR(created->tableDefs().item("X"), kItemNotFound);
-  EXPECT_EQ(engine.defaultWorkspace()->name(), "#Default Workspace#");
   db->close();
   created->close();
 }
