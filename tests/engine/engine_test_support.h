@@ -106,6 +106,12 @@ inline std::string result(Database& db, const std::string& sql) {
   auto e = errorOf([&] { query ? void(rows = rowsOf(db, sql)) : db.execute(sql); });
   return e ? "error " + std::to_string(e->number()) : rows;
 }
+// The number and source of the error `call` raises ("none" when it raises none).
+template <class Call>
+std::string sourcedError(Call&& call) {
+  auto e = errorOf(call);
+  return e ? std::to_string(e->number()) + " " + e->source() : "none";
+}
 // "" when `call` raises nothing, else "error " and the number.
 template <class Call>
 std::string resultOf(Call&& call) {

@@ -207,8 +207,7 @@ TEST_F(RecordsetTest, TheRecordsetsCollectionHoldsOpenRecordsetsAndCloseClosesTh
   auto field = b->fields().item(0);
   db->close();
   EXPECT_FALSE(b->isOpen());
-  EXPECT_JET_ERROR(b->eof(), kObjectClosed);
-  EXPECT_EQ(errorOf([&] { b->eof(); }).value().source(), "DAO.Recordset");
+  EXPECT_EQ(sourcedError([&] { b->eof(); }), "3420 DAO.Recordset");
   EXPECT_JET_ERROR(field->value(), kObjectClosed);
 }
 
