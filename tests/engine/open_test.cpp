@@ -82,10 +82,8 @@ TEST_F(OpenTest, ExclusiveOpenKeepsOthersOut) {
   BusyTimeout timeout(200);
   auto mine = DBEngine::forThread().openDatabase(file("test.mdb"), true);
   mine->execute("CREATE TABLE T (A LONG)");  // the holder itself can write
-  auto e = errorOf([&] { openDb(); });
-  ASSERT_TRUE(e);
-  EXPECT_EQ(e->number(), kFileInUse) << e->description();
-  EXPECT_THAT(e->description(), HasSubstr(file("test.mdb")));
+  EXPECT_JET_ERROR(openDb(), kFileInUse);
+  EXPECT_THAT(errorOf([&] { openDb(); }).value().description(), HasSubstr(file("test.mdb")));
   mine->close();
   EXPECT_EQ(openDb()->tableDefs().count(), 1);
 }

@@ -34,10 +34,7 @@ TEST_F(SharingTest, TwoThreadsWritingAtOnceBothSucceed) {
 }
 
 TEST_F(SharingTest, ARecordsetLeftOpenDoesNotBlockAWriter) {
-  {
-    auto db = openDb();
-    for (int i = 0; i < 20; ++i) db->execute("INSERT INTO T (N) VALUES (" + std::to_string(i) + ")");
-  }
+  RawDb(file("test.mdb")).exec("WITH n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 19) INSERT INTO T (N) SELECT i FROM n");
   BusyTimeout timeout(300);
   auto reader = openDb();
   auto rs = reader->openRecordset("SELECT * FROM T");  // never moved to the end, never closed

@@ -109,19 +109,16 @@ TEST_F(TransactionTest, ClosingOrDroppingRollsBack) {
   db->close();
   ws_->commitTrans();
   db = ws_->openDatabase(file("test.mdb"));
-  expectResults(*db, {{"RAW SELECT N FROM T", ""}, {"INSERT INTO T (N) VALUES (1)", ""}, {"RAW SELECT N FROM T", "1"}});
   // Closing the workspace.
-  ws_->beginTrans();
-  ws_->beginTrans();
-  db->execute("INSERT INTO T (N) VALUES (2)");
+  expectResults(*db, {{"RAW SELECT N FROM T", ""}, {"INSERT INTO T (N) VALUES (1)", ""}, {"RAW SELECT N FROM T", "1"},
+                      {"BEGIN", ""}, {"BEGIN", ""}, {"INSERT INTO T (N) VALUES (2)", ""}});
   ws_->close();
   EXPECT_FALSE(db->isOpen());
   EXPECT_EQ(RawDb(file("test.mdb")).value("SELECT N FROM T"), "1");
   // Dropping the workspace also releases the lock.
   ws_ = DBEngine::forThread().createWorkspace("wrk", "admin", "");
   db = ws_->openDatabase(file("test.mdb"));
-  ws_->beginTrans();
-  db->execute("INSERT INTO T (N) VALUES (3)");
+  expectResults(*db, {{"BEGIN", ""}, {"INSERT INTO T (N) VALUES (3)", ""}});
   ws_.reset();
   expectResults(*db, {{"SELECT N FROM T", "1"}, {"RAW INSERT INTO T (N) VALUES (4)", ""}});
   db->close();
