@@ -93,15 +93,6 @@ inline std::string rowsOf(Database& db, const std::string& sql) {
   return out;
 }
 
-// What `sql` gives through the engine, as the tables of cases write it: a
-// query's rows (as rowsOf writes them), "" for any other statement, or
-// "error " and the number it raises.
-inline std::string result(Database& db, const std::string& sql) {
-  std::string rows;
-  const bool query = sql.starts_with("SELECT") && sql.find(" INTO ") == std::string::npos;
-  auto e = errorOf([&] { query ? void(rows = rowsOf(db, sql)) : db.execute(sql); });
-  return e ? "error " + std::to_string(e->number()) : rows;
-}
 // The number and source of the error `call` raises ("none" when it raises none).
 template <class Call>
 std::string sourcedError(Call&& call) {
@@ -125,12 +116,19 @@ class EngineTest : public ::testing::Test {
   std::shared_ptr<Database> openDb(const std::string& name = "test.mdb") {
     return DBEngine::forThread().openDatabase(file(name));
   }
-  // The result of a step of expectResults: "RAW <statement>" runs on test.mdb
-  // through a connection of its own, past the engine ("refused" when SQLite refuses it).
+  // What a step of expectResults gives: a query's rows (as rowsOf writes
+  // them), "" for any other statement, or "error " and the number it raises.
+  // "RAW <statement>" runs on test.mdb through a connection of its own, past
+  // the engine ("refused" when SQLite refuses it).
   virtual std::string outcome(Database& db, const std::string& step) {
-    if (!step.starts_with("RAW ")) return result(db, step);
+    std::string rows;
+    const bool raw = step.starts_with("RAW ");
+    const bool query = step.starts_with("SELECT") && step.find(" INTO ") == std::string::npos;
     try {
-      return RawDb(file("test.mdb")).value(step.substr(4));
+      auto e = errorOf([&] {
+        raw ? void(rows = RawDb(file("test.mdb")).value(step.substr(4))) : query ? void(rows = rowsOf(db, step)) : db.execute(step);
+      });
+      return e ? "error " + std::to_string(e->number()) : rows;
     } catch (const std::runtime_error&) {
       return "refused";
     }

@@ -27,9 +27,7 @@ TEST_F(SharingTest, TwoThreadsWritingAtOnceBothSucceed) {
       ADD_FAILURE() << "thread " << who << ": " << e.number() << " " << e.description();
     }
   };
-  std::thread a(work, 1), b(work, 2);
-  a.join();
-  b.join();
+  { std::jthread a(work, 1), b(work, 2); }
   EXPECT_EQ(RawDb(file("test.mdb")).value("SELECT count(*), count(DISTINCT ID), sum(WHO = 1) FROM T"), "120|120|60");
 }
 

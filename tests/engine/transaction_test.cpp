@@ -30,9 +30,8 @@ TEST_F(TransactionTest, CommitKeepsAndRollbackUndoesWhatTheTransactionWrote) {
   expectResults(*db, {{"INSERT INTO T (N) VALUES (0)", ""}, {"BEGIN", ""}, {"INSERT INTO T (N) VALUES (1)", ""},
                       {"INSERT INTO T (N) VALUES (2)", ""}, {"UPDATE T SET NAME = 'x'", ""},
                       {"SELECT N, NAME FROM T ORDER BY N", "0|x 1|x 2|x"}, {"RAW SELECT N, NAME FROM T", "0|NULL"},
-                      {"ROLLBACK", ""}, {"SELECT N, NAME FROM T", "0|NULL"}, {"RAW SELECT N, NAME FROM T", "0|NULL"}});
-  ws_->beginTrans();
-  db->execute("INSERT INTO T (N) VALUES (1)");
+                      {"ROLLBACK", ""}, {"SELECT N, NAME FROM T", "0|NULL"}, {"RAW SELECT N, NAME FROM T", "0|NULL"},
+                      {"BEGIN", ""}, {"INSERT INTO T (N) VALUES (1)", ""}});
   auto rs = db->openRecordset("SELECT * FROM T");
   rs->addNew();
   rs->fields().item("N")->setValue(Variant(int32_t{2}));
@@ -129,16 +128,15 @@ TEST_F(TransactionTest, BeginTakesTheWriteLockAtOnce) {
   auto db = ws_->openDatabase(file("test.mdb"));
   auto ws2 = DBEngine::forThread().createWorkspace("other", "admin", "");
   auto other = ws2->openDatabase(file("test.mdb"));
-  ws_->beginTrans();  // nothing written yet; readers still read what is committed
-  expectResults(*other, {{"INSERT INTO T (N) VALUES (2)", "error 3050"}, {"SELECT count(*) FROM T", "0"}});
+  // The statements run in the other workspace; nothing is written yet, and
+  // readers still read what is committed.
+  expectResults(*other, {{"BEGIN", ""}, {"INSERT INTO T (N) VALUES (2)", "error 3050"}, {"SELECT count(*) FROM T", "0"}});
   EXPECT_JET_ERROR(ws2->beginTrans(), kCouldNotLock);
-  ws_->commitTrans();
-  other->execute("INSERT INTO T (N) VALUES (2)");
+  expectResults(*other, {{"COMMIT", ""}, {"INSERT INTO T (N) VALUES (2)", ""}});
   ws2->beginTrans();
   EXPECT_JET_ERROR(ws_->beginTrans(), kCouldNotLock);
   ws2->rollback();
-  ws_->beginTrans();
-  ws_->commitTrans();
+  expectResults(*other, {{"BEGIN", ""}, {"COMMIT", ""}});
   ws2->close();
 }
 
