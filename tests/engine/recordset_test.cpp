@@ -53,16 +53,15 @@ TEST_F(RecordsetTest, RecordCountIsWhatWasVisitedUntilMoveLast) {
 
 // Each value has the variant type of its column (Variant's equality compares types).
 TEST_F(RecordsetTest, ValuesHaveTheirColumnsTypes) {
-  db->execute(
-      "CREATE TABLE V (ID COUNTER, B BIT, Y BYTE, I SHORT, L LONG, C CURRENCY, S SINGLE, D DOUBLE, "
-      "DT DATETIME, TX TEXT(10), M MEMO)");
+  db->execute("CREATE TABLE V (ID COUNTER, B BIT, Y BYTE, I SHORT, L LONG, C CURRENCY, S SINGLE, D DOUBLE, "
+              "DT DATETIME, TX TEXT(10), M MEMO)");
   db->execute("INSERT INTO V (B, Y, I, L, C, S, D, DT, TX, M) VALUES (True, 200, -3, 100000, 12.5, 1.5, 2.25, 45000, 'abc', 'long')");
   db->execute("INSERT INTO V (TX) VALUES ('nulls')");
   auto rs = db->openRecordset("SELECT ID, B, Y, I, L, C, S, D, DT, TX, M FROM V ORDER BY ID");
   const std::pair<const char*, Variant> cases[] = {
-      {"ID", Variant(int32_t{1})}, {"B", Variant(true)},          {"Y", Variant(uint8_t{200})},     {"I", Variant(int16_t{-3})},
-      {"L", Variant(int32_t{100000})}, {"C", Variant(12.5)},      {"S", Variant(1.5)},              {"D", Variant(2.25)},
-      {"DT", Variant::date(45000.0)}, {"TX", Variant("abc")},     {"M", Variant("long")},
+      {"ID", Variant(int32_t{1})},      {"B", Variant(true)},  {"Y", Variant(uint8_t{200})}, {"I", Variant(int16_t{-3})},
+      {"L", Variant(int32_t{100000})}, {"C", Variant(12.5)},  {"S", Variant(1.5)},          {"D", Variant(2.25)},
+      {"DT", Variant::date(45000.0)},   {"TX", Variant("abc")}, {"M", Variant("long")},
   };
   for (const auto& [field, value] : cases) EXPECT_EQ(rs->value(field), value) << field;
   rs->moveNext();

@@ -86,7 +86,8 @@ TEST_F(TransactionTest, ATransactionCoversTheWorkspacesDatabasesOnly) {
   // A database opened during a transaction joins it.
   b->close();
   ws_->beginTrans();
-  ws_->openDatabase(file("other.mdb"))->execute("INSERT INTO T (N) VALUES (2)");
+  b = ws_->openDatabase(file("other.mdb"));
+  b->execute("INSERT INTO T (N) VALUES (2)");
   ws_->rollback();
   EXPECT_EQ(files(), "1/1");
   // Other workspaces are not part of it.
