@@ -9,8 +9,6 @@
 namespace svrZIVE::engine::testing {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 class SharingTest : public SharedFileTest {};
 
 // Each thread has an engine of its own; an engine error in either fails the test.
@@ -52,9 +50,9 @@ TEST_F(SharingTest, AWriterMeetingALockWaitsThenFailsWith3050) {
   holder.exec("BEGIN IMMEDIATE");
   holder.exec("INSERT INTO T (WHO) VALUES (9)");
   auto db = openDb();
-  auto start = Clock::now();
+  const auto start = std::chrono::steady_clock::now();
   EXPECT_JET_ERROR(db->execute("INSERT INTO T (WHO) VALUES (1)"), kCouldNotLock);
-  EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(150));
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(150));
   holder.exec("COMMIT");
   db->execute("INSERT INTO T (WHO) VALUES (1)");
 }

@@ -213,8 +213,7 @@ TEST_F(TableDefsTest, ChangesReachOtherConnectionsBothWays) {
   auto& fields = td->fields();
   EXPECT_EQ(fields.count(), 1);
   auto other = openDb();
-  other->execute("ALTER TABLE T ADD COLUMN B LONG");
-  other->execute("CREATE TABLE U (X LONG)");
+  expectResults(*other, {{"ALTER TABLE T ADD COLUMN B LONG", ""}, {"CREATE TABLE U (X LONG)", ""}});
   EXPECT_EQ(fields.count(), 2);
   EXPECT_EQ(db->tableDefs().count(), 2);
   // An appended field object stays live: a change to it goes to the file.

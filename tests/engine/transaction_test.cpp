@@ -89,6 +89,7 @@ TEST_F(TransactionTest, ATransactionCoversTheWorkspacesDatabasesOnly) {
   b = ws_->openDatabase(file("other.mdb"));
   b->execute("INSERT INTO T (N) VALUES (2)");
   ws_->rollback();
+  b->close();
   EXPECT_EQ(files(), "1/1");
   // Other workspaces are not part of it.
   auto ws2 = DBEngine::forThread().createWorkspace("other", "admin", "");
@@ -104,13 +105,12 @@ TEST_F(TransactionTest, ATransactionCoversTheWorkspacesDatabasesOnly) {
 TEST_F(TransactionTest, ClosingOrDroppingRollsBack) {
   // Closing the database: the workspace's transaction goes on without it.
   auto db = ws_->openDatabase(file("test.mdb"));
-  ws_->beginTrans();
-  db->execute("INSERT INTO T (N) VALUES (1)");
+  expectResults(*db, {{"BEGIN", ""}, {"INSERT INTO T (N) VALUES (1)", ""}});
   db->close();
   ws_->commitTrans();
   db = ws_->openDatabase(file("test.mdb"));
-  // Closing the workspace.
   expectResults(*db, {{"RAW SELECT N FROM T", ""}, {"INSERT INTO T (N) VALUES (1)", ""}, {"RAW SELECT N FROM T", "1"},
+                      // Closing the workspace, every level.
                       {"BEGIN", ""}, {"BEGIN", ""}, {"INSERT INTO T (N) VALUES (2)", ""}});
   ws_->close();
   EXPECT_FALSE(db->isOpen());
