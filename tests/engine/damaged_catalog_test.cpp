@@ -25,16 +25,12 @@ TEST(DamagedCatalog, ContradictionsNameTheTableAndFieldAndUndeclaredColumnsAreRe
     RawDb(path).exec(c.change);
     auto db = DBEngine::forThread().openDatabase(path);
     auto e = errorOf([&] { db->openRecordset("SELECT * FROM T"); });
+    EXPECT_EQ(e ? e->number() : 0, c.named ? kCorruptDatabase : 0);
+    EXPECT_THAT(e ? e->description() : "", HasSubstr(c.named ? c.named : ""));
     if (!c.named) {
-      ASSERT_FALSE(e) << e->description();
-      auto extra = db->tableDefs().item("T")->fields().item("EXTRA");
-      EXPECT_EQ(extra->type(), DaoType::Text);
-      EXPECT_EQ(extra->size(), 7);
-      continue;
+      EXPECT_EQ(fieldNames(db->tableDefs().item("T")->fields(), true), "N:Long NAME:Text EXTRA:Text");
+      EXPECT_EQ(db->tableDefs().item("T")->fields().item("EXTRA")->size(), 7);
     }
-    ASSERT_TRUE(e);
-    EXPECT_EQ(e->number(), kCorruptDatabase);
-    EXPECT_THAT(e->description(), HasSubstr(c.named));
   }
 }
 

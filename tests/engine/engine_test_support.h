@@ -10,10 +10,7 @@
 
 #include <filesystem>
 #include <functional>
-#include <memory>
-#include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "engine/dao.h"
@@ -56,52 +53,58 @@ class RawDb {
   RawDb(const RawDb&) = delete;
   RawDb& operator=(const RawDb&) = delete;
 
-  void exec(const std::string& sql) {
-    char* err = nullptr;
-    if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
-      std::string msg = err ? err : "?";
-      sqlite3_free(err);
-      throw std::runtime_error(msg + " in: " + sql);
-    }
-  }
-  // Every row, every value as text ("NULL" for Null).
-  std::vector<std::vector<std::string>> rows(const std::string& sql) {
+  // Every row of `sql` as "a|b" ("NULL" for Null), rows apart by a blank.
+  std::string value(const std::string& sql) {
     sqlite3_stmt* st = nullptr;
     if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK)
       throw std::runtime_error(std::string(sqlite3_errmsg(db_)) + " in: " + sql);
-    std::vector<std::vector<std::string>> out;
+    std::string out;
     int rc;
-    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-      std::vector<std::string> row;
+    for (int row = 0; (rc = sqlite3_step(st)) == SQLITE_ROW; ++row)
       for (int c = 0; c < sqlite3_column_count(st); ++c) {
         const unsigned char* t = sqlite3_column_text(st, c);
-        row.push_back(t ? reinterpret_cast<const char*>(t) : "NULL");
+        out += (c ? "|" : row ? " " : "") + std::string(t ? reinterpret_cast<const char*>(t) : "NULL");
       }
-      out.push_back(std::move(row));
-    }
     std::string err = rc == SQLITE_DONE ? "" : sqlite3_errmsg(db_);
     sqlite3_finalize(st);
     if (!err.empty()) throw std::runtime_error(err + " in: " + sql);
     return out;
   }
-  std::string value(const std::string& sql) {
-    auto r = rows(sql);
-    return r.empty() || r[0].empty() ? std::string("<none>") : r[0][0];
-  }
+  void exec(const std::string& sql) { value(sql); }
 
  private:
   sqlite3* db_ = nullptr;
 };
 
+using ::svrZIVE::testing::errorNumberOf;
 using ::svrZIVE::testing::errorOf;
 
-#define EXPECT_JET_ERROR(statement, expectedNumber)                                             \
-  do {                                                                                          \
-    auto zive_error_ = ::svrZIVE::engine::testing::errorOf([&] { statement; });                 \
-    if (!zive_error_) ADD_FAILURE() << "expected error " << (expectedNumber) << " from " #statement; \
-    else EXPECT_EQ(zive_error_->number(), (expectedNumber))                                     \
-        << #statement << ": " << zive_error_->source() << ": " << zive_error_->description();   \
-  } while (false)
+// The number of the engine error `statement` raises (0 for none) against the one it must raise.
+#define EXPECT_JET_ERROR(statement, expectedNumber) \
+  EXPECT_EQ(::svrZIVE::testing::errorNumberOf([&] { statement; }), (expectedNumber)) << #statement
+
+// The rows of `sql` read through the engine, written as RawDb::value writes them.
+inline std::string rowsOf(Database& db, const std::string& sql) {
+  std::string out;
+  int row = 0;
+  for (auto rs = db.openRecordset(sql); !rs->eof(); rs->moveNext(), ++row)
+    for (int32_t i = 0; i < rs->fields().count(); ++i)
+      out += (i ? "|" : row ? " " : "") + (rs->value(i).isNull() ? std::string("NULL") : rs->value(i).toText());
+  return out;
+}
+
+// The number and source of the error `call` raises ("none" when it raises none).
+template <class Call>
+std::string sourcedError(Call&& call) {
+  auto e = errorOf(call);
+  return e ? std::to_string(e->number()) + " " + e->source() : "none";
+}
+// "" when `call` raises nothing, else "error " and the number.
+template <class Call>
+std::string resultOf(Call&& call) {
+  auto e = errorOf(call);
+  return e ? "error " + std::to_string(e->number()) : "";
+}
 
 // A fresh folder per test and the thread's engine.
 class EngineTest : public ::testing::Test {
@@ -112,6 +115,27 @@ class EngineTest : public ::testing::Test {
   }
   std::shared_ptr<Database> openDb(const std::string& name = "test.mdb") {
     return DBEngine::forThread().openDatabase(file(name));
+  }
+  // What a step of expectResults gives: a query's rows (as rowsOf writes
+  // them), "" for any other statement, or "error " and the number it raises.
+  // "RAW <statement>" runs on test.mdb through a connection of its own, past
+  // the engine ("refused" when SQLite refuses it).
+  virtual std::string outcome(Database& db, const std::string& step) {
+    std::string rows;
+    const bool raw = step.starts_with("RAW ");
+    const bool query = step.starts_with("SELECT") && step.find(" INTO ") == std::string::npos;
+    try {
+      auto e = errorOf([&] {
+        raw ? void(rows = RawDb(file("test.mdb")).value(step.substr(4))) : query ? void(rows = rowsOf(db, step)) : db.execute(step);
+      });
+      return e ? "error " + std::to_string(e->number()) : rows;
+    } catch (const std::runtime_error&) {
+      return "refused";
+    }
+  }
+  // Runs the steps in turn, each against the result it must give.
+  void expectResults(Database& db, std::initializer_list<std::pair<std::string, std::string>> steps) {
+    for (const auto& [step, expected] : steps) EXPECT_EQ(outcome(db, step), expected) << step;
   }
   TempFolder folder_;
 };
@@ -140,63 +164,13 @@ class SharedFileTest : public EngineTest {
       db->close();
     }
   }
-  static int32_t count(Database& db, const std::string& where = "") {
-    auto rs = db.openRecordset("SELECT count(*) AS C FROM T" + (where.empty() ? "" : " WHERE " + where));
-    return rs->value("C").toLong();
-  }
-  // The rows of T as another connection sees them.
-  std::string rawCount(const std::string& name = "test.mdb", const std::string& where = "1 = 1") {
-    return RawDb(file(name)).value("SELECT count(*) FROM T WHERE " + where);
-  }
-  static std::string insert(int who, int n) {
-    return "INSERT INTO T (WHO, N) VALUES (" + std::to_string(who) + ", " + std::to_string(n) + ")";
-  }
-  // Runs work(1) and work(2) at once, each in a thread of its own (with its
-  // own engine); an engine error in either fails the test.
-  static void inTwoThreads(const std::function<void(int who)>& work) {
-    auto guarded = [&](int who) {
-      try {
-        work(who);
-      } catch (const AutomationError& e) {
-        ADD_FAILURE() << "thread " << who << ": " << e.number() << " " << e.description();
-      }
-    };
-    std::thread a(guarded, 1), b(guarded, 2);
-    a.join();
-    b.join();
-  }
 };
 
-// Builds a table through the object model: fields given as (name, type, size).
-struct FieldShape {
-  FieldShape(std::string n, DaoType t, int32_t s = 0) : name(std::move(n)), type(t), size(s) {}
-  FieldShape& req() { required = true; return *this; }
-  FieldShape& noZeroLength() { allowZeroLength = false; return *this; }
-  FieldShape& counter() { isCounter = true; return *this; }
-
-  std::string name;
-  DaoType type;
-  int32_t size = 0;
-  bool required = false;
-  bool allowZeroLength = true;
-  bool isCounter = false;
-};
-
-inline void makeTable(Database& db, const std::string& name, const std::vector<FieldShape>& fields) {
-  auto td = db.createTableDef(name);
-  for (const auto& s : fields) {
-    auto f = td->createField(s.name, s.type, s.size);
-    f->setRequired(s.required);
-    f->setAllowZeroLength(s.allowZeroLength);
-    if (s.isCounter) f->setAttributes(dbAutoIncrField);
-    td->fields().append(f);
-  }
-  db.tableDefs().append(td);
-}
-
-inline std::vector<std::string> fieldNames(Fields& fields) {
-  std::vector<std::string> names;
-  for (int32_t i = 0; i < fields.count(); ++i) names.push_back(fields.item(i)->name());
+// The fields' names apart by a blank, each with ":" and its type when asked.
+inline std::string fieldNames(Fields& fields, bool types = false) {
+  std::string names;
+  for (int32_t i = 0; i < fields.count(); ++i)
+    names += (i ? " " : "") + fields.item(i)->name() + (types ? ":" + std::string(daoTypeName(fields.item(i)->type())) : "");
   return names;
 }
 

@@ -14,161 +14,113 @@ class TransactionTest : public SharedFileTest {
   void TearDown() override {
     errorOf([&] { if (ws_) ws_->close(); });
   }
+  // Steps "BEGIN", "COMMIT" and "ROLLBACK" are the workspace's.
+  std::string outcome(Database& db, const std::string& step) override {
+    if (step == "BEGIN") return resultOf([&] { ws_->beginTrans(); });
+    if (step == "COMMIT") return resultOf([&] { ws_->commitTrans(); });
+    if (step == "ROLLBACK") return resultOf([&] { ws_->rollback(); });
+    return SharedFileTest::outcome(db, step);
+  }
   std::shared_ptr<Workspace> ws_;
 };
 
 TEST_F(TransactionTest, CommitKeepsAndRollbackUndoesWhatTheTransactionWrote) {
   auto db = ws_->openDatabase(file("test.mdb"));
-  db->execute(insert(0, 0));
-  ws_->beginTrans();
-  db->execute(insert(1, 1));
-  db->execute(insert(1, 2));
-  db->execute("UPDATE T SET NAME = 'changed'");
   // The transaction sees its own writes; another connection does not.
-  EXPECT_EQ(count(*db), 3);
-  EXPECT_EQ(count(*db, "NAME = 'changed'"), 3);
-  EXPECT_EQ(rawCount(), "1");
-  ws_->rollback();
-  EXPECT_EQ(count(*db), 1);
-  EXPECT_EQ(count(*db, "NAME IS NULL"), 1);
-  EXPECT_EQ(rawCount(), "1");
-
-  ws_->beginTrans();
-  db->execute(insert(1, 1));
+  expectResults(*db, {{"INSERT INTO T (N) VALUES (0)", ""}, {"BEGIN", ""}, {"INSERT INTO T (N) VALUES (1)", ""},
+                      {"INSERT INTO T (N) VALUES (2)", ""}, {"UPDATE T SET NAME = 'x'", ""},
+                      {"SELECT N, NAME FROM T ORDER BY N", "0|x 1|x 2|x"}, {"RAW SELECT N, NAME FROM T", "0|NULL"},
+                      {"ROLLBACK", ""}, {"SELECT N, NAME FROM T", "0|NULL"}, {"RAW SELECT N, NAME FROM T", "0|NULL"},
+                      {"BEGIN", ""}, {"INSERT INTO T (N) VALUES (1)", ""}});
   auto rs = db->openRecordset("SELECT * FROM T");
   rs->addNew();
   rs->fields().item("N")->setValue(Variant(int32_t{2}));
   rs->update();
   db->execute("DELETE FROM T WHERE N = 1");
   EXPECT_EQ(db->recordsAffected(), 1);
-  ws_->commitTrans();
-  EXPECT_EQ(rawCount("test.mdb", "N IN (0, 2)"), "2");
-  EXPECT_EQ(rawCount(), "2");
   // Statements outside a transaction commit themselves.
-  db->execute(insert(1, 3));
-  EXPECT_EQ(rawCount(), "3");
+  expectResults(*db, {{"RAW SELECT N FROM T", "0"}, {"COMMIT", ""}, {"RAW SELECT N FROM T ORDER BY N", "0 2"},
+                      {"INSERT INTO T (N) VALUES (3)", ""}, {"RAW SELECT N FROM T ORDER BY N", "0 2 3"}});
 }
 
+// Five levels nest; each commits into the one around it and rolls back its own part.
 TEST_F(TransactionTest, NestedTransactionsCommitAndRollBackTheirOwnPart) {
   auto db = ws_->openDatabase(file("test.mdb"));
-  ws_->beginTrans();
-  db->execute(insert(1, 1));
-  ws_->beginTrans();
-  db->execute(insert(2, 2));
-  ws_->rollback();  // the inner one only
-  EXPECT_EQ(count(*db), 1);
-  ws_->beginTrans();
-  db->execute(insert(3, 3));
-  ws_->commitTrans();  // into the outer one, not into the file
-  EXPECT_EQ(count(*db), 2);
-  EXPECT_EQ(rawCount(), "0");
-  ws_->commitTrans();
-  EXPECT_EQ(rawCount(), "2");
-
-  // An inner commit is undone by the outer rollback.
-  ws_->beginTrans();
-  ws_->beginTrans();
-  db->execute(insert(4, 4));
-  ws_->commitTrans();
-  ws_->rollback();
-  EXPECT_EQ(count(*db), 2);
-}
-
-TEST_F(TransactionTest, FiveLevelsNestASixthIs3003AndAnEndWithoutBeginIs3034) {
-  auto db = ws_->openDatabase(file("test.mdb"));
-  EXPECT_JET_ERROR(ws_->commitTrans(), 3034);
-  EXPECT_JET_ERROR(ws_->rollback(), 3034);
-  for (int i = 0; i < 5; ++i) ws_->beginTrans();
-  EXPECT_JET_ERROR(ws_->beginTrans(), 3003);
-  db->execute(insert(1, 1));
-  for (int i = 0; i < 5; ++i) ws_->commitTrans();
-  EXPECT_JET_ERROR(ws_->commitTrans(), 3034);
-  EXPECT_EQ(rawCount(), "1");
-  ws_->beginTrans();
-  ws_->rollback();
-  auto e = errorOf([&] { ws_->rollback(); });
-  ASSERT_TRUE(e);
-  EXPECT_EQ(e->number(), 3034);
-  EXPECT_EQ(e->source(), "DAO.Workspace");
-  EXPECT_FALSE(e->description().empty());
+  expectResults(*db, {{"COMMIT", "error 3034"}, {"BEGIN", ""}, {"INSERT INTO T (N) VALUES (1)", ""}, {"BEGIN", ""},
+                      {"INSERT INTO T (N) VALUES (2)", ""}, {"ROLLBACK", ""}, {"SELECT N FROM T", "1"},
+                      {"BEGIN", ""}, {"INSERT INTO T (N) VALUES (3)", ""}, {"COMMIT", ""},
+                      {"SELECT N FROM T ORDER BY N", "1 3"}, {"RAW SELECT count(*) FROM T", "0"},
+                      {"COMMIT", ""}, {"RAW SELECT N FROM T ORDER BY N", "1 3"},
+                      // An inner commit is undone by the outer rollback.
+                      {"BEGIN", ""}, {"BEGIN", ""}, {"INSERT INTO T (N) VALUES (4)", ""}, {"COMMIT", ""},
+                      {"ROLLBACK", ""}, {"SELECT N FROM T ORDER BY N", "1 3"},
+                      {"BEGIN", ""}, {"BEGIN", ""}, {"BEGIN", ""}, {"BEGIN", ""}, {"BEGIN", ""}, {"BEGIN", "error 3003"},
+                      {"INSERT INTO T (N) VALUES (5)", ""}, {"COMMIT", ""}, {"COMMIT", ""}, {"COMMIT", ""},
+                      {"COMMIT", ""}, {"COMMIT", ""}, {"RAW SELECT N FROM T ORDER BY N", "1 3 5"},
+                      {"ROLLBACK", "error 3034"}});
+  EXPECT_EQ(sourcedError([&] { ws_->rollback(); }), "3034 DAO.Workspace");
 }
 
 TEST_F(TransactionTest, AFailedStatementUndoesItselfAndLeavesTheTransaction) {
   auto db = ws_->openDatabase(file("test.mdb"));
-  ws_->beginTrans();
-  db->execute(insert(1, 1));
-  db->execute(insert(1, 2));
-  db->execute(insert(1, 20));
-  // The first row becomes 10, the second one breaks the unique index: the
-  // statement fails whole.
-  EXPECT_JET_ERROR(db->execute("UPDATE T SET N = N * 10"), 3022);
-  EXPECT_JET_ERROR(db->execute("INSERT INTO T (WHO, N, NAME) VALUES (3, 3, 'a name longer than twenty')"), 3163);
-  EXPECT_EQ(count(*db), 3);
-  EXPECT_EQ(count(*db, "N = 1"), 1);
-  db->execute(insert(4, 4));
-  ws_->commitTrans();
-  EXPECT_EQ(rawCount(), "4");
+  // The first row becomes 10, the second one breaks the unique index: the statement fails whole.
+  expectResults(*db, {{"BEGIN", ""}, {"INSERT INTO T (N) VALUES (1)", ""}, {"INSERT INTO T (N) VALUES (2)", ""},
+                      {"INSERT INTO T (N) VALUES (20)", ""}, {"UPDATE T SET N = N * 10", "error 3022"},
+                      {"INSERT INTO T (N, NAME) VALUES (3, 'a name longer than twenty')", "error 3163"},
+                      {"INSERT INTO T (N) VALUES (4)", ""}, {"COMMIT", ""}, {"RAW SELECT N FROM T ORDER BY N", "1 2 4 20"}});
 }
 
 TEST_F(TransactionTest, ATransactionCoversTheWorkspacesDatabasesOnly) {
   auto a = ws_->openDatabase(file("test.mdb"));
   auto b = ws_->openDatabase(file("other.mdb"));
+  auto files = [&] {
+    return RawDb(file("test.mdb")).value("SELECT N FROM T") + "/" + RawDb(file("other.mdb")).value("SELECT N FROM T");
+  };
   for (bool commit : {false, true}) {
     ws_->beginTrans();
-    a->execute(insert(1, 1));
-    b->execute(insert(1, 1));
+    a->execute("INSERT INTO T (N) VALUES (1)");
+    b->execute("INSERT INTO T (N) VALUES (1)");
     commit ? ws_->commitTrans() : ws_->rollback();
-    EXPECT_EQ(rawCount("test.mdb"), commit ? "1" : "0");
-    EXPECT_EQ(rawCount("other.mdb"), commit ? "1" : "0");
+    EXPECT_EQ(files(), commit ? "1/1" : "/");
   }
   // A database opened during a transaction joins it.
   b->close();
   ws_->beginTrans();
   b = ws_->openDatabase(file("other.mdb"));
-  b->execute(insert(1, 2));
+  b->execute("INSERT INTO T (N) VALUES (2)");
   ws_->rollback();
-  EXPECT_EQ(rawCount("other.mdb"), "1");
-  // Other workspaces are not part of it.
   b->close();
+  EXPECT_EQ(files(), "1/1");
+  // Other workspaces are not part of it.
   auto ws2 = DBEngine::forThread().createWorkspace("other", "admin", "");
   auto c = ws2->openDatabase(file("other.mdb"));
   ws_->beginTrans();
-  a->execute(insert(1, 2));
-  c->execute(insert(1, 2));
+  a->execute("INSERT INTO T (N) VALUES (2)");
+  c->execute("INSERT INTO T (N) VALUES (2)");
   ws_->rollback();
-  EXPECT_EQ(rawCount("test.mdb"), "1");
-  EXPECT_EQ(rawCount("other.mdb"), "2");
+  EXPECT_EQ(files(), "1/1 2");
   ws2->close();
 }
 
 TEST_F(TransactionTest, ClosingOrDroppingRollsBack) {
   // Closing the database: the workspace's transaction goes on without it.
   auto db = ws_->openDatabase(file("test.mdb"));
-  ws_->beginTrans();
-  db->execute(insert(1, 1));
+  expectResults(*db, {{"BEGIN", ""}, {"INSERT INTO T (N) VALUES (1)", ""}});
   db->close();
-  EXPECT_EQ(rawCount(), "0");
   ws_->commitTrans();
-  ws_->openDatabase(file("test.mdb"))->execute(insert(1, 1));
-  EXPECT_EQ(rawCount(), "1");
-
-  // Closing the workspace.
   db = ws_->openDatabase(file("test.mdb"));
-  ws_->beginTrans();
-  ws_->beginTrans();
-  db->execute(insert(1, 2));
+  expectResults(*db, {{"RAW SELECT N FROM T", ""}, {"INSERT INTO T (N) VALUES (1)", ""}, {"RAW SELECT N FROM T", "1"},
+                      // Closing the workspace, every level.
+                      {"BEGIN", ""}, {"BEGIN", ""}, {"INSERT INTO T (N) VALUES (2)", ""}});
   ws_->close();
   EXPECT_FALSE(db->isOpen());
-  EXPECT_EQ(rawCount(), "1");
-
+  EXPECT_EQ(RawDb(file("test.mdb")).value("SELECT N FROM T"), "1");
   // Dropping the workspace also releases the lock.
   ws_ = DBEngine::forThread().createWorkspace("wrk", "admin", "");
   db = ws_->openDatabase(file("test.mdb"));
-  ws_->beginTrans();
-  db->execute(insert(1, 3));
+  expectResults(*db, {{"BEGIN", ""}, {"INSERT INTO T (N) VALUES (3)", ""}});
   ws_.reset();
-  EXPECT_EQ(count(*db), 1);
-  RawDb(file("test.mdb")).exec("INSERT INTO T (WHO, N) VALUES (2, 4)");
+  expectResults(*db, {{"SELECT N FROM T", "1"}, {"RAW INSERT INTO T (N) VALUES (4)", ""}});
   db->close();
 }
 
@@ -177,48 +129,40 @@ TEST_F(TransactionTest, BeginTakesTheWriteLockAtOnce) {
   auto db = ws_->openDatabase(file("test.mdb"));
   auto ws2 = DBEngine::forThread().createWorkspace("other", "admin", "");
   auto other = ws2->openDatabase(file("test.mdb"));
-  ws_->beginTrans();  // nothing written yet
-  EXPECT_JET_ERROR(other->execute(insert(2, 2)), 3050);
-  EXPECT_JET_ERROR(ws2->beginTrans(), 3050);
-  EXPECT_EQ(count(*other), 0) << "readers still read what is committed";
-  ws_->commitTrans();
-  other->execute(insert(2, 2));
+  // The statements run in the other workspace; nothing is written yet, and
+  // readers still read what is committed.
+  expectResults(*other, {{"BEGIN", ""}, {"INSERT INTO T (N) VALUES (2)", "error 3050"}, {"SELECT count(*) FROM T", "0"}});
+  EXPECT_JET_ERROR(ws2->beginTrans(), kCouldNotLock);
+  expectResults(*other, {{"COMMIT", ""}, {"INSERT INTO T (N) VALUES (2)", ""}});
   ws2->beginTrans();
-  EXPECT_JET_ERROR(ws_->beginTrans(), 3050);
+  EXPECT_JET_ERROR(ws_->beginTrans(), kCouldNotLock);
   ws2->rollback();
-  ws_->beginTrans();
-  ws_->commitTrans();
+  expectResults(*other, {{"BEGIN", ""}, {"COMMIT", ""}});
   ws2->close();
 }
 
 TEST_F(TransactionTest, TableDefinitionsRolledBackAreForgotten) {
   auto db = ws_->openDatabase(file("test.mdb"));
-  ws_->beginTrans();
-  db->execute("CREATE TABLE U (A LONG)");
-  db->execute("ALTER TABLE T ADD COLUMN EXTRA TEXT(5)");
-  db->execute("INSERT INTO U (A) VALUES (1)");
-  EXPECT_EQ(db->tableDefs().item("T")->fields().count(), 6);
-  EXPECT_EQ(db->openRecordset("SELECT * FROM T")->fields().count(), 6);
-  ws_->rollback();
-  EXPECT_JET_ERROR(db->tableDefs().item("U"), 3265);
-  EXPECT_EQ(db->tableDefs().item("T")->fields().count(), 5);
-  EXPECT_EQ(db->openRecordset("SELECT * FROM T")->fields().count(), 5);
-  EXPECT_JET_ERROR(db->openRecordset("SELECT * FROM U"), 3078);
+  expectResults(*db, {{"BEGIN", ""}, {"CREATE TABLE U (A LONG)", ""}, {"ALTER TABLE T ADD COLUMN EXTRA TEXT(5)", ""},
+                      {"INSERT INTO U (A) VALUES (1)", ""}, {"INSERT INTO T (N) VALUES (1)", ""}});
+  EXPECT_EQ(fieldNames(db->tableDefs().item("T")->fields()), "ID WHO N NAME PAD EXTRA");
+  expectResults(*db, {{"SELECT * FROM T", "1|NULL|1|NULL|NULL|NULL"}, {"ROLLBACK", ""}, {"SELECT * FROM U", "error 3078"},
+                      {"INSERT INTO T (N) VALUES (1)", ""}, {"SELECT * FROM T", "1|NULL|1|NULL|NULL"}});
+  EXPECT_EQ(fieldNames(db->tableDefs().item("T")->fields()), "ID WHO N NAME PAD");
+  EXPECT_JET_ERROR(db->tableDefs().item("U"), kItemNotFound);
 }
 
 TEST_F(TransactionTest, TheDefaultWorkspaceHoldsTheEnginesDatabases) {
   auto& engine = DBEngine::forThread();
+  EXPECT_EQ(engine.defaultWorkspace()->name(), "#Default Workspace#");
   auto db = engine.openDatabase(file("test.mdb"));
-  engine.beginTrans();
-  db->execute(insert(1, 1));
-  engine.rollback();
-  EXPECT_EQ(rawCount(), "0");
   auto created = engine.createDatabase(file("new.mdb"));
   engine.defaultWorkspace()->beginTrans();
+  db->execute("INSERT INTO T (N) VALUES (1)");
   created->execute("CREATE TABLE X (A LONG)");
-  engine.defaultWorkspace()->rollback();
-  EXPECT_JET_ERROR(created->tableDefs().item("X"), 3265);
-  EXPECT_EQ(engine.defaultWorkspace()->name(), "#Default Workspace#");
+  engine.rollback();
+  EXPECT_EQ(RawDb(file("test.mdb")).value("SELECT N FROM T"), "");
+  EXPECT_JET_ERROR(created->tableDefs().item("X"), kItemNotFound);
   db->close();
   created->close();
 }
