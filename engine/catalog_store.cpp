@@ -54,41 +54,6 @@ namespace {
         "The database is damaged: the catalog of its fields cannot be used, because " + what + ".");
 }
 
-// One row of the catalog (SELECT field_name, dao_type, size, required,
-// allow_zero_length, default_value, ordinal_position, auto_increment),
-// refused when it gives no type the engine knows, a size its type cannot
-// have or a position beyond 16 bits.
-ColumnInfo catalogRow(const Statement& st, const std::string& table) {
-  ColumnInfo c;
-  c.name = st.text(0);
-  const int64_t type = st.int64(1), size = st.int64(2), position = st.int64(6);
-  const std::string field = utf8Text(table + "." + c.name);
-  if (type < 1 || type > std::numeric_limits<int16_t>::max() ||
-      daoTypeName(static_cast<DaoType>(type)) == daoTypeName(DaoType::Unknown))
-    damaged("it gives the field '" + field + "' the type code " + std::to_string(type) + ", which is no field type");
-  c.type = static_cast<DaoType>(type);
-  const bool sized = c.type == DaoType::Text ? size >= 1 && size <= 255
-                                             : size >= 0 && size <= std::numeric_limits<int32_t>::max();
-  if (!sized) damaged("it gives the field '" + field + "' the size " + std::to_string(size));
-  if (position < std::numeric_limits<int16_t>::min() || position > std::numeric_limits<int16_t>::max())
-    damaged("it gives the field '" + field + "' the ordinal position " + std::to_string(position));
-  c.size = static_cast<int32_t>(size);
-  if (c.type == DaoType::Decimal) {
-    // The catalog keeps a Decimal's precision and scale in its size: precision * 256 + scale.
-    c.precision = static_cast<uint8_t>(size >> 8);
-    c.scale = static_cast<uint8_t>(size & 0xFF);
-    if (size > 0xFFFF || c.precision < 1 || c.precision > kMaxDecimalPrecision || c.scale > c.precision)
-      damaged("it gives the Decimal field '" + field + "' the size " + std::to_string(size) +
-              ", which is no precision and scale");
-    c.size = fixedSize(c.type);
-  }
-  c.required = st.int64(3) != 0;
-  c.allowZeroLength = st.int64(4) != 0;
-  c.defaultValue = st.text(5);
-  c.ordinalPosition = static_cast<int16_t>(position);
-  c.autoIncrement = st.int64(7) != 0;
-  return c;
-}
 
 // A column of a table that has no catalog row (made by another tool):
 // described from its declared type.
@@ -161,6 +126,38 @@ bool TableEntry::notNullDeclared(std::string_view column) const {
                      [&](const std::string& c) { return namesEqual(c, column); });
 }
 
+ColumnInfo CatalogStore::catalogRow(const Statement& st, const std::string& table) {
+  ColumnInfo c;
+  c.name = st.text(0);
+  const int64_t type = st.int64(1), size = st.int64(2), position = st.int64(6);
+  const std::string field = utf8Text(table + "." + c.name);
+  if (type < 1 || type > std::numeric_limits<int16_t>::max() ||
+      daoTypeName(static_cast<DaoType>(type)) == daoTypeName(DaoType::Unknown))
+    damaged("it gives the field '" + field + "' the type code " + std::to_string(type) + ", which is no field type");
+  c.type = static_cast<DaoType>(type);
+  const bool sized = c.type == DaoType::Text ? size >= 1 && size <= 255
+                                             : size >= 0 && size <= std::numeric_limits<int32_t>::max();
+  if (!sized) damaged("it gives the field '" + field + "' the size " + std::to_string(size));
+  if (position < std::numeric_limits<int16_t>::min() || position > std::numeric_limits<int16_t>::max())
+    damaged("it gives the field '" + field + "' the ordinal position " + std::to_string(position));
+  c.size = static_cast<int32_t>(size);
+  if (c.type == DaoType::Decimal) {
+    // The catalog keeps a Decimal's precision and scale in its size: precision * 256 + scale.
+    c.precision = static_cast<uint8_t>(size >> 8);
+    c.scale = static_cast<uint8_t>(size & 0xFF);
+    if (size > 0xFFFF || c.precision < 1 || c.precision > kMaxDecimalPrecision || c.scale > c.precision)
+      damaged("it gives the Decimal field '" + field + "' the size " + std::to_string(size) +
+              ", which is no precision and scale");
+    c.size = fixedSize(c.type);
+  }
+  c.required = st.int64(3) != 0;
+  c.allowZeroLength = st.int64(4) != 0;
+  c.defaultValue = st.text(5);
+  c.ordinalPosition = static_cast<int16_t>(position);
+  c.autoIncrement = st.int64(7) != 0;
+  return c;
+}
+
 void CatalogStore::invalidate() { tables_.clear(); }
 
 bool CatalogStore::checkForeignChanges() {
@@ -185,22 +182,27 @@ const TableEntry* CatalogStore::findEntry(std::string_view name) {
   return (tables_[key] = std::move(entry)).get();
 }
 
+std::optional<StoredTable> CatalogStore::storedTable(std::string_view name) {
+  std::optional<std::string> realName = storedName(name);
+  if (!realName) return std::nullopt;
+  StoredTable table{*realName, storedColumns(*realName), {}};
+  auto st = connection_.prepare("SELECT field_name, dao_type, size, required, allow_zero_length, default_value, "
+                                "ordinal_position, auto_increment FROM " +
+                                    std::string(kCatalogTable) + " WHERE table_name = ?1",
+                                kSrc);
+  st->bindText(1, table.name);
+  while (st->step()) table.described.push_back(catalogRow(*st, table.name));
+  return table;
+}
+
 std::unique_ptr<TableEntry> CatalogStore::load(std::string_view name) {
   if (namesEqual(name, kCatalogTable) || lowerAscii(name).rfind("sqlite_", 0) == 0) return nullptr;
   auto entry = std::make_unique<TableEntry>();
-  std::optional<std::string> realName = storedName(name);
-  if (!realName) return nullptr;
-  entry->info.name = *realName;
-  std::vector<StoredColumn> stored = storedColumns(entry->info.name);
-  std::vector<ColumnInfo> described;
-  {
-    auto st = connection_.prepare("SELECT field_name, dao_type, size, required, allow_zero_length, default_value, "
-                                  "ordinal_position, auto_increment FROM " +
-                                      std::string(kCatalogTable) + " WHERE table_name = ?1",
-                                  kSrc);
-    st->bindText(1, entry->info.name);
-    while (st->step()) described.push_back(catalogRow(*st, entry->info.name));
-  }
+  std::optional<StoredTable> table = storedTable(name);
+  if (!table) return nullptr;
+  entry->info.name = table->name;
+  const std::vector<StoredColumn>& stored = table->columns;
+  std::vector<ColumnInfo>& described = table->described;
   int32_t nextPosition = 0;
   for (const auto& c : described) nextPosition = std::max<int32_t>(nextPosition, c.ordinalPosition + 1);
   for (const auto& s : stored) {

@@ -40,6 +40,14 @@ struct StoredColumn {
   bool notNull = false;
 };
 
+// A table as the store holds it: its name as the store spells it, its
+// columns in storage order, and the catalog's rows of its fields.
+struct StoredTable {
+  std::string name;
+  std::vector<StoredColumn> columns;
+  std::vector<ColumnInfo> described;
+};
+
 class CatalogStore : public Catalog {
  public:
   explicit CatalogStore(Connection& connection) : connection_(connection) {}
@@ -93,6 +101,13 @@ class CatalogStore : public Catalog {
   // The table's name as the store spells it, when there is such a table.
   virtual std::optional<std::string> storedName(std::string_view name) = 0;
   virtual std::vector<StoredColumn> storedColumns(const std::string& table) = 0;
+  // The table named `name` (any letter case), when there is one; a store
+  // may read it in one query instead of three.
+  virtual std::optional<StoredTable> storedTable(std::string_view name);
+  // One row of the catalog (field_name, dao_type, size, required,
+  // allow_zero_length, default_value, ordinal_position, auto_increment in
+  // columns 0 to 7), refused as damage when it describes no field we can have.
+  static ColumnInfo catalogRow(const Statement& st, const std::string& table);
   void insertCatalogRow(std::string table, const ColumnInfo& column);
   void deleteCatalogRows(std::string_view table);
   void forget(std::string_view table) { tables_.erase(lowerAscii(table)); }

@@ -18,9 +18,9 @@
 //    constraints "zive_type_F" (a Byte's range) and "zive_zls_F"
 //    (zero-length text when AllowZeroLength is off); a Text longer than its
 //    size fails the varchar's own check (3163).
-// The functions the translated statements call (jet_store here, the others
-// in engine/pg_functions.cpp) and the collation are created with the catalog. Every change of the catalog notifies the
-// channel zive_catalog, which every connection listens to: that is how a
+// The functions the translated statements call (engine/pg_functions.cpp)
+// and the collation are created with the catalog. Every change of the
+// catalog notifies the channel zive_catalog, which every connection listens to: that is how a
 // connection learns that another one changed a table.
 #include "engine/pg_catalog.h"
 
@@ -34,71 +34,8 @@ namespace {
 
 constexpr std::string_view kSrc = kSrcDatabase;
 
-// Jet's conversion of a value written to a field, on the server: the rules
-// (and the messages) of storeValue in engine/jet/functions.cpp. The value
-// comes as text; the result is the text of the stored value, which the
-// statement casts to the column's type.
+// The trigger that numbers a COUNTER from its sequence.
 constexpr std::string_view kServerFunctions = R"sql(
-CREATE FUNCTION jet_store(v text, t integer, size integer, flags integer, name text) RETURNS text
-LANGUAGE plpgsql IMMUTABLE AS $f$
-DECLARE d double precision; x numeric; r numeric; lo numeric; hi numeric;
-BEGIN
-  IF v IS NULL THEN
-    IF flags & 1 <> 0 AND flags & 4 = 0 THEN
-      RAISE EXCEPTION USING MESSAGE = '#3314#The field ''' || name ||
-        ''' is required (its Required property is True): it cannot be Null.';
-    END IF;
-    RETURN NULL;
-  END IF;
-  IF t IN (10, 12) THEN
-    IF v = '' AND flags & 2 = 0 THEN
-      RAISE EXCEPTION USING MESSAGE = '#3315#The field ''' || name ||
-        ''' does not allow the zero-length text (AllowZeroLength is False).';
-    END IF;
-    IF t = 10 AND char_length(v) > size THEN
-      RAISE EXCEPTION USING MESSAGE = '#3163#The text is too long for the field ''' || name ||
-        ''', which holds at most ' || size || ' characters.';
-    END IF;
-    RETURN v;
-  END IF;
-  IF t = 1 AND lower(v) IN ('true', 'yes', 'on') THEN RETURN '-1'; END IF;
-  IF t = 1 AND lower(v) IN ('false', 'no', 'off') THEN RETURN '0'; END IF;
-  IF t NOT BETWEEN 1 AND 8 THEN RETURN v; END IF;
-  BEGIN
-    d := trim(v)::double precision;
-  EXCEPTION WHEN others THEN
-    RAISE EXCEPTION USING MESSAGE = '#3464#Data type mismatch: the value ''' || v ||
-      ''' is not a number and cannot be stored in the field ''' || name || '''.';
-  END;
-  IF t = 1 THEN RETURN CASE WHEN d <> 0 THEN '-1' ELSE '0' END; END IF;
-  IF t = 8 THEN RETURN d::text; END IF;
-  IF t = 7 THEN
-    IF d IN ('Infinity', '-Infinity', 'NaN') THEN RAISE EXCEPTION USING MESSAGE = '#6#Overflow'; END IF;
-    RETURN d::text;
-  END IF;
-  IF t = 6 THEN
-    IF abs(d) > 3.402823466e38 THEN RAISE EXCEPTION USING MESSAGE = '#6#Overflow'; END IF;
-    RETURN d::text;
-  END IF;
-  IF d IN ('Infinity', '-Infinity', 'NaN') THEN RAISE EXCEPTION USING MESSAGE = '#6#Overflow'; END IF;
-  x := d::numeric;
-  IF t = 5 THEN
-    IF abs(x) > 922337203685477 THEN RAISE EXCEPTION USING MESSAGE = '#6#Overflow'; END IF;
-    x := x * 10000;
-  END IF;
-  -- Half to even.
-  r := round(x);
-  IF abs(x - trunc(x)) = 0.5 AND mod(r, 2) <> 0 THEN r := r - sign(x); END IF;
-  IF t = 5 THEN RETURN (r / 10000)::double precision::text; END IF;
-  lo := CASE t WHEN 2 THEN 0 WHEN 3 THEN -32768 ELSE -2147483648 END;
-  hi := CASE t WHEN 2 THEN 255 WHEN 3 THEN 32767 ELSE 2147483647 END;
-  IF r < lo OR r > hi THEN RAISE EXCEPTION USING MESSAGE = '#6#Overflow'; END IF;
-  RETURN r::text;
-END $f$;
-CREATE FUNCTION jet_store(v double precision, t integer, size integer, flags integer, name text) RETURNS text
-LANGUAGE sql IMMUTABLE AS $f$ SELECT jet_store(v::text, t, size, flags, name) $f$;
-CREATE FUNCTION jet_store(v bigint, t integer, size integer, flags integer, name text) RETURNS text
-LANGUAGE sql IMMUTABLE AS $f$ SELECT jet_store(v::text, t, size, flags, name) $f$;
 CREATE FUNCTION zive_counter() RETURNS trigger LANGUAGE plpgsql AS $f$
 DECLARE v bigint; last bigint;
 BEGIN
@@ -136,10 +73,8 @@ void PgCatalogStore::initialize() {
 }
 
 bool PgCatalogStore::isOurs() {
-  return connection_.queryInt("SELECT (to_regclass('" + std::string(kCatalogTable) +
-                                  "') IS NOT NULL AND to_regprocedure('jet_store(text,integer,integer,integer,text)') "
-                                  "IS NOT NULL)::integer",
-                              kSrc) == 1;
+  if (auto found = static_cast<PgConnection&>(connection_).takeCatalogFound()) return *found;
+  return connection_.queryInt("SELECT " + std::string(kCatalogFoundCheck), kSrc) == 1;
 }
 
 int64_t PgCatalogStore::dataVersion() { return static_cast<PgConnection&>(connection_).catalogNotices(); }
@@ -169,6 +104,43 @@ std::vector<StoredColumn> PgCatalogStore::storedColumns(const std::string& table
   st->bindText(1, table);
   while (st->step()) stored.push_back({st->text(0), st->text(1), st->text(3), st->int64(2) != 0});
   return stored;
+}
+
+// The table's name, columns and catalog rows in one round trip: the rows of
+// each kind (-1 the table, 0 a column, 1 a catalog row) as texts, the catalog
+// rows in the columns catalogRow reads. The name is looked up as written and
+// in capitals first (through pg_class's index), in any letter case after;
+// the catalog's rows are matched in plain ASCII letter case, which leaves
+// the ICU collation unopened; a column's default is only deparsed for a
+// column the catalog does not describe, the only one that needs it.
+std::optional<StoredTable> PgCatalogStore::storedTable(std::string_view name) {
+  auto st = connection_.prepare(
+      "WITH t AS ((SELECT oid, relname::text AS name FROM pg_class WHERE relname IN (?1::text::name, "
+      "upper(?1::text)::name) AND relkind IN ('r', 'p') AND pg_table_is_visible(oid) ORDER BY relname LIMIT 1) "
+      "UNION ALL (SELECT oid, relname::text FROM pg_class WHERE relkind IN ('r', 'p') AND pg_table_is_visible(oid) "
+      "AND lower(relname) = lower(?1::text) ORDER BY relname LIMIT 1) LIMIT 1), "
+      "c AS MATERIALIZED (SELECT f.field_name COLLATE \"C\" AS field_name, f.dao_type, f.size, f.required, "
+      "f.allow_zero_length, f.default_value COLLATE \"C\" AS default_value, f.ordinal_position, f.auto_increment "
+      "FROM " + std::string(kCatalogTable) + " f, t WHERE lower(f.table_name COLLATE \"C\") = lower(t.name)) "
+      "SELECT '', '', '', '', '', '', '', '', -1 AS kind, 0 AS n, name FROM t "
+      "UNION ALL SELECT a.attname::text, format_type(a.atttypid, a.atttypmod), '', a.attnotnull::integer::text, '', "
+      "CASE WHEN d.adbin IS NULL OR k.field IS NOT NULL THEN '' ELSE pg_get_expr(d.adbin, d.adrelid) END, '', '', "
+      "0, a.attnum, t.name FROM t JOIN pg_attribute a ON a.attrelid = t.oid "
+      "LEFT JOIN pg_attrdef d ON d.adrelid = a.attrelid AND d.adnum = a.attnum "
+      "LEFT JOIN (SELECT DISTINCT lower(field_name) AS field FROM c) k ON k.field = lower(a.attname::text) "
+      "WHERE a.attnum > 0 AND NOT a.attisdropped AND a.attname <> 'rowid' "
+      "UNION ALL SELECT field_name, dao_type::text, size::text, required::text, allow_zero_length::text, "
+      "default_value, ordinal_position::text, auto_increment::text, 1, 0, t.name FROM c, t ORDER BY 9, 10",
+      kSrc);
+  st->bindText(1, name);
+  std::optional<StoredTable> table;
+  while (st->step()) {
+    if (!table) table = StoredTable{st->text(10), {}, {}};
+    const int64_t kind = st->int64(8);
+    if (kind == 0) table->columns.push_back({st->text(0), st->text(1), st->text(5), st->int64(3) != 0});
+    if (kind == 1) table->described.push_back(catalogRow(*st, table->name));
+  }
+  return table;
 }
 
 std::vector<std::string> PgCatalogStore::tableNames() {

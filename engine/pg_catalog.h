@@ -7,6 +7,11 @@
 
 namespace svrZIVE::engine::detail {
 
+// 1 when the connection's schema holds a catalog of ours, else 0 (an SQL expression).
+inline constexpr std::string_view kCatalogFoundCheck =
+    "(to_regclass('zive_fields') IS NOT NULL AND "
+    "to_regprocedure('jet_store(text,integer,integer,integer,text)') IS NOT NULL)::integer";
+
 class PgCatalogStore final : public CatalogStore {
  public:
   explicit PgCatalogStore(PgConnection& connection) : CatalogStore(connection) {}
@@ -30,6 +35,7 @@ class PgCatalogStore final : public CatalogStore {
   int64_t dataVersion() override;
   std::optional<std::string> storedName(std::string_view name) override;
   std::vector<StoredColumn> storedColumns(const std::string& table) override;
+  std::optional<StoredTable> storedTable(std::string_view name) override;
   void noteChange() override;
 
  private:

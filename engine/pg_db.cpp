@@ -252,7 +252,7 @@ void PgConnection::open(const std::string& path, bool readOnly, bool /*create*/,
   // Changes of the catalog by other connections come as notices.
   session_ = std::string(readOnly ? "SET default_transaction_read_only = on" : "SET default_transaction_read_only = off") +
              "; LISTEN zive_catalog";
-  exec(session_, source);
+  // The settings go with configure's query, in its round trip.
 }
 
 void PgConnection::close() {
@@ -319,8 +319,17 @@ void PgConnection::configure(bool exclusive, std::string_view source) {
   // Every open shares one lock of the database, which an exclusive open
   // takes alone: neither waits.
   openLock_ = (exclusive ? "pg_try_advisory_lock(" : "pg_try_advisory_lock_shared(") + std::to_string(kOpenLock) + ")";
-  if (queryInt("SELECT " + openLock_ + "::integer", source) != 1)
-    raiseJet(kCouldNotLock, source);
+  // One round trip: the settings, the lock, and what the open asks next.
+  const std::string sql = session_ + "; SELECT " + openLock_ + "::integer, " + std::string(kCatalogFoundCheck) +
+                          ", " + std::string(kFunctionsCurrentCheck);
+  PGresult* r = PQexec(handle(source), sql.c_str());
+  if (PQresultStatus(r) != PGRES_TUPLES_OK) fail(r, source);
+  const auto answer = [&](int column) { return std::string_view(PQgetvalue(r, 0, column)) == "1"; };
+  const bool locked = answer(0);
+  catalogFound_ = answer(1);
+  functionsCurrent_ = answer(2);
+  PQclear(r);
+  if (!locked) raiseJet(kCouldNotLock, source);
 }
 
 void PgConnection::prepareForJet(bool /*exclusive*/, std::string_view source) { ensureServerFunctions(*this, source); }

@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <string_view>
 #include <vector>
 
@@ -99,6 +100,11 @@ class PgConnection final : public Connection {
   // How many times the catalog was changed by other connections, as far as
   // their notices have arrived.
   int64_t catalogNotices();
+  // What the open asked the server in the same round trip as its settings
+  // and its lock: whether the catalog of ours is there and whether the
+  // functions are this build's. Each answer serves its first asker only.
+  std::optional<bool> takeCatalogFound() { return std::exchange(catalogFound_, std::nullopt); }
+  std::optional<bool> takeFunctionsCurrent() { return std::exchange(functionsCurrent_, std::nullopt); }
 
  private:
   void connect(std::string_view source);
@@ -110,6 +116,7 @@ class PgConnection final : public Connection {
   bool readPending_ = false;
   std::string session_;   // the settings every connection gets
   std::string openLock_;  // the call that takes the open lock
+  std::optional<bool> catalogFound_, functionsCurrent_;
 };
 
 }  // namespace svrZIVE::engine::detail

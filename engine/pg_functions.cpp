@@ -28,13 +28,81 @@ namespace svrZIVE::engine::detail {
 namespace {
 
 // The version of the functions below; raise it with every change of them.
-constexpr std::string_view kVersionCheck = "SELECT (to_regprocedure('jet_functions_v1()') IS NOT NULL)::integer";
 constexpr std::string_view kVersion = R"sql(
-CREATE OR REPLACE FUNCTION jet_functions_v1() RETURNS integer LANGUAGE sql STABLE AS $f$ SELECT 1 $f$;
+CREATE OR REPLACE FUNCTION jet_functions_v2() RETURNS integer LANGUAGE sql STABLE AS $f$ SELECT 1 $f$;
 )sql";
 
-// A value of unknown type stored into a field: its plain text (a Date its days).
+// Jet's conversion of a value written to a field: the rules (and the
+// messages) of storeValue in engine/jet/functions.cpp. The value comes as
+// text; the result is the text of the stored value, which the statement
+// casts to the column's type. A value of unknown type (jsonb) is stored as
+// its plain text (a Date as its days).
 constexpr std::string_view kStore = R"sql(
+CREATE OR REPLACE FUNCTION jet_store(v text, t integer, size integer, flags integer, name text) RETURNS text
+LANGUAGE plpgsql IMMUTABLE AS $f$
+DECLARE d double precision; x numeric; r numeric; lo numeric; hi numeric;
+BEGIN
+  IF v IS NULL THEN
+    IF flags & 1 <> 0 AND flags & 4 = 0 THEN
+      RAISE EXCEPTION USING MESSAGE = '#3314#The field ''' || name ||
+        ''' is required (its Required property is True): it cannot be Null.';
+    END IF;
+    RETURN NULL;
+  END IF;
+  IF t IN (10, 12) THEN
+    IF v = '' AND flags & 2 = 0 THEN
+      RAISE EXCEPTION USING MESSAGE = '#3315#The field ''' || name ||
+        ''' does not allow the zero-length text (AllowZeroLength is False).';
+    END IF;
+    IF t = 10 AND char_length(v) > size THEN
+      RAISE EXCEPTION USING MESSAGE = '#3163#The text is too long for the field ''' || name ||
+        ''', which holds at most ' || size || ' characters.';
+    END IF;
+    RETURN v;
+  END IF;
+  IF t = 1 AND lower(v) IN ('true', 'yes', 'on') THEN RETURN '-1'; END IF;
+  IF t = 1 AND lower(v) IN ('false', 'no', 'off') THEN RETURN '0'; END IF;
+  IF t NOT BETWEEN 1 AND 8 THEN RETURN v; END IF;
+  -- A plain number is read without the subtransaction of an exception block.
+  IF v ~ '^\s*[+-]?([0-9]+\.?[0-9]*|\.[0-9]+)([eE][+-]?[0-9]{1,2})?\s*$' THEN
+    d := v::double precision;
+  ELSE
+    BEGIN
+      d := trim(v)::double precision;
+    EXCEPTION WHEN others THEN
+      RAISE EXCEPTION USING MESSAGE = '#3464#Data type mismatch: the value ''' || v ||
+        ''' is not a number and cannot be stored in the field ''' || name || '''.';
+    END;
+  END IF;
+  IF t = 1 THEN RETURN CASE WHEN d <> 0 THEN '-1' ELSE '0' END; END IF;
+  IF t = 8 THEN RETURN d::text; END IF;
+  IF t = 7 THEN
+    IF d IN ('Infinity', '-Infinity', 'NaN') THEN RAISE EXCEPTION USING MESSAGE = '#6#Overflow'; END IF;
+    RETURN d::text;
+  END IF;
+  IF t = 6 THEN
+    IF abs(d) > 3.402823466e38 THEN RAISE EXCEPTION USING MESSAGE = '#6#Overflow'; END IF;
+    RETURN d::text;
+  END IF;
+  IF d IN ('Infinity', '-Infinity', 'NaN') THEN RAISE EXCEPTION USING MESSAGE = '#6#Overflow'; END IF;
+  x := d::numeric;
+  IF t = 5 THEN
+    IF abs(x) > 922337203685477 THEN RAISE EXCEPTION USING MESSAGE = '#6#Overflow'; END IF;
+    x := x * 10000;
+  END IF;
+  -- Half to even.
+  r := round(x);
+  IF abs(x - trunc(x)) = 0.5 AND mod(r, 2) <> 0 THEN r := r - sign(x); END IF;
+  IF t = 5 THEN RETURN (r / 10000)::double precision::text; END IF;
+  lo := CASE t WHEN 2 THEN 0 WHEN 3 THEN -32768 ELSE -2147483648 END;
+  hi := CASE t WHEN 2 THEN 255 WHEN 3 THEN 32767 ELSE 2147483647 END;
+  IF r < lo OR r > hi THEN RAISE EXCEPTION USING MESSAGE = '#6#Overflow'; END IF;
+  RETURN r::text;
+END $f$;
+CREATE OR REPLACE FUNCTION jet_store(v double precision, t integer, size integer, flags integer, name text) RETURNS text
+LANGUAGE sql IMMUTABLE AS $f$ SELECT jet_store(v::text, t, size, flags, name) $f$;
+CREATE OR REPLACE FUNCTION jet_store(v bigint, t integer, size integer, flags integer, name text) RETURNS text
+LANGUAGE sql IMMUTABLE AS $f$ SELECT jet_store(v::text, t, size, flags, name) $f$;
 CREATE OR REPLACE FUNCTION jet_store(v jsonb, t integer, size integer, flags integer, name text) RETURNS text
 LANGUAGE sql STABLE AS $f$
 SELECT jet_store(CASE WHEN jsonb_typeof(v) = 'object' THEN v ->> 'd' ELSE v #>> '{}' END, t, size, flags, name) $f$;
@@ -1076,10 +1144,13 @@ std::string allFunctions() {
 
 void createServerFunctions(PgConnection& connection, std::string_view source) {
   connection.exec(allFunctions(), source);
+  connection.takeFunctionsCurrent();  // the open's answer was from before
 }
 
 void ensureServerFunctions(PgConnection& connection, std::string_view source) {
-  if (connection.queryInt(kVersionCheck, source) == 1) return;
+  std::optional<bool> current = connection.takeFunctionsCurrent();
+  if (!current) current = connection.queryInt("SELECT " + std::string(kFunctionsCurrentCheck), source) == 1;
+  if (*current) return;
   // A database opened for reading still gets them; one that may not (a
   // role without the right to create functions) opens without them, and
   // the statements that need them fail as they would have.

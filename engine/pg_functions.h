@@ -9,6 +9,10 @@
 
 namespace svrZIVE::engine::detail {
 
+// 1 when the database holds this build's functions, else 0 (an SQL expression).
+inline constexpr std::string_view kFunctionsCurrentCheck =
+    "(to_regprocedure('jet_functions_v2()') IS NOT NULL)::integer";
+
 // Creates the functions (with the catalog, inside its transaction).
 void createServerFunctions(PgConnection& connection, std::string_view source);
 // Creates the functions, or brings them up to this build's version when

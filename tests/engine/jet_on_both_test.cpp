@@ -88,7 +88,7 @@ TEST_P(JetOnBothTest, BadArgumentsFailWithTheSameError) {
 TEST_P(JetOnBothTest, AnOlderServerDatabaseGetsTheFunctionsWhenOpened) {
   if (GetParam() == Backend::File) GTEST_SKIP() << "a file's functions live in the program";
   db->close();
-  ServerAdmin().value("DROP FUNCTION " + schema_->name() + ".jet_functions_v1(); DROP FUNCTION " + schema_->name() +
+  ServerAdmin().value("DROP FUNCTION " + schema_->name() + ".jet_functions_v2(); DROP FUNCTION " + schema_->name() +
                       ".jet_concat(jsonb[])");
   db = openDb();
   EXPECT_EQ(value("S & N"), "abc5");
