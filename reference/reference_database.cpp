@@ -245,13 +245,15 @@ void createReferenceDatabase(const std::string& path, const std::vector<SeedTabl
     throw AutomationError(engine::kDatabaseExists, "DAO.DBEngine", "Database already exists.");
   }
   std::shared_ptr<engine::Database> db = engine::DBEngine::forThread().createDatabase(path);
+  auto& dbe = engine::DBEngine::forThread();
+  bool inTransaction = false;
   try {
-    auto& dbe = engine::DBEngine::forThread();
     for (const auto& table : tables) {
       annotate(table.name + ": ", [&] { db->execute(createTableStatement(table), engine::dbFailOnError); });
     }
     // The rows in one transaction: one commit to disk instead of one per row.
     dbe.beginTrans();
+    inTransaction = true;
     for (const auto& table : tables) {
       annotate(table.name + ": ", [&] {
         for (size_t r = 0; r < table.rows.size(); ++r) {
@@ -260,8 +262,15 @@ void createReferenceDatabase(const std::string& path, const std::vector<SeedTabl
       });
     }
     dbe.commitTrans();
+    inTransaction = false;
     db->close();
   } catch (...) {
+    // The thread's workspace must not stay inside the failed transaction:
+    // the next operation of the thread would run in it.
+    try {
+      if (inTransaction) dbe.rollback();
+    } catch (...) {
+    }
     try {
       db->close();
     } catch (...) {

@@ -281,6 +281,8 @@ TEST(ReferenceDatabase, CreationNeverOverwritesAndABadSeedLeavesNoFile) {
   SeedTable bad{"T00_GENERAL", {{"A", engine::DaoType::Text, 1, "TEXT(1)"}}, {{"too long"}}};
   EXPECT_THROW(createReferenceDatabase(dir.file("OTHER.MDB"), {bad}), AutomationError);
   EXPECT_FALSE(fs::exists(dir.file("OTHER.MDB")));
+  // The failed rows' transaction is not left open on the thread's workspace.
+  EXPECT_EQ(raisedBy([] { engine::DBEngine::forThread().rollback(); }).number, engine::kNoTransaction);
 }
 
 }  // namespace
