@@ -12,8 +12,8 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <utility>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "engine/storage.h"
