@@ -45,7 +45,7 @@ std::string quoted(const std::string& arg) {
 // Runs `zive` as a user does, each argument quoted for the shell, what it prints kept in `dir`.
 Outcome zive(const TempDir& dir, std::initializer_list<std::string> args) {
   std::string cmd = quoted(ZIVE_BINARY);
-  for (const auto& a : args) cmd += " " + quoted(a);
+  for (const auto& a : onBackend(args)) cmd += " " + quoted(a);
   cmd += " >" + quoted(dir.file("out")) + " 2>" + quoted(dir.file("err")) + " </dev/null";
   const int raw = std::system(cmd.c_str());
   return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readFile(dir.file("out")), readFile(dir.file("err"))};
@@ -228,6 +228,7 @@ TEST_F(ZiveCommand, ImportMdbListsTheTablesAndNeverOverwrites) {
 }
 
 TEST(ForeignContents, EveryReaderGivesTheSameValueOrTheSameError) {
+  SKIP_ON_SERVER("the values are written past the checks with SQLite");
   // `listed`: the field's column in cZIVEDeclaraciones.ObtenerDeclaraciones.
   const struct { const char* field; int listed; const char* stored; Variant value; const char* cell; } cases[] = {
       {"T02_MODELO", 5, "CAST(x'FF41' AS TEXT)", Variant("ÿA"), "ÿA"},  // not UTF-8
