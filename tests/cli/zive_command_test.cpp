@@ -203,6 +203,31 @@ TEST_F(ZiveCommand, DemoWalksTheRoadOnADatabaseServer) {
   EXPECT_NE(declarants.out.find(" 0\n"), std::string::npos) << declarants.out;
 }
 
+// An init on a server that fails leaves nothing of ours there; one that
+// meets a database of ours there leaves it as it is.
+TEST_F(ZiveCommand, InitOnAServerThatFailsLeavesNothingThere) {
+  SKIP_WITHOUT_SERVER(engine::testing::Backend::Server);
+  engine::testing::ServerSchema schema(path("schema.link"));
+  const std::string server = *engine::linkTarget(path("schema.link"));
+  const std::string space = "'" + schema.name() + "'::regnamespace";
+  const auto objects = [&] {
+    return engine::testing::ServerAdmin().value(
+        "SELECT (SELECT count(*) FROM pg_class WHERE relnamespace = " + space + ") + (SELECT count(*) FROM pg_proc " +
+        "WHERE pronamespace = " + space + ") + (SELECT count(*) FROM pg_collation WHERE collnamespace = " + space + ")");
+  };
+  fs::create_directories(path("seed"));
+  std::ofstream(path("seed/T00_GENERAL.tsv")) << "A:SHORT\n1\n";
+  std::ofstream(path("seed/SELECT.tsv")) << "A:SHORT\n1\n";  // a table that cannot be created
+  ::setenv("ZIVE_DATA_DIR", path("seed").c_str(), 1);
+  EXPECT_EQ(zive({"init", path("failed"), "--server", server}).status, 1);
+  ::unsetenv("ZIVE_DATA_DIR");
+  EXPECT_EQ(objects(), "0");
+  ASSERT_EQ(zive({"init", path("made"), "--server", server}).status, 0);
+  const std::string made = objects();
+  EXPECT_EQ(zive({"init", path("again"), "--server", server}).status, 1);
+  EXPECT_EQ(objects(), made);
+}
+
 TEST_F(ZiveCommand, ImportMdbListsTheTablesAndNeverOverwrites) {
   const std::string nwind = std::string(ZIVE_ACCESS_TESTDATA) + "/nwind.mdb";
   const std::string db = path("nwind.zive");
