@@ -91,9 +91,10 @@ BEGIN
       AND c.relname LIKE 'zive\_%' LOOP
     EXECUTE 'DROP SEQUENCE IF EXISTS ' || r.s || ' CASCADE';
   END LOOP;
-  FOR r IN SELECT p.oid::regprocedure AS f FROM pg_proc p WHERE p.pronamespace = here
-      AND (p.proname LIKE 'jet\_%' OR p.proname LIKE 'zive\_%') LOOP
-    EXECUTE 'DROP FUNCTION IF EXISTS ' || r.f || ' CASCADE';
+  FOR r IN SELECT CASE p.prokind WHEN 'a' THEN 'AGGREGATE ' ELSE 'FUNCTION ' END AS kind,
+      string_agg(p.oid::regprocedure::text, ', ') AS list FROM pg_proc p WHERE p.pronamespace = here
+      AND (p.proname LIKE 'jet\_%' OR p.proname LIKE 'zive\_%') GROUP BY 1 ORDER BY 1 LOOP
+    EXECUTE 'DROP ' || r.kind || r.list || ' CASCADE';  -- the aggregates first, then what they call
   END LOOP;
   DROP COLLATION IF EXISTS "JET";
 END $d$)sql",
