@@ -36,9 +36,11 @@ int usage() {
 }
 
 // ZIVEMOD.MDB: the first layout, then the upgrade. False when the upgrade
-// showed a message or a statement failed (the report says which).
-bool createModifiable(const std::string& file, const std::string& folder) {
+// showed a message or a statement failed (the report says which). `made`:
+// the database was made (a server's database that held ours already is not).
+bool createModifiable(const std::string& file, const std::string& folder, bool& made) {
   auto db = engine::DBEngine::forThread().createDatabase(file);
+  made = true;
   upgrade::createBaseLayout(*db);
   db->close();
 
@@ -121,9 +123,15 @@ int runInit(const Arguments& args) {
     return 1;
   }
 
-  bool madeModifiable = false;
+  bool madeModifiable = false, madeDatabase = false;
   auto undo = [&] {
     if (madeModifiable) {
+      // On a server, what the run made there goes too.
+      try {
+        if (madeDatabase) engine::removeLinkedDatabase(modifiable);
+      } catch (const AutomationError& e) {
+        std::cerr << "zive init: what was made on the server could not be removed: " << e.description() << '\n';
+      }
       fs::remove(modifiable, ec);
       fs::remove(folder + "CopSegZIVEMod.mdb", ec);
     }
@@ -136,7 +144,7 @@ int runInit(const Arguments& args) {
       std::cout << "Creating " << modifiable << (server.empty() ? "" : " on the server " + server) << '\n';
       madeModifiable = true;
       if (!server.empty()) engine::writeLinkFile(modifiable, server);
-      if (!createModifiable(modifiable, folder)) {
+      if (!createModifiable(modifiable, folder, madeDatabase)) {
         std::cerr << "zive init: the upgrade of the new database did not complete; nothing was created\n";
         undo();
         return 1;

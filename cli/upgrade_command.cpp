@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "cli/commands.h"
+#include "engine/link_file.h"
 #include "frame/message_box.h"
 #include "upgrade/cZIVETraspaso.h"
 #include "upgrade/file_system.h"
@@ -77,6 +78,9 @@ int runUpgrade(const Arguments& args) {
   traspaso.mdbPath(mdbPath);
   traspaso.setObserver(report.observer());
   std::cout << "Upgrading " << path << " (backup copy: " << traspaso.backupPath() << ")\n";
+  if (engine::linkTarget(path))
+    std::cout << "The database is on a server: the backup copy holds the link file only; save the server's "
+                 "data with pg_dump before an upgrade\n";
   {
     ScopedMessageCallback messages([&](const std::string& text, int style) { report.message(text, style); });
     traspaso.Traspaso();

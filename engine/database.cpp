@@ -243,11 +243,12 @@ void DatabaseImpl::execute(std::string_view sql, int /*options*/) {
   // fails whole and changes nothing. The write lock is taken first, so that
   // the statement is translated against the schema it then runs on.
   // Inside the workspace's transaction the statement is one more step of it
-  // (SQLite undoes a failed statement's changes and nothing else).
+  // (SQLite undoes a failed statement's changes and nothing else; where a
+  // failure would spoil the whole transaction, the statement is a savepoint).
   Connection& conn = connection(kSrc);
   checkTransactionHeld(kSrc);
   std::optional<Transaction> tx;
-  if (!readOnly_ && levels_ == 0) tx.emplace(conn, kSrc);
+  if (!readOnly_ && (levels_ == 0 || conn.failureSpoilsTransaction())) tx.emplace(conn, kSrc);
   CatalogStore& current = catalog(kSrc);
   jet::StatementShape shape = jet::statementShape(sql);
   if (CachedStatement* cached = shape.usable ? statementFor(sql, shape) : nullptr) {

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <filesystem>
 
+#include "engine/pg_catalog.h"
 #include "engine/storage.h"
 
 namespace svrZIVE::engine {
@@ -44,6 +45,16 @@ void writeLinkFile(const std::string& path, const std::string& connection) {
   out << kLinkMark << "\n" << connection << "\n";
   out.close();
   if (!out) detail::raiseJet(kCannotOpenFile, kSrc, path);
+}
+
+void removeLinkedDatabase(const std::string& path) {
+  if (!linkTarget(path)) return;
+  detail::PgConnection connection;
+  connection.open(path, false, false, detail::kSrcDatabase);
+  detail::PgCatalogStore(connection).removeAll();
+  connection.close();
+  std::error_code ec;
+  std::filesystem::remove(path, ec);
 }
 
 }  // namespace svrZIVE::engine

@@ -21,4 +21,11 @@ std::optional<std::string> linkTarget(const std::string& path);
 // the connection string holds a password or a line break).
 void writeLinkFile(const std::string& path, const std::string& connection);
 
+// Undoes the making of the database the link file at `path` names, when it
+// did not complete: every table of ours there, the catalog and our
+// sequences, functions and collation go, in one transaction, then the link
+// file. Nothing else on the server is touched. Raises when the server cannot
+// be reached (the link file is then kept).
+void removeLinkedDatabase(const std::string& path);
+
 }  // namespace svrZIVE::engine

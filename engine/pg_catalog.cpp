@@ -72,6 +72,37 @@ void PgCatalogStore::initialize() {
   createServerFunctions(static_cast<PgConnection&>(connection_), kSrc);
 }
 
+void PgCatalogStore::removeAll() {
+  // The tables the catalog lists, then the catalog, then what every table
+  // of ours may have used: the sequences and functions named as ours, and
+  // the collation.
+  Transaction tx(connection_, kSrc);
+  connection_.exec(R"sql(DO $d$
+DECLARE r record; here regnamespace := current_schema()::regnamespace;
+BEGIN
+  IF to_regclass('zive_fields') IS NOT NULL THEN
+    FOR r IN SELECT c.oid::regclass AS t FROM pg_class c WHERE c.relnamespace = here AND c.relkind IN ('r', 'p')
+        AND c.relname <> 'zive_fields' AND lower(c.relname) IN (SELECT lower(table_name) COLLATE "C" FROM zive_fields) LOOP
+      EXECUTE 'DROP TABLE IF EXISTS ' || r.t || ' CASCADE';
+    END LOOP;
+    DROP TABLE zive_fields CASCADE;
+  END IF;
+  FOR r IN SELECT c.oid::regclass AS s FROM pg_class c WHERE c.relnamespace = here AND c.relkind = 'S'
+      AND c.relname LIKE 'zive\_%' LOOP
+    EXECUTE 'DROP SEQUENCE IF EXISTS ' || r.s || ' CASCADE';
+  END LOOP;
+  FOR r IN SELECT CASE p.prokind WHEN 'a' THEN 'AGGREGATE ' ELSE 'FUNCTION ' END AS kind,
+      string_agg(p.oid::regprocedure::text, ', ') AS list FROM pg_proc p WHERE p.pronamespace = here
+      AND (p.proname LIKE 'jet\_%' OR p.proname LIKE 'zive\_%') GROUP BY 1 ORDER BY 1 LOOP
+    EXECUTE 'DROP ' || r.kind || r.list || ' CASCADE';  -- the aggregates first, then what they call
+  END LOOP;
+  DROP COLLATION IF EXISTS "JET";
+END $d$)sql",
+                   kSrc);
+  noteChange();
+  tx.commit();
+}
+
 bool PgCatalogStore::isOurs() {
   if (auto found = static_cast<PgConnection&>(connection_).takeCatalogFound()) return *found;
   return connection_.queryInt("SELECT " + std::string(kCatalogFoundCheck), kSrc) == 1;

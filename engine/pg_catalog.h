@@ -19,6 +19,8 @@ class PgCatalogStore final : public CatalogStore {
   SqlTarget target() const override { return SqlTarget::Postgres; }
   void initialize() override;
   bool isOurs() override;
+  // Drops everything of ours in the current schema (see removeLinkedDatabase).
+  void removeAll();
   std::vector<std::string> tableNames() override;
   void createTable(std::string table, std::vector<ColumnInfo> columns) override;
   void addColumn(std::string table, const ColumnInfo& column) override;

@@ -89,6 +89,7 @@ class PgConnection final : public Connection {
   int changes() const override { return changes_; }
   int64_t lastInsertRowid() const override { return lastRowid_; }
   bool inTransaction() const override;
+  bool failureSpoilsTransaction() const override { return true; }
   // BEGIN and the database's write lock for a write; nothing for a read.
   void begin(bool write, std::string_view source) override;
 

@@ -78,7 +78,7 @@ int64_t Connection::queryInt(std::string_view sql, std::string_view source) {
 Transaction::Transaction(Connection& connection, std::string_view source, bool immediate)
     : connection_(connection), source_(source) {
   if (connection_.inTransaction()) {
-    kind_ = immediate ? Kind::Savepoint : Kind::Enclosed;
+    kind_ = immediate || connection_.failureSpoilsTransaction() ? Kind::Savepoint : Kind::Enclosed;
     if (kind_ == Kind::Savepoint) connection_.execFixed("SAVEPOINT zive_step", source_);
     return;
   }

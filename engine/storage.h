@@ -122,6 +122,10 @@ class Connection {
   virtual int changes() const = 0;
   virtual int64_t lastInsertRowid() const = 0;
   virtual bool inTransaction() const = 0;
+  // True when a failed statement spoils the whole transaction around it
+  // (PostgreSQL's rule): a read inside one then takes a savepoint of its own,
+  // so that it fails alone, as a write does.
+  virtual bool failureSpoilsTransaction() const { return false; }
   // Starts a transaction: a write one takes the write lock up front, so that
   // a writer waits for another one instead of failing on a deadlock.
   virtual void begin(bool write, std::string_view source) = 0;
@@ -133,7 +137,8 @@ class Connection {
 // On a connection already inside a transaction (a workspace's), a write
 // transaction is a savepoint in it, released on commit and rolled back to
 // otherwise, and a read transaction is nothing: the enclosing transaction
-// already holds the lock and the snapshot.
+// already holds the lock and the snapshot (a savepoint too where a failure
+// would spoil the enclosing transaction).
 class Transaction {
  public:
   // `immediate` false: a read transaction, for reading several statements

@@ -45,7 +45,7 @@ std::string quoted(const std::string& arg) {
 // Runs `zive` as a user does, each argument quoted for the shell, what it prints kept in `dir`.
 Outcome zive(const TempDir& dir, std::initializer_list<std::string> args) {
   std::string cmd = quoted(ZIVE_BINARY);
-  for (const auto& a : args) cmd += " " + quoted(a);
+  for (const auto& a : onBackend(args)) cmd += " " + quoted(a);
   cmd += " >" + quoted(dir.file("out")) + " 2>" + quoted(dir.file("err")) + " </dev/null";
   const int raw = std::system(cmd.c_str());
   return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readFile(dir.file("out")), readFile(dir.file("err"))};
@@ -203,6 +203,31 @@ TEST_F(ZiveCommand, DemoWalksTheRoadOnADatabaseServer) {
   EXPECT_NE(declarants.out.find(" 0\n"), std::string::npos) << declarants.out;
 }
 
+// An init on a server that fails leaves nothing of ours there; one that
+// meets a database of ours there leaves it as it is.
+TEST_F(ZiveCommand, InitOnAServerThatFailsLeavesNothingThere) {
+  SKIP_WITHOUT_SERVER(engine::testing::Backend::Server);
+  engine::testing::ServerSchema schema(path("schema.link"));
+  const std::string server = *engine::linkTarget(path("schema.link"));
+  const std::string space = "'" + schema.name() + "'::regnamespace";
+  const auto objects = [&] {
+    return engine::testing::ServerAdmin().value(
+        "SELECT (SELECT count(*) FROM pg_class WHERE relnamespace = " + space + ") + (SELECT count(*) FROM pg_proc " +
+        "WHERE pronamespace = " + space + ") + (SELECT count(*) FROM pg_collation WHERE collnamespace = " + space + ")");
+  };
+  fs::create_directories(path("seed"));
+  std::ofstream(path("seed/T00_GENERAL.tsv")) << "A:SHORT\n1\n";
+  std::ofstream(path("seed/SELECT.tsv")) << "A:SHORT\n1\n";  // a table that cannot be created
+  ::setenv("ZIVE_DATA_DIR", path("seed").c_str(), 1);
+  EXPECT_EQ(zive({"init", path("failed"), "--server", server}).status, 1);
+  ::unsetenv("ZIVE_DATA_DIR");
+  EXPECT_EQ(objects(), "0");
+  ASSERT_EQ(zive({"init", path("made"), "--server", server}).status, 0);
+  const std::string made = objects();
+  EXPECT_EQ(zive({"init", path("again"), "--server", server}).status, 1);
+  EXPECT_EQ(objects(), made);
+}
+
 TEST_F(ZiveCommand, ImportMdbListsTheTablesAndNeverOverwrites) {
   const std::string nwind = std::string(ZIVE_ACCESS_TESTDATA) + "/nwind.mdb";
   const std::string db = path("nwind.zive");
@@ -228,6 +253,7 @@ TEST_F(ZiveCommand, ImportMdbListsTheTablesAndNeverOverwrites) {
 }
 
 TEST(ForeignContents, EveryReaderGivesTheSameValueOrTheSameError) {
+  SKIP_ON_SERVER("the values are written past the checks with SQLite");
   // `listed`: the field's column in cZIVEDeclaraciones.ObtenerDeclaraciones.
   const struct { const char* field; int listed; const char* stored; Variant value; const char* cell; } cases[] = {
       {"T02_MODELO", 5, "CAST(x'FF41' AS TEXT)", Variant("ÿA"), "ÿA"},  // not UTF-8

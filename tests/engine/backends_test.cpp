@@ -74,6 +74,19 @@ TEST_P(BackendsTest, WritesThatBreakAFieldsRuleFailWholeWithJetsError) {
   EXPECT_EQ(rows("SELECT NAME, N, B FROM T ORDER BY N"), (std::vector<std::string>{"Ana|1|10", "bea|2|20", "Carl|3|20"}));
 }
 
+// Inside a workspace transaction a failing statement, a write or a read,
+// fails alone: what the transaction did before and after it is kept.
+TEST_P(BackendsTest, AFailingStatementInATransactionFailsAlone) {
+  auto ws = DBEngine::forThread().defaultWorkspace();
+  ws->beginTrans();
+  db->execute("INSERT INTO T (NAME, N) VALUES ('Dan', 4)");
+  EXPECT_JET_ERROR(db->execute("INSERT INTO T (NAME, N) VALUES ('Eva', 1)"), kDuplicateKey);
+  EXPECT_TRUE(errorOf([&] { db->openRecordset("SELECT N / 0 FROM T"); }));
+  db->execute("INSERT INTO T (NAME, N) VALUES ('Fil', 5)");
+  ws->commitTrans();
+  EXPECT_EQ(rows("SELECT N FROM T WHERE N > 3 ORDER BY N"), (std::vector<std::string>{"4", "5"}));
+}
+
 TEST_P(BackendsTest, CounterNumbersAreNeverHandedOutAgain) {
   db->execute("DELETE FROM T WHERE ID = 3");
   db->execute("INSERT INTO T (NAME, N) VALUES ('Dan', 4)");

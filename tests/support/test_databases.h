@@ -35,8 +35,25 @@ class TempDir {
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& content);
 
+// The backend the databases of the tests live on: a local file, or with
+// ZIVE_TEST_BACKEND=server a database of their own on the test server
+// (ZIVE_TEST_PG) named by a link file at the path, dropped with the TempDir.
+bool onServer();
+// Marks a test that is about a file by nature (its bytes, its copy, its faults).
+#define SKIP_ON_SERVER(why) \
+  if (::svrZIVE::testing::onServer()) GTEST_SKIP() << "a database server has no file: " why
+
+// `path`, where a new database may be made (createDatabase): on the server,
+// a link file to an empty database is written there first.
+std::string newDatabaseAt(const std::string& path);
+// A copy of the database at `from` at `to`, in place of any there.
+void copyDatabase(const std::string& from, const std::string& to);
+// The arguments of a zive command line; on the server, the commands that
+// make a database (init, demo, import-mdb, sql --create) make it there.
+std::vector<std::string> onBackend(std::vector<std::string> args);
+
 // A fresh ZIVEMOD.MDB in `dir` in the current layout, without rows but the
-// settings row (a copy of one database made once per program by the init path).
+// settings row (a copy of one database made once by the init path).
 std::string freshModifiable(const TempDir& dir);
 // The sample reference database (data/reference), made once per program.
 const std::string& sampleReference();

@@ -30,6 +30,7 @@ std::set<std::string> expectedColumns(const std::string& file) {
 }
 
 TEST(AccessPaths, AMadeDatabaseHasThemAndTheObjectModelDoesNotShowThem) {
+  SKIP_ON_SERVER("the paths are read from SQLite's schema");
   TempDir dir;
   const std::string file = freshModifiable(dir);
   EXPECT_EQ(indexedColumns(file), expectedColumns(file));
@@ -40,6 +41,7 @@ TEST(AccessPaths, AMadeDatabaseHasThemAndTheObjectModelDoesNotShowThem) {
 }
 
 TEST(AccessPaths, TheUpgradeGivesThemToADatabaseThatLacksThem) {
+  SKIP_ON_SERVER("the paths are read from SQLite's schema");
   TempDir dir;
   const std::string first = dir.file("FIRSTZIVEMOD.MDB");
   auto db = engine::DBEngine::forThread().createDatabase(first);
@@ -58,6 +60,7 @@ TEST(AccessPaths, TheUpgradeGivesThemToADatabaseThatLacksThem) {
 }
 
 TEST(AccessPaths, StayWithARebuiltTableAndGoWithTheirColumnOrTable) {
+  SKIP_ON_SERVER("the paths are read from SQLite's schema");
   TempDir dir;
   const std::string file = freshModifiable(dir);
   auto db = engine::DBEngine::forThread().openDatabase(file);

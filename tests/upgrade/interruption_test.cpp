@@ -36,7 +36,7 @@ TEST(Interruption, StoppedAfterAnyChangeANewRunCompletesTheUpgrade) {
 
   // The number of changes of a whole run.
   int changes = 0;
-  fs::copy_file(base, dir.file("count.mdb"));
+  copyDatabase(base, dir.file("count.mdb"));
   setChangeHook([&] { ++changes; });
   runUpgrade(dir.file("count.mdb"), dir.slash());
   setChangeHook({});
@@ -45,7 +45,7 @@ TEST(Interruption, StoppedAfterAnyChangeANewRunCompletesTheUpgrade) {
   std::string file = dir.file("ZIVEMOD.MDB");
   for (int stopAt = 1; stopAt < changes; ++stopAt) {
     SCOPED_TRACE("stopped after change " + std::to_string(stopAt) + " of " + std::to_string(changes));
-    fs::copy_file(base, file, fs::copy_options::overwrite_existing);
+    copyDatabase(base, file);
     if (::fork() == 0) {
       int count = 0;
       setChangeHook([&count, stopAt] {

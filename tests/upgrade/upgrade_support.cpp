@@ -104,7 +104,7 @@ TableLayout without(TableLayout table, const std::function<bool(const std::strin
 }
 
 void build(const std::string& file, const EarlierLayout& layout) {
-  auto db = engine::DBEngine::forThread().createDatabase(file);
+  auto db = engine::DBEngine::forThread().createDatabase(svrZIVE::testing::newDatabaseAt(file));
   for (const auto& table : baseLayout()) {
     auto replacement = layout.replaced.find(table.name);
     createTable(*db, replacement != layout.replaced.end() ? replacement->second : table);

@@ -18,6 +18,7 @@
 
 namespace svrZIVE::upgrade::testing {
 
+using svrZIVE::testing::copyDatabase;
 using svrZIVE::testing::freshModifiable;
 using svrZIVE::testing::readFile;
 using svrZIVE::testing::TempDir;
