@@ -20,8 +20,9 @@
 //    size fails the varchar's own check (3163).
 // The functions the translated statements call (engine/pg_functions.cpp)
 // and the collation are created with the catalog. Every change of the
-// catalog notifies the channel zive_catalog, which every connection listens to: that is how a
-// connection learns that another one changed a table.
+// catalog notifies the channel zive_catalog, which every connection
+// listens to: that is how a connection learns that another one changed a
+// table.
 #include "engine/pg_catalog.h"
 
 #include <algorithm>
