@@ -182,17 +182,15 @@ const TableEntry* CatalogStore::findEntry(std::string_view name) {
   return (tables_[key] = std::move(entry)).get();
 }
 
-std::optional<StoredTable> CatalogStore::storedTable(std::string_view name) {
-  std::optional<std::string> realName = storedName(name);
-  if (!realName) return std::nullopt;
-  StoredTable table{*realName, storedColumns(*realName), {}};
+std::vector<ColumnInfo> CatalogStore::catalogRows(const std::string& table) {
+  std::vector<ColumnInfo> rows;
   auto st = connection_.prepare("SELECT field_name, dao_type, size, required, allow_zero_length, default_value, "
                                 "ordinal_position, auto_increment FROM " +
                                     std::string(kCatalogTable) + " WHERE table_name = ?1",
                                 kSrc);
-  st->bindText(1, table.name);
-  while (st->step()) table.described.push_back(catalogRow(*st, table.name));
-  return table;
+  st->bindText(1, table);
+  while (st->step()) rows.push_back(catalogRow(*st, table));
+  return rows;
 }
 
 std::unique_ptr<TableEntry> CatalogStore::load(std::string_view name) {

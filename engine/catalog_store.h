@@ -98,12 +98,10 @@ class CatalogStore : public Catalog {
  protected:
   // A number that changes whenever another connection commits.
   virtual int64_t dataVersion() = 0;
-  // The table's name as the store spells it, when there is such a table.
-  virtual std::optional<std::string> storedName(std::string_view name) = 0;
-  virtual std::vector<StoredColumn> storedColumns(const std::string& table) = 0;
-  // The table named `name` (any letter case), when there is one; a store
-  // may read it in one query instead of three.
-  virtual std::optional<StoredTable> storedTable(std::string_view name);
+  // The table named `name` (any letter case), when there is one.
+  virtual std::optional<StoredTable> storedTable(std::string_view name) = 0;
+  // The catalog's rows of `table` (spelled as the store spells it).
+  std::vector<ColumnInfo> catalogRows(const std::string& table);
   // One row of the catalog (field_name, dao_type, size, required,
   // allow_zero_length, default_value, ordinal_position, auto_increment in
   // columns 0 to 7), refused as damage when it describes no field we can have.

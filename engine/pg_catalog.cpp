@@ -113,31 +113,6 @@ int64_t PgCatalogStore::dataVersion() { return static_cast<PgConnection&>(connec
 
 void PgCatalogStore::noteChange() { connection_.exec("NOTIFY zive_catalog", kSrc); }
 
-std::optional<std::string> PgCatalogStore::storedName(std::string_view name) {
-  auto st = connection_.prepare(
-      "SELECT relname FROM pg_class WHERE relkind IN ('r', 'p') AND pg_table_is_visible(oid) "
-      "AND lower(relname) = lower(?1) ORDER BY relname LIMIT 1",
-      kSrc);
-  st->bindText(1, name);
-  if (!st->step()) return std::nullopt;
-  return st->text(0);
-}
-
-std::vector<StoredColumn> PgCatalogStore::storedColumns(const std::string& table) {
-  std::vector<StoredColumn> stored;
-  auto st = connection_.prepare(
-      "SELECT a.attname, format_type(a.atttypid, a.atttypmod), a.attnotnull::integer, "
-      "coalesce(pg_get_expr(d.adbin, d.adrelid), '') "
-      "FROM pg_attribute a JOIN pg_class c ON c.oid = a.attrelid "
-      "LEFT JOIN pg_attrdef d ON d.adrelid = a.attrelid AND d.adnum = a.attnum "
-      "WHERE c.relname = ?1 AND pg_table_is_visible(c.oid) AND a.attnum > 0 AND NOT a.attisdropped "
-      "AND a.attname <> 'rowid' ORDER BY a.attnum",
-      kSrc);
-  st->bindText(1, table);
-  while (st->step()) stored.push_back({st->text(0), st->text(1), st->text(3), st->int64(2) != 0});
-  return stored;
-}
-
 // The table's name, columns and catalog rows in one round trip: the rows of
 // each kind (-1 the table, 0 a column, 1 a catalog row) as texts, the catalog
 // rows in the columns catalogRow reads. The name is looked up as written and

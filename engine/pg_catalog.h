@@ -35,8 +35,6 @@ class PgCatalogStore final : public CatalogStore {
 
  protected:
   int64_t dataVersion() override;
-  std::optional<std::string> storedName(std::string_view name) override;
-  std::vector<StoredColumn> storedColumns(const std::string& table) override;
   std::optional<StoredTable> storedTable(std::string_view name) override;
   void noteChange() override;
 

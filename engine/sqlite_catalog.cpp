@@ -337,19 +337,23 @@ void SqliteCatalogStore::rebuildTable(std::string table, const std::vector<Colum
 
 int64_t SqliteCatalogStore::dataVersion() { return connection_.queryFixed("PRAGMA data_version", kSrc); }
 
-std::optional<std::string> SqliteCatalogStore::storedName(std::string_view name) {
-  SqliteStatement st(db(), "SELECT name FROM sqlite_schema WHERE type = 'table' AND name = ?1 COLLATE NOCASE", kSrc);
-  st.bindText(1, name);
-  if (!st.step()) return std::nullopt;
-  return st.text(0);
-}
-
-std::vector<StoredColumn> SqliteCatalogStore::storedColumns(const std::string& table) {
-  std::vector<StoredColumn> stored;
-  SqliteStatement st(db(), "SELECT name, type, \"notnull\", dflt_value FROM pragma_table_info(?1) ORDER BY cid", kSrc);
-  st.bindText(1, table);
-  while (st.step()) stored.push_back({st.text(0), st.text(1), st.isNull(3) ? "" : st.text(3), st.int64(2) != 0});
-  return stored;
+std::optional<StoredTable> SqliteCatalogStore::storedTable(std::string_view name) {
+  StoredTable table;
+  {
+    SqliteStatement st(db(), "SELECT name FROM sqlite_schema WHERE type = 'table' AND name = ?1 COLLATE NOCASE", kSrc);
+    st.bindText(1, name);
+    if (!st.step()) return std::nullopt;
+    table.name = st.text(0);
+  }
+  {
+    SqliteStatement st(db(), "SELECT name, type, \"notnull\", dflt_value FROM pragma_table_info(?1) ORDER BY cid",
+                       kSrc);
+    st.bindText(1, table.name);
+    while (st.step())
+      table.columns.push_back({st.text(0), st.text(1), st.isNull(3) ? "" : st.text(3), st.int64(2) != 0});
+  }
+  table.described = catalogRows(table.name);
+  return table;
 }
 
 bool SqliteCatalogStore::indexExists(std::string_view name) {

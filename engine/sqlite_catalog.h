@@ -28,8 +28,7 @@ class SqliteCatalogStore final : public CatalogStore {
 
  protected:
   int64_t dataVersion() override;
-  std::optional<std::string> storedName(std::string_view name) override;
-  std::vector<StoredColumn> storedColumns(const std::string& table) override;
+  std::optional<StoredTable> storedTable(std::string_view name) override;
 
  private:
   sqlite3* db() const { return static_cast<SqliteConnection&>(connection_).handle(); }
