@@ -31,6 +31,25 @@ inline std::string columnList(const Form& f) {
   return out;
 }
 
+// The statement that writes the detail rows of the headers meeting
+// `headerFilter` into `table` (the form's table as the store spells it): the
+// key, then in column i `key + i` (a letter in the text columns, within the
+// Integer range in the Integer ones). Plain SQL, for SQLite and the server.
+inline std::string detailInsert(const Form& f, const std::string& table, const std::string& headerFilter) {
+  std::string select = "SELECT T02_SECDEC";
+  for (int i = 1; i < columnCount(f); ++i) {
+    const std::string n = std::to_string(i);
+    switch (typeOf(f, i)) {
+      case forms::PropertyType::Text:
+      case forms::PropertyType::Char: select += ", 'A'"; break;
+      case forms::PropertyType::Integer: select += ", (T02_SECDEC + " + n + ") % 30000"; break;
+      default: select += ", T02_SECDEC + " + n + ".5"; break;
+    }
+  }
+  return "INSERT INTO " + table + " (" + columnList(f) + ") " + select + " FROM T02_DECLARACIONES WHERE " +
+         headerFilter;
+}
+
 // The value of column i of `secdec` in round `round`.
 inline Variant element(const Form& f, int32_t secdec, int i, int round) {
   switch (typeOf(f, i)) {

@@ -53,21 +53,8 @@ using forms::PropertyType;
 
 const Form kT10{forms::layoutTipologia10, 10};
 
-// Detail rows written raw: the key, then in column i `key + i` (a letter in
-// the text columns, within the Integer range in the Integer ones).
 void fillDetail(RawDb& raw, const Form& f, const std::string& headerFilter) {
-  std::string select = "SELECT T02_SECDEC";
-  for (int i = 1; i < columnCount(f); ++i) {
-    std::string n = std::to_string(i);
-    switch (typeOf(f, i)) {
-      case PropertyType::Text:
-      case PropertyType::Char: select += ", 'A'"; break;
-      case PropertyType::Integer: select += ", (T02_SECDEC + " + n + ") % 30000"; break;
-      default: select += ", T02_SECDEC + " + n + ".5"; break;
-    }
-  }
-  raw.exec("INSERT INTO " + tableOf(f) + " (" + columnList(f) + ") " + select + " FROM T02_DECLARACIONES WHERE " +
-           headerFilter);
+  raw.exec(detailInsert(f, tableOf(f), headerFilter));
 }
 
 // `count` headers of the typology over kDeclarants declarants, written raw.

@@ -179,18 +179,7 @@ const std::vector<int32_t>& formRows() {
             "T02_CAE,T02_TTA,T02_NESTAB,T02_DIRESTAB,T02_ADMCOM) SELECT 3000000 + i % 100, 2000 + i % 20, '1', "
             "lpad((i % 12 + 1)::text, 2, '0'), '570', 8, 0, ' ', ' ', ' ', ' ', ' ' FROM generate_series(1, " +
             std::to_string(kFormRows) + ") i");
-    std::string select = "SELECT T02_SECDEC";
-    for (int i = 1; i < columnCount(kT8); ++i) {
-      const std::string n = std::to_string(i);
-      switch (typeOf(kT8, i)) {
-        case forms::PropertyType::Text:
-        case forms::PropertyType::Char: select += ", 'A'"; break;
-        case forms::PropertyType::Integer: select += ", (T02_SECDEC + " + n + ") % 30000"; break;
-        default: select += ", T02_SECDEC + " + n + ".5"; break;
-      }
-    }
-    pg.exec("INSERT INTO " + formTable() + " (" + columnList(kT8) + ") " + select +
-            " FROM T02_DECLARACIONES WHERE T02_TIPOL = 8");
+    pg.exec(detailInsert(kT8, formTable(), "T02_TIPOL = 8"));
     std::vector<int32_t> out;
     const int32_t first = std::stoi(pg.exec("SELECT min(T02_SECDEC) FROM T02_DECLARACIONES WHERE T02_TIPOL = 8"));
     for (int i = 0; i < kFormRows; ++i) out.push_back(first + i);
