@@ -49,8 +49,6 @@ constexpr int kCycleIterations = 300;
 constexpr int kHeaders = 100000;
 constexpr int kDeclarants = 1000;
 
-using forms::PropertyType;
-
 const Form kT10{forms::layoutTipologia10, 10};
 
 void fillDetail(RawDb& raw, const Form& f, const std::string& headerFilter) {
