@@ -179,24 +179,19 @@ void DatabaseImpl::close() {
 
 namespace {
 
-// Gives the literals of `shape` to the parameters of a cached statement.
-void bindLiterals(Statement& st, const CachedStatement& cached, const jet::StatementShape& shape) {
-  for (size_t i = 0; i < shape.literals.size(); ++i) {
-    if (cached.shaped.fixed[i]) continue;
-    const jet::Literal& literal = shape.literals[i];
-    const int index = static_cast<int>(i + 1);
-    if (literal.text) {
-      st.bindText(index, literal.value);
-    } else if (literal.decimal) {
-      double value = 0;
-      std::from_chars(literal.value.data(), literal.value.data() + literal.value.size(), value);
-      st.bindDouble(index, value);
-    } else {
-      int64_t value = 0;
-      std::from_chars(literal.value.data(), literal.value.data() + literal.value.size(), value);
-      st.bindInt(index, value);
-    }
+// Gives the literals of `shape` to the parameters of a cached statement;
+// false when one that a field stores does not convert (the statement
+// written out in full then decides what fails, and for which rows).
+bool bindLiterals(Statement& st, const CachedStatement& cached, const jet::StatementShape& shape) {
+  std::vector<Variant> values;
+  try {
+    values = cached.shaped.parameters(shape);
+  } catch (const AutomationError&) {
+    return false;
   }
+  for (size_t i = 0; i < values.size(); ++i)
+    if (!cached.shaped.fixed[i]) st.bind(static_cast<int>(i + 1), values[i]);
+  return true;
 }
 
 // Leaves a cached statement reset, its parameters cleared, whatever happens.
@@ -251,14 +246,19 @@ void DatabaseImpl::execute(std::string_view sql, int /*options*/) {
   if (!readOnly_ && (levels_ == 0 || conn.failureSpoilsTransaction())) tx.emplace(conn, kSrc);
   CatalogStore& current = catalog(kSrc);
   jet::StatementShape shape = jet::statementShape(sql);
-  if (CachedStatement* cached = shape.usable ? statementFor(sql, shape) : nullptr) {
+  CachedStatement* cached = shape.usable ? statementFor(sql, shape) : nullptr;
+  bool ran = false;
+  if (cached) {
     if (cached->shaped.translation.kind == jet::StatementKind::Select) raiseJet(kCannotExecuteSelect, kSrc);
-    if (tracing()) traceStatement(sql, cached->shaped.writeSql(shape));
     Statement& st = prepared(*cached);
     ResetAfterUse reset{st};
-    bindLiterals(st, *cached, shape);
-    st.run();
-  } else {
+    if (bindLiterals(st, *cached, shape)) {
+      if (tracing()) traceStatement(sql, cached->shaped.writeSql(shape));
+      st.run();
+      ran = true;
+    }
+  }
+  if (!ran) {
     jet::Translation t = jet::translate(sql, current);
     if (t.kind == jet::StatementKind::Select) raiseJet(kCannotExecuteSelect, kSrc);
     if (t.kind == jet::StatementKind::SelectInto) {

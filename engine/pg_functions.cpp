@@ -27,10 +27,9 @@ namespace svrZIVE::engine::detail {
 
 namespace {
 
-// The version of the functions below; raise it with every change of them.
-constexpr std::string_view kVersion = R"sql(
-CREATE OR REPLACE FUNCTION jet_functions_v2() RETURNS integer LANGUAGE sql STABLE AS $f$ SELECT 1 $f$;
-)sql";
+// The version of the functions below (kFunctionsVersion).
+constexpr std::string_view kVersion =
+    "\nCREATE OR REPLACE FUNCTION " ZIVE_FUNCTIONS_VERSION "() RETURNS integer LANGUAGE sql STABLE AS $f$ SELECT 1 $f$;\n";
 
 // Jet's conversion of a value written to a field: the rules (and the
 // messages) of storeValue in engine/jet/functions.cpp. The value comes as
@@ -39,7 +38,7 @@ CREATE OR REPLACE FUNCTION jet_functions_v2() RETURNS integer LANGUAGE sql STABL
 // its plain text (a Date as its days).
 constexpr std::string_view kStore = R"sql(
 CREATE OR REPLACE FUNCTION jet_store(v text, t integer, size integer, flags integer, name text) RETURNS text
-LANGUAGE plpgsql IMMUTABLE AS $f$
+LANGUAGE plpgsql STABLE AS $f$
 DECLARE d double precision; x numeric; r numeric; lo numeric; hi numeric;
 BEGIN
   IF v IS NULL THEN
@@ -100,9 +99,9 @@ BEGIN
   RETURN r::text;
 END $f$;
 CREATE OR REPLACE FUNCTION jet_store(v double precision, t integer, size integer, flags integer, name text) RETURNS text
-LANGUAGE sql IMMUTABLE AS $f$ SELECT jet_store(v::text, t, size, flags, name) $f$;
+LANGUAGE sql STABLE AS $f$ SELECT jet_store(v::text, t, size, flags, name) $f$;
 CREATE OR REPLACE FUNCTION jet_store(v bigint, t integer, size integer, flags integer, name text) RETURNS text
-LANGUAGE sql IMMUTABLE AS $f$ SELECT jet_store(v::text, t, size, flags, name) $f$;
+LANGUAGE sql STABLE AS $f$ SELECT jet_store(v::text, t, size, flags, name) $f$;
 CREATE OR REPLACE FUNCTION jet_store(v jsonb, t integer, size integer, flags integer, name text) RETURNS text
 LANGUAGE sql STABLE AS $f$
 SELECT jet_store(CASE WHEN jsonb_typeof(v) = 'object' THEN v ->> 'd' ELSE v #>> '{}' END, t, size, flags, name) $f$;

@@ -9,9 +9,14 @@
 
 namespace svrZIVE::engine::detail {
 
+// The function whose presence says the database holds this build's
+// functions; raise its number with every change of them.
+#define ZIVE_FUNCTIONS_VERSION "jet_functions_v3"
+inline constexpr std::string_view kFunctionsVersion = ZIVE_FUNCTIONS_VERSION;
+
 // 1 when the database holds this build's functions, else 0 (an SQL expression).
 inline constexpr std::string_view kFunctionsCurrentCheck =
-    "(to_regprocedure('jet_functions_v2()') IS NOT NULL)::integer";
+    "(to_regprocedure('" ZIVE_FUNCTIONS_VERSION "()') IS NOT NULL)::integer";
 
 // Creates the functions (with the catalog, inside its transaction).
 void createServerFunctions(PgConnection& connection, std::string_view source);

@@ -47,6 +47,14 @@ void scanMarkers(std::string_view sql, Text&& text, Lit&& literal) {
 
 std::string marker(size_t slot) { return kMarkOpen + std::to_string(slot) + kMarkClose; }
 
+std::optional<size_t> bareMarker(std::string_view sql) {
+  if (sql.size() < 3 || sql.front() != kMarkOpen || sql.back() != kMarkClose) return std::nullopt;
+  size_t slot = 0;
+  auto [end, ec] = std::from_chars(sql.data() + 1, sql.data() + sql.size() - 1, slot);
+  if (ec != std::errc() || end != sql.data() + sql.size() - 1) return std::nullopt;
+  return slot;
+}
+
 // The literal of the shape at `offset` of that kind, or -1.
 int Translator::slotAt(size_t offset, bool text, bool decimal) const {
   if (shape_ == nullptr) return -1;
@@ -141,10 +149,40 @@ bool ShapedTranslation::holdsFor(const StatementShape& shape) const {
   return true;
 }
 
+std::vector<Variant> ShapedTranslation::parameters(const StatementShape& shape) const {
+  std::vector<Variant> values(shape.literals.size());
+  for (size_t i = 0; i < values.size(); ++i) {
+    if (fixed[i]) continue;
+    const Literal& literal = shape.literals[i];
+    const char* first = literal.value.data();
+    const char* last = first + literal.value.size();
+    if (literal.text) {
+      values[i] = Variant(literal.value);
+    } else if (literal.decimal) {  // correctly rounded, whatever the locale
+      double number = 0;
+      std::from_chars(first, last, number);
+      values[i] = Variant(number);
+    } else {  // digits only, within a Long
+      int32_t number = 0;
+      std::from_chars(first, last, number);
+      values[i] = Variant(number);
+    }
+  }
+  for (const auto& stored : translation.storedLiterals)
+    values[stored.slot] = storeValue(values[stored.slot], stored.column, stored.table);
+  return values;
+}
+
 std::string ShapedTranslation::writeSql(const StatementShape& shape) const {
   std::string sql;
-  scanMarkers(marked, [&](std::string_view piece) { sql += piece; },
-              [&](size_t slot) { sql += shape.literals[slot].sql(); });
+  auto text = [&](std::string_view piece) { sql += piece; };
+  auto literal = [&](size_t slot) { sql += shape.literals[slot].sql(); };
+  scanMarkers(marked, text, [&](size_t slot) {
+    auto stored = std::find_if(translation.storedLiterals.begin(), translation.storedLiterals.end(),
+                               [&](const Translation::StoredLiteral& s) { return s.slot == slot; });
+    if (stored == translation.storedLiterals.end()) literal(slot);
+    else scanMarkers(stored->call, text, literal);
+  });
   return sql;
 }
 

@@ -42,6 +42,16 @@ std::string storeCall(const std::string& value, const ColumnInfo& column, const 
   }
 }
 
+// A value written into a field: a literal of the shape as a bare parameter
+// the engine converts before binding it (Translation::StoredLiteral),
+// anything else through jet_store.
+std::string writtenValue(const Typed& t, const ColumnInfo& column, const TableInfo& table, Translation& out) {
+  std::optional<size_t> slot = bareMarker(t.sql);
+  if (!slot || t.type == Ty::Dec || column.type == DaoType::Decimal) return storeCall(asWritten(t), column, table);
+  out.storedLiterals.push_back({*slot, column, table.name, storeCall(t.sql, column, table)});
+  return t.sql;
+}
+
 }  // namespace
 
 void Translator::insert(const InsertStmt& s, Translation& out) {
@@ -94,7 +104,7 @@ void Translator::insert(const InsertStmt& s, Translation& out) {
     bindings_.clear();
     sql += "VALUES (";
     for (size_t i = 0; i < targets.size(); ++i)
-      sql += (i ? ", " : "") + storeCall(asWritten(value(*s.values[i], Clause{Clause::Values})), *targets[i], info);
+      sql += (i ? ", " : "") + writtenValue(value(*s.values[i], Clause{Clause::Values}), *targets[i], info, out);
     for (const auto* c : missing) sql += ", " + storeCall("NULL", *c, info);
     sql += ")";
   }
@@ -197,14 +207,15 @@ void Translator::update(const UpdateStmt& s, Translation& out) {
       raise(kFieldNotUpdatable, "The field '" + col->name + "' is numbered by the database and cannot be updated.");
     if (!seen.insert(col).second)
       raise(kFieldDefinedTwice, "The field '" + col->name + "' is set more than once in the UPDATE statement.");
-    std::string v = asWritten(value(*a.value, Clause{Clause::Set}));
+    Typed t = value(*a.value, Clause{Clause::Set});
+    std::string v = asWritten(t);
     if (s.join) {
       const std::string column = quoteName("c" + std::to_string(i));
       joined += ", " + v + " AS " + column;
       v = "\"jet_rows\"." + column;
     }
     std::string stored = storeCall(v, *col, info);
-    sql += (i ? ", " : "") + quoteName(col->name) + " = " + stored;
+    sql += (i ? ", " : "") + quoteName(col->name) + " = " + (s.join ? stored : writtenValue(t, *col, info, out));
     if (!s.join && !s.where && namesEqual(name, info.name)) out.wholeTableAssignments.emplace_back(col->name, std::move(stored));
   }
   std::string where = s.where ? " WHERE " + condition(*s.where, Clause{Clause::Where}) : std::string();

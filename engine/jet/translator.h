@@ -41,6 +41,20 @@ struct Translation {
 
   // DDL statements.
   std::optional<DdlCommand> ddl;
+
+  // Insert, and Update over one table, translated for a shape: the literals
+  // written as they are into a field, left as bare parameters. The engine
+  // converts each as its field stores it (storeValue) before binding it,
+  // which spares the server a call of jet_store per value; should one not
+  // convert, it runs the statement written out in full instead, whose
+  // jet_store fails for the rows it reaches.
+  struct StoredLiteral {
+    size_t slot = 0;
+    ColumnInfo column;
+    std::string table;
+    std::string call;  // its jet_store, as the statement written out has it
+  };
+  std::vector<StoredLiteral> storedLiterals;
 };
 
 // Translates exactly one Jet statement (a trailing ';' is allowed). Throws
@@ -96,6 +110,11 @@ struct ShapedTranslation {
   // The SQLite statement with the literals of `shape` written in: the text
   // `translate` gives for that statement.
   std::string writeSql(const StatementShape& shape) const;
+  // The values of the parameters for the literals of `shape`, by slot (Empty
+  // where the literal is fixed): each literal's value, or, where the
+  // translation stores it into a field, that value as the field stores it,
+  // raising storeValue's errors.
+  std::vector<Variant> parameters(const StatementShape& shape) const;
 };
 
 // Translates the statement of `shape` (which must be usable) once for all

@@ -145,6 +145,8 @@ struct Clause {
 // A literal of the statement's shape stands in the SQLite text as
 // "\x01<n>\x02" until the translation is done.
 std::string marker(size_t slot);
+// The slot of `sql` when it is one marker and nothing else.
+std::optional<size_t> bareMarker(std::string_view sql);
 
 class Translator {
  public:

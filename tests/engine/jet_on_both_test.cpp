@@ -3,6 +3,7 @@
 // own rules differ from Jet's.
 #include "tests/engine/engine_test_support.h"
 #include "tests/engine/server_backend.h"
+#include "engine/pg_functions.h"
 
 namespace svrZIVE::engine::testing {
 namespace {
@@ -83,13 +84,31 @@ TEST_P(JetOnBothTest, BadArgumentsFailWithTheSameError) {
   }
 }
 
+// A value written into a field is stored as the field stores it, or fails
+// for each row it would be written to, whichever way the statement is run.
+TEST_P(JetOnBothTest, WrittenValuesAreStoredAsTheirFieldsStoreThem) {
+  const std::pair<const char*, int32_t> writes[] = {
+      {"INSERT INTO T (S, N, D) VALUES ('x', '12', '2.5')", 0}, {"INSERT INTO T (S, N) VALUES ('y', 2.5)", 0},
+      {"INSERT INTO T (S) VALUES ('abcdefghijklmnopqrstuvwxyz')", kFieldTooSmall},
+      {"UPDATE T SET N = 'x' WHERE S = 'none'", 0},           {"UPDATE T SET N = 'x' WHERE S = 'x'", kTypeMismatchInExpression},
+      {"UPDATE T SET N = 3000000000 WHERE S = 'y'", kOverflow},
+  };
+  for (int round = 0; round < 2; ++round)  // the second from the statement kept
+    for (const auto& [sql, number] : writes) {
+      SCOPED_TRACE(sql);
+      if (number == 0) db->execute(sql);
+      else EXPECT_JET_ERROR(db->execute(sql), number);
+    }
+  EXPECT_EQ(value("Sum(N) & '/' & Sum(D)"), "33/7.5");  // 5 + 2 * (12 + 2), 2.5 + 2 * 2.5
+}
+
 // A server database made before the functions of this version (here: one
 // without them) gets them when it is opened.
 TEST_P(JetOnBothTest, AnOlderServerDatabaseGetsTheFunctionsWhenOpened) {
   if (GetParam() == Backend::File) GTEST_SKIP() << "a file's functions live in the program";
   db->close();
-  ServerAdmin().value("DROP FUNCTION " + schema_->name() + ".jet_functions_v2(); DROP FUNCTION " + schema_->name() +
-                      ".jet_concat(jsonb[])");
+  ServerAdmin().value("DROP FUNCTION " + schema_->name() + "." + std::string(detail::kFunctionsVersion) +
+                      "(); DROP FUNCTION " + schema_->name() + ".jet_concat(jsonb[])");
   db = openDb();
   EXPECT_EQ(value("S & N"), "abc5");
 }

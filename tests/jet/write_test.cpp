@@ -145,6 +145,9 @@ TEST_F(Writes, UpdateAndDelete) {
   expectResults({
       {"SELECT T01_NIF, T01_MUNDOM, T01_SALDO FROM T01_DECLARANTES ORDER BY T01_CSDE", "('X',2,3)('b',2,2)"},
       {"UPDATE T01_DECLARANTES SET T01_MUNDOM = T01_MUNDOM * 20000", "error 6"},
+      // A value its field cannot store fails for each row it would be written to: for none, nothing fails.
+      {"UPDATE T01_DECLARANTES SET T01_MUNDOM = 40000 WHERE T01_CSDE = 9", ""},
+      {"UPDATE T01_DECLARANTES SET T01_MUNDOM = 'x' WHERE T01_CSDE = 1", "error 3464"},
       {"SELECT T01_MUNDOM FROM T01_DECLARANTES ORDER BY T01_CSDE", "(2)(2)"},
       {"Update T01_DECLARANTES set T01_NIF = 'y' where T01_NIF = 'x'", ""},
       {"SELECT T01_NIF FROM T01_DECLARANTES ORDER BY T01_CSDE", "('y')('b')"},
