@@ -115,12 +115,47 @@ void PgCatalogStore::noteChange() { connection_.exec("NOTIFY zive_catalog", kSrc
 
 // The table's name, columns and catalog rows in one round trip: the rows of
 // each kind (-1 the table, 0 a column, 1 a catalog row) as texts, the catalog
-// rows in the columns catalogRow reads. The name is looked up as written and
-// in capitals first (through pg_class's index), in any letter case after;
-// the catalog's rows are matched in plain ASCII letter case, which leaves
-// the ICU collation unopened; a column's default is only deparsed for a
-// column the catalog does not describe, the only one that needs it.
+// rows in the columns catalogRow reads. The catalog's rows are matched in
+// plain ASCII letter case, which leaves the ICU collation unopened.
+//
+// The usual table first: one of ours, named as it was created or in
+// capitals (as the upgrade creates the layout's tables), each of its
+// columns described by the catalog. For it the query needs no column's type
+// or default and no join of the catalog with the columns, and a new
+// connection plans it in half the time of the general one.
 std::optional<StoredTable> PgCatalogStore::storedTable(std::string_view name) {
+  auto st = connection_.prepare(
+      "SELECT a.attname::text, '', c.relname::text, a.attnotnull::integer::text, '', '', '', '', 0, a.attnum "
+      "FROM pg_class c JOIN pg_attribute a ON a.attrelid = c.oid "
+      "WHERE c.oid = coalesce(to_regclass(quote_ident(?1)), to_regclass(quote_ident(upper(?1)))) "
+      "AND c.relkind IN ('r', 'p') AND a.attnum > 0 AND NOT a.attisdropped AND a.attname <> 'rowid' "
+      "UNION ALL SELECT field_name COLLATE \"C\", dao_type::text, size::text, required::text, "
+      "allow_zero_length::text, default_value COLLATE \"C\", ordinal_position::text, auto_increment::text, 1, 0 "
+      "FROM " + std::string(kCatalogTable) + " WHERE lower(table_name COLLATE \"C\") = lower(?1) ORDER BY 9, 10",
+      kSrc);
+  st->bindText(1, name);
+  StoredTable table{std::string(name), {}, {}};
+  while (st->step()) {
+    if (st->int64(8) == 0) {
+      table.name = st->text(2);
+      table.columns.push_back({st->text(0), "", "", st->int64(3) != 0});
+    } else {
+      table.described.push_back(catalogRow(*st, table.name));
+    }
+  }
+  auto described = [&](const StoredColumn& c) {
+    return std::any_of(table.described.begin(), table.described.end(),
+                       [&](const ColumnInfo& d) { return namesEqual(d.name, c.name); });
+  };
+  const bool usual = !table.columns.empty() && std::all_of(table.columns.begin(), table.columns.end(), described);
+  return usual ? std::optional<StoredTable>(std::move(table)) : anyTable(name);
+}
+
+// Any table: the name looked up as written and in capitals first (through
+// pg_class's index), in any letter case after; a column's default is only
+// deparsed for a column the catalog does not describe, the only one that
+// needs it.
+std::optional<StoredTable> PgCatalogStore::anyTable(std::string_view name) {
   auto st = connection_.prepare(
       "WITH t AS ((SELECT oid, relname::text AS name FROM pg_class WHERE relname IN (?1::text::name, "
       "upper(?1::text)::name) AND relkind IN ('r', 'p') AND pg_table_is_visible(oid) ORDER BY relname LIMIT 1) "

@@ -39,6 +39,7 @@ class PgCatalogStore final : public CatalogStore {
   void noteChange() override;
 
  private:
+  std::optional<StoredTable> anyTable(std::string_view name);
   void addCounter(const std::string& table, const ColumnInfo& column);
   void declare(const std::string& table, const ColumnInfo& column, bool hadColumn);
 };
