@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <limits>
+#include <unordered_map>
 
 #include "base/decimal.h"
 #include "base/legacy_text.h"
@@ -203,23 +204,27 @@ std::unique_ptr<TableEntry> CatalogStore::load(std::string_view name) {
   std::vector<ColumnInfo>& described = table->described;
   int32_t nextPosition = 0;
   for (const auto& c : described) nextPosition = std::max<int32_t>(nextPosition, c.ordinalPosition + 1);
+  std::unordered_map<std::string, size_t> byName;  // a form's table has a hundred fields
+  for (size_t i = 0; i < described.size(); ++i) byName.emplace(lowerAscii(described[i].name), i);
+  std::vector<char> found(described.size(), 0);
   for (const auto& s : stored) {
     entry->storageOrder.push_back(s.name);
     if (s.notNull) entry->notNullColumns.push_back(s.name);
-    auto it = std::find_if(described.begin(), described.end(),
-                           [&](const ColumnInfo& c) { return namesEqual(c.name, s.name); });
-    if (it != described.end()) {
-      it->name = s.name;  // the store's spelling is the column's
-      entry->info.columns.push_back(*it);
+    if (auto it = byName.find(lowerAscii(s.name)); it != byName.end()) {
+      found[it->second] = 1;
+      ColumnInfo& c = described[it->second];
+      c.name = s.name;  // the store's spelling is the column's
+      entry->info.columns.push_back(c);
     } else {
       ColumnInfo c = describeForeignColumn(s.name, s.type, s.notNull, s.dflt);
       c.ordinalPosition = static_cast<int16_t>(nextPosition++);
       entry->info.columns.push_back(std::move(c));
     }
   }
-  for (const auto& c : described) {
-    if (!entry->info.findColumn(c.name))
-      damaged("it lists the field '" + utf8Text(entry->info.name + "." + c.name) + "', which the table does not have");
+  for (size_t i = 0; i < described.size(); ++i) {
+    if (!found[i])
+      damaged("it lists the field '" + utf8Text(entry->info.name + "." + described[i].name) +
+              "', which the table does not have");
   }
   sortByOrdinalPosition(entry->info.columns);
   return entry;

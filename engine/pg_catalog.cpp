@@ -26,6 +26,7 @@
 #include "engine/pg_catalog.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "engine/pg_functions.h"
 
@@ -143,11 +144,11 @@ std::optional<StoredTable> PgCatalogStore::storedTable(std::string_view name) {
       table.described.push_back(catalogRow(*st, table.name));
     }
   }
-  auto described = [&](const StoredColumn& c) {
-    return std::any_of(table.described.begin(), table.described.end(),
-                       [&](const ColumnInfo& d) { return namesEqual(d.name, c.name); });
-  };
-  const bool usual = !table.columns.empty() && std::all_of(table.columns.begin(), table.columns.end(), described);
+  std::unordered_set<std::string> described;
+  for (const auto& d : table.described) described.insert(lowerAscii(d.name));
+  const bool usual = !table.columns.empty() && std::all_of(table.columns.begin(), table.columns.end(), [&](const StoredColumn& c) {
+    return described.count(lowerAscii(c.name)) != 0;
+  });
   return usual ? std::optional<StoredTable>(std::move(table)) : anyTable(name);
 }
 

@@ -1,7 +1,6 @@
 #include "engine/schema.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace svrZIVE::engine {
 
@@ -26,18 +25,21 @@ std::string_view daoTypeName(DaoType type) {
   return "Unknown";
 }
 
+// Names compare ignoring the letter case of A to Z (the C library's tolower
+// in the "C" locale, without its call per byte: a form's layout is looked
+// up name by name among a hundred fields that differ only at their ends).
+static unsigned char foldAscii(unsigned char c) { return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 32) : c; }
+
 bool namesEqual(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-           return std::tolower(x) == std::tolower(y);
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
+           return x == y || foldAscii(x) == foldAscii(y);
          });
 }
 
 static bool nameLess(std::string_view a, std::string_view b) {
-  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                      [](unsigned char x, unsigned char y) {
-                                        return std::tolower(x) < std::tolower(y);
-                                      });
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](unsigned char x, unsigned char y) {
+    return foldAscii(x) < foldAscii(y);
+  });
 }
 
 void sortByOrdinalPosition(std::vector<ColumnInfo>& columns) {
