@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <map>
+#include <set>
 #include <stdexcept>
 #include <string>
 
@@ -120,12 +121,16 @@ class RatioReporter : public benchmark::ConsoleReporter {
   explicit RatioReporter(OutputOptions options) : ConsoleReporter(options) {}
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
+    // With repetitions, the median of a case's runs stands for it.
     for (const auto& run : runs) {
-      if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
-      std::string name = run.benchmark_name();
+      const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+      if ((run.run_type != Run::RT_Iteration && !median) || run.error_occurred) continue;
+      std::string name = run.run_name.function_name;
       auto slash = name.find('/');
       if (slash == std::string::npos) continue;
-      times_[name.substr(slash + 1)][name.substr(0, slash)] = run.GetAdjustedRealTime();
+      const std::string side = name.substr(0, slash), kase = name.substr(slash + 1);
+      if (median) medians_.insert(name);
+      if (median || !medians_.count(name)) times_[kase][side] = run.GetAdjustedRealTime();
     }
   }
   void Finalize() override {
@@ -162,6 +167,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
     return text;
   }
   std::map<std::string, std::map<std::string, double>> times_;
+  std::set<std::string> medians_;
 };
 
 }  // namespace svrZIVE::bench
