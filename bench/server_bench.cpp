@@ -87,7 +87,7 @@ const ServerDatabase& serverDatabase() {
     auto dir = scratchDir() / "server";
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
-    ServerDatabase made{dir / "ZIVEMOD.MDB", std::string(server()) + " options='-c search_path=" + schema + "'"};
+    ServerDatabase made{dir / "ZIVEMOD.MDB", engine::withConnectionSetting(server(), "options", "-c search_path=" + schema)};
     engine::writeLinkFile(made.link.string(), made.conninfo);
     {
       auto db = engine::DBEngine::forThread().createDatabase(made.link.string());

@@ -1,5 +1,7 @@
 #include "engine/link_file.h"
 
+#include <libpq-fe.h>
+
 #include <fstream>
 #include <filesystem>
 
@@ -55,6 +57,21 @@ void removeLinkedDatabase(const std::string& path) {
   connection.close();
   std::error_code ec;
   std::filesystem::remove(path, ec);
+}
+
+std::string withConnectionSetting(const std::string& connection, const std::string& key, const std::string& value) {
+  PQconninfoOption* options = PQconninfoParse(connection.c_str(), nullptr);
+  if (options == nullptr) return connection;
+  auto quoted = [](const std::string& text) {
+    std::string out = "'";
+    for (char c : text) out += (c == '\\' || c == '\'' ? std::string("\\") + c : std::string(1, c));
+    return out + "'";
+  };
+  std::string out;
+  for (PQconninfoOption* o = options; o->keyword != nullptr; ++o)
+    if (o->val != nullptr && key != o->keyword) out += std::string(o->keyword) + "=" + quoted(o->val) + " ";
+  PQconninfoFree(options);
+  return out + key + "=" + quoted(value);
 }
 
 }  // namespace svrZIVE::engine

@@ -21,6 +21,11 @@ std::optional<std::string> linkTarget(const std::string& path);
 // the connection string holds a password or a line break).
 void writeLinkFile(const std::string& path, const std::string& connection);
 
+// `connection` (a key=value string or a URI) with `key` set to `value`, as
+// a key=value string; `connection` itself when libpq cannot read it (the
+// connection then fails with libpq's own message).
+std::string withConnectionSetting(const std::string& connection, const std::string& key, const std::string& value);
+
 // Undoes the making of the database the link file at `path` names, when it
 // did not complete: every table of ours there, the catalog and our
 // sequences, functions and collation go, in one transaction, then the link

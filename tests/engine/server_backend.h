@@ -1,5 +1,5 @@
 // The database server of the tests: ZIVE_TEST_PG names it (a libpq
-// connection string; scripts/test.sh starts a throwaway cluster and sets it).
+// connection string or URI; scripts/test.sh starts a throwaway cluster and sets it).
 // Each database a test makes there is a schema of its own, named by a link
 // file in the test's folder, dropped at the end.
 #pragma once
@@ -70,7 +70,7 @@ class ServerSchema {
     static std::atomic<int> counter{0};
     name_ = "zive_t" + std::to_string(getpid()) + "_" + std::to_string(counter++);
     ServerAdmin().value("DROP SCHEMA IF EXISTS " + name_ + " CASCADE; CREATE SCHEMA " + name_);
-    writeLinkFile(path, *testServer() + " options='-c search_path=" + name_ + "'");
+    writeLinkFile(path, withConnectionSetting(*testServer(), "options", "-c search_path=" + name_));
   }
   ~ServerSchema() {
     try {

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cctype>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <memory>
 #include <mutex>
@@ -71,7 +72,7 @@ class ServerDatabases {
       if (made_.empty()) std::atexit([] { instance().dropUnder(""); });
       made_.emplace_back(path, name);
     }
-    const std::string connection = *testServer() + " dbname=" + name;
+    const std::string connection = engine::withConnectionSetting(*testServer(), "dbname", name);
     if (link) {
       fs::remove(path);
       engine::writeLinkFile(path, connection);
@@ -210,9 +211,23 @@ const std::string& serverTemplate() {
       admin.value("CREATE DATABASE " + building);
       const std::string link = programDir().file("TEMPLATE.MDB");
       fs::remove(link);
-      engine::writeLinkFile(link, *testServer() + " dbname=" + building);
+      engine::writeLinkFile(link, engine::withConnectionSetting(*testServer(), "dbname", building));
       initialise(link);
       admin.value("ALTER DATABASE " + building + " RENAME TO " + name);
+      // The templates of earlier builds go once they are an hour old (a run
+      // of another build may still be copying a newer one).
+      admin.value("COMMENT ON DATABASE " + name + " IS '" + std::to_string(::time(nullptr)) + "'");
+      const std::string old = admin.value(
+          "SELECT string_agg(datname, ' ') FROM pg_database WHERE datname LIKE 'zive\\_tpl\\_%' AND datname <> '" +
+          name + "' AND coalesce(substring(shobj_description(oid, 'pg_database') FROM '^[0-9]+$')::bigint, 0) < " +
+          std::to_string(::time(nullptr) - 3600));
+      for (size_t at = 0, end; at < old.size(); at = end + 1) {
+        end = std::min(old.find(' ', at), old.size());
+        try {
+          admin.value("DROP DATABASE IF EXISTS " + old.substr(at, end - at));
+        } catch (const std::exception&) {  // in use: left for a later run
+        }
+      }
     }
     admin.value("SELECT pg_advisory_unlock(5761)");
     return name;
