@@ -230,6 +230,24 @@ Typed Translator::call(const Expr& e, const Clause& c) {
     absorb(t, a);
     return t;
   }
+  // On the server Format(whole number, "00...") in plain SQL: the digits
+  // padded with zeros, the sign before them, as jet_format gives them. The
+  // pattern is then no parameter: a statement with another has another shape.
+  if (jet::target() == SqlTarget::Postgres && namesEqual(name, "FORMAT") && e.args.size() == 2 &&
+      e.args[1]->kind == ExprKind::String && !e.args[1]->text.empty() && e.args[1]->text.size() <= 15 &&
+      e.args[1]->text.find_first_not_of('0') == std::string::npos) {
+    Typed a = value(*e.args[0], c);
+    if (a.type == Ty::Int && (a.column != nullptr || a.constant)) {
+      const std::string digits = "abs(" + a.sql + ")::text", width = std::to_string(e.args[1]->text.size());
+      Typed t;
+      t.type = Ty::Text;
+      t.dao = DaoType::Text;
+      t.sql = "(CASE WHEN " + a.sql + " < 0 THEN '-' ELSE '' END || lpad(" + digits + ", greatest(" + width +
+              ", length(" + digits + ")), '0'))";
+      absorb(t, a);
+      return t;
+    }
+  }
   const FunctionInfo* f = findFunction(name);
   if (f == nullptr) raise(kUndefinedFunction, "Undefined function '" + name + "' in expression.");
   if (static_cast<int>(e.args.size()) < f->minArgs || static_cast<int>(e.args.size()) > f->maxArgs)

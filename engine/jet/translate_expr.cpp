@@ -48,13 +48,20 @@ Typed Translator::binary(const Expr& e, const Clause& c) {
     Typed t;
     t.type = Ty::Text;
     t.dao = DaoType::Text;
-    t.sql = "jet_concat(";
-    for (size_t i = 0; i < parts.size(); ++i) {
-      Typed p = value(*parts[i], c);
-      absorb(t, p);
-      t.sql += (i ? ", " : "") + variantArg(p);
+    std::vector<Typed> values;
+    for (const Expr* part : parts) {
+      values.push_back(value(*part, c));
+      absorb(t, values.back());
     }
-    t.sql += ")";
+    // On the server texts and whole numbers join in plain SQL, a number's
+    // text being its digits there as in Jet; Null only when every part is.
+    const bool plain = jet::target() == SqlTarget::Postgres && std::all_of(values.begin(), values.end(), [](const Typed& v) {
+      return (v.type == Ty::Text || v.type == Ty::Int) && v.sql.size() < kMaxRepeatedSql;
+    });
+    std::string list;
+    for (const Typed& v : values) list += (list.empty() ? "" : ", ") + (plain ? v.sql : variantArg(v));
+    t.sql = plain ? "(CASE WHEN num_nonnulls(" + list + ") = 0 THEN NULL ELSE concat(" + list + ") END)"
+                  : "jet_concat(" + list + ")";
     return t;
   }
   if (e.op >= Op::Eq && e.op <= Op::Ge) return compare(e.op, expr(*e.args[0], c), expr(*e.args[1], c));

@@ -90,6 +90,11 @@ struct Typed {
   bool constant = false;       // a literal
 };
 
+// The server's plain-SQL forms of `&` and of text-against-number comparison
+// write an operand more than once: only for operands shorter than this, so
+// that nesting them cannot make a statement's text grow without bound.
+inline constexpr size_t kMaxRepeatedSql = 1000;
+
 // Nesting allowed in the SQLite text; SQLite's own parser refuses little
 // more than this when the nesting goes to the right.
 inline constexpr int kMaxNest = 30;

@@ -33,6 +33,7 @@ TEST_P(JetOnBothTest, ExpressionsGiveTheSameValue) {
       {"S & Z & N & D", "abc52.5"}, {"Z & Null", "Null"}, {"0.1 + 0.2 & ''", "0.3"}, {"T10 + S", "10abc"},
       {"T10 + N", "15"}, {"CVar(S)", "abc"}, {"CVar(T10) + 'x\"y'", "10x\"y"},
       {"IIf(T10 > 9, 'y', 'n')", "y"}, {"IIf(T10 = N * 2, 'y', 'n')", "y"},
+      {"N & Format(N, '000') & Z", "5005"}, {"Z & Z", "Null"}, {"IIf(T10 & N <= 105, 'y', 'n')", "y"},
       {"IIf(DT > '1/1/2014', 'y', 'n')", "y"}, {"IIf(N = 5, 1, CLng('x'))", "1"}, {"IIf(S = 'ABC', 'y', 'n')", "y"},
       // Like: * ? # [a-z] [!a], case ignored, [ and # as themselves
       {"IIf(S Like 'A*', 1, 0)", "1"}, {"IIf(S Like '?B[a-d]', 1, 0)", "1"}, {"IIf(S Like '[!a]*', 1, 0)", "0"},
@@ -75,7 +76,7 @@ TEST_P(JetOnBothTest, BadArgumentsFailWithTheSameError) {
   const std::pair<const char*, int32_t> cases[] = {
       {"CLng(S)", kTypeMismatchInExpression}, {"Sqr(S)", kTypeMismatch},   {"CInt(40000)", kOverflow},
       {"CLng(Z)", kInvalidUseOfNull},         {"Mid(S, 0)", kInvalidProcedureCall}, {"Sqr(-1)", kInvalidProcedureCall},
-      {"N / 0", 11},                          {"S > N", kTypeMismatchInExpression}, {"Year('x')", kTypeMismatch},
+      {"N / 0", 11},                          {"S > N", kTypeMismatchInExpression}, {"S & N > 5", kTypeMismatchInExpression}, {"Year('x')", kTypeMismatch},
       {"DateAdd('x', 1, DT)", kInvalidProcedureCall}, {"Chr(256)", kInvalidProcedureCall}, {"Left(S, Null)", kInvalidUseOfNull},
   };
   for (const auto& [expression, number] : cases) {
