@@ -69,4 +69,25 @@ inline Variant buffer(const Form& f, int32_t secdec, int round) {
   return Variant(std::move(b));
 }
 
+// The columns the form's carry forward selects ("T10_EXFIN1,...").
+inline std::string carriedColumns(const Form& f) {
+  const std::string& query = f.layout().carryForward->pieces.front().first;
+  std::size_t from = query.find(" top 1 ") + 7, to = query.find(" from ");
+  return query.substr(from, to - from);
+}
+
+// The carry-forward query as a programmer writes it in plain SQL: the headers LEFT
+// JOIN their detail (the rows of the RIGHT JOIN), the ties of "top 1" kept
+// with a rank.
+inline std::string rawCarry(const Form& f) {
+  const std::string list = carriedColumns(f), table = tableOf(f);
+  return "SELECT " + list + " FROM (SELECT " + list +
+         ", RANK() OVER (ORDER BY T02_DECLARACIONES.T02_EJER DESC, T02_DECLARACIONES.T02_PERNUM DESC) AS r"
+         " FROM T02_DECLARACIONES LEFT JOIN " + table + " ON T02_DECLARACIONES.T02_SECDEC = " + table + "." +
+         keyOf(f) + " WHERE T02_DECLARACIONES.T02_CSDE = ?1 AND T02_DECLARACIONES.T02_TIPOL = " +
+         std::to_string(f.typology) +
+         " AND T02_DECLARACIONES.T02_PERDAD = ?2 AND T02_DECLARACIONES.T02_EJER <= ?3"
+         " AND T02_DECLARACIONES.T02_SECDEC < ?4) AS ranked WHERE r <= 1";
+}
+
 }  // namespace svrZIVE::bench

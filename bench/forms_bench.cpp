@@ -222,27 +222,6 @@ void sqliteUpdateLoad(benchmark::State& state, const Form& f) {
 
 // --- Carry forward ---------------------------------------------------------------
 
-// The columns the form's carry forward selects ("T10_EXFIN1,...").
-std::string carriedColumns(const Form& f) {
-  const std::string& query = f.layout().carryForward->pieces.front().first;
-  std::size_t from = query.find(" top 1 ") + 7, to = query.find(" from ");
-  return query.substr(from, to - from);
-}
-
-// The carry-forward query as a SQLite programmer writes it: the headers LEFT
-// JOIN their detail (the rows of the RIGHT JOIN), the ties of "top 1" kept
-// with a rank.
-std::string rawCarry(const Form& f) {
-  const std::string list = carriedColumns(f), table = tableOf(f);
-  return "SELECT " + list + " FROM (SELECT " + list +
-         ", RANK() OVER (ORDER BY T02_DECLARACIONES.T02_EJER DESC, T02_DECLARACIONES.T02_PERNUM DESC) AS r"
-         " FROM T02_DECLARACIONES LEFT JOIN " + table + " ON T02_DECLARACIONES.T02_SECDEC = " + table + "." +
-         keyOf(f) + " WHERE T02_DECLARACIONES.T02_CSDE = ?1 AND T02_DECLARACIONES.T02_TIPOL = " +
-         std::to_string(f.typology) +
-         " AND T02_DECLARACIONES.T02_PERDAD = ?2 AND T02_DECLARACIONES.T02_EJER <= ?3"
-         " AND T02_DECLARACIONES.T02_SECDEC < ?4) WHERE r <= 1";
-}
-
 constexpr int32_t kCarryYear = 2016;
 constexpr int32_t kCarrySecdec = kHeaders + 1;
 

@@ -6,6 +6,9 @@
 //   server_guardar_obtener_declaracion GuardarDeclaracion + ObtenerDeclaraciones
 //   server_guardar_actualizar_cargar_t8 typology 8 (113 columns): GuardarDeclaracion
 //                                      updating a detail row + CargarDeclaracion
+//   server_cargar_exis_finales_100k    typology 8's carry forward over 100,000
+//                                      headers (CargarExisFinales), against the
+//                                      same query in plain SQL
 //   server_rate_lookup                 the effective-rate query of the rate
 //                                      forms (year & Format(period, '00')
 //                                      against a period) over 360 periods,
@@ -179,7 +182,7 @@ const std::vector<int32_t>& formRows() {
             "T02_CAE,T02_TTA,T02_NESTAB,T02_DIRESTAB,T02_ADMCOM) SELECT 3000000 + i % 100, 2000 + i % 20, '1', "
             "lpad((i % 12 + 1)::text, 2, '0'), '570', 8, 0, ' ', ' ', ' ', ' ', ' ' FROM generate_series(1, " +
             std::to_string(kFormRows) + ") i");
-    pg.exec(detailInsert(kT8, formTable(), "T02_TIPOL = 8"));
+    pg.exec(detailInsert(kT8, formTable(), "T02_TIPOL = 8 AND T02_CSDE < 4000000"));
     std::vector<int32_t> out;
     const int32_t first = std::stoi(pg.exec("SELECT min(T02_SECDEC) FROM T02_DECLARACIONES WHERE T02_TIPOL = 8"));
     for (int i = 0; i < kFormRows; ++i) out.push_back(first + i);
@@ -227,6 +230,57 @@ void libpqFormCycle(benchmark::State& state) {
     Pg pg(conninfo);
     pg.exec("SELECT " + columnList(kT8) + " FROM " + formTable() + " WHERE " + keyOf(kT8) + " = " +
             std::to_string(secdec));
+  }
+}
+
+// The carry forward of typology 8 (CargarExisFinales: the last return of a
+// declarant before a period, a RIGHT JOIN with TOP 1) over kCarryHeaders
+// headers of kCarryDeclarants declarants, every tenth without its detail row.
+constexpr int kCarryHeaders = 100000, kCarryDeclarants = 1000, kCarryFirstDeclarant = 4000000;
+
+void carryRows() {
+  static const bool made = [] {
+    Pg pg(serverDatabase().conninfo);
+    pg.exec("INSERT INTO T02_DECLARACIONES (T02_CSDE,T02_EJER,T02_PERDAD,T02_PERNUM,T02_MODELO,T02_TIPOL,T02_IMPFIN,"
+            "T02_CAE,T02_TTA,T02_NESTAB,T02_DIRESTAB,T02_ADMCOM) SELECT " + std::to_string(kCarryFirstDeclarant) +
+            " + i % " + std::to_string(kCarryDeclarants) + ", 2000 + (i / 12) % 20, '1', lpad((i % 12 + 1)::text, 2, "
+            "'0'), '570', 8, 0, ' ', ' ', ' ', ' ', ' ' FROM generate_series(1, " + std::to_string(kCarryHeaders) + ") i");
+    pg.exec(detailInsert(kT8, formTable(), "T02_CSDE >= " + std::to_string(kCarryFirstDeclarant) +
+                                                " AND T02_SECDEC % 10 <> 0"));
+    pg.exec("ANALYZE");
+    return true;
+  }();
+  benchmark::DoNotOptimize(made);
+}
+
+constexpr int32_t kCarryYear = 2016, kCarrySecdecLimit = 2000000000;
+
+void engineCarry(benchmark::State& state) {
+  if (skipWithoutServer(state)) return;
+  carryRows();
+  cZIVETipologia8 service;
+  service.mdbmod(serverDatabase().link.string());
+  int32_t k = 0;
+  for (auto _ : state) {
+    Variant t = service.CargarExisFinales(Variant(kCarryYear), "1", kCarrySecdecLimit,
+                                          kCarryFirstDeclarant + k++ % kCarryDeclarants);
+    benchmark::DoNotOptimize(t);
+  }
+  ZIVEGeneral::endThreadState();
+}
+
+void libpqCarry(benchmark::State& state) {
+  if (skipWithoutServer(state)) return;
+  carryRows();
+  std::string sql = std::regex_replace(rawCarry(kT8), std::regex("\\b" + tableOf(kT8) + "\\b"), formTable());
+  sql = std::regex_replace(sql, std::regex("\\?2"), "'1'");
+  sql = std::regex_replace(sql, std::regex("\\?3"), std::to_string(kCarryYear));
+  sql = std::regex_replace(sql, std::regex("\\?4"), std::to_string(kCarrySecdecLimit));
+  const std::string conninfo = serverDatabase().conninfo;
+  int32_t k = 0;
+  for (auto _ : state) {
+    Pg pg(conninfo);
+    pg.exec(std::regex_replace(sql, std::regex("\\?1"), std::to_string(kCarryFirstDeclarant + k++ % kCarryDeclarants)));
   }
 }
 
@@ -317,6 +371,8 @@ BENCHMARK(engineDeclarationCycle)->Name("engine/server_guardar_obtener_declaraci
 BENCHMARK(libpqDeclarationCycle)->Name("libpq/server_guardar_obtener_declaracion")->Unit(benchmark::kMicrosecond);
 BENCHMARK(engineFormCycle)->Name("engine/server_guardar_actualizar_cargar_t8")->Unit(benchmark::kMicrosecond);
 BENCHMARK(libpqFormCycle)->Name("libpq/server_guardar_actualizar_cargar_t8")->Unit(benchmark::kMicrosecond);
+BENCHMARK(engineCarry)->Name("engine/server_cargar_exis_finales_100k")->Unit(benchmark::kMicrosecond);
+BENCHMARK(libpqCarry)->Name("libpq/server_cargar_exis_finales_100k")->Unit(benchmark::kMicrosecond);
 BENCHMARK(engineRateLookup)->Name("engine/server_rate_lookup")->Unit(benchmark::kMicrosecond);
 BENCHMARK(libpqRateLookup)->Name("libpq/server_rate_lookup")->Unit(benchmark::kMicrosecond);
 BENCHMARK(engineConcurrentSaves)->Name("server_concurrent_saves")->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
