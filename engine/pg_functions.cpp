@@ -175,12 +175,40 @@ SELECT CASE WHEN trunc(d) = 0 AND ts::time <> '00:00' THEN tm
             WHEN ts::time <> '00:00' THEN dt || ' ' || tm ELSE dt END
 FROM (SELECT jet_ts(d) AS ts) s,
      LATERAL (SELECT to_char(ts, 'FMMM/FMDD/YYYY') AS dt, to_char(ts, 'FMHH12:MI:SS AM') AS tm) t $f$;
+-- A whole number of 16 bits (an Integer) when it fits, else of 32 (a Long),
+-- the top bit the sign, as "&H" and "&O" numbers read.
+CREATE OR REPLACE FUNCTION jet_twos(v bigint) RETURNS double precision
+LANGUAGE sql STABLE AS $f$
+SELECT CASE WHEN v <= 65535 THEN CASE WHEN v >= 32768 THEN v - 65536 ELSE v END
+            ELSE CASE WHEN v % 4294967296 >= 2147483648 THEN v % 4294967296 - 4294967296 ELSE v % 4294967296 END END $f$;
+-- The value of digits in base 16 or 8, read until it passes 32 bits.
+CREATE OR REPLACE FUNCTION jet_radixvalue(digits text, base integer) RETURNS bigint
+LANGUAGE plpgsql STABLE STRICT AS $f$
+DECLARE v bigint := 0; i integer;
+BEGIN
+  FOR i IN 1 .. length(digits) LOOP
+    v := v * base + strpos('0123456789abcdef', lower(substr(digits, i, 1))) - 1;
+    EXIT WHEN v > 4294967295;
+  END LOOP;
+  RETURN v;
+END $f$;
+-- "&H" (hexadecimal) and "&O" (octal) digits, either letter case; wider
+-- than 32 bits reads as an infinity; Null when the text is none.
+CREATE OR REPLACE FUNCTION jet_radix(s text) RETURNS double precision
+LANGUAGE plpgsql STABLE STRICT AS $f$
+DECLARE base integer := CASE lower(substr(s, 2, 1)) WHEN 'h' THEN 16 WHEN 'o' THEN 8 END; v bigint;
+        digits text := CASE lower(substr(s, 2, 1)) WHEN 'h' THEN '^[0-9a-f]+$' ELSE '^[0-7]+$' END;
+BEGIN
+  IF base IS NULL OR substr(s, 3) !~* digits THEN RETURN NULL; END IF;
+  v := jet_radixvalue(substr(s, 3), base);
+  RETURN CASE WHEN v > 4294967295 THEN 'Infinity' ELSE jet_twos(v) END;
+END $f$;
 -- The number a text reads as (blanks around it allowed), Null when none.
 CREATE OR REPLACE FUNCTION jet_parsenum(t text) RETURNS double precision
 LANGUAGE plpgsql STABLE STRICT AS $f$
 DECLARE s text := btrim(t, E' \t\r\n');
 BEGIN
-  IF s ~* '^&h[0-9a-f]{1,16}$' THEN RETURN ('x' || lpad(substr(s, 3), 16, '0'))::bit(64)::bigint; END IF;
+  IF left(s, 1) = '&' THEN RETURN jet_radix(s); END IF;
   IF s !~ '^[+-]?([0-9]+\.?[0-9]*|\.[0-9]+)([eE][+-]?[0-9]+)?$' THEN RETURN NULL; END IF;
   RETURN s::double precision;
 END $f$;
@@ -412,7 +440,8 @@ CREATE OR REPLACE FUNCTION jet_val(v jsonb) RETURNS double precision
 LANGUAGE plpgsql STABLE AS $f$
 DECLARE t text := regexp_replace(jet_text(jet_nonull(v)), '[ \t\r\n]', '', 'g'); m text[]; d double precision;
 BEGIN
-  IF t ~* '^&h' THEN RETURN coalesce(jet_parsenum(substring(t FROM '^&[hH][0-9a-fA-F]+')), 0); END IF;
+  IF t ~* '^&h' THEN RETURN jet_twos(jet_radixvalue(substring(t FROM '^..([0-9a-fA-F]*)'), 16)); END IF;
+  IF t ~* '^&o' THEN RETURN jet_twos(jet_radixvalue(substring(t FROM '^..([0-7]*)'), 8)); END IF;
   m := regexp_match(t, '^([+-]?)([0-9]*)(?:\.([0-9]*))?(?:[eEdD]([+-]?[0-9]+))?');
   IF coalesce(m[2], '') = '' AND coalesce(m[3], '') = '' THEN RETURN 0; END IF;
   BEGIN
