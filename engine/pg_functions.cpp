@@ -212,31 +212,87 @@ BEGIN
   IF s !~ '^[+-]?([0-9]+\.?[0-9]*|\.[0-9]+)([eE][+-]?[0-9]+)?$' THEN RETURN NULL; END IF;
   RETURN s::double precision;
 END $f$;
--- The date a text reads as: month/day/year or year-month-day, a time
--- h:nn[:ss] with AM/PM, either alone; Null when none.
+-- The date a text reads as (the rules of base/date_time.cpp): numbers and a
+-- month's name (three letters of it or more) with blanks, commas, / - . or
+-- : between them; the numbers joined by ':' are the time, with AM/PM or
+-- alone with it ("3 PM"); the others month/day/year, day/month/year when
+-- the first is above 12, year-month-day when the first has more than two
+-- digits, "5 March 2020" or "March 5, 2020"; Null when it reads as none.
 CREATE OR REPLACE FUNCTION jet_parsedate(t text) RETURNS double precision
 LANGUAGE plpgsql STABLE STRICT AS $f$
-DECLARE m text[]; y integer; mo integer; d integer; h integer := 0; mi integer := 0; s integer := 0;
-        day double precision := 0; ampm text;
+DECLARE i integer := 1; n integer := length(t); c text; w text; k integer := 0;
+        nums integer[] := '{}'; digits integer[] := '{}'; seps text[] := '{}';
+        ymd integer[] := '{}'; tm integer[] := '{}'; month integer := 0; am boolean := false; pm boolean := false;
+        y integer; mo integer; d integer; h integer; day double precision := 0; frac double precision := 0;
 BEGIN
-  m := regexp_match(btrim(t), '^(?:(\d{1,4})([/.-])(\d{1,2})\2(\d{1,4}))?\s*(?:(\d{1,2}):(\d{1,2})(?::(\d{1,2}))?\s*([AaPp][Mm]?)?)?$');
-  IF m IS NULL OR (m[1] IS NULL AND m[5] IS NULL) THEN RETURN NULL; END IF;
-  IF m[1] IS NOT NULL THEN
-    IF length(m[1]) > 2 THEN y := m[1]::integer; mo := m[3]::integer; d := m[4]::integer;
-    ELSE mo := m[1]::integer; d := m[3]::integer; y := m[4]::integer; END IF;
-    IF y < 30 AND length(m[4]) <= 2 AND length(m[1]) <= 2 THEN y := y + 2000;
-    ELSIF y < 100 AND length(m[4]) <= 2 AND length(m[1]) <= 2 THEN y := y + 1900; END IF;
-    IF mo NOT BETWEEN 1 AND 12 OR y NOT BETWEEN 100 AND 9999 THEN RETURN NULL; END IF;
-    IF d < 1 OR d > extract(day FROM make_date(y, mo, 1) + interval '1 month - 1 day') THEN RETURN NULL; END IF;
+  WHILE i <= n LOOP
+    c := substr(t, i, 1);
+    IF c ~ '^[ \t\n\r\f\v,]$' THEN
+      IF k > 0 AND seps[k] = '' THEN seps[k] := ' '; END IF;
+      i := i + 1;
+    ELSIF c IN ('/', '-', '.', ':') THEN
+      IF k = 0 OR seps[k] <> '' THEN RETURN NULL; END IF;
+      seps[k] := c;
+      i := i + 1;
+    ELSE
+      w := substr(t, i);
+      w := coalesce(substring(w FROM '^[0-9]+'), lower(substring(w FROM '^[A-Za-z]+')));
+      IF w IS NULL OR length(w) > 4 AND w ~ '^[0-9]' THEN RETURN NULL; END IF;
+      i := i + length(w);
+      IF w IN ('am', 'a') THEN am := true;
+      ELSIF w IN ('pm', 'p') THEN pm := true;
+      ELSE
+        k := k + 1;
+        seps[k] := '';
+        IF w ~ '^[0-9]' THEN nums[k] := w::integer; digits[k] := length(w);
+        ELSIF month <> 0 THEN RETURN NULL;
+        ELSE
+          SELECT min(o) INTO month FROM unnest(jet_monthnames()) WITH ORDINALITY AS x(name, o)
+          WHERE length(w) >= 3 AND starts_with(lower(name), w);
+          IF month IS NULL THEN RETURN NULL; END IF;
+        END IF;
+      END IF;
+    END IF;
+  END LOOP;
+  FOR i IN 1 .. k LOOP
+    IF nums[i] IS NULL THEN CONTINUE; END IF;
+    IF seps[i] = ':' OR (i > 1 AND seps[i - 1] = ':') THEN tm := tm || nums[i]; ELSE ymd := ymd || nums[i]; END IF;
+  END LOOP;
+  IF cardinality(tm) = 1 OR cardinality(tm) > 3 THEN RETURN NULL; END IF;
+  IF (am OR pm) AND cardinality(tm) = 0 AND cardinality(ymd) = 1 AND month = 0 THEN
+    tm := ARRAY[ymd[1], 0];
+    ymd := '{}';
+  END IF;
+  IF cardinality(ymd) > 0 OR month <> 0 THEN
+    IF month <> 0 THEN
+      IF cardinality(ymd) <> 2 THEN RETURN NULL; END IF;
+      mo := month; d := ymd[1]; y := ymd[2];
+    ELSIF cardinality(ymd) = 3 THEN
+      IF digits[1] > 2 THEN y := ymd[1]; mo := ymd[2]; d := ymd[3];
+      ELSIF ymd[1] > 12 AND ymd[2] <= 12 THEN d := ymd[1]; mo := ymd[2]; y := ymd[3];
+      ELSE mo := ymd[1]; d := ymd[2]; y := ymd[3];
+      END IF;
+    ELSE
+      RETURN NULL;
+    END IF;
+    IF y < 100 THEN y := y + CASE WHEN y < 30 THEN 2000 ELSE 1900 END; END IF;
+    IF mo < 1 OR mo > 12 OR d < 1 OR y > 9999 THEN RETURN NULL; END IF;
+    IF d > extract(day FROM make_date(y, mo, 1) + interval '1 month - 1 day') THEN RETURN NULL; END IF;
     day := make_date(y, mo, d) - date '1899-12-30';
   END IF;
-  IF m[5] IS NOT NULL THEN
-    h := m[5]::integer; mi := m[6]::integer; s := coalesce(m[7]::integer, 0); ampm := lower(left(m[8], 1));
-    IF ampm IS NOT NULL AND (h > 12 OR h = 0) THEN RETURN NULL; END IF;
-    IF ampm = 'p' AND h < 12 THEN h := h + 12; ELSIF ampm = 'a' AND h = 12 THEN h := 0; END IF;
-    IF h > 23 OR mi > 59 OR s > 59 THEN RETURN NULL; END IF;
+  IF cardinality(tm) > 0 THEN
+    h := tm[1];
+    IF am OR pm THEN
+      IF h < 1 OR h > 12 THEN RETURN NULL; END IF;
+      h := h % 12 + CASE WHEN pm THEN 12 ELSE 0 END;
+    END IF;
+    IF h > 23 OR tm[2] > 59 OR coalesce(tm[3], 0) > 59 THEN RETURN NULL; END IF;
+    frac := (h * 3600 + tm[2] * 60 + coalesce(tm[3], 0))::double precision / 86400;
+  ELSIF am OR pm THEN
+    RETURN NULL;
   END IF;
-  RETURN jet_combine(day, (h * 3600 + mi * 60 + s)::double precision / 86400);
+  IF cardinality(ymd) = 0 AND month = 0 AND cardinality(tm) = 0 THEN RETURN NULL; END IF;
+  RETURN jet_combine(day, frac);
 END $f$;
 -- A value's text in an expression: numbers as the runtime writes them.
 CREATE OR REPLACE FUNCTION jet_text(v jsonb) RETURNS text
