@@ -6,7 +6,8 @@
 // Values cross into these functions as jsonb variants, because the server's
 // functions are typed where SQLite's are not: a text is a JSON string, a
 // number a JSON number, a Date {"d": days}, Null an SQL NULL (the translator
-// writes them: variantArg). An optional argument left out is the JSON false,
+// writes them: variantArg), a Decimal {"n": digits} (a jsonb number keeps
+// them exactly). An optional argument left out is the JSON false,
 // which no value is. Results are plain SQL values of the function's type:
 // text, integer, double precision (Dates as days from 30 December 1899),
 // integer -1/0 for Booleans, boolean where the translator wants a condition
@@ -39,7 +40,7 @@ constexpr std::string_view kVersion =
 constexpr std::string_view kStore = R"sql(
 CREATE OR REPLACE FUNCTION jet_store(v text, t integer, size integer, flags integer, name text) RETURNS text
 LANGUAGE plpgsql STABLE AS $f$
-DECLARE d double precision; x numeric; r numeric; lo numeric; hi numeric;
+DECLARE d double precision; x numeric; r numeric; lo numeric; hi numeric; guid text;
 BEGIN
   IF v IS NULL THEN
     IF flags & 1 <> 0 AND flags & 4 = 0 THEN
@@ -58,6 +59,30 @@ BEGIN
         ''', which holds at most ' || size || ' characters.';
     END IF;
     RETURN v;
+  END IF;
+  IF t = 15 THEN
+    -- GUID: its text in braces, upper case.
+    guid := upper(CASE WHEN length(v) = 38 AND v LIKE '{%}' THEN substr(v, 2, 36) ELSE v END);
+    IF guid !~ '^[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}$' THEN
+      RAISE EXCEPTION USING MESSAGE = '#3464#Data type mismatch: the value ''' || v ||
+        ''' is not a GUID and cannot be stored in the field ''' || name || '''.';
+    END IF;
+    RETURN '{' || guid || '}';
+  END IF;
+  IF t = 20 THEN
+    -- Decimal: rounded to the field's scale (size & 255), halves to even; no
+    -- more digits before the point than its precision (size >> 8) leaves.
+    x := jet_decparse(v);
+    IF x IS NULL THEN
+      RAISE EXCEPTION USING MESSAGE = '#3464#Data type mismatch: the value ''' || v ||
+        ''' is not a number and cannot be stored in the field ''' || name || '''.';
+    END IF;
+    x := trim_scale(jet_roundeven(x, size & 255));
+    IF abs(x) >= 10::numeric ^ ((size >> 8) - (size & 255)) THEN
+      RAISE EXCEPTION USING MESSAGE = '#3349#The value ' || x || ' does not fit the field ''' || name ||
+        ''', which holds ' || (size >> 8) - (size & 255) || ' digits before the point and ' || (size & 255) || ' after it.';
+    END IF;
+    RETURN x::text;
   END IF;
   IF t = 1 AND lower(v) IN ('true', 'yes', 'on') THEN RETURN '-1'; END IF;
   IF t = 1 AND lower(v) IN ('false', 'no', 'off') THEN RETURN '0'; END IF;
@@ -98,13 +123,18 @@ BEGIN
   IF r < lo OR r > hi THEN RAISE EXCEPTION USING MESSAGE = '#6#Overflow'; END IF;
   RETURN r::text;
 END $f$;
+-- A Double's 15 significant digits make a Decimal, as CDec takes them.
 CREATE OR REPLACE FUNCTION jet_store(v double precision, t integer, size integer, flags integer, name text) RETURNS text
+LANGUAGE sql STABLE AS $f$ SELECT jet_store(CASE WHEN t = 20 THEN jet_numtext(v) ELSE v::text END, t, size, flags, name) $f$;
+CREATE OR REPLACE FUNCTION jet_store(v numeric, t integer, size integer, flags integer, name text) RETURNS text
 LANGUAGE sql STABLE AS $f$ SELECT jet_store(v::text, t, size, flags, name) $f$;
 CREATE OR REPLACE FUNCTION jet_store(v bigint, t integer, size integer, flags integer, name text) RETURNS text
 LANGUAGE sql STABLE AS $f$ SELECT jet_store(v::text, t, size, flags, name) $f$;
 CREATE OR REPLACE FUNCTION jet_store(v jsonb, t integer, size integer, flags integer, name text) RETURNS text
 LANGUAGE sql STABLE AS $f$
-SELECT jet_store(CASE WHEN jsonb_typeof(v) = 'object' THEN v ->> 'd' ELSE v #>> '{}' END, t, size, flags, name) $f$;
+SELECT jet_store(CASE WHEN v -> 'n' IS NOT NULL THEN v ->> 'n'
+                      WHEN t = 20 AND jsonb_typeof(v) <> 'string' THEN jet_numtext(jet_number(v))
+                      WHEN jsonb_typeof(v) = 'object' THEN v ->> 'd' ELSE v #>> '{}' END, t, size, flags, name) $f$;
 CREATE OR REPLACE AGGREGATE jet_stdev(double precision) (sfunc = float8_accum, stype = float8[],
   finalfunc = float8_stddev_samp, initcond = '{0,0,0}');
 CREATE OR REPLACE AGGREGATE jet_stdevp(double precision) (sfunc = float8_accum, stype = float8[],
@@ -129,6 +159,44 @@ CREATE OR REPLACE FUNCTION jet_vdate(d double precision) RETURNS jsonb
 LANGUAGE sql STABLE AS $f$ SELECT CASE WHEN d IS NOT NULL THEN jsonb_build_object('d', d) END $f$;
 CREATE OR REPLACE FUNCTION jet_given(v jsonb) RETURNS boolean
 LANGUAGE sql STABLE AS $f$ SELECT v IS DISTINCT FROM 'false'::jsonb $f$;
+-- Decimals: PostgreSQL's numeric holding the runtime's Decimal (base/decimal.h).
+CREATE OR REPLACE FUNCTION jet_vdec(x numeric) RETURNS jsonb
+LANGUAGE sql STABLE AS $f$ SELECT CASE WHEN x IS NOT NULL THEN jsonb_build_object('n', x) END $f$;
+-- `places` places, halves to the even neighbour (round takes them away from zero).
+CREATE OR REPLACE FUNCTION jet_roundeven(x numeric, places integer) RETURNS numeric
+LANGUAGE sql STABLE AS $f$
+SELECT CASE WHEN abs(x - trunc(x, places)) * 10::numeric ^ places = 0.5
+             AND mod(trunc(x, places) * 10::numeric ^ places, 2) = 0 THEN trunc(x, places)
+            ELSE round(x, places) END $f$;
+-- What a Decimal keeps of a number: 29 digits, at most 28 of them after the
+-- point, below 2^96 (Overflow beyond).
+CREATE OR REPLACE FUNCTION jet_decfit(x numeric) RETURNS numeric
+LANGUAGE plpgsql STABLE STRICT AS $f$
+DECLARE whole integer; places integer;
+BEGIN
+  IF x IN ('Infinity', '-Infinity', 'NaN') THEN PERFORM jet_fail(6); END IF;
+  whole := CASE WHEN trunc(x) = 0 THEN 0 ELSE length(trunc(abs(x))::text) END;
+  IF whole > 29 THEN PERFORM jet_fail(6); END IF;
+  places := least(28, 29 - whole);
+  IF places > 0 AND trunc(abs(x) * 10::numeric ^ places) > 79228162514264337593543950335 THEN places := places - 1; END IF;
+  x := jet_roundeven(x, places);
+  IF abs(x) > 79228162514264337593543950335 THEN PERFORM jet_fail(6); END IF;
+  RETURN trim_scale(x);
+END $f$;
+-- The Decimal a text reads as (plain or exponent notation, blanks around
+-- it), Null when it is no number.
+CREATE OR REPLACE FUNCTION jet_decparse(t text) RETURNS numeric
+LANGUAGE plpgsql STABLE STRICT AS $f$
+DECLARE m text[] := regexp_match(t, '^[ \t]*([+-]?(?:[0-9]+\.?[0-9]*|\.[0-9]+))(?:[eE]([+-]?[0-9]+))?[ \t]*$');
+        e numeric;
+BEGIN
+  IF m IS NULL THEN RETURN NULL; END IF;
+  e := coalesce(m[2], '0')::numeric;
+  -- Far beyond the range: zero below it, Overflow above.
+  IF m[1]::numeric = 0 OR e < -1000 THEN RETURN 0; END IF;
+  IF e > 1000 THEN PERFORM jet_fail(6); END IF;
+  RETURN jet_decfit((m[1] || 'e' || e)::numeric);
+END $f$;
 -- A number as the runtime writes it: 15 significant digits, plainly unless
 -- it needs more than 15 positions (then as 1.5E-16).
 CREATE OR REPLACE FUNCTION jet_numtext(d double precision) RETURNS text
@@ -299,7 +367,7 @@ CREATE OR REPLACE FUNCTION jet_text(v jsonb) RETURNS text
 LANGUAGE sql STABLE AS $f$
 SELECT CASE jsonb_typeof(v) WHEN 'string' THEN v #>> '{}'
   WHEN 'number' THEN CASE WHEN v #>> '{}' ~ '^-?[0-9]{1,15}$' THEN v #>> '{}' ELSE jet_numtext((v #>> '{}')::double precision) END
-  WHEN 'object' THEN jet_datetext((v ->> 'd')::double precision) END $f$;
+  WHEN 'object' THEN coalesce(trim_scale((v ->> 'n')::numeric)::text, jet_datetext((v ->> 'd')::double precision)) END $f$;
 -- The number a value stands for; `err` for a text that reads as none.
 CREATE OR REPLACE FUNCTION jet_number(v jsonb, err integer DEFAULT 3464) RETURNS double precision
 LANGUAGE plpgsql STABLE AS $f$
@@ -307,7 +375,7 @@ DECLARE d double precision;
 BEGIN
   CASE jsonb_typeof(v)
     WHEN 'number' THEN RETURN (v #>> '{}')::double precision;
-    WHEN 'object' THEN RETURN (v ->> 'd')::double precision;
+    WHEN 'object' THEN RETURN coalesce(v ->> 'd', v ->> 'n')::double precision;
     WHEN 'string' THEN
       d := jet_parsenum(v #>> '{}');
       IF d IS NULL THEN PERFORM jet_fail(err); END IF;
@@ -350,9 +418,12 @@ BEGIN
     RETURN CASE WHEN (a #>> '{}') < (b #>> '{}') COLLATE "JET" THEN -1
                 WHEN (a #>> '{}') > (b #>> '{}') COLLATE "JET" THEN 1 ELSE 0 END;
   END IF;
-  IF jsonb_typeof(a) = 'object' OR jsonb_typeof(b) = 'object' THEN
+  IF a -> 'd' IS NOT NULL OR b -> 'd' IS NOT NULL THEN
     x := CASE WHEN jsonb_typeof(a) = 'string' THEN coalesce(jet_parsedate(a #>> '{}'), jet_number(a)) ELSE jet_number(a) END;
     y := CASE WHEN jsonb_typeof(b) = 'string' THEN coalesce(jet_parsedate(b #>> '{}'), jet_number(b)) ELSE jet_number(b) END;
+  ELSIF a -> 'n' IS NOT NULL OR b -> 'n' IS NOT NULL THEN
+    -- A Decimal against another number or a text that reads as one compares exactly.
+    RETURN sign(jet_decimal(a) - jet_decimal(b));
   ELSE
     x := jet_number(a);
     y := jet_number(b);
@@ -488,8 +559,8 @@ END $f$;
 CREATE OR REPLACE FUNCTION jet_cvar(v jsonb) RETURNS jsonb LANGUAGE sql STABLE AS $f$ SELECT v $f$;
 CREATE OR REPLACE FUNCTION jet_isnumeric(v jsonb) RETURNS integer
 LANGUAGE sql STABLE AS $f$
-SELECT CASE WHEN jsonb_typeof(v) = 'number' OR (jsonb_typeof(v) = 'string' AND jet_parsenum(v #>> '{}') IS NOT NULL)
-            THEN -1 ELSE 0 END $f$;
+SELECT CASE WHEN jsonb_typeof(v) = 'number' OR v -> 'n' IS NOT NULL
+                 OR (jsonb_typeof(v) = 'string' AND jet_parsenum(v #>> '{}') IS NOT NULL) THEN -1 ELSE 0 END $f$;
 CREATE OR REPLACE FUNCTION jet_isempty(v jsonb) RETURNS integer LANGUAGE sql STABLE AS $f$ SELECT 0 $f$;
 -- Val: the number at the start of a text, blanks anywhere ignored.
 CREATE OR REPLACE FUNCTION jet_val(v jsonb) RETURNS double precision
@@ -562,18 +633,28 @@ BEGIN
   PERFORM set_config('zive.rnd', state::text, false);
   RETURN state / 16777216.0;
 END $f$;
--- CDec: exact decimal numbers (the translator also keys numbers with it for comparisons with them).
+-- CDec (the translator also makes numbers Decimals with it to compare them
+-- with Decimals): a Double gives its 15 significant digits, which its cast
+-- to numeric keeps. A plain numeric here is a number of Jet's other types
+-- (a literal, an average), so a Double too.
 CREATE OR REPLACE FUNCTION jet_decimal(v jsonb) RETURNS numeric
 LANGUAGE plpgsql STABLE AS $f$
+DECLARE x numeric;
 BEGIN
-  IF jsonb_typeof(v) = 'string' THEN
-    IF btrim(v #>> '{}') !~ '^[+-]?([0-9]+\.?[0-9]*|\.[0-9]+)([eE][+-]?[0-9]+)?$' THEN PERFORM jet_fail(13); END IF;
-    RETURN btrim(v #>> '{}')::numeric;
-  END IF;
-  RETURN CASE jsonb_typeof(v) WHEN 'number' THEN (v #>> '{}')::numeric WHEN 'object' THEN (v ->> 'd')::numeric END;
+  CASE jsonb_typeof(v)
+    WHEN 'string' THEN
+      x := jet_decparse(v #>> '{}');
+      IF x IS NULL THEN PERFORM jet_fail(3464); END IF;
+      RETURN x;
+    WHEN 'number' THEN RETURN jet_decfit((v #>> '{}')::double precision::numeric);
+    WHEN 'object' THEN RETURN coalesce((v ->> 'n')::numeric, jet_decfit((v ->> 'd')::double precision::numeric));
+    ELSE RETURN NULL;
+  END CASE;
 END $f$;
-CREATE OR REPLACE FUNCTION jet_decimal(v numeric) RETURNS numeric LANGUAGE sql STABLE AS $f$ SELECT v $f$;
-CREATE OR REPLACE FUNCTION jet_decimal(v double precision) RETURNS numeric LANGUAGE sql STABLE AS $f$ SELECT v::numeric $f$;
+CREATE OR REPLACE FUNCTION jet_decimal(v numeric) RETURNS numeric
+LANGUAGE sql STABLE AS $f$ SELECT jet_decfit(v::double precision::numeric) $f$;
+CREATE OR REPLACE FUNCTION jet_decimal(v double precision) RETURNS numeric
+LANGUAGE sql STABLE AS $f$ SELECT jet_decfit(v::numeric) $f$;
 -- First and Last: the value of the row first or last added (the rowids of
 -- the query's tables follow the value).
 CREATE OR REPLACE FUNCTION jet_pick(state jsonb, v jsonb, last boolean, keys bigint[]) RETURNS jsonb
@@ -747,7 +828,7 @@ LANGUAGE plpgsql STABLE AS $f$
 DECLARE d double precision; t text;
 BEGIN
   IF v IS NULL THEN RETURN NULL; END IF;
-  IF jsonb_typeof(v) = 'object' THEN RETURN jet_text(v); END IF;
+  IF v -> 'd' IS NOT NULL THEN RETURN jet_text(v); END IF;
   d := jet_number(v, 13);
   t := jet_numtext(abs(d));
   IF t LIKE '0.%' THEN t := substr(t, 2); END IF;
@@ -844,7 +925,7 @@ CREATE OR REPLACE FUNCTION jet_timevalue(v jsonb) RETURNS double precision
 LANGUAGE sql STABLE AS $f$ SELECT abs(d - trunc(d)) FROM (SELECT jet_date(v) AS d) s $f$;
 CREATE OR REPLACE FUNCTION jet_isdate(v jsonb) RETURNS integer
 LANGUAGE sql STABLE AS $f$
-SELECT CASE WHEN jsonb_typeof(v) = 'object' OR (jsonb_typeof(v) = 'string' AND jet_parsedate(v #>> '{}') IS NOT NULL)
+SELECT CASE WHEN v -> 'd' IS NOT NULL OR (jsonb_typeof(v) = 'string' AND jet_parsedate(v #>> '{}') IS NOT NULL)
             THEN -1 ELSE 0 END $f$;
 CREATE OR REPLACE FUNCTION jet_now() RETURNS double precision
 LANGUAGE sql STABLE AS $f$ SELECT jet_days(date_trunc('second', localtimestamp)) $f$;
@@ -1193,11 +1274,11 @@ END $f$;
 CREATE OR REPLACE FUNCTION jet_format(v jsonb, p jsonb DEFAULT 'false') RETURNS text
 LANGUAGE plpgsql STABLE AS $f$
 DECLARE pattern text := CASE WHEN jet_given(p) THEN coalesce(jet_text(p), '') ELSE '' END; d double precision;
-        kind text := jsonb_typeof(v); whole text;
+        kind text := CASE WHEN v -> 'n' IS NOT NULL THEN 'number' ELSE jsonb_typeof(v) END; whole text;
 BEGIN
   IF v IS NULL THEN RETURN NULL; END IF;
   IF kind = 'number' AND pattern ~ '^[0#.,]+$' THEN
-    d := (v #>> '{}')::double precision;
+    d := coalesce(v ->> 'n', v #>> '{}')::double precision;
     -- Zeros alone (the '00' of the rate lookups): the whole number, rounded half away from zero, padded.
     IF pattern ~ '^0+$' THEN
       whole := round(abs(d)::numeric)::text;
