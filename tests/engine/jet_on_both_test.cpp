@@ -104,6 +104,7 @@ TEST_P(JetOnBothTest, WrittenValuesAreStoredAsTheirFieldsStoreThem) {
       {"INSERT INTO T (S) VALUES ('abcdefghijklmnopqrstuvwxyz')", kFieldTooSmall},
       {"UPDATE T SET N = 'x' WHERE S = 'none'", 0},           {"UPDATE T SET N = 'x' WHERE S = 'x'", kTypeMismatchInExpression},
       {"UPDATE T SET N = 3000000000 WHERE S = 'y'", kOverflow},
+      {"UPDATE T SET A = '12.34565' WHERE S = 'x'", 0},       {"UPDATE T SET A = 1E16 WHERE S = 'y'", kNumericFieldOverflow},
   };
   for (int round = 0; round < 2; ++round)  // the second from the statement kept
     for (const auto& [sql, number] : writes) {
@@ -111,7 +112,7 @@ TEST_P(JetOnBothTest, WrittenValuesAreStoredAsTheirFieldsStoreThem) {
       if (number == 0) db->execute(sql);
       else EXPECT_JET_ERROR(db->execute(sql), number);
     }
-  EXPECT_EQ(value("Sum(N) & '/' & Sum(D)"), "33/7.5");  // 5 + 2 * (12 + 2), 2.5 + 2 * 2.5
+  EXPECT_EQ(value("Sum(N) & '/' & Sum(D) & '/' & Max(A)"), "33/7.5/12.3456");  // 5 + 2 * (12 + 2), 2.5 + 2 * 2.5
 }
 
 // A server database made before the functions of this version (here: one
