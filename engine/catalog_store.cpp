@@ -32,15 +32,15 @@ std::string trimmed(std::string_view text) {
 
 bool isTextType(DaoType t) { return t == DaoType::Text || t == DaoType::Memo; }
 
-// A Decimal field's default as its key, rounded to the field's scale; none
-// when the text is no number the field holds.
-std::optional<std::string> decimalDefault(std::string_view text, const ColumnInfo& c) {
+// A Decimal field's default as its key (or its digits), rounded to the
+// field's scale; none when the text is no number the field holds.
+std::optional<std::string> decimalDefault(std::string_view text, const ColumnInfo& c, bool digits) {
   try {
     Decimal d;
     if (!Decimal::parse(text, d)) return std::nullopt;
     d = d.rounded(c.scale);
     if (d.wholeDigits() > c.precision - c.scale) return std::nullopt;
-    return quoteText(d.key());
+    return digits ? d.text() : quoteText(d.key());
   } catch (const AutomationError&) {
     return std::nullopt;
   }
@@ -236,7 +236,7 @@ std::unique_ptr<TableEntry> CatalogStore::load(std::string_view name) {
 // (for a number field, which cannot hold it, SQLite gets no default). A
 // leading "=", as Access writes a default it took as an expression, is not
 // part of the value. Binary and GUID fields get no SQLite default.
-std::optional<std::string> CatalogStore::defaultLiteral(const ColumnInfo& c) {
+std::optional<std::string> CatalogStore::defaultLiteral(const ColumnInfo& c, bool decimalDigits) {
   std::string text = trimmed(c.defaultValue);
   if (!text.empty() && text.front() == '=') text = trimmed(std::string_view(text).substr(1));
   if (text.empty() || c.type == DaoType::Binary || c.type == DaoType::LongBinary || c.type == DaoType::GUID)
@@ -250,7 +250,7 @@ std::optional<std::string> CatalogStore::defaultLiteral(const ColumnInfo& c) {
       if (text[i] == q && i + 2 < text.size() && text[i + 1] == q) ++i;
     }
     if (textual) return quoteText(inner);
-    if (c.type == DaoType::Decimal) return decimalDefault(inner, c);
+    if (c.type == DaoType::Decimal) return decimalDefault(inner, c, decimalDigits);
     double d;
     if (parseNumber(inner, d)) return formatDouble(d);
     return std::nullopt;
@@ -259,7 +259,7 @@ std::optional<std::string> CatalogStore::defaultLiteral(const ColumnInfo& c) {
   if (upper == "NULL") return std::nullopt;
   if (upper == "TRUE" || upper == "YES" || upper == "ON") return textual ? quoteText(text) : "-1";
   if (upper == "FALSE" || upper == "NO" || upper == "OFF") return textual ? quoteText(text) : "0";
-  if (c.type == DaoType::Decimal) return decimalDefault(text, c);
+  if (c.type == DaoType::Decimal) return decimalDefault(text, c, decimalDigits);
   double d;
   if (parseNumber(text, d)) return textual ? quoteText(formatDouble(d)) : formatDouble(d);
   if (textual) return quoteText(text);

@@ -92,8 +92,9 @@ class CatalogStore : public Catalog {
   static std::string accessPathName(std::string_view table, std::string_view column);
   static constexpr std::string_view kAccessPathPrefix = "zive_path_";
 
-  // The default a field's DefaultValue gives its column, as an SQL literal.
-  static std::optional<std::string> defaultLiteral(const ColumnInfo& column);
+  // The default a field's DefaultValue gives its column, as an SQL literal; a
+  // Decimal's is its key, or its digits for a store that keeps it as a number.
+  static std::optional<std::string> defaultLiteral(const ColumnInfo& column, bool decimalDigits = false);
 
  protected:
   // A number that changes whenever another connection commits.

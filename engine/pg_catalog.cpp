@@ -5,9 +5,10 @@
 // Storage layout of a table:
 //  - column types: smallint (Yes/No, kept as -1 and 0, Byte, Integer),
 //    integer (Long), double precision (Currency, Single, Double, Date/Time as
-//    days since 30 December 1899, as on a local file), varchar(n) and text
-//    (Text, Memo) in the collation "JET" (ICU, letter case ignored), bytea
-//    (Binary, Long Binary), varchar(38) (GUID);
+//    days since 30 December 1899, as on a local file), numeric(p, s)
+//    (Decimal), varchar(n) and text (Text, Memo) in the collation "JET"
+//    (ICU, letter case ignored), bytea (Binary, Long Binary), varchar(38)
+//    (GUID);
 //  - a hidden column "rowid" numbered from the sequence zive_rowids: the
 //    row's identity for updatable recordsets, given back by every INSERT;
 //  - a COUNTER is an integer primary key numbered by a trigger from a
@@ -212,10 +213,7 @@ std::string PgCatalogStore::declaredType(const ColumnInfo& c) {
     case DaoType::Binary:
     case DaoType::LongBinary: return "bytea";
     case DaoType::GUID: return "varchar(38)";
-    // The server has no Decimal of ours yet (its key and jet_store's rules):
-    // such a field is refused rather than kept as something lossy.
-    case DaoType::Decimal:
-      raise(kInvalidFieldType, kSrc, "Decimal fields are not kept on a database server yet: keep the modifiable database in a file.");
+    case DaoType::Decimal: return "numeric(" + std::to_string(c.precision) + ", " + std::to_string(c.scale) + ")";
     case DaoType::Unknown: break;
   }
   return "text";
@@ -226,7 +224,7 @@ std::string PgCatalogStore::columnDefinition(const ColumnInfo& c, bool declareNo
   if (c.autoIncrement) return q + " integer NOT NULL PRIMARY KEY";
   std::string def = q + " " + declaredType(c);
   if (declareNotNull && c.required) def += " NOT NULL";
-  if (auto dflt = defaultLiteral(c)) def += " DEFAULT " + *dflt;
+  if (auto dflt = defaultLiteral(c, true)) def += " DEFAULT " + *dflt;
   else if (c.type == DaoType::Boolean) def += " DEFAULT 0";  // a Jet Yes/No field left out is No
   if (c.type == DaoType::Byte)
     def += " CONSTRAINT " + quoteName("zive_type_" + c.name) + " CHECK (" + q + " BETWEEN 0 AND 255)";
@@ -305,7 +303,7 @@ void PgCatalogStore::declare(const std::string& table, const ColumnInfo& c, bool
     auto st = connection_.prepare("SELECT 1 FROM " + t + " WHERE " + q + " IS NULL LIMIT 1", kSrc);
     notNull = !st->step();
   }
-  auto dflt = defaultLiteral(c);
+  auto dflt = defaultLiteral(c, true);
   if (!dflt && c.type == DaoType::Boolean) dflt = "0";
   std::string sql = "ALTER TABLE " + t + " ALTER COLUMN " + q + (notNull ? " SET NOT NULL" : " DROP NOT NULL") +
                     ", ALTER COLUMN " + q + (dflt ? " SET DEFAULT " + *dflt : std::string(" DROP DEFAULT")) +

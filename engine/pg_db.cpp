@@ -25,7 +25,7 @@ constexpr Oid kBool = 16, kBytea = 17, kText = 25, kInt8 = 20, kInt2 = 21, kInt4
 
 // A jsonb value, which the Jet functions of no fixed type give back (CVar,
 // text + number): a JSON text (control characters escaped), a number, a
-// Date {"d": days} or null.
+// Date {"d": days}, a Decimal {"n": digits} or null.
 std::string jsonText(std::string_view json) {
   std::string out;
   for (size_t i = 1; i + 1 < json.size(); ++i) {
@@ -118,6 +118,7 @@ void PgStatement::bind(int index, const Variant& value) {
     case VarType::Double: bindDouble(index, value.asDouble()); break;
     case VarType::Date: bindDouble(index, value.asDate()); break;
     case VarType::String: bindText(index, value.asString()); break;
+    case VarType::Decimal: parameter(index) = {value.asDecimal().text(), kNumeric}; break;
     case VarType::ByteArray: {
       const Bytes& b = value.asBytes();
       parameter(index) = {std::string(b.begin(), b.end()), kBytea};
@@ -224,6 +225,17 @@ Bytes PgStatement::blob(int column) const {
   Bytes out = bytes ? Bytes(bytes, bytes + length) : Bytes();
   PQfreemem(bytes);
   return out;
+}
+
+std::string PgStatement::exactDigits(int column) const {
+  const char* v = cell(column);
+  const Oid type = PQftype(result_, column);
+  if (type == kNumeric) return v;
+  // A Decimal variant: {"n": digits}.
+  if (type != kJsonb || std::strncmp(v, "{\"n\":", 5) != 0) return {};
+  std::string digits(v + 5, std::strcspn(v + 5, "}"));
+  digits.erase(0, digits.find_first_not_of(' '));
+  return digits;
 }
 
 std::string PgStatement::origin(int column) const {

@@ -43,6 +43,7 @@ class PgStatement final : public Statement {
   double real(int column) const override;
   std::string text(int column) const override;
   Bytes blob(int column) const override;
+  std::string exactDigits(int column) const override;
   std::string origin(int column) const override;
 
  private:

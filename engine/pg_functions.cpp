@@ -6,7 +6,8 @@
 // Values cross into these functions as jsonb variants, because the server's
 // functions are typed where SQLite's are not: a text is a JSON string, a
 // number a JSON number, a Date {"d": days}, Null an SQL NULL (the translator
-// writes them: variantArg). An optional argument left out is the JSON false,
+// writes them: variantArg), a Decimal {"n": digits} (a jsonb number keeps
+// them exactly). An optional argument left out is the JSON false,
 // which no value is. Results are plain SQL values of the function's type:
 // text, integer, double precision (Dates as days from 30 December 1899),
 // integer -1/0 for Booleans, boolean where the translator wants a condition
@@ -39,7 +40,7 @@ constexpr std::string_view kVersion =
 constexpr std::string_view kStore = R"sql(
 CREATE OR REPLACE FUNCTION jet_store(v text, t integer, size integer, flags integer, name text) RETURNS text
 LANGUAGE plpgsql STABLE AS $f$
-DECLARE d double precision; x numeric; r numeric; lo numeric; hi numeric;
+DECLARE d double precision; x numeric; r numeric; lo numeric; hi numeric; guid text;
 BEGIN
   IF v IS NULL THEN
     IF flags & 1 <> 0 AND flags & 4 = 0 THEN
@@ -58,6 +59,30 @@ BEGIN
         ''', which holds at most ' || size || ' characters.';
     END IF;
     RETURN v;
+  END IF;
+  IF t = 15 THEN
+    -- GUID: its text in braces, upper case.
+    guid := upper(CASE WHEN length(v) = 38 AND v LIKE '{%}' THEN substr(v, 2, 36) ELSE v END);
+    IF guid !~ '^[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}$' THEN
+      RAISE EXCEPTION USING MESSAGE = '#3464#Data type mismatch: the value ''' || v ||
+        ''' is not a GUID and cannot be stored in the field ''' || name || '''.';
+    END IF;
+    RETURN '{' || guid || '}';
+  END IF;
+  IF t = 20 THEN
+    -- Decimal: rounded to the field's scale (size & 255), halves to even; no
+    -- more digits before the point than its precision (size >> 8) leaves.
+    x := jet_decparse(v);
+    IF x IS NULL THEN
+      RAISE EXCEPTION USING MESSAGE = '#3464#Data type mismatch: the value ''' || v ||
+        ''' is not a number and cannot be stored in the field ''' || name || '''.';
+    END IF;
+    x := trim_scale(jet_roundeven(x, size & 255));
+    IF abs(x) >= 10::numeric ^ ((size >> 8) - (size & 255)) THEN
+      RAISE EXCEPTION USING MESSAGE = '#3349#The value ' || x || ' does not fit the field ''' || name ||
+        ''', which holds ' || (size >> 8) - (size & 255) || ' digits before the point and ' || (size & 255) || ' after it.';
+    END IF;
+    RETURN x::text;
   END IF;
   IF t = 1 AND lower(v) IN ('true', 'yes', 'on') THEN RETURN '-1'; END IF;
   IF t = 1 AND lower(v) IN ('false', 'no', 'off') THEN RETURN '0'; END IF;
@@ -98,13 +123,18 @@ BEGIN
   IF r < lo OR r > hi THEN RAISE EXCEPTION USING MESSAGE = '#6#Overflow'; END IF;
   RETURN r::text;
 END $f$;
+-- A Double's 15 significant digits make a Decimal, as CDec takes them.
 CREATE OR REPLACE FUNCTION jet_store(v double precision, t integer, size integer, flags integer, name text) RETURNS text
+LANGUAGE sql STABLE AS $f$ SELECT jet_store(CASE WHEN t = 20 THEN jet_numtext(v) ELSE v::text END, t, size, flags, name) $f$;
+CREATE OR REPLACE FUNCTION jet_store(v numeric, t integer, size integer, flags integer, name text) RETURNS text
 LANGUAGE sql STABLE AS $f$ SELECT jet_store(v::text, t, size, flags, name) $f$;
 CREATE OR REPLACE FUNCTION jet_store(v bigint, t integer, size integer, flags integer, name text) RETURNS text
 LANGUAGE sql STABLE AS $f$ SELECT jet_store(v::text, t, size, flags, name) $f$;
 CREATE OR REPLACE FUNCTION jet_store(v jsonb, t integer, size integer, flags integer, name text) RETURNS text
 LANGUAGE sql STABLE AS $f$
-SELECT jet_store(CASE WHEN jsonb_typeof(v) = 'object' THEN v ->> 'd' ELSE v #>> '{}' END, t, size, flags, name) $f$;
+SELECT jet_store(CASE WHEN v -> 'n' IS NOT NULL THEN v ->> 'n'
+                      WHEN t = 20 AND jsonb_typeof(v) <> 'string' THEN jet_numtext(jet_number(v))
+                      WHEN jsonb_typeof(v) = 'object' THEN v ->> 'd' ELSE v #>> '{}' END, t, size, flags, name) $f$;
 CREATE OR REPLACE AGGREGATE jet_stdev(double precision) (sfunc = float8_accum, stype = float8[],
   finalfunc = float8_stddev_samp, initcond = '{0,0,0}');
 CREATE OR REPLACE AGGREGATE jet_stdevp(double precision) (sfunc = float8_accum, stype = float8[],
@@ -129,6 +159,44 @@ CREATE OR REPLACE FUNCTION jet_vdate(d double precision) RETURNS jsonb
 LANGUAGE sql STABLE AS $f$ SELECT CASE WHEN d IS NOT NULL THEN jsonb_build_object('d', d) END $f$;
 CREATE OR REPLACE FUNCTION jet_given(v jsonb) RETURNS boolean
 LANGUAGE sql STABLE AS $f$ SELECT v IS DISTINCT FROM 'false'::jsonb $f$;
+-- Decimals: PostgreSQL's numeric holding the runtime's Decimal (base/decimal.h).
+CREATE OR REPLACE FUNCTION jet_vdec(x numeric) RETURNS jsonb
+LANGUAGE sql STABLE AS $f$ SELECT CASE WHEN x IS NOT NULL THEN jsonb_build_object('n', x) END $f$;
+-- `places` places, halves to the even neighbour (round takes them away from zero).
+CREATE OR REPLACE FUNCTION jet_roundeven(x numeric, places integer) RETURNS numeric
+LANGUAGE sql STABLE AS $f$
+SELECT CASE WHEN abs(x - trunc(x, places)) * 10::numeric ^ places = 0.5
+             AND mod(trunc(x, places) * 10::numeric ^ places, 2) = 0 THEN trunc(x, places)
+            ELSE round(x, places) END $f$;
+-- What a Decimal keeps of a number: 29 digits, at most 28 of them after the
+-- point, below 2^96 (Overflow beyond).
+CREATE OR REPLACE FUNCTION jet_decfit(x numeric) RETURNS numeric
+LANGUAGE plpgsql STABLE STRICT AS $f$
+DECLARE whole integer; places integer;
+BEGIN
+  IF x IN ('Infinity', '-Infinity', 'NaN') THEN PERFORM jet_fail(6); END IF;
+  whole := CASE WHEN trunc(x) = 0 THEN 0 ELSE length(trunc(abs(x))::text) END;
+  IF whole > 29 THEN PERFORM jet_fail(6); END IF;
+  places := least(28, 29 - whole);
+  IF places > 0 AND trunc(abs(x) * 10::numeric ^ places) > 79228162514264337593543950335 THEN places := places - 1; END IF;
+  x := jet_roundeven(x, places);
+  IF abs(x) > 79228162514264337593543950335 THEN PERFORM jet_fail(6); END IF;
+  RETURN trim_scale(x);
+END $f$;
+-- The Decimal a text reads as (plain or exponent notation, blanks around
+-- it), Null when it is no number.
+CREATE OR REPLACE FUNCTION jet_decparse(t text) RETURNS numeric
+LANGUAGE plpgsql STABLE STRICT AS $f$
+DECLARE m text[] := regexp_match(t, '^[ \t]*([+-]?(?:[0-9]+\.?[0-9]*|\.[0-9]+))(?:[eE]([+-]?[0-9]+))?[ \t]*$');
+        e numeric;
+BEGIN
+  IF m IS NULL THEN RETURN NULL; END IF;
+  e := coalesce(m[2], '0')::numeric;
+  -- Far beyond the range: zero below it, Overflow above.
+  IF m[1]::numeric = 0 OR e < -1000 THEN RETURN 0; END IF;
+  IF e > 1000 THEN PERFORM jet_fail(6); END IF;
+  RETURN jet_decfit((m[1] || 'e' || e)::numeric);
+END $f$;
 -- A number as the runtime writes it: 15 significant digits, plainly unless
 -- it needs more than 15 positions (then as 1.5E-16).
 CREATE OR REPLACE FUNCTION jet_numtext(d double precision) RETURNS text
@@ -175,47 +243,131 @@ SELECT CASE WHEN trunc(d) = 0 AND ts::time <> '00:00' THEN tm
             WHEN ts::time <> '00:00' THEN dt || ' ' || tm ELSE dt END
 FROM (SELECT jet_ts(d) AS ts) s,
      LATERAL (SELECT to_char(ts, 'FMMM/FMDD/YYYY') AS dt, to_char(ts, 'FMHH12:MI:SS AM') AS tm) t $f$;
+-- A whole number of 16 bits (an Integer) when it fits, else of 32 (a Long),
+-- the top bit the sign, as "&H" and "&O" numbers read.
+CREATE OR REPLACE FUNCTION jet_twos(v bigint) RETURNS double precision
+LANGUAGE sql STABLE AS $f$
+SELECT CASE WHEN v <= 65535 THEN CASE WHEN v >= 32768 THEN v - 65536 ELSE v END
+            ELSE CASE WHEN v % 4294967296 >= 2147483648 THEN v % 4294967296 - 4294967296 ELSE v % 4294967296 END END $f$;
+-- The value of digits in base 16 or 8, read until it passes 32 bits.
+CREATE OR REPLACE FUNCTION jet_radixvalue(digits text, base integer) RETURNS bigint
+LANGUAGE plpgsql STABLE STRICT AS $f$
+DECLARE v bigint := 0; i integer;
+BEGIN
+  FOR i IN 1 .. length(digits) LOOP
+    v := v * base + strpos('0123456789abcdef', lower(substr(digits, i, 1))) - 1;
+    EXIT WHEN v > 4294967295;
+  END LOOP;
+  RETURN v;
+END $f$;
+-- "&H" (hexadecimal) and "&O" (octal) digits, either letter case; wider
+-- than 32 bits reads as an infinity; Null when the text is none.
+CREATE OR REPLACE FUNCTION jet_radix(s text) RETURNS double precision
+LANGUAGE plpgsql STABLE STRICT AS $f$
+DECLARE base integer := CASE lower(substr(s, 2, 1)) WHEN 'h' THEN 16 WHEN 'o' THEN 8 END; v bigint;
+        digits text := CASE lower(substr(s, 2, 1)) WHEN 'h' THEN '^[0-9a-f]+$' ELSE '^[0-7]+$' END;
+BEGIN
+  IF base IS NULL OR substr(s, 3) !~* digits THEN RETURN NULL; END IF;
+  v := jet_radixvalue(substr(s, 3), base);
+  RETURN CASE WHEN v > 4294967295 THEN 'Infinity' ELSE jet_twos(v) END;
+END $f$;
 -- The number a text reads as (blanks around it allowed), Null when none.
 CREATE OR REPLACE FUNCTION jet_parsenum(t text) RETURNS double precision
 LANGUAGE plpgsql STABLE STRICT AS $f$
 DECLARE s text := btrim(t, E' \t\r\n');
 BEGIN
-  IF s ~* '^&h[0-9a-f]{1,16}$' THEN RETURN ('x' || lpad(substr(s, 3), 16, '0'))::bit(64)::bigint; END IF;
+  IF left(s, 1) = '&' THEN RETURN jet_radix(s); END IF;
   IF s !~ '^[+-]?([0-9]+\.?[0-9]*|\.[0-9]+)([eE][+-]?[0-9]+)?$' THEN RETURN NULL; END IF;
   RETURN s::double precision;
 END $f$;
--- The date a text reads as: month/day/year or year-month-day, a time
--- h:nn[:ss] with AM/PM, either alone; Null when none.
+-- The date a text reads as (the rules of base/date_time.cpp): numbers and a
+-- month's name (three letters of it or more) with blanks, commas, / - . or
+-- : between them; the numbers joined by ':' are the time, with AM/PM or
+-- alone with it ("3 PM"); the others month/day/year, day/month/year when
+-- the first is above 12, year-month-day when the first has more than two
+-- digits, "5 March 2020" or "March 5, 2020"; Null when it reads as none.
 CREATE OR REPLACE FUNCTION jet_parsedate(t text) RETURNS double precision
 LANGUAGE plpgsql STABLE STRICT AS $f$
-DECLARE m text[]; y integer; mo integer; d integer; h integer := 0; mi integer := 0; s integer := 0;
-        day double precision := 0; ampm text;
+DECLARE i integer := 1; n integer := length(t); c text; w text; k integer := 0;
+        nums integer[] := '{}'; digits integer[] := '{}'; seps text[] := '{}';
+        ymd integer[] := '{}'; tm integer[] := '{}'; month integer := 0; am boolean := false; pm boolean := false;
+        y integer; mo integer; d integer; h integer; day double precision := 0; frac double precision := 0;
 BEGIN
-  m := regexp_match(btrim(t), '^(?:(\d{1,4})([/.-])(\d{1,2})\2(\d{1,4}))?\s*(?:(\d{1,2}):(\d{1,2})(?::(\d{1,2}))?\s*([AaPp][Mm]?)?)?$');
-  IF m IS NULL OR (m[1] IS NULL AND m[5] IS NULL) THEN RETURN NULL; END IF;
-  IF m[1] IS NOT NULL THEN
-    IF length(m[1]) > 2 THEN y := m[1]::integer; mo := m[3]::integer; d := m[4]::integer;
-    ELSE mo := m[1]::integer; d := m[3]::integer; y := m[4]::integer; END IF;
-    IF y < 30 AND length(m[4]) <= 2 AND length(m[1]) <= 2 THEN y := y + 2000;
-    ELSIF y < 100 AND length(m[4]) <= 2 AND length(m[1]) <= 2 THEN y := y + 1900; END IF;
-    IF mo NOT BETWEEN 1 AND 12 OR y NOT BETWEEN 100 AND 9999 THEN RETURN NULL; END IF;
-    IF d < 1 OR d > extract(day FROM make_date(y, mo, 1) + interval '1 month - 1 day') THEN RETURN NULL; END IF;
+  WHILE i <= n LOOP
+    c := substr(t, i, 1);
+    IF c ~ '^[ \t\n\r\f\v,]$' THEN
+      IF k > 0 AND seps[k] = '' THEN seps[k] := ' '; END IF;
+      i := i + 1;
+    ELSIF c IN ('/', '-', '.', ':') THEN
+      IF k = 0 OR seps[k] <> '' THEN RETURN NULL; END IF;
+      seps[k] := c;
+      i := i + 1;
+    ELSE
+      w := substr(t, i);
+      w := coalesce(substring(w FROM '^[0-9]+'), lower(substring(w FROM '^[A-Za-z]+')));
+      IF w IS NULL OR length(w) > 4 AND w ~ '^[0-9]' THEN RETURN NULL; END IF;
+      i := i + length(w);
+      IF w IN ('am', 'a') THEN am := true;
+      ELSIF w IN ('pm', 'p') THEN pm := true;
+      ELSE
+        k := k + 1;
+        seps[k] := '';
+        IF w ~ '^[0-9]' THEN nums[k] := w::integer; digits[k] := length(w);
+        ELSIF month <> 0 THEN RETURN NULL;
+        ELSE
+          SELECT min(o) INTO month FROM unnest(jet_monthnames()) WITH ORDINALITY AS x(name, o)
+          WHERE length(w) >= 3 AND starts_with(lower(name), w);
+          IF month IS NULL THEN RETURN NULL; END IF;
+        END IF;
+      END IF;
+    END IF;
+  END LOOP;
+  FOR i IN 1 .. k LOOP
+    IF nums[i] IS NULL THEN CONTINUE; END IF;
+    IF seps[i] = ':' OR (i > 1 AND seps[i - 1] = ':') THEN tm := tm || nums[i]; ELSE ymd := ymd || nums[i]; END IF;
+  END LOOP;
+  IF cardinality(tm) = 1 OR cardinality(tm) > 3 THEN RETURN NULL; END IF;
+  IF (am OR pm) AND cardinality(tm) = 0 AND cardinality(ymd) = 1 AND month = 0 THEN
+    tm := ARRAY[ymd[1], 0];
+    ymd := '{}';
+  END IF;
+  IF cardinality(ymd) > 0 OR month <> 0 THEN
+    IF month <> 0 THEN
+      IF cardinality(ymd) <> 2 THEN RETURN NULL; END IF;
+      mo := month; d := ymd[1]; y := ymd[2];
+    ELSIF cardinality(ymd) = 3 THEN
+      IF digits[1] > 2 THEN y := ymd[1]; mo := ymd[2]; d := ymd[3];
+      ELSIF ymd[1] > 12 AND ymd[2] <= 12 THEN d := ymd[1]; mo := ymd[2]; y := ymd[3];
+      ELSE mo := ymd[1]; d := ymd[2]; y := ymd[3];
+      END IF;
+    ELSE
+      RETURN NULL;
+    END IF;
+    IF y < 100 THEN y := y + CASE WHEN y < 30 THEN 2000 ELSE 1900 END; END IF;
+    IF mo < 1 OR mo > 12 OR d < 1 OR y > 9999 THEN RETURN NULL; END IF;
+    IF d > extract(day FROM make_date(y, mo, 1) + interval '1 month - 1 day') THEN RETURN NULL; END IF;
     day := make_date(y, mo, d) - date '1899-12-30';
   END IF;
-  IF m[5] IS NOT NULL THEN
-    h := m[5]::integer; mi := m[6]::integer; s := coalesce(m[7]::integer, 0); ampm := lower(left(m[8], 1));
-    IF ampm IS NOT NULL AND (h > 12 OR h = 0) THEN RETURN NULL; END IF;
-    IF ampm = 'p' AND h < 12 THEN h := h + 12; ELSIF ampm = 'a' AND h = 12 THEN h := 0; END IF;
-    IF h > 23 OR mi > 59 OR s > 59 THEN RETURN NULL; END IF;
+  IF cardinality(tm) > 0 THEN
+    h := tm[1];
+    IF am OR pm THEN
+      IF h < 1 OR h > 12 THEN RETURN NULL; END IF;
+      h := h % 12 + CASE WHEN pm THEN 12 ELSE 0 END;
+    END IF;
+    IF h > 23 OR tm[2] > 59 OR coalesce(tm[3], 0) > 59 THEN RETURN NULL; END IF;
+    frac := (h * 3600 + tm[2] * 60 + coalesce(tm[3], 0))::double precision / 86400;
+  ELSIF am OR pm THEN
+    RETURN NULL;
   END IF;
-  RETURN jet_combine(day, (h * 3600 + mi * 60 + s)::double precision / 86400);
+  IF cardinality(ymd) = 0 AND month = 0 AND cardinality(tm) = 0 THEN RETURN NULL; END IF;
+  RETURN jet_combine(day, frac);
 END $f$;
 -- A value's text in an expression: numbers as the runtime writes them.
 CREATE OR REPLACE FUNCTION jet_text(v jsonb) RETURNS text
 LANGUAGE sql STABLE AS $f$
 SELECT CASE jsonb_typeof(v) WHEN 'string' THEN v #>> '{}'
   WHEN 'number' THEN CASE WHEN v #>> '{}' ~ '^-?[0-9]{1,15}$' THEN v #>> '{}' ELSE jet_numtext((v #>> '{}')::double precision) END
-  WHEN 'object' THEN jet_datetext((v ->> 'd')::double precision) END $f$;
+  WHEN 'object' THEN coalesce(trim_scale((v ->> 'n')::numeric)::text, jet_datetext((v ->> 'd')::double precision)) END $f$;
 -- The number a value stands for; `err` for a text that reads as none.
 CREATE OR REPLACE FUNCTION jet_number(v jsonb, err integer DEFAULT 3464) RETURNS double precision
 LANGUAGE plpgsql STABLE AS $f$
@@ -223,7 +375,7 @@ DECLARE d double precision;
 BEGIN
   CASE jsonb_typeof(v)
     WHEN 'number' THEN RETURN (v #>> '{}')::double precision;
-    WHEN 'object' THEN RETURN (v ->> 'd')::double precision;
+    WHEN 'object' THEN RETURN coalesce(v ->> 'd', v ->> 'n')::double precision;
     WHEN 'string' THEN
       d := jet_parsenum(v #>> '{}');
       IF d IS NULL THEN PERFORM jet_fail(err); END IF;
@@ -266,9 +418,12 @@ BEGIN
     RETURN CASE WHEN (a #>> '{}') < (b #>> '{}') COLLATE "JET" THEN -1
                 WHEN (a #>> '{}') > (b #>> '{}') COLLATE "JET" THEN 1 ELSE 0 END;
   END IF;
-  IF jsonb_typeof(a) = 'object' OR jsonb_typeof(b) = 'object' THEN
+  IF a -> 'd' IS NOT NULL OR b -> 'd' IS NOT NULL THEN
     x := CASE WHEN jsonb_typeof(a) = 'string' THEN coalesce(jet_parsedate(a #>> '{}'), jet_number(a)) ELSE jet_number(a) END;
     y := CASE WHEN jsonb_typeof(b) = 'string' THEN coalesce(jet_parsedate(b #>> '{}'), jet_number(b)) ELSE jet_number(b) END;
+  ELSIF a -> 'n' IS NOT NULL OR b -> 'n' IS NOT NULL THEN
+    -- A Decimal against another number or a text that reads as one compares exactly.
+    RETURN sign(jet_decimal(a) - jet_decimal(b));
   ELSE
     x := jet_number(a);
     y := jet_number(b);
@@ -404,15 +559,16 @@ END $f$;
 CREATE OR REPLACE FUNCTION jet_cvar(v jsonb) RETURNS jsonb LANGUAGE sql STABLE AS $f$ SELECT v $f$;
 CREATE OR REPLACE FUNCTION jet_isnumeric(v jsonb) RETURNS integer
 LANGUAGE sql STABLE AS $f$
-SELECT CASE WHEN jsonb_typeof(v) = 'number' OR (jsonb_typeof(v) = 'string' AND jet_parsenum(v #>> '{}') IS NOT NULL)
-            THEN -1 ELSE 0 END $f$;
+SELECT CASE WHEN jsonb_typeof(v) = 'number' OR v -> 'n' IS NOT NULL
+                 OR (jsonb_typeof(v) = 'string' AND jet_parsenum(v #>> '{}') IS NOT NULL) THEN -1 ELSE 0 END $f$;
 CREATE OR REPLACE FUNCTION jet_isempty(v jsonb) RETURNS integer LANGUAGE sql STABLE AS $f$ SELECT 0 $f$;
 -- Val: the number at the start of a text, blanks anywhere ignored.
 CREATE OR REPLACE FUNCTION jet_val(v jsonb) RETURNS double precision
 LANGUAGE plpgsql STABLE AS $f$
 DECLARE t text := regexp_replace(jet_text(jet_nonull(v)), '[ \t\r\n]', '', 'g'); m text[]; d double precision;
 BEGIN
-  IF t ~* '^&h' THEN RETURN coalesce(jet_parsenum(substring(t FROM '^&[hH][0-9a-fA-F]+')), 0); END IF;
+  IF t ~* '^&h' THEN RETURN jet_twos(jet_radixvalue(substring(t FROM '^..([0-9a-fA-F]*)'), 16)); END IF;
+  IF t ~* '^&o' THEN RETURN jet_twos(jet_radixvalue(substring(t FROM '^..([0-7]*)'), 8)); END IF;
   m := regexp_match(t, '^([+-]?)([0-9]*)(?:\.([0-9]*))?(?:[eEdD]([+-]?[0-9]+))?');
   IF coalesce(m[2], '') = '' AND coalesce(m[3], '') = '' THEN RETURN 0; END IF;
   BEGIN
@@ -477,18 +633,28 @@ BEGIN
   PERFORM set_config('zive.rnd', state::text, false);
   RETURN state / 16777216.0;
 END $f$;
--- CDec: exact decimal numbers (the translator also keys numbers with it for comparisons with them).
+-- CDec (the translator also makes numbers Decimals with it to compare them
+-- with Decimals): a Double gives its 15 significant digits, which its cast
+-- to numeric keeps. A plain numeric here is a number of Jet's other types
+-- (a literal, an average), so a Double too.
 CREATE OR REPLACE FUNCTION jet_decimal(v jsonb) RETURNS numeric
 LANGUAGE plpgsql STABLE AS $f$
+DECLARE x numeric;
 BEGIN
-  IF jsonb_typeof(v) = 'string' THEN
-    IF btrim(v #>> '{}') !~ '^[+-]?([0-9]+\.?[0-9]*|\.[0-9]+)([eE][+-]?[0-9]+)?$' THEN PERFORM jet_fail(13); END IF;
-    RETURN btrim(v #>> '{}')::numeric;
-  END IF;
-  RETURN CASE jsonb_typeof(v) WHEN 'number' THEN (v #>> '{}')::numeric WHEN 'object' THEN (v ->> 'd')::numeric END;
+  CASE jsonb_typeof(v)
+    WHEN 'string' THEN
+      x := jet_decparse(v #>> '{}');
+      IF x IS NULL THEN PERFORM jet_fail(3464); END IF;
+      RETURN x;
+    WHEN 'number' THEN RETURN jet_decfit((v #>> '{}')::double precision::numeric);
+    WHEN 'object' THEN RETURN coalesce((v ->> 'n')::numeric, jet_decfit((v ->> 'd')::double precision::numeric));
+    ELSE RETURN NULL;
+  END CASE;
 END $f$;
-CREATE OR REPLACE FUNCTION jet_decimal(v numeric) RETURNS numeric LANGUAGE sql STABLE AS $f$ SELECT v $f$;
-CREATE OR REPLACE FUNCTION jet_decimal(v double precision) RETURNS numeric LANGUAGE sql STABLE AS $f$ SELECT v::numeric $f$;
+CREATE OR REPLACE FUNCTION jet_decimal(v numeric) RETURNS numeric
+LANGUAGE sql STABLE AS $f$ SELECT jet_decfit(v::double precision::numeric) $f$;
+CREATE OR REPLACE FUNCTION jet_decimal(v double precision) RETURNS numeric
+LANGUAGE sql STABLE AS $f$ SELECT jet_decfit(v::numeric) $f$;
 -- First and Last: the value of the row first or last added (the rowids of
 -- the query's tables follow the value).
 CREATE OR REPLACE FUNCTION jet_pick(state jsonb, v jsonb, last boolean, keys bigint[]) RETURNS jsonb
@@ -662,7 +828,7 @@ LANGUAGE plpgsql STABLE AS $f$
 DECLARE d double precision; t text;
 BEGIN
   IF v IS NULL THEN RETURN NULL; END IF;
-  IF jsonb_typeof(v) = 'object' THEN RETURN jet_text(v); END IF;
+  IF v -> 'd' IS NOT NULL THEN RETURN jet_text(v); END IF;
   d := jet_number(v, 13);
   t := jet_numtext(abs(d));
   IF t LIKE '0.%' THEN t := substr(t, 2); END IF;
@@ -759,7 +925,7 @@ CREATE OR REPLACE FUNCTION jet_timevalue(v jsonb) RETURNS double precision
 LANGUAGE sql STABLE AS $f$ SELECT abs(d - trunc(d)) FROM (SELECT jet_date(v) AS d) s $f$;
 CREATE OR REPLACE FUNCTION jet_isdate(v jsonb) RETURNS integer
 LANGUAGE sql STABLE AS $f$
-SELECT CASE WHEN jsonb_typeof(v) = 'object' OR (jsonb_typeof(v) = 'string' AND jet_parsedate(v #>> '{}') IS NOT NULL)
+SELECT CASE WHEN v -> 'd' IS NOT NULL OR (jsonb_typeof(v) = 'string' AND jet_parsedate(v #>> '{}') IS NOT NULL)
             THEN -1 ELSE 0 END $f$;
 CREATE OR REPLACE FUNCTION jet_now() RETURNS double precision
 LANGUAGE sql STABLE AS $f$ SELECT jet_days(date_trunc('second', localtimestamp)) $f$;
@@ -1108,11 +1274,11 @@ END $f$;
 CREATE OR REPLACE FUNCTION jet_format(v jsonb, p jsonb DEFAULT 'false') RETURNS text
 LANGUAGE plpgsql STABLE AS $f$
 DECLARE pattern text := CASE WHEN jet_given(p) THEN coalesce(jet_text(p), '') ELSE '' END; d double precision;
-        kind text := jsonb_typeof(v); whole text;
+        kind text := CASE WHEN v -> 'n' IS NOT NULL THEN 'number' ELSE jsonb_typeof(v) END; whole text;
 BEGIN
   IF v IS NULL THEN RETURN NULL; END IF;
   IF kind = 'number' AND pattern ~ '^[0#.,]+$' THEN
-    d := (v #>> '{}')::double precision;
+    d := coalesce(v ->> 'n', v #>> '{}')::double precision;
     -- Zeros alone (the '00' of the rate lookups): the whole number, rounded half away from zero, padded.
     IF pattern ~ '^0+$' THEN
       whole := round(abs(d)::numeric)::text;

@@ -87,7 +87,11 @@ Variant columnValue(const Statement& st, int column, DaoType type) {
       case DaoType::Binary:
       case DaoType::LongBinary:
       case DaoType::GUID: return stored;
-      case DaoType::Decimal: return Variant(stored.toDecimal());
+      case DaoType::Decimal: {
+        if (const std::string digits = st.exactDigits(column); !digits.empty() && Decimal::parse(digits, decimal))
+          return Variant(decimal);
+        return Variant(stored.toDecimal());
+      }
       case DaoType::Text:
       case DaoType::Memo:
         if (stored.isString()) return stored;

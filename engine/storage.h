@@ -81,6 +81,10 @@ class Statement {
   virtual double real(int column) const = 0;
   virtual std::string text(int column) const = 0;
   virtual Bytes blob(int column) const = 0;
+  // The digits of a number the store keeps exactly (a server's numeric, a
+  // Decimal variant), which a Decimal is read from without passing through
+  // a Double; empty for any other value.
+  virtual std::string exactDigits(int /*column*/) const { return {}; }
   bool isNull(int column) const { return stored(column) == Stored::Null; }
   // The field a result column reads, "TABLE.FIELD" (its name when it is no
   // plain field of a table).

@@ -176,6 +176,7 @@ Typed Translator::call(const Expr& e, const Clause& c) {
     if (agg->rowids && jet::target() == SqlTarget::Postgres) {
       if (a.type == Ty::Text) t.sql = "(" + t.sql + " #>> '{}')";
       else if (isNumeric(a.type)) t.sql = "jet_num(" + t.sql + ")";
+      else if (a.type == Ty::Dec) t.sql = "jet_decimal(" + t.sql + ")";
     }
     return t;
   }

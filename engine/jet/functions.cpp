@@ -409,6 +409,8 @@ Variant fnVal(const Args& a) {
       v = v * base + d;
       if (v > 0xFFFFFFFFLL) break;
     }
+    // 16 bits when they hold the digits, else 32, the top bit the sign: "&HFFFF" is -1.
+    if (v <= 0xFFFF) return Variant(static_cast<double>(static_cast<int16_t>(static_cast<uint16_t>(v))));
     return Variant(static_cast<double>(static_cast<int32_t>(static_cast<uint32_t>(v))));
   }
   std::string number;

@@ -38,6 +38,7 @@ std::string storeCall(const std::string& value, const ColumnInfo& column, const 
     case DaoType::Single:
     case DaoType::Double:
     case DaoType::Date: return "(" + call + ")::double precision";
+    case DaoType::Decimal: return "(" + call + ")::numeric";
     default: return call;
   }
 }

@@ -62,7 +62,8 @@ enum class Ty {
   Dbl,      // floating numbers
   Num,      // a number of either kind
   Date,     // days from 30 December 1899: a number to SQLite
-  Dec,      // a Decimal: its key (base/decimal.h), a text whose order is the numbers' order
+  Dec,      // a Decimal: on a file its key (base/decimal.h), a text whose order is the
+            // numbers' order; on a server a numeric
   Text,
 };
 

@@ -63,6 +63,7 @@ std::string variantArg(const Typed& t) {
   if (target() == SqlTarget::Postgres) {
     if (t.type == Ty::Null) return "NULL::jsonb";
     if (t.type == Ty::Date) return "jet_vdate(" + t.sql + ")";
+    if (t.type == Ty::Dec) return "jet_vdec(" + t.sql + ")";
     if (t.type == Ty::Text) return "to_jsonb((" + t.sql + ")::text)";
     return "to_jsonb(" + t.sql + ")";
   }

@@ -60,20 +60,21 @@ class ZiveCommand : public ::testing::Test {
 
 TEST_F(ZiveCommand, SqlRunsJetStatementsAndPrintsTablesAndJson) {
   std::string db = path("t.mdb");
-  ASSERT_EQ(zive({"sql", "--create", db, "CREATE TABLE T (ID COUNTER, NAME TEXT(20), AMOUNT DOUBLE)"}).status, 0);
-  Outcome insert = zive({"sql", db, "INSERT INTO T (NAME, AMOUNT) VALUES ('Peña', 0.1 + 0.2)"});
+  ASSERT_EQ(zive({"sql", "--create", db, "CREATE TABLE T (ID COUNTER, NAME TEXT(20), AMOUNT DOUBLE, EXACT DECIMAL(20, 4))"}).status, 0);
+  Outcome insert = zive({"sql", db, "INSERT INTO T (NAME, AMOUNT, EXACT) VALUES ('Peña', 0.1 + 0.2, '1234567890123456.78905')"});
   EXPECT_EQ(insert.status, 0) << insert.err;
   EXPECT_EQ(insert.out, "1 row affected.\n");
   ASSERT_EQ(zive({"sql", db, "INSERT INTO T (NAME) VALUES ('Otro')"}).status, 0);
 
-  Outcome table = zive({"sql", db, "SELECT NAME, AMOUNT FROM T WHERE NAME = 'PEÑA'"});
+  Outcome table = zive({"sql", db, "SELECT NAME, AMOUNT, EXACT FROM T WHERE NAME = 'PEÑA'"});
   EXPECT_EQ(table.status, 0) << table.err;
-  for (const char* shown : {"NAME", "Peña", "0.3", "(1 row)"}) EXPECT_NE(table.out.find(shown), std::string::npos) << shown;
+  for (const char* shown : {"NAME", "Peña", "0.3", "1234567890123456.789", "(1 row)"})
+    EXPECT_NE(table.out.find(shown), std::string::npos) << shown;
 
   Outcome asJson = zive({"sql", "--json", db, "SELECT * FROM T ORDER BY ID"});
   ASSERT_EQ(asJson.status, 0) << asJson.err;
-  EXPECT_EQ(json::parse(asJson.out), json::parse(R"({"columns": ["ID", "NAME", "AMOUNT"],
-      "rows": [[1, "Peña", 0.30000000000000004], [2, "Otro", null]]})"));
+  EXPECT_EQ(json::parse(asJson.out), json::parse(R"({"columns": ["ID", "NAME", "AMOUNT", "EXACT"],
+      "rows": [[1, "Peña", 0.30000000000000004, "1234567890123456.789"], [2, "Otro", null, null]]})"));
   EXPECT_EQ(zive({"sql", db, "SELECT NAME INTO Copy FROM T"}).out, "2 rows affected.\n");
 }
 

@@ -116,15 +116,16 @@ TEST_P(BackendsTest, UpdatableRecordsetsWriteAndReadBack) {
 
 TEST_P(BackendsTest, TableDefinitionsChangeInPlace) {
   db->execute("ALTER TABLE T ADD COLUMN EXTRA TEXT(3)");
-  auto field = db->tableDefs().item("T")->fields().item("EXTRA");
-  field->setDefaultValue(Variant("\"abc\""));
+  db->execute("ALTER TABLE T ADD COLUMN AMOUNT DECIMAL(6, 2)");
+  db->tableDefs().item("T")->fields().item("EXTRA")->setDefaultValue(Variant("\"abc\""));
+  db->tableDefs().item("T")->fields().item("AMOUNT")->setDefaultValue(Variant("-1.235"));
   db->execute("INSERT INTO T (NAME, N) VALUES ('Dan', 4)");
   db->execute("ALTER TABLE T DROP COLUMN M");
-  EXPECT_EQ(rows("SELECT EXTRA FROM T WHERE N = 4"), std::vector<std::string>{"abc"});
+  EXPECT_EQ(rows("SELECT EXTRA, AMOUNT FROM T WHERE N = 4"), std::vector<std::string>{"abc|-1.24"});
   EXPECT_JET_ERROR(db->tableDefs().item("T")->fields().item("M"), kItemNotFound);
   db->close();
   db = openDb();
-  EXPECT_EQ(db->tableDefs().item("T")->fields().count(), 6);
+  EXPECT_EQ(db->tableDefs().item("T")->fields().count(), 7);
 }
 
 // Eight processes save at once, each one inserting and reading its new

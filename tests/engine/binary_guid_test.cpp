@@ -1,22 +1,26 @@
 // Binary, LongBinary (OLE objects), GUID and Decimal fields: Jet DDL, values
 // kept exactly through an INSERT and an append of whole records, and the
-// values they refuse; Decimals compared and ordered as numbers.
+// values they refuse; Decimals compared and ordered as numbers. On both backends.
 #include "engine/table_appender.h"
 #include "tests/engine/engine_test_support.h"
+#include "tests/engine/server_backend.h"
 
 namespace svrZIVE::engine::testing {
 namespace {
 
-class BinaryGuidTest : public EngineTest {
+class BinaryGuidTest : public EngineTest, public ::testing::WithParamInterface<Backend> {
  protected:
   void SetUp() override {
+    SKIP_WITHOUT_SERVER(GetParam());
+    if (GetParam() == Backend::Server) schema_.emplace(file("test.mdb"));
     db = createDb();
     db->execute("CREATE TABLE T (ID COUNTER, CODE BINARY(4), PICTURE LONGBINARY, REPLICA GUID, AMOUNT DECIMAL(22, 4))");
   }
+  std::optional<ServerSchema> schema_;
   std::shared_ptr<Database> db;
 };
 
-TEST_F(BinaryGuidTest, ValuesComeBackAsTheyWereWritten) {
+TEST_P(BinaryGuidTest, ValuesComeBackAsTheyWereWritten) {
   const Bytes picture{0, 1, 2, 255, 0, 'x'};
   TableAppender appender(*db, "T");
   appender.append(std::vector<Variant>{Variant(int32_t(7)), Variant(Bytes{0xDE, 0xAD}), Variant(picture),
@@ -34,7 +38,7 @@ TEST_F(BinaryGuidTest, ValuesComeBackAsTheyWereWritten) {
                        "{0B3C1F2E-AAAA-4BBB-8CCC-0123456789AB}|-123456789012345678.1234"}});
 }
 
-TEST_F(BinaryGuidTest, ValuesThatDoNotFitAreRefused) {
+TEST_P(BinaryGuidTest, ValuesThatDoNotFitAreRefused) {
   TableAppender appender(*db, "T");
   const Variant N = Variant::null();
   const struct { Variant code, picture, replica, amount; int32_t number; } cases[] = {
@@ -47,7 +51,7 @@ TEST_F(BinaryGuidTest, ValuesThatDoNotFitAreRefused) {
   expectResults(*db, {{"INSERT INTO T (REPLICA) VALUES ('1234')", "error 3464"}, {"SELECT count(*) FROM T", "0"}});
 }
 
-TEST_F(BinaryGuidTest, DecimalsCompareAndSortAsNumbers) {
+TEST_P(BinaryGuidTest, DecimalsCompareAndSortAsNumbers) {
   for (const char* amount : {"2.5", "-10", "0.0001", "100", "-0.5"})
     db->execute(std::string("INSERT INTO T (AMOUNT) VALUES ('") + amount + "')");
   const struct { const char* where; const char* amounts; } cases[] = {
@@ -59,6 +63,8 @@ TEST_F(BinaryGuidTest, DecimalsCompareAndSortAsNumbers) {
     EXPECT_EQ(rowsOf(*db, std::string("SELECT AMOUNT FROM T WHERE ") + c.where + " ORDER BY AMOUNT"), c.amounts) << c.where;
   EXPECT_EQ(db->openRecordset("SELECT max(AMOUNT) FROM T")->value(0), Variant(Variant("100").toDecimal()));
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, BinaryGuidTest, ::testing::Values(Backend::File, Backend::Server), backendName);
 
 }  // namespace
 }  // namespace svrZIVE::engine::testing

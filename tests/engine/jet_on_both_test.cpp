@@ -14,8 +14,9 @@ class JetOnBothTest : public EngineTest, public ::testing::WithParamInterface<Ba
     SKIP_WITHOUT_SERVER(GetParam());
     if (GetParam() == Backend::Server) schema_.emplace(file("test.mdb"));
     db = createDb();
-    db->execute("CREATE TABLE T (S TEXT(20), T10 TEXT(5), N LONG, D DOUBLE, DT DATETIME, Z TEXT(5))");
-    db->execute("INSERT INTO T (S, T10, N, D, DT) VALUES ('abc', '10', 5, 2.5, #1/31/2014 12:30#)");
+    db->execute("CREATE TABLE T (S TEXT(20), T10 TEXT(5), N LONG, D DOUBLE, DT DATETIME, Z TEXT(5), A DECIMAL(20, 4))");
+    db->execute("INSERT INTO T (S, T10, N, D, DT, A) VALUES ('abc', '10', 5, 2.5, #1/31/2014 12:30#, "
+                "'-1234567890123456.78905')");
   }
   // The value of `expression` over the row, as text ("Null" for Null).
   std::string value(const std::string& expression) {
@@ -56,7 +57,12 @@ TEST_P(JetOnBothTest, ExpressionsGiveTheSameValue) {
       {"Round(2.675, 2)", "2.68"}, {"Round(2.5)", "2"}, {"Int(-2.5) & Fix(-2.5) & Abs(-2) & Sgn(-3)", "-3-22-1"},
       {"7 \\ 2 & 7 Mod 3 & 2 ^ 10", "311024"}, {"Sqr(16) + Exp(0) + Log(1)", "5"}, {"IsNumeric(T10) & IsNumeric(S)", "-10"},
       {"Rnd(-1)", "0.2240070104599"}, {"Rnd()", "3.58458161354065E-02"}, {"CDec('1.10') & IIf(CDec(N) > 4.5, 'y', 'n')", "1.1y"},
-      {"First(S) & Last(N) & StDev(N)", "abc5"},
+      {"First(S) & Last(N) & StDev(N)", "abc5"}, {"Val('&HFFFF') & CLng('&H8002') & CInt('&O100002') & Val('&o17')", "-1-32766-3276615"},
+      // Decimals: exact digits, compared as numbers, Doubles' 15 digits
+      {"A & '|' & Str(A)", "-1234567890123456.789|-1.23456789012346E+15"},
+      {"CStr(Max(A)) & '|' & Len(First(A)) & '|' & Sum(A)", "-1234567890123456.789|21|-1.23456789012346E+15"},
+      {"IIf(A > -1234567890123456.5, 'y', 'n') & IIf(A = '-1234567890123456.7890', 'y', 'n') & IIf(A IN (1, A), 'y', 'n')", "yyy"},
+      {"CDec('0.12345678901234567890123456789012') & ' ' & CDec(D / 3) & ' ' & Format(A, '0.0')", "0.1234567890123456789012345679 0.833333333333333 -1234567890123460.0"},
       // dates: the origin, before 1900, serials, intervals
       {"Year(DT) & Month(DT) & Day(DT) & Hour(DT) & Minute(DT)", "20141311230"}, {"CDate(0)", "12/30/1899"},
       {"Format(CDate(-1.25), 'm/d/yyyy h:nn')", "12/29/1899 6:00"}, {"Year(#1/1/1800#)", "1800"}, {"Weekday(DT)", "6"},
@@ -65,6 +71,9 @@ TEST_P(JetOnBothTest, ExpressionsGiveTheSameValue) {
       {"MonthName(2, True) & WeekdayName(1)", "FebSunday"}, {"Format(TimeSerial(6, 30, 0), 'hh:nn')", "06:30"},
       {"Format(CDate('2014-01-31 13:30'), 'General Date')", "1/31/2014 1:30:00 PM"}, {"IsDate('2/30/2014')", "False"},
       {"Format(DateValue(DT), 'Short Date') & ' ' & Format(TimeValue(DT), 'Long Time')", "1/31/2014 12:30:00 PM"},
+      // date texts: month names, day/month/year when the month cannot come first, a lone hour
+      {"Format(CDate('5 March 2020'), 'yyyy-mm-dd') & Format(DateValue('Jan 31, 2014'), ' d/m') & IsDate('31/1/2014')", "2020-03-05 31/1-1"},
+      {"IsDate('Ma 5 2020') & Format(CDate('3 PM'), ' hh:nn')", "0 15:00"},
   };
   for (const auto& [expression, expected] : cases) {
     SCOPED_TRACE(expression);
@@ -78,6 +87,8 @@ TEST_P(JetOnBothTest, BadArgumentsFailWithTheSameError) {
       {"CLng(Z)", kInvalidUseOfNull},         {"Mid(S, 0)", kInvalidProcedureCall}, {"Sqr(-1)", kInvalidProcedureCall},
       {"N / 0", 11},                          {"S > N", kTypeMismatchInExpression}, {"S & N > 5", kTypeMismatchInExpression}, {"Year('x')", kTypeMismatch},
       {"DateAdd('x', 1, DT)", kInvalidProcedureCall}, {"Chr(256)", kInvalidProcedureCall}, {"Left(S, Null)", kInvalidUseOfNull},
+      {"CDec('x')", kTypeMismatchInExpression}, {"CDec('1e29') + A", kOverflow}, {"CInt('&H10000')", kOverflow},
+      {"A > 'x'", kTypeMismatchInExpression},
   };
   for (const auto& [expression, number] : cases) {
     SCOPED_TRACE(expression);
@@ -93,6 +104,7 @@ TEST_P(JetOnBothTest, WrittenValuesAreStoredAsTheirFieldsStoreThem) {
       {"INSERT INTO T (S) VALUES ('abcdefghijklmnopqrstuvwxyz')", kFieldTooSmall},
       {"UPDATE T SET N = 'x' WHERE S = 'none'", 0},           {"UPDATE T SET N = 'x' WHERE S = 'x'", kTypeMismatchInExpression},
       {"UPDATE T SET N = 3000000000 WHERE S = 'y'", kOverflow},
+      {"UPDATE T SET A = '12.34565' WHERE S = 'x'", 0},       {"UPDATE T SET A = 1E16 WHERE S = 'y'", kNumericFieldOverflow},
   };
   for (int round = 0; round < 2; ++round)  // the second from the statement kept
     for (const auto& [sql, number] : writes) {
@@ -100,7 +112,7 @@ TEST_P(JetOnBothTest, WrittenValuesAreStoredAsTheirFieldsStoreThem) {
       if (number == 0) db->execute(sql);
       else EXPECT_JET_ERROR(db->execute(sql), number);
     }
-  EXPECT_EQ(value("Sum(N) & '/' & Sum(D)"), "33/7.5");  // 5 + 2 * (12 + 2), 2.5 + 2 * 2.5
+  EXPECT_EQ(value("Sum(N) & '/' & Sum(D) & '/' & Max(A)"), "33/7.5/12.3456");  // 5 + 2 * (12 + 2), 2.5 + 2 * 2.5
 }
 
 // A server database made before the functions of this version (here: one
