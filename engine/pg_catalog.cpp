@@ -147,9 +147,9 @@ std::optional<StoredTable> PgCatalogStore::storedTable(std::string_view name) {
   }
   std::unordered_set<std::string> described;
   for (const auto& d : table.described) described.insert(lowerAscii(d.name));
-  const bool usual = !table.columns.empty() && std::all_of(table.columns.begin(), table.columns.end(), [&](const StoredColumn& c) {
-    return described.count(lowerAscii(c.name)) != 0;
-  });
+  const bool usual = !table.columns.empty() &&
+                     std::all_of(table.columns.begin(), table.columns.end(),
+                                 [&](const StoredColumn& c) { return described.count(lowerAscii(c.name)) != 0; });
   return usual ? std::optional<StoredTable>(std::move(table)) : anyTable(name);
 }
 

@@ -55,9 +55,10 @@ Typed Translator::binary(const Expr& e, const Clause& c) {
     }
     // On the server texts and whole numbers join in plain SQL, a number's
     // text being its digits there as in Jet; Null only when every part is.
-    const bool plain = jet::target() == SqlTarget::Postgres && std::all_of(values.begin(), values.end(), [](const Typed& v) {
-      return (v.type == Ty::Text || v.type == Ty::Int) && v.sql.size() < kMaxRepeatedSql;
-    });
+    const bool plain = jet::target() == SqlTarget::Postgres &&
+                       std::all_of(values.begin(), values.end(), [](const Typed& v) {
+                         return (v.type == Ty::Text || v.type == Ty::Int) && v.sql.size() < kMaxRepeatedSql;
+                       });
     std::string list;
     for (const Typed& v : values) list += (list.empty() ? "" : ", ") + (plain ? v.sql : variantArg(v));
     t.sql = plain ? "(CASE WHEN num_nonnulls(" + list + ") = 0 THEN NULL ELSE concat(" + list + ") END)"

@@ -135,8 +135,8 @@ Typed compare(Op op, const Typed& a0, const Typed& b0) {
   // jet_compare would, in plain SQL; any other text goes to jet_compare.
   const auto number = [](Ty type) { return type == Ty::Int || type == Ty::Dbl || type == Ty::Num; };
   const std::string& text = a.type == Ty::Text ? a.sql : b.sql;
-  if (target() == SqlTarget::Postgres && ((a.type == Ty::Text && number(b.type)) || (number(a.type) && b.type == Ty::Text)) &&
-      text.size() < kMaxRepeatedSql) {
+  const bool mixed = (a.type == Ty::Text && number(b.type)) || (number(a.type) && b.type == Ty::Text);
+  if (target() == SqlTarget::Postgres && mixed && text.size() < kMaxRepeatedSql) {
     const std::string digits = "(" + text + ")::double precision";
     t.sql = "(CASE WHEN (" + text + ") COLLATE \"C\" ~ '^-?[0-9]{1,15}$' THEN " +
             (a.type == Ty::Text ? digits + " " + sym + " " + b.sql : a.sql + " " + sym + " " + digits) + " ELSE " +
