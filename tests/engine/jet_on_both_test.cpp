@@ -115,6 +115,16 @@ TEST_P(JetOnBothTest, WrittenValuesAreStoredAsTheirFieldsStoreThem) {
   EXPECT_EQ(value("Sum(N) & '/' & Sum(D) & '/' & Max(A)"), "33/7.5/12.3456");  // 5 + 2 * (12 + 2), 2.5 + 2 * 2.5
 }
 
+// TOP keeps the rows that tie with the last one, in the order the rows were
+// written where they tie.
+TEST_P(JetOnBothTest, TopKeepsTies) {
+  for (const char* s : {"'b'", "'c'", "'d'"}) db->execute(std::string("INSERT INTO T (S, N) VALUES (") + s + ", 3)");
+  auto rs = db->openRecordset("SELECT TOP 2 S FROM T ORDER BY N");
+  std::string rows;
+  for (; !rs->eof(); rs->moveNext()) rows += rs->value(0).toText();
+  EXPECT_EQ(rows, "bcd");
+}
+
 // A server database made before the functions of this version (here: one
 // without them) gets them when it is opened.
 TEST_P(JetOnBothTest, AnOlderServerDatabaseGetsTheFunctionsWhenOpened) {
