@@ -3,23 +3,19 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "tests/engine/engine_test_support.h"
-#include "tests/engine/server_backend.h"
+#include "tests/engine/both_backends.h"
 
 namespace svrZIVE::engine::testing {
 namespace {
 
-class BackendsTest : public EngineTest, public ::testing::WithParamInterface<Backend> {
+class BackendsTest : public BothBackendsTest {
  protected:
-  void SetUp() override {
-    SKIP_WITHOUT_SERVER(GetParam());
-    if (GetParam() == Backend::Server) schema_.emplace(file("test.mdb"));
-    db = createDb();
-    db->execute("CREATE TABLE T (ID COUNTER, NAME TEXT(5) NOT NULL, N LONG, B BYTE, D DOUBLE, M MEMO)");
-    db->execute("CREATE UNIQUE INDEX IX_T_N ON T (N)");
-    for (const char* row : {"('Ana', 1, 10, 1.5)", "('bea', 2, 20, 2.5)", "('Carl', 3, 20, 0.25)"})
-      db->execute(std::string("INSERT INTO T (NAME, N, B, D) VALUES ") + row);
-  }
+  BackendsTest()
+      : BothBackendsTest({"CREATE TABLE T (ID COUNTER, NAME TEXT(5) NOT NULL, N LONG, B BYTE, D DOUBLE, M MEMO)",
+                          "CREATE UNIQUE INDEX IX_T_N ON T (N)",
+                          "INSERT INTO T (NAME, N, B, D) VALUES ('Ana', 1, 10, 1.5)",
+                          "INSERT INTO T (NAME, N, B, D) VALUES ('bea', 2, 20, 2.5)",
+                          "INSERT INTO T (NAME, N, B, D) VALUES ('Carl', 3, 20, 0.25)"}) {}
   // Every row of `sql`, each value as text.
   std::vector<std::string> rows(const std::string& sql) {
     std::vector<std::string> out;
@@ -32,8 +28,6 @@ class BackendsTest : public EngineTest, public ::testing::WithParamInterface<Bac
     }
     return out;
   }
-  std::optional<ServerSchema> schema_;
-  std::shared_ptr<Database> db;
 };
 
 TEST_P(BackendsTest, QueriesReadTheSameRows) {
@@ -171,7 +165,7 @@ TEST_P(BackendsTest, ConcurrentSavesFromManyProcessesGetDistinctNumbers) {
                                      std::to_string(3 + kProcesses * kSaves)});
 }
 
-INSTANTIATE_TEST_SUITE_P(Both, BackendsTest, ::testing::Values(Backend::File, Backend::Server), backendName);
+INSTANTIATE_ON_BOTH_BACKENDS(BackendsTest);
 
 // A connection the server lost gives a Jet error that says so, and the next
 // operation connects again.

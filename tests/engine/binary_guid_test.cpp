@@ -2,22 +2,16 @@
 // kept exactly through an INSERT and an append of whole records, and the
 // values they refuse; Decimals compared and ordered as numbers. On both backends.
 #include "engine/table_appender.h"
-#include "tests/engine/engine_test_support.h"
-#include "tests/engine/server_backend.h"
+#include "tests/engine/both_backends.h"
 
 namespace svrZIVE::engine::testing {
 namespace {
 
-class BinaryGuidTest : public EngineTest, public ::testing::WithParamInterface<Backend> {
+class BinaryGuidTest : public BothBackendsTest {
  protected:
-  void SetUp() override {
-    SKIP_WITHOUT_SERVER(GetParam());
-    if (GetParam() == Backend::Server) schema_.emplace(file("test.mdb"));
-    db = createDb();
-    db->execute("CREATE TABLE T (ID COUNTER, CODE BINARY(4), PICTURE LONGBINARY, REPLICA GUID, AMOUNT DECIMAL(22, 4))");
-  }
-  std::optional<ServerSchema> schema_;
-  std::shared_ptr<Database> db;
+  BinaryGuidTest()
+      : BothBackendsTest(
+            {"CREATE TABLE T (ID COUNTER, CODE BINARY(4), PICTURE LONGBINARY, REPLICA GUID, AMOUNT DECIMAL(22, 4))"}) {}
 };
 
 TEST_P(BinaryGuidTest, ValuesComeBackAsTheyWereWritten) {
@@ -64,7 +58,7 @@ TEST_P(BinaryGuidTest, DecimalsCompareAndSortAsNumbers) {
   EXPECT_EQ(db->openRecordset("SELECT max(AMOUNT) FROM T")->value(0), Variant(Variant("100").toDecimal()));
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, BinaryGuidTest, ::testing::Values(Backend::File, Backend::Server), backendName);
+INSTANTIATE_ON_BOTH_BACKENDS(BinaryGuidTest);
 
 }  // namespace
 }  // namespace svrZIVE::engine::testing

@@ -1,31 +1,24 @@
 // The dialect's operators and functions give the same value, or the same
 // error, on a local file and on a server: one case each where PostgreSQL's
 // own rules differ from Jet's.
-#include "tests/engine/engine_test_support.h"
-#include "tests/engine/server_backend.h"
 #include "engine/pg_functions.h"
+#include "tests/engine/both_backends.h"
 
 namespace svrZIVE::engine::testing {
 namespace {
 
-class JetOnBothTest : public EngineTest, public ::testing::WithParamInterface<Backend> {
+class JetOnBothTest : public BothBackendsTest {
  protected:
-  void SetUp() override {
-    SKIP_WITHOUT_SERVER(GetParam());
-    if (GetParam() == Backend::Server) schema_.emplace(file("test.mdb"));
-    db = createDb();
-    db->execute("CREATE TABLE T (S TEXT(20), T10 TEXT(5), N LONG, D DOUBLE, DT DATETIME, Z TEXT(5), A DECIMAL(20, 4))");
-    db->execute("INSERT INTO T (S, T10, N, D, DT, A) VALUES ('abc', '10', 5, 2.5, #1/31/2014 12:30#, "
-                "'-1234567890123456.78905')");
-  }
+  JetOnBothTest()
+      : BothBackendsTest({"CREATE TABLE T (S TEXT(20), T10 TEXT(5), N LONG, D DOUBLE, DT DATETIME, Z TEXT(5), A DECIMAL(20, 4))",
+                          "INSERT INTO T (S, T10, N, D, DT, A) VALUES ('abc', '10', 5, 2.5, #1/31/2014 12:30#, "
+                          "'-1234567890123456.78905')"}) {}
   // The value of `expression` over the row, as text ("Null" for Null).
   std::string value(const std::string& expression) {
     auto rs = db->openRecordset("SELECT " + expression + " FROM T");
     const Variant v = rs->value(0);
     return v.isNull() ? "Null" : v.toText();
   }
-  std::optional<ServerSchema> schema_;
-  std::shared_ptr<Database> db;
 };
 
 TEST_P(JetOnBothTest, ExpressionsGiveTheSameValue) {
@@ -136,7 +129,7 @@ TEST_P(JetOnBothTest, AnOlderServerDatabaseGetsTheFunctionsWhenOpened) {
   EXPECT_EQ(value("S & N"), "abc5");
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, JetOnBothTest, ::testing::Values(Backend::File, Backend::Server), backendName);
+INSTANTIATE_ON_BOTH_BACKENDS(JetOnBothTest);
 
 }  // namespace
 }  // namespace svrZIVE::engine::testing
