@@ -122,11 +122,6 @@ int32_t fixedSize(DaoType type) {
   }
 }
 
-bool TableEntry::notNullDeclared(std::string_view column) const {
-  return std::any_of(notNullColumns.begin(), notNullColumns.end(),
-                     [&](const std::string& c) { return namesEqual(c, column); });
-}
-
 ColumnInfo CatalogStore::catalogRow(const Statement& st, const std::string& table) {
   ColumnInfo c;
   c.name = st.text(0);

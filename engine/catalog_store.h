@@ -30,14 +30,13 @@ namespace svrZIVE::engine::detail {
 struct TableEntry {
   TableInfo info;                           // columns in field-collection order
   std::vector<std::string> storageOrder;    // column names in the store's order
-  bool notNullDeclared(std::string_view column) const;
   std::vector<std::string> notNullColumns;  // columns declared NOT NULL in the store
 };
 
 // A column as the store describes it.
 struct StoredColumn {
   std::string name, type, dflt;
-  bool notNull = false;
+  bool notNull = false;  // read by a local file's rebuild only
 };
 
 // A table as the store holds it: its name as the store spells it, its

@@ -57,6 +57,16 @@ std::string counterSequence(std::string_view table, std::string_view column) {
   return "zive_seq_" + lowerAscii(table) + "_" + lowerAscii(column);
 }
 
+// A name as the server writes it quoted ("T10_TIPOLOGIA8"), unquoted.
+std::string unquoteName(std::string_view quoted) {
+  std::string name;
+  for (size_t i = 1; i + 1 < quoted.size(); ++i) {
+    name.push_back(quoted[i]);
+    if (quoted[i] == '"') ++i;
+  }
+  return name;
+}
+
 }  // namespace
 
 void PgCatalogStore::initialize() {
@@ -115,42 +125,43 @@ int64_t PgCatalogStore::dataVersion() { return static_cast<PgConnection&>(connec
 
 void PgCatalogStore::noteChange() { connection_.exec("NOTIFY zive_catalog", kSrc); }
 
-// The table's name, columns and catalog rows in one round trip: the rows of
-// each kind (-1 the table, 0 a column, 1 a catalog row) as texts, the catalog
-// rows in the columns catalogRow reads. The catalog's rows are matched in
-// plain ASCII letter case, which leaves the ICU collation unopened.
-//
 // The usual table first: one of ours, named as it was created or in
 // capitals (as the upgrade creates the layout's tables), each of its
-// columns described by the catalog. For it the query needs no column's type
-// or default and no join of the catalog with the columns, and a new
-// connection plans it in half the time of the general one.
+// columns described by the catalog. Its catalog rows come through the
+// catalog's index by name, with the name the server resolves; its columns
+// come from a statement that reads none of its rows. A new connection would
+// otherwise plan a join of the system catalogs, which costs it more than
+// the operation's own statement: the statement loads the table's
+// description into the connection anyway, so the second query adds little
+// but a round trip.
 std::optional<StoredTable> PgCatalogStore::storedTable(std::string_view name) {
   auto st = connection_.prepare(
-      "SELECT a.attname::text, '', c.relname::text, a.attnotnull::integer::text, '', '', '', '', 0, a.attnum "
-      "FROM pg_class c JOIN pg_attribute a ON a.attrelid = c.oid "
-      "WHERE c.oid = coalesce(to_regclass(quote_ident(?1)), to_regclass(quote_ident(upper(?1)))) "
-      "AND c.relkind IN ('r', 'p') AND a.attnum > 0 AND NOT a.attisdropped AND a.attname <> 'rowid' "
-      "UNION ALL SELECT field_name COLLATE \"C\", dao_type::text, size::text, required::text, "
-      "allow_zero_length::text, default_value COLLATE \"C\", ordinal_position::text, auto_increment::text, 1, 0 "
-      "FROM " + std::string(kCatalogTable) + " WHERE lower(table_name COLLATE \"C\") = lower(?1) ORDER BY 9, 10",
+      "SELECT field_name COLLATE \"C\", dao_type, size, required, allow_zero_length, default_value COLLATE \"C\", "
+      "ordinal_position, auto_increment, (SELECT coalesce(to_regclass(quote_ident(?1)), "
+      "to_regclass(quote_ident(upper(?1))))::text) FROM " + std::string(kCatalogTable) +
+          " WHERE lower(table_name COLLATE \"C\") = lower(?1)",
       kSrc);
   st->bindText(1, name);
+  std::string relation;
   StoredTable table{std::string(name), {}, {}};
   while (st->step()) {
-    if (st->int64(8) == 0) {
-      table.name = st->text(2);
-      table.columns.push_back({st->text(0), "", "", st->int64(3) != 0});
-    } else {
-      table.described.push_back(catalogRow(*st, table.name));
-    }
+    if (relation.empty()) relation = st->text(8);
+    table.described.push_back(catalogRow(*st, table.name));
   }
+  // The name as the server writes it: quoted when it must be, qualified
+  // when another schema's table of that name comes first.
+  if (relation.empty() || relation.find('.') != std::string::npos) return anyTable(name);
+  table.name = relation.front() == '"' ? unquoteName(relation) : relation;
   std::unordered_set<std::string> described;
   for (const auto& d : table.described) described.insert(lowerAscii(d.name));
-  const bool usual = !table.columns.empty() &&
-                     std::all_of(table.columns.begin(), table.columns.end(),
-                                 [&](const StoredColumn& c) { return described.count(lowerAscii(c.name)) != 0; });
-  return usual ? std::optional<StoredTable>(std::move(table)) : anyTable(name);
+  auto columns = connection_.prepare("SELECT * FROM " + relation + " LIMIT 0", kSrc);
+  for (int i = 0; i < columns->columnCount(); ++i) {
+    std::string column = columns->origin(i);
+    if (column == "rowid") continue;
+    if (described.count(lowerAscii(column)) == 0) return anyTable(name);
+    table.columns.push_back({std::move(column), "", "", false});
+  }
+  return table.columns.empty() ? anyTable(name) : std::optional<StoredTable>(std::move(table));
 }
 
 // Any table: the name looked up as written and in capitals first (through

@@ -29,6 +29,16 @@ namespace svrZIVE::engine::detail {
 namespace {
 
 // The version of the functions below (kFunctionsVersion).
+// The catalog's rows of a table are looked up by its name in any letter
+// case; a database made by an earlier build gets the index with the functions.
+constexpr std::string_view kCatalogIndex = R"sql(
+DO $d$ BEGIN
+  IF to_regclass('zive_fields') IS NOT NULL THEN
+    CREATE INDEX IF NOT EXISTS zive_fields_by_table ON zive_fields (lower(table_name COLLATE "C"));
+  END IF;
+END $d$;
+)sql";
+
 constexpr std::string_view kVersion =
     "\nCREATE OR REPLACE FUNCTION " ZIVE_FUNCTIONS_VERSION "() RETURNS integer LANGUAGE sql STABLE AS $f$ SELECT 1 $f$;\n";
 
@@ -1301,7 +1311,7 @@ END $f$;
 
 std::string allFunctions() {
   std::string sql;
-  for (std::string_view part : {kCore, kTexts, kDates, kFormat, kStore, kVersion}) sql += part;
+  for (std::string_view part : {kCore, kTexts, kDates, kFormat, kStore, kCatalogIndex, kVersion}) sql += part;
   return sql;
 }
 

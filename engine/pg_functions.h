@@ -10,8 +10,9 @@
 namespace svrZIVE::engine::detail {
 
 // The function whose presence says the database holds this build's
-// functions; raise its number with every change of them.
-#define ZIVE_FUNCTIONS_VERSION "jet_functions_v4"
+// functions (and the catalog's index); raise its number with every change
+// of them.
+#define ZIVE_FUNCTIONS_VERSION "jet_functions_v5"
 inline constexpr std::string_view kFunctionsVersion = ZIVE_FUNCTIONS_VERSION;
 
 // 1 when the database holds this build's functions, else 0 (an SQL expression).
