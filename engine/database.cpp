@@ -298,13 +298,20 @@ std::shared_ptr<Recordset> DatabaseImpl::openRecordset(std::string_view sql, int
   Connection& conn = connection(kSrc);
   std::string text = isBareName(sql) ? "SELECT * FROM [" + trimBrackets(sql) + "]" : std::string(sql);
   checkTransactionHeld(kSrc);
+  jet::StatementShape shape = jet::statementShape(text);
+  if (shape.usable && !conn.inTransaction()) {
+    if (auto known = openKnownQuery(text, shape)) {
+      openRecordsets();  // drops the closed ones
+      recordsets_.push_back(known);
+      return known;
+    }
+  }
   // One read transaction: the catalog and the rows come from one snapshot,
   // under one shared lock, released before the recordset is handed out.
   // (Inside the workspace's transaction, that one.)
   Transaction snapshot(conn, kSrc, false);
   CatalogStore& current = catalog(kSrc);
   std::shared_ptr<RecordsetImpl> rs;
-  jet::StatementShape shape = jet::statementShape(text);
   if (CachedStatement* cached = shape.usable ? statementFor(text, shape) : nullptr) {
     const jet::Translation& t = cached->shaped.translation;
     if (t.kind != jet::StatementKind::Select) raiseJet(kInvalidOperation, kSrc);
@@ -384,6 +391,38 @@ void DatabaseImpl::rollbackAllLevels() noexcept {
   levels_ = 0;
   forgetCatalog();
   if (connection_->isOpen() && connection_->inTransaction()) connection_->execQuietly("ROLLBACK");
+}
+
+// A query translated and read before, outside a transaction: its first
+// step takes the read lock, and the check for other connections' commits
+// runs under it, so that the rows and the catalog the query was translated
+// with come from one snapshot without a transaction of their own. When
+// another connection has committed since the last check (or the step
+// fails), nothing is kept: null, and the caller reads the query the careful
+// way.
+std::shared_ptr<RecordsetImpl> DatabaseImpl::openKnownQuery(std::string_view jetSql, const jet::StatementShape& shape) {
+  auto it = statements_.find(shape.key);
+  if (it == statements_.end()) return nullptr;
+  CachedStatement& cached = *it->second;
+  if (cached.generation != generation_ || !cached.layout || !cached.shaped.holdsFor(shape)) return nullptr;
+  const jet::Translation& t = cached.shaped.translation;
+  if (t.kind != jet::StatementKind::Select) return nullptr;
+  Statement& st = prepared(cached);
+  ResetAfterUse reset{st};
+  bindLiterals(st, cached, shape);
+  bool firstRow = false;
+  try {
+    firstRow = st.step();
+  } catch (const AutomationError&) {
+    if (catalog_->checkForeignChanges()) ++generation_;
+    return nullptr;  // the careful way raises it again, or reads a changed table
+  }
+  if (catalog_->checkForeignChanges()) {
+    ++generation_;
+    return nullptr;
+  }
+  if (tracing()) traceStatement(jetSql, cached.shaped.writeSql(shape));
+  return RecordsetImpl::open(shared_from_this(), t, *cached.layout, st, firstRow);
 }
 
 // ---------------------------------------------------------------------------

@@ -129,6 +129,7 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
   // Null for data definition, which runs as it is written. Call with the
   // catalog checked.
   CachedStatement* statementFor(std::string_view jetSql, const jet::StatementShape& shape);
+  std::shared_ptr<RecordsetImpl> openKnownQuery(std::string_view jetSql, const jet::StatementShape& shape);
   Statement& prepared(CachedStatement& cached);
 
   std::string path_;
@@ -276,9 +277,11 @@ class RecordsetImpl : public Recordset, public std::enable_shared_from_this<Reco
 
   // Runs the translated query and reads all its rows.
   static std::shared_ptr<RecordsetImpl> open(std::shared_ptr<DatabaseImpl> db, const jet::Translation& t);
-  // The same with the statement prepared (and its parameters bound).
+  // The same with the statement prepared (and its parameters bound);
+  // `firstRow`: what its first step gave, when the caller took it.
   static std::shared_ptr<RecordsetImpl> open(std::shared_ptr<DatabaseImpl> db, const jet::Translation& t,
-                                             const Layout& layout, Statement& st);
+                                             const Layout& layout, Statement& st,
+                                             std::optional<bool> firstRow = std::nullopt);
 
   int32_t recordCount() const override;
   bool eof() const override;

@@ -135,13 +135,14 @@ std::shared_ptr<RecordsetImpl> RecordsetImpl::open(std::shared_ptr<DatabaseImpl>
 }
 
 std::shared_ptr<RecordsetImpl> RecordsetImpl::open(std::shared_ptr<DatabaseImpl> db, const jet::Translation& t,
-                                                   const Layout& layout, Statement& st) {
+                                                   const Layout& layout, Statement& st,
+                                                   std::optional<bool> firstRow) {
   std::shared_ptr<RecordsetImpl> rs(new RecordsetImpl());
   rs->table_ = layout.table;
   rs->columns_ = layout.columns;
   const int visible = static_cast<int>(t.columns.size());
   const bool withRowid = !t.updatableTable.empty() && st.columnCount() > visible;
-  while (st.step()) {
+  for (bool more = firstRow ? *firstRow : st.step(); more; more = st.step()) {
     std::vector<Variant> row;
     row.reserve(static_cast<size_t>(visible));
     for (int i = 0; i < visible; ++i) row.push_back(columnValue(st, i, t.columns[static_cast<size_t>(i)].type));

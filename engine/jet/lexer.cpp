@@ -39,6 +39,7 @@ std::vector<Token> tokenize(std::string_view sql) {
   std::vector<Token> tokens;
   size_t i = 0;
   const size_t n = sql.size();
+  tokens.reserve(n / 4 + 2);  // a token and its blank take four bytes or more, mostly
   auto push = [&](TokenKind kind, std::string text, size_t start) {
     tokens.push_back(Token{kind, std::move(text), start, i - start});
   };

@@ -86,7 +86,7 @@ std::string Literal::sql() const { return text ? quoteText(value) : value; }
 
 StatementShape statementShape(std::string_view jetSql) {
   StatementShape shape;
-  if (jetSql.find_first_of(std::string_view("\0\x01\x02\x03", 4)) != std::string_view::npos) return shape;
+  if (std::any_of(jetSql.begin(), jetSql.end(), [](char c) { return c >= '\0' && c <= kMarkDecimal; })) return shape;
   std::vector<Token> tokens = tokenize(jetSql);
   size_t pos = 0;
   shape.key.reserve(jetSql.size());

@@ -212,8 +212,12 @@ TEST_F(TableDefsTest, ChangesReachOtherConnectionsBothWays) {
   auto td = db->tableDefs().item("T");
   auto& fields = td->fields();
   EXPECT_EQ(fields.count(), 1);
+  // A query read before is translated again once another connection changed its table.
+  auto queryColumns = [&] { return db->openRecordset("SELECT * FROM T")->fields().count(); };
+  EXPECT_EQ(queryColumns() + queryColumns(), 2);
   auto other = openDb();
   expectResults(*other, {{"ALTER TABLE T ADD COLUMN B LONG", ""}, {"CREATE TABLE U (X LONG)", ""}});
+  EXPECT_EQ(queryColumns(), 2);
   EXPECT_EQ(fields.count(), 2);
   EXPECT_EQ(db->tableDefs().count(), 2);
   // An appended field object stays live: a change to it goes to the file.
