@@ -270,7 +270,7 @@ class RecordsetImpl : public Recordset, public std::enable_shared_from_this<Reco
 
   // What a recordset of a translated query knows before it runs.
   struct Layout {
-    std::vector<Column> columns;
+    std::shared_ptr<const std::vector<Column>> columns;  // shared by the recordsets of a known query
     std::string table;  // the table an updatable recordset writes
   };
   static Layout layout(DatabaseImpl& db, const jet::Translation& t);
@@ -303,8 +303,8 @@ class RecordsetImpl : public Recordset, public std::enable_shared_from_this<Reco
 
   // For the fields and the database.
   void markClosed();
-  int32_t columnCount() const { return static_cast<int32_t>(columns_.size()); }
-  const Column& column(int32_t index) const { return columns_[static_cast<size_t>(index)]; }
+  int32_t columnCount() const { return static_cast<int32_t>(columns_->size()); }
+  const Column& column(int32_t index) const { return (*columns_)[static_cast<size_t>(index)]; }
   int32_t columnIndex(std::string_view name) const;  // -1 when none
   void setValue(int32_t column, const Variant& value);
   void ensureOpen() const;
@@ -320,7 +320,7 @@ class RecordsetImpl : public Recordset, public std::enable_shared_from_this<Reco
   std::shared_ptr<DatabaseImpl> db_;
   bool open_ = true;
   std::string table_;  // updatable: the table written
-  std::vector<Column> columns_;
+  std::shared_ptr<const std::vector<Column>> columns_;
   std::vector<std::vector<Variant>> rows_;
   std::vector<int64_t> rowids_;
   int64_t position_ = 0;  // -1: before the first record; size(): after the last

@@ -60,6 +60,21 @@ Variant storedValue(const Statement& st, int column) {
 // 3464, naming the table and the field.
 Variant columnValue(const Statement& st, int column, DaoType type) {
   const Stored storage = st.stored(column);
+  // A value stored as its field's type, as the engine writes it, is read
+  // as it is.
+  if (storage == Stored::Integer && (type == DaoType::Long || type == DaoType::Integer)) {
+    using Long = std::numeric_limits<int32_t>;
+    using Integer = std::numeric_limits<int16_t>;
+    const int64_t v = st.int64(column);
+    if (type == DaoType::Long && v >= Long::min() && v <= Long::max()) return Variant(static_cast<int32_t>(v));
+    if (type == DaoType::Integer && v >= Integer::min() && v <= Integer::max()) return Variant(static_cast<int16_t>(v));
+  } else if (storage == Stored::Real && type == DaoType::Double) {
+    if (const double d = st.real(column); std::isfinite(d)) return Variant(d);
+  } else if (storage == Stored::Text && (type == DaoType::Text || type == DaoType::Memo)) {
+    std::string text = st.text(column);
+    makeUtf8(text);
+    return Variant(std::move(text));
+  }
   Variant stored = storedValue(st, column);
   if (storage == Stored::Null || type == DaoType::Unknown) return stored;
   const bool binary = type == DaoType::Binary || type == DaoType::LongBinary;
@@ -116,13 +131,15 @@ RecordsetImpl::Layout RecordsetImpl::layout(DatabaseImpl& db, const jet::Transla
     if (const TableInfo* info = catalog.findTable(t.updatableTable)) out.table = info->name;
   }
   const TableInfo* table = out.table.empty() ? nullptr : catalog.findTable(out.table);
-  out.columns.reserve(t.columns.size());
+  std::vector<Column> columns;
+  columns.reserve(t.columns.size());
   for (const auto& c : t.columns) {
     Column column{c, std::nullopt};
     if (table)
       if (const ColumnInfo* info = table->findColumn(c.name)) column.field = *info;
-    out.columns.push_back(std::move(column));
+    columns.push_back(std::move(column));
   }
+  out.columns = std::make_shared<const std::vector<Column>>(std::move(columns));
   return out;
 }
 
@@ -248,8 +265,8 @@ Fields& RecordsetImpl::fields() {
 }
 
 int32_t RecordsetImpl::columnIndex(std::string_view name) const {
-  for (size_t i = 0; i < columns_.size(); ++i)
-    if (namesEqual(columns_[i].result.name, name)) return static_cast<int32_t>(i);
+  for (size_t i = 0; i < columns_->size(); ++i)
+    if (namesEqual((*columns_)[i].result.name, name)) return static_cast<int32_t>(i);
   return -1;
 }
 
@@ -278,8 +295,8 @@ void RecordsetImpl::addNew() {
   ensureOpen();
   if (!updatable()) raiseJet(kReadOnlyDatabase, kSrc);
   mode_ = Mode::AddNew;
-  buffer_.assign(columns_.size(), Variant::null());
-  dirty_.assign(columns_.size(), false);
+  buffer_.assign(columns_->size(), Variant::null());
+  dirty_.assign(columns_->size(), false);
 }
 
 void RecordsetImpl::edit() {
@@ -289,14 +306,14 @@ void RecordsetImpl::edit() {
   if (!hasCurrent()) raiseJet(kNoCurrentRecord, kSrc);
   mode_ = Mode::Edit;
   buffer_ = rows_[static_cast<size_t>(position_)];
-  dirty_.assign(columns_.size(), false);
+  dirty_.assign(columns_->size(), false);
 }
 
 void RecordsetImpl::setValue(int32_t column, const Variant& value) {
   ensureOpen();
   if (column < 0 || column >= columnCount()) raiseJet(kItemNotFound, kSrcField);
   if (mode_ == Mode::None) raiseJet(kUpdateWithoutAddNew, kSrcField);
-  const Column& c = columns_[static_cast<size_t>(column)];
+  const Column& c = (*columns_)[static_cast<size_t>(column)];
   if (!c.field || c.field->autoIncrement) raiseJet(kFieldNotUpdatable, kSrcField);
   // Null is checked against Required when the record is written.
   Variant stored = (value.isNull() || value.isEmpty()) ? Variant::null() : jet::storeValue(value, *c.field, table_);
@@ -305,12 +322,12 @@ void RecordsetImpl::setValue(int32_t column, const Variant& value) {
 }
 
 std::vector<Variant> RecordsetImpl::readRow(int64_t rowid) {
-  std::vector<Variant> row(columns_.size(), Variant::null());
+  std::vector<Variant> row(columns_->size(), Variant::null());
   std::string list;
   std::vector<size_t> mapped;
-  for (size_t i = 0; i < columns_.size(); ++i) {
-    if (!columns_[i].field) continue;
-    list += (list.empty() ? "" : ", ") + quoteName(columns_[i].field->name);
+  for (size_t i = 0; i < columns_->size(); ++i) {
+    if (!(*columns_)[i].field) continue;
+    list += (list.empty() ? "" : ", ") + quoteName((*columns_)[i].field->name);
     mapped.push_back(i);
   }
   if (mapped.empty()) return row;
@@ -319,7 +336,7 @@ std::vector<Variant> RecordsetImpl::readRow(int64_t rowid) {
   st->bindInt(1, rowid);
   if (!st->step()) raiseJet(kRecordDeleted, kSrc);
   for (size_t k = 0; k < mapped.size(); ++k)
-    row[mapped[k]] = columnValue(*st, static_cast<int>(k), columns_[mapped[k]].result.type);
+    row[mapped[k]] = columnValue(*st, static_cast<int>(k), (*columns_)[mapped[k]].result.type);
   return row;
 }
 
@@ -332,9 +349,9 @@ void RecordsetImpl::update() {
   // default, fails the update (storeValue raises 3314).
   const TableInfo* table = db_->catalog(kSrc).findTable(table_);
   if (!table) raiseJet(kInputTableNotFound, kSrc, table_);
-  for (size_t i = 0; i < columns_.size(); ++i) {
-    if (!columns_[i].field) continue;
-    if (dirty_[i] && buffer_[i].isNull()) jet::storeValue(Variant::null(), *columns_[i].field, table_);
+  for (size_t i = 0; i < columns_->size(); ++i) {
+    if (!(*columns_)[i].field) continue;
+    if (dirty_[i] && buffer_[i].isNull()) jet::storeValue(Variant::null(), *(*columns_)[i].field, table_);
   }
   if (mode_ == Mode::AddNew) {
     for (const auto& c : table->columns) {
@@ -345,7 +362,7 @@ void RecordsetImpl::update() {
   }
 
   std::vector<size_t> written;
-  for (size_t i = 0; i < columns_.size(); ++i)
+  for (size_t i = 0; i < columns_->size(); ++i)
     if (dirty_[i]) written.push_back(i);
 
   Transaction tx(conn, kSrc);
@@ -357,7 +374,7 @@ void RecordsetImpl::update() {
     } else {
       std::string names, params;
       for (size_t k = 0; k < written.size(); ++k) {
-        names += (k ? ", " : "") + quoteName(columns_[written[k]].field->name);
+        names += (k ? ", " : "") + quoteName((*columns_)[written[k]].field->name);
         params += (k ? ", ?" : "?") + std::to_string(k + 1);
       }
       sql += " (" + names + ") VALUES (" + params + ")";
@@ -371,7 +388,7 @@ void RecordsetImpl::update() {
     if (!written.empty()) {
       std::string sql = "UPDATE " + quoteName(table_) + " SET ";
       for (size_t k = 0; k < written.size(); ++k)
-        sql += (k ? ", " : "") + quoteName(columns_[written[k]].field->name) + " = ?" + std::to_string(k + 1);
+        sql += (k ? ", " : "") + quoteName((*columns_)[written[k]].field->name) + " = ?" + std::to_string(k + 1);
       sql += " WHERE rowid = ?" + std::to_string(written.size() + 1);
       auto st = conn.prepare(sql, kSrc);
       for (size_t k = 0; k < written.size(); ++k) st->bind(static_cast<int>(k + 1), buffer_[written[k]]);

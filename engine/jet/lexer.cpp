@@ -1,5 +1,7 @@
 #include "engine/jet/lexer.h"
 
+#include <functional>
+
 #include "engine/schema.h"
 
 namespace svrZIVE::engine::jet {
@@ -35,14 +37,10 @@ bool isReservedWord(std::string_view word) {
   return false;
 }
 
-std::vector<Token> tokenize(std::string_view sql) {
-  std::vector<Token> tokens;
+void scanTokens(std::string_view sql, const std::function<void(TokenKind, size_t, size_t)>& token) {
   size_t i = 0;
   const size_t n = sql.size();
-  tokens.reserve(n / 4 + 2);  // a token and its blank take four bytes or more, mostly
-  auto push = [&](TokenKind kind, std::string text, size_t start) {
-    tokens.push_back(Token{kind, std::move(text), start, i - start});
-  };
+  auto push = [&](TokenKind kind, size_t start) { token(kind, start, i - start); };
   while (i < n) {
     const char c = sql[i];
     if (isBlank(c)) {
@@ -52,7 +50,7 @@ std::vector<Token> tokenize(std::string_view sql) {
     const size_t start = i;
     if (isNameStart(static_cast<unsigned char>(c))) {
       while (i < n && isNameChar(static_cast<unsigned char>(sql[i]))) ++i;
-      push(TokenKind::Name, std::string(sql.substr(start, i - start)), start);
+      push(TokenKind::Name, start);
       continue;
     }
     if (isDigit(c) || (c == '.' && i + 1 < n && isDigit(sql[i + 1]))) {
@@ -72,20 +70,18 @@ std::vector<Token> tokenize(std::string_view sql) {
       // A number running straight into a name ("12abc") is not a number.
       if (i < n && isNameStart(static_cast<unsigned char>(sql[i]))) {
         while (i < n && isNameChar(static_cast<unsigned char>(sql[i]))) ++i;
-        push(TokenKind::Invalid, std::string(sql.substr(start, i - start)), start);
+        push(TokenKind::Invalid, start);
         continue;
       }
-      push(TokenKind::Number, std::string(sql.substr(start, i - start)), start);
+      push(TokenKind::Number, start);
       continue;
     }
     if (c == '\'' || c == '"') {
-      std::string value;
       ++i;
       bool closed = false;
       while (i < n) {
         if (sql[i] == c) {
           if (i + 1 < n && sql[i + 1] == c) {
-            value += c;
             i += 2;
             continue;
           }
@@ -93,60 +89,68 @@ std::vector<Token> tokenize(std::string_view sql) {
           closed = true;
           break;
         }
-        value += sql[i++];
+        ++i;
       }
-      if (!closed) {
-        push(TokenKind::Invalid, std::string(sql.substr(start)), start);
-        continue;
-      }
-      push(TokenKind::String, std::move(value), start);
+      push(closed ? TokenKind::String : TokenKind::Invalid, start);
       continue;
     }
     if (c == '#') {
       size_t close = sql.find('#', i + 1);
-      if (close == std::string_view::npos) {
-        i = n;
-        push(TokenKind::Invalid, std::string(sql.substr(start)), start);
-        continue;
-      }
-      std::string text(sql.substr(i + 1, close - i - 1));
-      i = close + 1;
-      push(TokenKind::Date, std::move(text), start);
+      i = close == std::string_view::npos ? n : close + 1;
+      push(close == std::string_view::npos ? TokenKind::Invalid : TokenKind::Date, start);
       continue;
     }
     if (c == '[') {
       size_t close = sql.find(']', i + 1);
-      if (close == std::string_view::npos || close == i + 1) {
-        i = close == std::string_view::npos ? n : close + 1;
-        push(TokenKind::Invalid, std::string(sql.substr(start, i - start)), start);
-        continue;
-      }
-      std::string name(sql.substr(i + 1, close - i - 1));
-      i = close + 1;
-      push(TokenKind::QuotedName, std::move(name), start);
+      const bool invalid = close == std::string_view::npos || close == i + 1;
+      i = close == std::string_view::npos ? n : close + 1;
+      push(invalid ? TokenKind::Invalid : TokenKind::QuotedName, start);
       continue;
     }
-    if (c == '<' && i + 1 < n && (sql[i + 1] == '>' || sql[i + 1] == '=')) {
+    if ((c == '<' && i + 1 < n && (sql[i + 1] == '>' || sql[i + 1] == '=')) ||
+        (c == '>' && i + 1 < n && sql[i + 1] == '=')) {
       i += 2;
-      push(TokenKind::Symbol, std::string(sql.substr(start, 2)), start);
-      continue;
-    }
-    if (c == '>' && i + 1 < n && sql[i + 1] == '=') {
-      i += 2;
-      push(TokenKind::Symbol, ">=", start);
+      push(TokenKind::Symbol, start);
       continue;
     }
     static constexpr std::string_view kSingle = "(),.;*+-/\\^&=<>";
     ++i;
     if (kSingle.find(c) != std::string_view::npos) {
-      push(TokenKind::Symbol, std::string(1, c), start);
+      push(TokenKind::Symbol, start);
     } else {
       // Take a whole UTF-8 sequence so that the message shows a character.
       while (i < n && (static_cast<unsigned char>(sql[i]) & 0xC0) == 0x80) ++i;
-      push(TokenKind::Invalid, std::string(sql.substr(start, i - start)), start);
+      push(TokenKind::Invalid, start);
     }
   }
-  tokens.push_back(Token{TokenKind::End, {}, n, 0});
+}
+
+std::string tokenText(std::string_view sql, TokenKind kind, size_t offset, size_t length) {
+  std::string_view raw = sql.substr(offset, length);
+  switch (kind) {
+    case TokenKind::String: {
+      const char quote = raw.front();
+      std::string value;
+      value.reserve(length - 2);
+      for (size_t i = 1; i + 1 < raw.size(); ++i) {
+        value += raw[i];
+        if (raw[i] == quote) ++i;  // a doubled delimiter stands for one
+      }
+      return value;
+    }
+    case TokenKind::Date:
+    case TokenKind::QuotedName: return std::string(raw.substr(1, raw.size() - 2));
+    default: return std::string(raw);
+  }
+}
+
+std::vector<Token> tokenize(std::string_view sql) {
+  std::vector<Token> tokens;
+  tokens.reserve(sql.size() / 4 + 2);  // a token and its blank take four bytes or more, mostly
+  scanTokens(sql, [&](TokenKind kind, size_t offset, size_t length) {
+    tokens.push_back(Token{kind, tokenText(sql, kind, offset, length), offset, length});
+  });
+  tokens.push_back(Token{TokenKind::End, {}, sql.size(), 0});
   return tokens;
 }
 

@@ -8,6 +8,7 @@
 // clause it is in.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,6 +39,11 @@ struct Token {
 
 // Splits the whole statement into tokens; the last one is End.
 std::vector<Token> tokenize(std::string_view sql);
+// The same, each token given as its kind and where it stands, without its
+// text; for a caller that needs the text of few of them.
+void scanTokens(std::string_view sql, const std::function<void(TokenKind, size_t offset, size_t length)>& token);
+// A token's `text`, from where it stands in the statement.
+std::string tokenText(std::string_view sql, TokenKind kind, size_t offset, size_t length);
 
 // True for the words that cannot be used as bare names.
 bool isReservedWord(std::string_view word);

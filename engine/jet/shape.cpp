@@ -87,35 +87,34 @@ std::string Literal::sql() const { return text ? quoteText(value) : value; }
 StatementShape statementShape(std::string_view jetSql) {
   StatementShape shape;
   if (std::any_of(jetSql.begin(), jetSql.end(), [](char c) { return c >= '\0' && c <= kMarkDecimal; })) return shape;
-  std::vector<Token> tokens = tokenize(jetSql);
   size_t pos = 0;
+  bool invalid = false;
   shape.key.reserve(jetSql.size());
-  for (Token& token : tokens) {
-    if (token.kind == TokenKind::Invalid) return StatementShape{};
-    bool text = token.kind == TokenKind::String;
+  scanTokens(jetSql, [&](TokenKind kind, size_t offset, size_t length) {
+    invalid = invalid || kind == TokenKind::Invalid;
+    const bool text = kind == TokenKind::String;
+    if (invalid || (!text && kind != TokenKind::Number)) return;
     bool decimal = false;
-    if (token.kind == TokenKind::Number) {
-      const char* first = token.text.data();
-      const char* last = first + token.text.size();
+    if (!text) {
+      const std::string_view number = jetSql.substr(offset, length);
       double value = 0;
-      auto r = std::from_chars(first, last, value);
-      if (r.ec != std::errc() || r.ptr != last || !std::isfinite(value)) continue;
-      if (token.text.find_first_not_of("0123456789") == std::string::npos) {
+      auto r = std::from_chars(number.data(), number.data() + number.size(), value);
+      if (r.ec != std::errc() || r.ptr != number.data() + number.size() || !std::isfinite(value)) return;
+      if (number.find_first_not_of("0123456789") == std::string_view::npos) {
         // What the parser reads as a Long literal: digits only, within 32 bits.
-        if (value > std::numeric_limits<int32_t>::max()) continue;
+        if (value > std::numeric_limits<int32_t>::max()) return;
       } else {
         // A decimal number: digits with a point or an exponent.
-        if (token.text.find_first_not_of("0123456789.eE+-") != std::string::npos) continue;
+        if (number.find_first_not_of("0123456789.eE+-") != std::string_view::npos) return;
         decimal = true;
       }
-    } else if (!text) {
-      continue;
     }
-    shape.key.append(jetSql.substr(pos, token.offset - pos));
+    shape.key.append(jetSql.substr(pos, offset - pos));
     shape.key += text ? kMarkClose : decimal ? kMarkDecimal : kMarkOpen;
-    pos = token.offset + token.length;
-    shape.literals.push_back(Literal{token.offset, text, decimal, std::move(token.text)});
-  }
+    pos = offset + length;
+    shape.literals.push_back(Literal{offset, text, decimal, tokenText(jetSql, kind, offset, length)});
+  });
+  if (invalid) return StatementShape{};
   shape.key.append(jetSql.substr(pos));
   shape.usable = true;
   return shape;
