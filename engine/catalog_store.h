@@ -76,9 +76,10 @@ class CatalogStore : public Catalog {
   // columns whose names are in both; drops the others. A column named in
   // `newValues` (lower case) takes that expression (of the translation) over
   // the old row; with new values the columns must be those of the table as
-  // it is.
+  // it is. Parameter ?N of those expressions is `parameters[N - 1]`.
   virtual void rebuildTable(std::string table, const std::vector<ColumnInfo>& columns,
-                            const std::map<std::string, std::string>& newValues = {}) = 0;
+                            const std::map<std::string, std::string>& newValues = {},
+                            const std::vector<Variant>& parameters = {}) = 0;
   void updateCatalogRow(std::string table, const ColumnInfo& column);
   void deleteCatalogRow(std::string table, std::string_view column);
   // True when an index the user made covers the column (access paths do not

@@ -207,6 +207,13 @@ class DBEngine {
   void rollback() { defaultWorkspace()->rollback(); }
 };
 
+// Whether the storage undid the whole workspace transaction that `database`
+// is in after a failure inside it (SQLite may, for a full disk or an I/O
+// error): every later operation on it then fails until the workspace's
+// Rollback. False outside a transaction. `database` must be one the engine
+// opened.
+bool transactionUndone(Database& database);
+
 // Per-thread statement trace: each Jet statement and the SQLite text it ran as.
 // The environment variable ZIVE_TRACE=1 also prints both to standard error.
 using StatementTrace = std::function<void(std::string_view jet, std::string_view sqlite)>;

@@ -571,19 +571,19 @@ void DatabaseImpl::rewriteTable(const std::vector<std::string>& updates) {
   if (updates.empty()) return;
   inSchemaTransaction(kSrc, [&] {
     std::vector<jet::Translation> translations;
-    std::vector<std::pair<std::string, std::string>> values;  // later ones replace earlier ones
+    std::vector<jet::Translation::Assignment> values;  // later ones replace earlier ones
     bool together = true;
     for (const auto& sql : updates) {
       jet::Translation t = jet::translate(sql, *catalog_);
       if (t.kind != jet::StatementKind::Update) raiseJet(kInvalidOperation, kSrc);
       together = together && !t.wholeTableAssignments.empty() && namesEqual(t.table, translations.empty() ? t.table : translations.front().table);
-      for (const auto& [column, value] : t.wholeTableAssignments) {
+      for (const auto& assignment : t.wholeTableAssignments) {
         // A value reading a field set before must see that statement's result.
         for (const auto& earlier : values)
-          if (value.find(quoteName(earlier.first)) != std::string::npos) together = false;
+          if (assignment.value.find(quoteName(earlier.column)) != std::string::npos) together = false;
       }
       for (auto& assignment : t.wholeTableAssignments) {
-        std::erase_if(values, [&](const auto& v) { return namesEqual(v.first, assignment.first); });
+        std::erase_if(values, [&](const auto& v) { return namesEqual(v.column, assignment.column); });
         values.push_back(std::move(assignment));
       }
       translations.push_back(std::move(t));
@@ -599,15 +599,23 @@ void DatabaseImpl::rewriteTable(const std::vector<std::string>& updates) {
     if (!e) raiseJet(kItemNotFound, kSrc);
     std::vector<ColumnInfo> columns;
     for (const auto& name : e->storageOrder) columns.push_back(*e->info.findColumn(name));
+    // A literal's value, converted once, is copied into every row as it is:
+    // the copy calls no function of ours for it.
     std::map<std::string, std::string> newValues;
+    std::vector<Variant> parameters;
     std::string described;
-    for (const auto& [column, value] : values) {
-      newValues[lowerAscii(column)] = value;
+    for (const auto& [column, value, stored] : values) {
+      std::string sql = value;
+      if (stored) {
+        parameters.push_back(*stored);
+        sql = "?" + std::to_string(parameters.size());
+      }
+      newValues[lowerAscii(column)] = sql;
       described += (described.empty() ? "" : ", ") + quoteName(column) + " = " + value;
     }
     for (const auto& sql : updates) traceStatement(sql, "-- written with the table: " + std::string(sql));
     traceStatement("", "REWRITE " + quoteName(e->info.name) + " SET " + described);
-    catalog_->rebuildTable(e->info.name, columns, newValues);
+    catalog_->rebuildTable(e->info.name, columns, newValues, parameters);
   });
 }
 
@@ -680,6 +688,10 @@ namespace svrZIVE::engine {
 
 void addAccessPaths(Database& database, const std::vector<AccessPath>& paths) {
   dynamic_cast<detail::DatabaseImpl&>(database).addAccessPaths(paths);
+}
+
+bool transactionUndone(Database& database) {
+  return dynamic_cast<detail::DatabaseImpl&>(database).transactionUndone();
 }
 
 void rewriteTable(Database& database, const std::vector<std::string>& updates) {

@@ -93,6 +93,7 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
   // joined. The first level is a write transaction (BEGIN IMMEDIATE), each
   // one more a savepoint in it.
   int transactionLevels() const { return levels_; }
+  bool transactionUndone() const { return levels_ > 0 && connection_->isOpen() && !connection_->inTransaction(); }
   void beginLevel(std::string_view source);
   void commitLevel(std::string_view source);
   void rollbackLevel(std::string_view source);

@@ -325,7 +325,8 @@ void PgCatalogStore::declare(const std::string& table, const ColumnInfo& c, bool
 }
 
 void PgCatalogStore::rebuildTable(std::string table, const std::vector<ColumnInfo>& columns,
-                                  const std::map<std::string, std::string>& newValues) {
+                                  const std::map<std::string, std::string>& newValues,
+                                  const std::vector<Variant>& parameters) {
   const TableEntry* old = findEntry(table);
   if (!old) raiseJet(kItemNotFound, kSrc);
   const std::string realName = old->info.name;
@@ -339,7 +340,9 @@ void PgCatalogStore::rebuildTable(std::string table, const std::vector<ColumnInf
       sql += (first ? "" : ", ") + quoteName(c.name) + " = " + value->second;
       first = false;
     }
-    connection_.exec(sql, kSrc);
+    auto st = connection_.prepare(sql, kSrc);
+    for (size_t i = 0; i < parameters.size(); ++i) st->bind(static_cast<int>(i + 1), parameters[i]);
+    st->run();
     forget(table);
     return;
   }

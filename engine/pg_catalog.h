@@ -26,7 +26,8 @@ class PgCatalogStore final : public CatalogStore {
   void addColumn(std::string table, const ColumnInfo& column) override;
   void dropTable(std::string table) override;
   void rebuildTable(std::string table, const std::vector<ColumnInfo>& columns,
-                    const std::map<std::string, std::string>& newValues = {}) override;
+                    const std::map<std::string, std::string>& newValues = {},
+                    const std::vector<Variant>& parameters = {}) override;
   bool columnIndexed(std::string table, std::string_view column) override;
   bool indexExists(std::string_view name) override;
 

@@ -18,7 +18,8 @@ class SqliteCatalogStore final : public CatalogStore {
   void addColumn(std::string table, const ColumnInfo& column) override;
   void dropTable(std::string table) override;
   void rebuildTable(std::string table, const std::vector<ColumnInfo>& columns,
-                    const std::map<std::string, std::string>& newValues = {}) override;
+                    const std::map<std::string, std::string>& newValues = {},
+                    const std::vector<Variant>& parameters = {}) override;
   bool columnIndexed(std::string table, std::string_view column) override;
   bool indexExists(std::string_view name) override;
 
@@ -32,6 +33,8 @@ class SqliteCatalogStore final : public CatalogStore {
 
  private:
   sqlite3* db() const { return static_cast<SqliteConnection&>(connection_).handle(); }
+  bool appendToDeclaration(const std::string& table, const std::string& lastColumn, const std::string& definition);
+  void writeDeclaration(const std::string& table, const std::string& newName, const std::string& sql);
 };
 
 }  // namespace svrZIVE::engine::detail

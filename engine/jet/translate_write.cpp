@@ -53,6 +53,22 @@ std::string writtenValue(const Typed& t, const ColumnInfo& column, const TableIn
   return t.sql;
 }
 
+// A number or text literal as `column` stores it; nullopt for any other
+// value, or one that does not convert (its jet_store then fails for each row
+// it reaches, as Jet does).
+std::optional<Variant> storedLiteral(const Expr& e, const ColumnInfo& column, const TableInfo& table) {
+  Variant value;
+  if (e.kind == ExprKind::String) value = Variant(e.text);
+  else if (e.kind == ExprKind::Number) value = e.isInteger ? Variant(static_cast<int32_t>(e.number)) : Variant(e.number);
+  else return std::nullopt;
+  if (column.type == DaoType::Decimal) return std::nullopt;
+  try {
+    return storeValue(value, column, table.name);
+  } catch (const AutomationError&) {
+    return std::nullopt;
+  }
+}
+
 }  // namespace
 
 void Translator::insert(const InsertStmt& s, Translation& out) {
@@ -217,7 +233,8 @@ void Translator::update(const UpdateStmt& s, Translation& out) {
     }
     std::string stored = storeCall(v, *col, info);
     sql += (i ? ", " : "") + quoteName(col->name) + " = " + (s.join ? stored : writtenValue(t, *col, info, out));
-    if (!s.join && !s.where && namesEqual(name, info.name)) out.wholeTableAssignments.emplace_back(col->name, std::move(stored));
+    if (!s.join && !s.where && namesEqual(name, info.name))
+      out.wholeTableAssignments.push_back({col->name, std::move(stored), storedLiteral(*a.value, *col, info)});
   }
   std::string where = s.where ? " WHERE " + condition(*s.where, Clause{Clause::Where}) : std::string();
   if (s.join) {

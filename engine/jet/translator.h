@@ -36,8 +36,15 @@ struct Translation {
   // Insert, Update, Delete: the table written.
   std::string table;
   // Update without WHERE: each field set and the SQLite expression of its
-  // new value (already checked and converted as the field stores it).
-  std::vector<std::pair<std::string, std::string>> wholeTableAssignments;
+  // new value (already checked and converted as the field stores it); for a
+  // number or text literal that converts, also that value as the field
+  // stores it, so that a copy of the table can take it as it is.
+  struct Assignment {
+    std::string column;
+    std::string value;
+    std::optional<Variant> stored;
+  };
+  std::vector<Assignment> wholeTableAssignments;
 
   // DDL statements.
   std::optional<DdlCommand> ddl;
