@@ -131,6 +131,12 @@ void cZIVETraspaso::BorrarCopiaSeguridad() {
 
 template <class Work>
 void cZIVETraspaso::journaled(const upgrade::JournalEntry& entry, Work&& work) {
+  // Inside the run's transaction a process that dies undoes the whole run:
+  // there is no step left half done to record.
+  if (inTransaction_) {
+    work();
+    return;
+  }
   upgrade::StepJournal journal(mdbmod_);
   journal.begin(entry, fills_);
   struct End {
@@ -154,7 +160,7 @@ void cZIVETraspaso::journaled(const upgrade::JournalEntry& entry, Work&& work) {
 // journal for the next run.
 void cZIVETraspaso::runPostponedFills(engine::Database& database) {
   if (fills_.empty()) return;
-  CopiaSeguridad();  // a run that only finishes an earlier one's fills changes the file too
+  beforeChange();  // a run that only finishes an earlier one's fills changes the file too
   std::vector<upgrade::PendingFill> failed;
   std::exception_ptr unhandled;
   while (!fills_.empty()) {
@@ -182,12 +188,54 @@ void cZIVETraspaso::runPostponedFills(engine::Database& database) {
       failed.insert(failed.end(), now.begin(), now.end());
     }
     fills_ = std::move(rest);
+    if (inTransaction_) continue;  // the journal changes once the run is committed
     std::vector<upgrade::PendingFill> left = failed;
     left.insert(left.end(), fills_.begin(), fills_.end());
     upgrade::StepJournal(mdbmod_).keep(left);
   }
   fills_ = std::move(failed);
   if (unhandled) std::rethrow_exception(unhandled);
+}
+
+// The backup copy, then the run's transaction, once.
+void cZIVETraspaso::beforeChange() {
+  CopiaSeguridad();
+  if (!workspace_ || transactionTried_) return;
+  transactionTried_ = true;
+  try {
+    workspace_->beginTrans();
+    inTransaction_ = true;
+  } catch (...) {
+    // The changes then commit one by one and fail as they would on their own.
+  }
+}
+
+// The storage undid the whole transaction after a failure (a full disk, an
+// I/O error): the run's earlier changes went with it, and the next run makes
+// them again, their markers being missing. The rest of this run commits
+// change by change; what it owes the journal is what the journal held.
+void cZIVETraspaso::afterFailure(engine::Database& database) {
+  if (!inTransaction_ || !engine::transactionUndone(database)) return;
+  inTransaction_ = false;
+  try {
+    workspace_->rollback();
+  } catch (...) {
+  }
+  upgrade::StepJournal journal(mdbmod_);
+  pending_ = journal.pending();
+  fills_ = journal.fills();
+}
+
+// Commits the run's transaction; then the journal keeps what the run left
+// undone (the fills that failed, a step it never reached).
+void cZIVETraspaso::commitRun(engine::Database& database) {
+  afterFailure(database);
+  if (!inTransaction_) return;
+  inTransaction_ = false;
+  workspace_->commitTrans();
+  upgrade::StepJournal journal(mdbmod_);
+  if (pending_) journal.begin(*pending_, fills_);
+  else journal.keep(fills_);
 }
 
 TraspasoEvent::Outcome cZIVETraspaso::ComprobarTabla(std::string_view nombre, WorkingObjects& objects) {
@@ -201,7 +249,7 @@ TraspasoEvent::Outcome cZIVETraspaso::ComprobarTabla(std::string_view nombre, Wo
   }
   const bool resuming = pending_ && pending_->step == nombre;
   if (exists && !resuming) return Outcome::Present;
-  CopiaSeguridad();
+  beforeChange();
   const upgrade::TableStep* step = upgrade::findTableStep(upperCase(nombre));
   if (!step) return Outcome::Present;
   if (resuming) pending_.reset();
@@ -256,7 +304,7 @@ TraspasoEvent::Outcome cZIVETraspaso::ComprobarCampo(std::string_view nombre, Wo
       if (fields.item(i)->name() == nombre) return Outcome::Present;
     }
   }
-  CopiaSeguridad();
+  beforeChange();
   const upgrade::FieldStep* step = upgrade::findFieldStep(nombre);
   if (!step) return Outcome::Present;
   std::optional<upgrade::JournalEntry> resume;
@@ -288,6 +336,8 @@ bool cZIVETraspaso::Traspaso() {
   objects.postponed = &fills_;
   pending_.reset();
   fills_.clear();
+  transactionTried_ = false;
+  inTransaction_ = false;
 
   // Runs one unit of the driver; a failure leaving it is recorded and ends it.
   auto run = [&](TraspasoEvent& event, auto&& work) -> bool {
@@ -301,6 +351,8 @@ bool cZIVETraspaso::Traspaso() {
       event.error = describe(std::current_exception());
       ok = false;
     }
+    if (objects.database && event.outcome != Outcome::Present && event.outcome != Outcome::Changed)
+      afterFailure(*objects.database);
     event_ = nullptr;
     event.created = created;
     if (observer_) {
@@ -316,7 +368,8 @@ bool cZIVETraspaso::Traspaso() {
   {
     TraspasoEvent event = makeEvent(1, "open", mdbmod_);
     run(event, [&] {
-      objects.database = engine::DBEngine::forThread().openDatabase(mdbmod_, false, false, "");
+      workspace_ = engine::DBEngine::forThread().createWorkspace("#Traspaso#", "admin", "");
+      objects.database = workspace_->openDatabase(mdbmod_, false, false, "");
       objects.tables = &objects.database->tableDefs();
       pending_ = upgrade::StepJournal(mdbmod_).pending();
       fills_ = upgrade::StepJournal(mdbmod_).fills();
@@ -374,6 +427,12 @@ bool cZIVETraspaso::Traspaso() {
         upgrade::giveAccessPaths(*objects.database);
       } catch (...) {
       }
+      try {
+        commitRun(*objects.database);
+      } catch (...) {
+        // Nothing of the run is kept; the journal is as the run found it.
+        if (!fillFailure) fillFailure = std::current_exception();
+      }
       objects.database->close();
       if (fillFailure) std::rethrow_exception(fillFailure);
       return Outcome::Done;
@@ -382,6 +441,14 @@ bool cZIVETraspaso::Traspaso() {
     objects.table.reset();
     objects.tables = nullptr;
     objects.database.reset();
+    inTransaction_ = false;
+    if (workspace_) {
+      try {
+        workspace_->close();
+      } catch (...) {
+      }
+      workspace_.reset();
+    }
   }
 
   // 19. Delete the backup copy.

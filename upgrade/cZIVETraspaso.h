@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -96,6 +97,20 @@ class cZIVETraspaso {
   // an earlier run left undone), in the order the steps gave them.
   std::vector<upgrade::PendingFill> fills_;
   void runPostponedFills(engine::Database& database);
+
+  // The run's changes are one transaction of a workspace of its own, begun
+  // just before the first change and committed at the close; each engine
+  // operation in it is undone alone when it fails, as it would be on its
+  // own, so a failing step keeps what it did before and the steps before it
+  // are committed with the rest. Without it (a file that cannot be written,
+  // the storage undoing the transaction after a failure) each operation
+  // commits on its own, with the step journal kept as it goes.
+  std::shared_ptr<engine::Workspace> workspace_;
+  bool transactionTried_ = false;
+  bool inTransaction_ = false;
+  void beforeChange();
+  void afterFailure(engine::Database& database);
+  void commitRun(engine::Database& database);
 };
 
 }  // namespace svrZIVE
