@@ -211,7 +211,8 @@ TEST(Traspaso, BackupFailureShowsItsMessageEachTimeAndTheStepsGoOn) {
 
 // A failing field step keeps the fields it made before the failure, shows its
 // message where it has a handler (else its error passes to the driver), does
-// not run its statement, and the driver goes on. T08_TIPOLOGIA6 holding
+// not run its statement, and the driver goes on; what the steps before it
+// did is kept, and no journal is left. T08_TIPOLOGIA6 holding
 // "t08_tipo6": the step adds T08_CODEPI6 and T08_BASIMP6, then fails on
 // T08_TIPO6 (the name is taken, letter case aside). T10_SEXENT1 at position
 // 32760: T10_OPEPRO2 would need 32774.
@@ -229,10 +230,12 @@ TEST(Traspaso, AFailingFieldStepKeepsItsEarlierFieldsAndTheDriverGoesOn) {
     bool handler;
     std::vector<std::string> created;  // then the field it fails on
     const char* next;                  // a step after it that the driver runs
+    const char* before;                // a table a step before it creates
   } cases[] = {
-      {t08, "T08_TIPOLOGIA6", true, {"T08_CODEPI6", "T08_BASIMP6", "T08_TIPO6"}, "T19_TIPOLOGIA1"},
-      {t02, "T02_DECLARACIONES", false, {"T02_NESTAB", "T02_DIRESTAB"}, "T03_TOTALCUOTA_A"},
-      {t10, "T10_TIPOLOGIA8", true, {"T10_OPEPRO1", "T10_OPEPRO2"}, "T12_PPE_CLAVE1"},
+      {t08, "T08_TIPOLOGIA6", true, {"T08_CODEPI6", "T08_BASIMP6", "T08_TIPO6"}, "T19_TIPOLOGIA1",
+       "T09_TIPOLOGIA5_NUEVA"},
+      {t02, "T02_DECLARACIONES", false, {"T02_NESTAB", "T02_DIRESTAB"}, "T03_TOTALCUOTA_A", nullptr},
+      {t10, "T10_TIPOLOGIA8", true, {"T10_OPEPRO1", "T10_OPEPRO2"}, "T12_PPE_CLAVE1", nullptr},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.table);
@@ -258,6 +261,10 @@ TEST(Traspaso, AFailingFieldStepKeepsItsEarlierFieldsAndTheDriverGoesOn) {
     EXPECT_NE(row.at(c.created[0]), "String: ");  // the statement did not run
     EXPECT_FALSE(row.count(c.created.back()));
     EXPECT_EQ(findEvent(run, c.next)->outcome, Outcome::Changed);
+    if (c.before) {
+      EXPECT_TRUE(readLayout(file).count(c.before));
+    }
+    EXPECT_FALSE(fs::exists(file + "-traspaso"));
   }
 }
 
