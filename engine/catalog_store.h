@@ -62,6 +62,13 @@ class CatalogStore : public Catalog {
   // Table names as created, alphabetical, without the store's and ours.
   virtual std::vector<std::string> tableNames() = 0;
 
+  // The workspace's transaction: begun, about to commit (what was left to
+  // its end is done; a failure leaves it pending), ended (committed or
+  // rolled back).
+  virtual void transactionBegun() {}
+  virtual void beforeCommit() {}
+  virtual void transactionEnded() {}
+
   // Drops every cached table; the next lookup reads the database again.
   void invalidate();
   // Invalidates when another connection committed since the last check.

@@ -353,6 +353,7 @@ void DatabaseImpl::beginLevel(std::string_view source) {
   Connection& conn = connection(source);
   if (levels_ == 0) {
     conn.begin(true, source);
+    catalog_->transactionBegun();
   } else {
     checkTransactionHeld(source);
     conn.exec("SAVEPOINT zive_trans", source);
@@ -366,7 +367,13 @@ void DatabaseImpl::commitLevel(std::string_view source) {
   // A failed COMMIT (another connection still reading when the wait ran
   // out) leaves the transaction pending: it can be committed again or rolled
   // back.
-  conn.exec(levels_ == 1 ? "COMMIT" : "RELEASE zive_trans", source);
+  if (levels_ == 1) {
+    catalog_->beforeCommit();
+    conn.exec("COMMIT", source);
+    catalog_->transactionEnded();
+  } else {
+    conn.exec("RELEASE zive_trans", source);
+  }
   --levels_;
 }
 
@@ -375,10 +382,12 @@ void DatabaseImpl::rollbackLevel(std::string_view source) {
   forgetCatalog();
   if (!conn.inTransaction()) {
     levels_ = 0;  // already undone, all of it
+    catalog_->transactionEnded();
     return;
   }
   --levels_;
   if (levels_ == 0) {
+    catalog_->transactionEnded();
     conn.exec("ROLLBACK", source);
   } else {
     conn.exec("ROLLBACK TO zive_trans", source);
@@ -390,6 +399,7 @@ void DatabaseImpl::rollbackAllLevels() noexcept {
   if (levels_ == 0) return;
   levels_ = 0;
   forgetCatalog();
+  catalog_->transactionEnded();
   if (connection_->isOpen() && connection_->inTransaction()) connection_->execQuietly("ROLLBACK");
 }
 

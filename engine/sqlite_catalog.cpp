@@ -57,6 +57,7 @@ std::vector<std::string> SqliteCatalogStore::tableNames() {
   std::vector<std::string> names;
   SqliteStatement st(db(),
                "SELECT name FROM sqlite_schema WHERE type = 'table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' "
+               "AND name NOT LIKE 'zive\\_rebuild.%' ESCAPE '\\' "
                "AND name <> ?1 COLLATE NOCASE ORDER BY name COLLATE NOCASE",
                kSrc);
   st.bindText(1, kCatalogTable);
@@ -276,6 +277,50 @@ void SqliteCatalogStore::writeDeclaration(const std::string& table, const std::s
   connection_.exec("PRAGMA writable_schema = RESET", kSrc);
 }
 
+// The old rows of a table written anew. Inside the workspace's transaction
+// they are set aside under a name of ours (its indexes dropped) and dropped
+// when it commits: a later table written anew in it then takes pages at the
+// end of the file, which need no copy in the rollback journal, rather than
+// the pages freed, whose old contents SQLite must journal first.
+void SqliteCatalogStore::dropRewritten(const std::string& table) {
+  std::string sql;
+  std::vector<std::string> indexes;
+  bool ownIndexes = true;
+  if (dropAtCommit_) {
+    SqliteStatement st(db(), "SELECT type, name, sql FROM sqlite_schema WHERE tbl_name = ?1", kSrc);
+    st.bindText(1, table);
+    while (st.step()) {
+      if (st.text(0) == "table") sql = st.isNull(2) ? "" : st.text(2);
+      else if (st.text(0) == "index" && !st.isNull(2)) indexes.push_back(st.text(1));
+      else ownIndexes = false;  // one SQLite made for a constraint, or a trigger
+    }
+  }
+  const std::string declared = "CREATE TABLE " + quoteName(table) + " (";
+  if (!dropAtCommit_ || !ownIndexes || sql.rfind(declared, 0) != 0) {
+    connection_.exec("DROP TABLE " + quoteName(table), kSrc);
+    return;
+  }
+  for (const auto& index : indexes) connection_.exec("DROP INDEX " + quoteName(index), kSrc);
+  {
+    SqliteStatement st(db(), "SELECT 1 FROM sqlite_schema WHERE name = 'sqlite_sequence'", kSrc);
+    if (st.step()) {
+      SqliteStatement seq(db(), "DELETE FROM sqlite_sequence WHERE name = ?1", kSrc);
+      seq.bindText(1, table);
+      seq.run();
+    }
+  }
+  const std::string aside = "zive_rebuild." + std::to_string(setAside_.size()) + "." + table;
+  writeDeclaration(table, aside, "CREATE TABLE " + quoteName(aside) + sql.substr(declared.size() - 2));
+  setAside_.push_back(aside);
+}
+
+void SqliteCatalogStore::beforeCommit() {
+  while (!setAside_.empty()) {
+    connection_.exec("DROP TABLE IF EXISTS " + quoteName(setAside_.back()), kSrc);
+    setAside_.pop_back();
+  }
+}
+
 void SqliteCatalogStore::dropTable(std::string table) {
   connection_.exec("DROP TABLE " + quoteName(table), kSrc);
   deleteCatalogRows(table);
@@ -399,7 +444,7 @@ void SqliteCatalogStore::rebuildTable(std::string table, const std::vector<Colum
     }
     connection_.exec("PRAGMA ignore_check_constraints = OFF", kSrc);
   }
-  connection_.exec("DROP TABLE " + quoteName(realName), kSrc);
+  dropRewritten(realName);
   // The copy takes the table's name as SQLite's RENAME would give it, without
   // reading every declaration of the schema twice to find references to it
   // (a table of ours has none).

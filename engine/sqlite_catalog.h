@@ -22,6 +22,12 @@ class SqliteCatalogStore final : public CatalogStore {
                     const std::vector<Variant>& parameters = {}) override;
   bool columnIndexed(std::string table, std::string_view column) override;
   bool indexExists(std::string_view name) override;
+  void transactionBegun() override { dropAtCommit_ = true; }
+  void beforeCommit() override;
+  void transactionEnded() override {
+    dropAtCommit_ = false;
+    setAside_.clear();
+  }
 
   // SQL pieces.
   static std::string declaredType(const ColumnInfo& column);
@@ -35,6 +41,11 @@ class SqliteCatalogStore final : public CatalogStore {
   sqlite3* db() const { return static_cast<SqliteConnection&>(connection_).handle(); }
   bool appendToDeclaration(const std::string& table, const std::string& lastColumn, const std::string& definition);
   void writeDeclaration(const std::string& table, const std::string& newName, const std::string& sql);
+  void dropRewritten(const std::string& table);
+  // Inside the workspace's transaction the rows of a table written anew are
+  // dropped when it commits (tables set aside under these names).
+  bool dropAtCommit_ = false;
+  std::vector<std::string> setAside_;
 };
 
 }  // namespace svrZIVE::engine::detail

@@ -1,5 +1,6 @@
 // Workspace transactions: BeginTrans, CommitTrans and Rollback over the
 // databases of a workspace, nesting, and the write lock they hold.
+#include "engine/access_paths.h"
 #include "tests/engine/engine_test_support.h"
 
 namespace svrZIVE::engine::testing {
@@ -150,6 +151,25 @@ TEST_F(TransactionTest, TableDefinitionsRolledBackAreForgotten) {
                       {"INSERT INTO T (N) VALUES (1)", ""}, {"SELECT * FROM T", "1|NULL|1|NULL|NULL"}});
   EXPECT_EQ(fieldNames(db->tableDefs().item("T")->fields()), "ID WHO N NAME PAD");
   EXPECT_JET_ERROR(db->tableDefs().item("U"), kItemNotFound);
+}
+
+// A table written anew inside a transaction (a field made Required, then all
+// its rows given a value) keeps its rows and its counter when the
+// transaction commits, and leaves no other table behind; a rollback gives
+// back the table as it was.
+TEST_F(TransactionTest, ATableWrittenAnewInATransactionCommitsWholeOrNotAtAll) {
+  auto db = ws_->openDatabase(file("test.mdb"));
+  expectResults(*db, {{"INSERT INTO T (N) VALUES (1)", ""}, {"INSERT INTO T (N) VALUES (2)", ""}});
+  const struct { const char* end; const char* rows; } cases[] = {
+      {"ROLLBACK", "1|1|NULL 2|2|NULL"}, {"COMMIT", "1|1|x 2|2|x"}};
+  for (const auto& c : cases) {
+    ws_->beginTrans();
+    db->tableDefs().item("T")->fields().item("N")->setRequired(true);
+    rewriteTable(*db, {"UPDATE T SET NAME = 'x'"});
+    expectResults(*db, {{c.end, ""}, {"RAW SELECT ID, N, NAME FROM T ORDER BY ID", c.rows},
+                        {"RAW SELECT count(*) FROM sqlite_schema WHERE name LIKE 'zive_rebuild%'", "0"}});
+  }
+  expectResults(*db, {{"INSERT INTO T (N) VALUES (3)", ""}, {"RAW SELECT max(ID) FROM T", "3"}});
 }
 
 TEST_F(TransactionTest, TheDefaultWorkspaceHoldsTheEnginesDatabases) {
