@@ -251,17 +251,19 @@ bool SqliteCatalogStore::appendToDeclaration(const std::string& table, const std
   const std::string named = quoteName(lastColumn) + " ";
   if (sql.compare(lastItem, named.size(), named) != 0) return false;
   sql.insert(sql.size() - 1, ", " + definition);
-  writeDeclaration(table, table, sql);
-  return true;
+  return writeDeclaration(table, table, sql);
 }
 
 // Gives the table `table` the name `newName` and the declaration `sql` in
 // the schema, which is then read again; its rows stay where they are. For
-// declarations the rows stored hold to, as SQLite documents.
-void SqliteCatalogStore::writeDeclaration(const std::string& table, const std::string& newName,
+// declarations the rows stored hold to, as SQLite documents. False, and
+// nothing changed, when the SQLite at hand refuses to write its schema (built
+// or configured defensive): the caller then goes SQLite's own way.
+bool SqliteCatalogStore::writeDeclaration(const std::string& table, const std::string& newName,
                                           const std::string& sql) {
   const int64_t version = connection_.queryFixed("PRAGMA schema_version", kSrc);
   connection_.exec("PRAGMA writable_schema = ON", kSrc);
+  bool written = false;
   try {
     SqliteStatement st(db(), "UPDATE sqlite_schema SET name = ?3, tbl_name = ?3, sql = ?1 WHERE type = 'table' AND name = ?2",
                        kSrc);
@@ -269,12 +271,15 @@ void SqliteCatalogStore::writeDeclaration(const std::string& table, const std::s
     st.bindText(2, table);
     st.bindText(3, newName);
     st.run();
-    connection_.exec("PRAGMA schema_version = " + std::to_string(version + 1), kSrc);
+    written = sqlite3_changes(db()) == 1;
+    if (written) connection_.exec("PRAGMA schema_version = " + std::to_string(version + 1), kSrc);
   } catch (...) {
     connection_.exec("PRAGMA writable_schema = RESET", kSrc);
-    throw;
+    if (written) throw;  // the change is undone with the statement that made it
+    return false;
   }
   connection_.exec("PRAGMA writable_schema = RESET", kSrc);
+  return written;
 }
 
 // The old rows of a table written anew. Inside the workspace's transaction
@@ -310,8 +315,10 @@ void SqliteCatalogStore::dropRewritten(const std::string& table) {
     }
   }
   const std::string aside = "zive_rebuild." + std::to_string(setAside_.size()) + "." + table;
-  writeDeclaration(table, aside, "CREATE TABLE " + quoteName(aside) + sql.substr(declared.size() - 2));
-  setAside_.push_back(aside);
+  if (writeDeclaration(table, aside, "CREATE TABLE " + quoteName(aside) + sql.substr(declared.size() - 2)))
+    setAside_.push_back(aside);
+  else
+    connection_.exec("DROP TABLE " + quoteName(table), kSrc);
 }
 
 void SqliteCatalogStore::beforeCommit() {
@@ -448,7 +455,8 @@ void SqliteCatalogStore::rebuildTable(std::string table, const std::vector<Colum
   // The copy takes the table's name as SQLite's RENAME would give it, without
   // reading every declaration of the schema twice to find references to it
   // (a table of ours has none).
-  writeDeclaration(temp, realName, declaration);
+  if (!writeDeclaration(temp, realName, declaration))
+    connection_.exec("ALTER TABLE " + quoteName(temp) + " RENAME TO " + quoteName(realName), kSrc);
   if (counter) {
     SqliteStatement seq(db(), "UPDATE sqlite_sequence SET name = ?1 WHERE name = ?2", kSrc);
     seq.bindText(1, realName);

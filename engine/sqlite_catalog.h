@@ -40,7 +40,7 @@ class SqliteCatalogStore final : public CatalogStore {
  private:
   sqlite3* db() const { return static_cast<SqliteConnection&>(connection_).handle(); }
   bool appendToDeclaration(const std::string& table, const std::string& lastColumn, const std::string& definition);
-  void writeDeclaration(const std::string& table, const std::string& newName, const std::string& sql);
+  bool writeDeclaration(const std::string& table, const std::string& newName, const std::string& sql);
   void dropRewritten(const std::string& table);
   // Inside the workspace's transaction the rows of a table written anew are
   // dropped when it commits (tables set aside under these names).
