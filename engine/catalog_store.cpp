@@ -261,24 +261,35 @@ std::optional<std::string> CatalogStore::defaultLiteral(const ColumnInfo& c, boo
   return std::nullopt;
 }
 
-void CatalogStore::insertCatalogRow(std::string table, const ColumnInfo& c) {
-  deleteCatalogRow(table, c.name);
+void CatalogStore::insertCatalogRow(std::string table, const ColumnInfo& c) { insertCatalogRows(std::move(table), {c}); }
+
+void CatalogStore::insertCatalogRows(std::string table, const std::vector<ColumnInfo>& columns) {
+  auto del = connection_.prepare(
+      "DELETE FROM " + std::string(kCatalogTable) + " WHERE table_name = ?1 AND field_name = ?2", kSrc);
   auto st = connection_.prepare("INSERT INTO " + std::string(kCatalogTable) +
                                     " (table_name, field_name, dao_type, size, required, allow_zero_length, "
                                     "default_value, ordinal_position, auto_increment) "
                                     "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)",
                                 kSrc);
-  st->bindText(1, table);
-  st->bindText(2, c.name);
-  st->bindInt(3, static_cast<int>(c.type));
-  st->bindInt(4, c.type == DaoType::Decimal ? c.precision * 256 + c.scale : c.size);
-  st->bindInt(5, c.required ? 1 : 0);
-  st->bindInt(6, c.allowZeroLength ? 1 : 0);
-  st->bindText(7, c.defaultValue);
-  st->bindInt(8, c.ordinalPosition);
-  st->bindInt(9, c.autoIncrement ? 1 : 0);
-  st->run();
+  for (const auto& c : columns) {
+    del->bindText(1, table);
+    del->bindText(2, c.name);
+    del->run();
+    del->reset();
+    st->bindText(1, table);
+    st->bindText(2, c.name);
+    st->bindInt(3, static_cast<int>(c.type));
+    st->bindInt(4, c.type == DaoType::Decimal ? c.precision * 256 + c.scale : c.size);
+    st->bindInt(5, c.required ? 1 : 0);
+    st->bindInt(6, c.allowZeroLength ? 1 : 0);
+    st->bindText(7, c.defaultValue);
+    st->bindInt(8, c.ordinalPosition);
+    st->bindInt(9, c.autoIncrement ? 1 : 0);
+    st->run();
+    st->reset();
+  }
   noteChange();
+  tables_.erase(lowerAscii(table));
 }
 
 void CatalogStore::updateCatalogRow(std::string table, const ColumnInfo& c) {

@@ -115,6 +115,7 @@ class CatalogStore : public Catalog {
   // columns 0 to 7), refused as damage when it describes no field we can have.
   static ColumnInfo catalogRow(const Statement& st, const std::string& table);
   void insertCatalogRow(std::string table, const ColumnInfo& column);
+  void insertCatalogRows(std::string table, const std::vector<ColumnInfo>& columns);
   void deleteCatalogRows(std::string_view table);
   void forget(std::string_view table) { tables_.erase(lowerAscii(table)); }
   // Called on every change of the catalog's rows, inside its transaction.

@@ -144,7 +144,7 @@ void SqliteCatalogStore::createTable(std::string table, std::vector<ColumnInfo> 
   }
   sql += ")";
   connection_.exec(sql, kSrc);
-  for (const auto& c : columns) insertCatalogRow(table, c);
+  insertCatalogRows(table, columns);
   forget(table);
 }
 
