@@ -143,28 +143,27 @@ void plainSide(benchmark::State& state, const std::string& name, int returns) {
   }
 }
 
+// The case's query through a statement `kept` keeps, its values bound.
+void runKept(KeptStatements& kept, const Case& c, int32_t k, int returns) {
+  sqlite3_stmt* st = kept.statement(c.sql);
+  sqlite3_bind_int(st, 1, k);
+  if (sqlite3_bind_parameter_count(st) > 1) sqlite3_bind_int(st, 2, returns + 1);
+  benchmark::DoNotOptimize(readRows(st));
+}
+
 void bestSide(benchmark::State& state, const std::string& name, int returns) {
   const Case& c = caseOf(name);
   KeptStatements kept(database(returns));
   int64_t i = 0;
-  for (auto _ : state) {
-    sqlite3_stmt* st = kept.statement(c.sql);
-    sqlite3_bind_int(st, 1, numberFor(c, ++i, returns));
-    if (sqlite3_bind_parameter_count(st) > 1) sqlite3_bind_int(st, 2, returns + 1);
-    benchmark::DoNotOptimize(readRows(st));
-  }
+  for (auto _ : state) runKept(kept, c, numberFor(c, ++i, returns), returns);
 }
 
 void openBestSide(benchmark::State& state, const std::string& name, int returns) {
   const Case& c = caseOf(name);
-  const auto& file = database(returns);
   int64_t i = 0;
   for (auto _ : state) {
-    KeptStatements kept(file);
-    sqlite3_stmt* st = kept.statement(c.sql);
-    sqlite3_bind_int(st, 1, numberFor(c, ++i, returns));
-    if (sqlite3_bind_parameter_count(st) > 1) sqlite3_bind_int(st, 2, returns + 1);
-    benchmark::DoNotOptimize(readRows(st));
+    KeptStatements kept(database(returns));
+    runKept(kept, c, numberFor(c, ++i, returns), returns);
   }
 }
 
