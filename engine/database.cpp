@@ -299,35 +299,31 @@ std::shared_ptr<Recordset> DatabaseImpl::openRecordset(std::string_view sql, int
   std::string text = isBareName(sql) ? "SELECT * FROM [" + trimBrackets(sql) + "]" : std::string(sql);
   checkTransactionHeld(kSrc);
   jet::StatementShape shape = jet::statementShape(text);
-  if (shape.usable && !conn.inTransaction()) {
-    if (auto known = openKnownQuery(text, shape)) {
-      openRecordsets();  // drops the closed ones
-      recordsets_.push_back(known);
-      return known;
-    }
-  }
-  // One read transaction: the catalog and the rows come from one snapshot,
-  // under one shared lock, released before the recordset is handed out.
-  // (Inside the workspace's transaction, that one.)
-  Transaction snapshot(conn, kSrc, false);
-  CatalogStore& current = catalog(kSrc);
   std::shared_ptr<RecordsetImpl> rs;
-  if (CachedStatement* cached = shape.usable ? statementFor(text, shape) : nullptr) {
-    const jet::Translation& t = cached->shaped.translation;
-    if (t.kind != jet::StatementKind::Select) raiseJet(kInvalidOperation, kSrc);
-    if (tracing()) traceStatement(text, cached->shaped.writeSql(shape));
-    if (!cached->layout) cached->layout = RecordsetImpl::layout(*this, t);
-    Statement& st = prepared(*cached);
-    ResetAfterUse reset{st};
-    bindLiterals(st, *cached, shape);
-    rs = RecordsetImpl::open(shared_from_this(), t, *cached->layout, st);
-  } else {
-    jet::Translation t = jet::translate(text, current);
-    if (t.kind != jet::StatementKind::Select) raiseJet(kInvalidOperation, kSrc);
-    traceStatement(text, t.sql);
-    rs = RecordsetImpl::open(shared_from_this(), t);
+  if (shape.usable && !conn.inTransaction()) rs = openKnownQuery(text, shape);
+  if (!rs) {
+    // One read transaction: the catalog and the rows come from one snapshot,
+    // under one shared lock, released before the recordset is handed out.
+    // (Inside the workspace's transaction, that one.)
+    Transaction snapshot(conn, kSrc, false);
+    CatalogStore& current = catalog(kSrc);
+    if (CachedStatement* cached = shape.usable ? statementFor(text, shape) : nullptr) {
+      const jet::Translation& t = cached->shaped.translation;
+      if (t.kind != jet::StatementKind::Select) raiseJet(kInvalidOperation, kSrc);
+      if (tracing()) traceStatement(text, cached->shaped.writeSql(shape));
+      if (!cached->layout) cached->layout = RecordsetImpl::layout(*this, t);
+      Statement& st = prepared(*cached);
+      ResetAfterUse reset{st};
+      bindLiterals(st, *cached, shape);
+      rs = RecordsetImpl::open(shared_from_this(), t, *cached->layout, st);
+    } else {
+      jet::Translation t = jet::translate(text, current);
+      if (t.kind != jet::StatementKind::Select) raiseJet(kInvalidOperation, kSrc);
+      traceStatement(text, t.sql);
+      rs = RecordsetImpl::open(shared_from_this(), t);
+    }
+    snapshot.commit();
   }
-  snapshot.commit();
   openRecordsets();  // drops the closed ones
   recordsets_.push_back(rs);
   return rs;
