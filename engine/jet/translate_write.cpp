@@ -43,12 +43,34 @@ std::string storeCall(const std::string& value, const ColumnInfo& column, const 
   }
 }
 
+// A value written into a field. A field's own value copied into a field of
+// the same number or date type passed the same conversion on its way in, so
+// only a Null reaching a Required field still goes to jet_store to fail.
+std::string storedValue(const Typed& t, const std::string& value, const ColumnInfo& column, const TableInfo& table) {
+  const ColumnInfo* from = t.column;
+  bool sameValues = from && from->type == column.type;
+  switch (column.type) {
+    case DaoType::Boolean:
+    case DaoType::Byte:
+    case DaoType::Integer:
+    case DaoType::Long:
+    case DaoType::Currency:
+    case DaoType::Single:
+    case DaoType::Double:
+    case DaoType::Date: break;
+    default: sameValues = false;
+  }
+  if (!sameValues) return storeCall(value, column, table);
+  if (!column.required) return value;
+  return "coalesce(" + value + ", " + storeCall("NULL", column, table) + ")";
+}
+
 // A value written into a field: a literal of the shape as a bare parameter
 // the engine converts before binding it (Translation::StoredLiteral),
 // anything else through jet_store.
 std::string writtenValue(const Typed& t, const ColumnInfo& column, const TableInfo& table, Translation& out) {
   std::optional<size_t> slot = bareMarker(t.sql);
-  if (!slot || t.type == Ty::Dec || column.type == DaoType::Decimal) return storeCall(asWritten(t), column, table);
+  if (!slot || t.type == Ty::Dec || column.type == DaoType::Decimal) return storedValue(t, asWritten(t), column, table);
   out.storedLiterals.push_back({*slot, column, table.name, storeCall(t.sql, column, table)});
   return t.sql;
 }
@@ -231,7 +253,7 @@ void Translator::update(const UpdateStmt& s, Translation& out) {
       joined += ", " + v + " AS " + column;
       v = "\"jet_rows\"." + column;
     }
-    std::string stored = storeCall(v, *col, info);
+    std::string stored = s.join ? storeCall(v, *col, info) : storedValue(t, v, *col, info);
     sql += (i ? ", " : "") + quoteName(col->name) + " = " + (s.join ? stored : writtenValue(t, *col, info, out));
     if (!s.join && !s.where && namesEqual(name, info.name))
       out.wholeTableAssignments.push_back({col->name, std::move(stored), storedLiteral(*a.value, *col, info)});

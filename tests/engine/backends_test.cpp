@@ -11,7 +11,7 @@ namespace {
 class BackendsTest : public BothBackendsTest {
  protected:
   BackendsTest()
-      : BothBackendsTest({"CREATE TABLE T (ID COUNTER, NAME TEXT(5) NOT NULL, N LONG, B BYTE, D DOUBLE, M MEMO)",
+      : BothBackendsTest({"CREATE TABLE T (ID COUNTER, NAME TEXT(5) NOT NULL, N LONG NOT NULL, B BYTE, D DOUBLE, M MEMO, K LONG)",
                           "CREATE UNIQUE INDEX IX_T_N ON T (N)",
                           "INSERT INTO T (NAME, N, B, D) VALUES ('Ana', 1, 10, 1.5)",
                           "INSERT INTO T (NAME, N, B, D) VALUES ('bea', 2, 20, 2.5)",
@@ -60,6 +60,7 @@ TEST_P(BackendsTest, WritesThatBreakAFieldsRuleFailWholeWithJetsError) {
       {"INSERT INTO T (NAME, N, D) VALUES ('x', 9, 'abc')", kTypeMismatchInExpression},
       {"UPDATE T SET B = B * 13", kOverflow},  // the first rows fit; the statement fails whole
       {"UPDATE T SET N = 7", kDuplicateKey},
+      {"UPDATE T SET N = K", kRequiredIsNull},  // a field's own Null still fails a Required one
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.sql);
@@ -119,7 +120,7 @@ TEST_P(BackendsTest, TableDefinitionsChangeInPlace) {
   EXPECT_JET_ERROR(db->tableDefs().item("T")->fields().item("M"), kItemNotFound);
   db->close();
   db = openDb();
-  EXPECT_EQ(db->tableDefs().item("T")->fields().count(), 7);
+  EXPECT_EQ(db->tableDefs().item("T")->fields().count(), 8);
 }
 
 // Eight processes save at once, each one inserting and reading its new
