@@ -573,6 +573,24 @@ void DatabaseImpl::addAccessPaths(const std::vector<AccessPath>& paths) {
   });
 }
 
+// A field added to a table with rows gives them its default without writing
+// them, so a new value equal to that default reaches no row that a copy of
+// the table would change. The rows are asked, not the declarations: a row
+// written since the field was added may hold something else.
+bool DatabaseImpl::holdAlready(const std::string& table, const std::vector<jet::Translation::Assignment>& values) {
+  std::string differs;
+  std::vector<const Variant*> literals;
+  for (const auto& [column, value, stored] : values) {
+    if (!stored) return false;
+    literals.push_back(&*stored);
+    differs += (differs.empty() ? "" : " OR ") + quoteName(column) + " IS DISTINCT FROM ?" +
+               std::to_string(literals.size());
+  }
+  auto st = connection_->prepare("SELECT 1 FROM " + quoteName(table) + " WHERE " + differs + " LIMIT 1", kSrc);
+  for (size_t i = 0; i < literals.size(); ++i) st->bind(static_cast<int>(i + 1), *literals[i]);
+  return !st->step();
+}
+
 void DatabaseImpl::rewriteTable(const std::vector<std::string>& updates) {
   if (updates.empty()) return;
   inSchemaTransaction(kSrc, [&] {
@@ -603,6 +621,10 @@ void DatabaseImpl::rewriteTable(const std::vector<std::string>& updates) {
     }
     const TableEntry* e = catalog_->findEntry(translations.front().table);
     if (!e) raiseJet(kItemNotFound, kSrc);
+    if (holdAlready(e->info.name, values)) {
+      for (const auto& sql : updates) traceStatement(sql, "-- every row holds this already");
+      return;
+    }
     std::vector<ColumnInfo> columns;
     for (const auto& name : e->storageOrder) columns.push_back(*e->info.findColumn(name));
     // A literal's value, converted once, is copied into every row as it is:

@@ -117,6 +117,9 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
  private:
   void setUp(bool creating);
   void runDdl(const jet::Translation& t, std::string_view jetSql);
+  // True when each value is a literal that every row of `table` holds
+  // already, so that writing the table anew would change nothing.
+  bool holdAlready(const std::string& table, const std::vector<jet::Translation::Assignment>& values);
   template <class Work>
   void inSchemaTransaction(std::string_view source, Work&& work);
 

@@ -235,6 +235,8 @@ TEST_F(TableDefsTest, UpdatesWrittenInOneRewriteGiveTheResultOfRunningThemInTurn
       {{"UPDATE R SET A = 2.5, B = 12"}, 0, "1|2|12 2|2|12"},  // literals stored as the fields store them
       {{"UPDATE R SET A = 5", "UPDATE R SET B = A & ''"}, 0, "1|5|5 2|5|5"},  // reads what the first one set
       {{"UPDATE R SET A = 7 WHERE N = 1", "UPDATE R SET B = 'y'"}, 0, "1|7|y 2|0|y"},
+      {{"UPDATE R SET A = N"}, 0, "1|1|a 2|2|b"},
+      {{"UPDATE R SET A = 0, B = 'a'"}, 0, "1|0|a 2|0|a"},  // the first row holds it already, not the second
       {{"UPDATE R SET A = 3", "UPDATE R SET B = 'long'"}, kFieldTooSmall, "1|0|a 2|0|b"},  // as they were
   };
   for (const auto& c : cases) {
