@@ -406,29 +406,37 @@ void SqliteCatalogStore::rebuildTable(std::string table, const std::vector<Colum
 
   const std::string temp = "zive_rebuild_" + realName;
   std::string create = " (";
-  std::string targets, sources;
+  std::vector<std::pair<std::string, std::string>> copied;  // column of the copy, and its value
   const ColumnInfo* counter = nullptr;
   for (size_t i = 0; i < columns.size(); ++i) {
     const ColumnInfo& c = columns[i];
     if (i) create += ", ";
     create += columnDefinition(c, declareNotNull(c));
-    if (c.autoIncrement) counter = &c;
-    auto newValue = newValues.find(lowerAscii(c.name));
-    if (newValue != newValues.end() || had(c.name)) {
-      targets += (targets.empty() ? "" : ", ") + quoteName(c.name);
-      sources += (sources.empty() ? "" : ", ") + (newValue != newValues.end() ? newValue->second : quoteName(c.name));
+    if (c.autoIncrement) {
+      counter = &c;
+      continue;
     }
+    auto newValue = newValues.find(lowerAscii(c.name));
+    if (newValue != newValues.end() || had(c.name))
+      copied.emplace_back(quoteName(c.name), newValue != newValues.end() ? newValue->second : quoteName(c.name));
   }
   create += ")";
   const std::string declaration = "CREATE TABLE " + quoteName(realName) + create;
   create = "CREATE TABLE " + quoteName(temp) + create;
-  // Rows keep their rowids; a new counter column numbers them by rowid.
-  std::string rowidTarget;
-  if (!counter) rowidTarget = "rowid";
-  else if (!had(counter->name)) rowidTarget = quoteName(counter->name);
-  if (!rowidTarget.empty()) {
-    targets = rowidTarget + (targets.empty() ? "" : ", ") + targets;
-    sources = "rowid" + std::string(sources.empty() ? "" : ", ") + sources;
+  // Rows keep their rowids, and a new counter column numbers them by rowid.
+  // Rows numbered 1 to N without a gap, copied in that order, get the same
+  // numbers from SQLite, which then appends each one without looking for its
+  // number first.
+  bool numberedInOrder = false;
+  if (!copied.empty()) {
+    SqliteStatement st(db(), "SELECT min(rowid) = 1 AND max(rowid) = count(*) FROM " + quoteName(realName), kSrc);
+    numberedInOrder = st.step() && st.int64(0) == 1;
+  }
+  if (!numberedInOrder) copied.emplace(copied.begin(), counter ? quoteName(counter->name) : "rowid", "rowid");
+  std::string targets, sources;
+  for (const auto& [target, source] : copied) {
+    targets += (targets.empty() ? "" : ", ") + target;
+    sources += (sources.empty() ? "" : ", ") + source;
   }
 
   connection_.exec(create, kSrc);

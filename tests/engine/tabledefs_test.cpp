@@ -150,8 +150,8 @@ TEST_F(TableDefsTest, PositionsEqualOnesSortByNameAndUnsetOnesGoAfterTheHighest)
 // rewrites the table, keeping its rows, their numbers and its indexes.
 TEST_F(TableDefsTest, ChangingFieldsRewritesTheTableKeepingEveryRow) {
   expectResults(*db, {{"CREATE TABLE T (ID COUNTER, A LONG, B TEXT(5), C DOUBLE)", ""},
-                      {"RAW INSERT INTO T (A, B, C) VALUES (1, 'one', 1.5), (2, 'two', 2.5), (3, NULL, 3.5)", ""},
-                      {"RAW DELETE FROM T WHERE ID = 3", ""}, {"RAW CREATE INDEX IX_T_C ON T (C)", ""}});
+                      {"RAW INSERT INTO T (A, B, C) VALUES (1, 'one', 1.5), (2, NULL, 2.5), (3, 'three', 3.5)", ""},
+                      {"RAW DELETE FROM T WHERE ID = 2", ""}, {"RAW CREATE INDEX IX_T_C ON T (C)", ""}});
   auto& fields = db->tableDefs().item("T")->fields();
   fields.item("A")->setOrdinalPosition(7);
   fields.item("C")->setOrdinalPosition(0);
@@ -160,11 +160,18 @@ TEST_F(TableDefsTest, ChangingFieldsRewritesTheTableKeepingEveryRow) {
   fields.item("B")->setRequired(true);
   fields.refresh();
   EXPECT_EQ(fieldNames(fields), "C ID B A");
-  // The counter does not hand out the deleted row's number again.
-  expectResults(*db, {{"RAW SELECT rowid, ID, A, B, C FROM T", "1|1|1|one|1.5 2|2|2|two|2.5"},
-                      {"SELECT * FROM T ORDER BY A", "1.5|1|one|1 2.5|2|two|2"},
+  expectResults(*db, {{"RAW SELECT rowid, ID, A, B, C FROM T", "1|1|1|one|1.5 3|3|3|three|3.5"},
+                      {"SELECT * FROM T ORDER BY A", "1.5|1|one|1 3.5|3|three|3"},
                       {"RAW SELECT count(*) FROM sqlite_schema WHERE name = 'IX_T_C'", "1"},
                       {"RAW INSERT INTO T (B) VALUES ('d')", ""}, {"RAW SELECT ID, C FROM T WHERE B = 'd'", "4|7.5"},
+                      {"RAW DELETE FROM T WHERE ID = 4", ""}});
+  // Rows numbered without a gap keep their numbers too, and the counter does
+  // not hand out a deleted row's number again.
+  expectResults(*db, {{"RAW DELETE FROM T WHERE ID = 3", ""}, {"RAW UPDATE T SET ID = 2 WHERE ID = 1", ""},
+                      {"RAW INSERT INTO T (ID, B) VALUES (1, 'e')", ""}});
+  fields.item("C")->setDefaultValue(Variant(8.5));
+  expectResults(*db, {{"RAW SELECT rowid, ID, B FROM T", "1|1|e 2|2|one"},
+                      {"RAW INSERT INTO T (B) VALUES ('f')", ""}, {"RAW SELECT ID FROM T WHERE B = 'f'", "5"},
                       {"RAW INSERT INTO T (B) VALUES ('')", "refused"}, {"RAW INSERT INTO T (C) VALUES (1)", "refused"}});
 }
 
