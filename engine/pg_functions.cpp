@@ -566,7 +566,6 @@ BEGIN
   IF NOT abs(d) <= 922337203685477.5807 THEN PERFORM jet_fail(6); END IF;
   RETURN round(d * 10000) / 10000;
 END $f$;
-CREATE OR REPLACE FUNCTION jet_cvar(v jsonb) RETURNS jsonb LANGUAGE sql STABLE AS $f$ SELECT v $f$;
 CREATE OR REPLACE FUNCTION jet_isnumeric(v jsonb) RETURNS integer
 LANGUAGE sql STABLE AS $f$
 SELECT CASE WHEN jsonb_typeof(v) = 'number' OR v -> 'n' IS NOT NULL

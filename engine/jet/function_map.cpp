@@ -52,7 +52,6 @@ constexpr FunctionInfo kFunctions[] = {
     {"STRING", "jet_string", 2, 2, Ty::Text, DaoType::Text, false},
     {"ISNUMERIC", "jet_isnumeric", 1, 1, Ty::Bool, DaoType::Boolean, false},
     {"ISEMPTY", "jet_isempty", 1, 1, Ty::Bool, DaoType::Boolean, false},
-    {"CVAR", "jet_cvar", 1, 1, Ty::Unknown, DaoType::Unknown, false},
     {"CCUR", "jet_ccur", 1, 1, Ty::Dbl, DaoType::Currency, false},
     {"SQR", "jet_sqr", 1, 1, Ty::Dbl, DaoType::Double, false},
     {"EXP", "jet_exp", 1, 1, Ty::Dbl, DaoType::Double, false},
@@ -123,9 +122,13 @@ const AggregateInfo* findAggregate(std::string_view name) {
 }
 
 // The type of a value that is either `a` or `b`.
+// The type of a value that is one of two: a Decimal beside another number
+// is a Decimal; a date beside anything but a date keeps no one type.
 Ty eitherType(Ty a, Ty b) {
   if (a == b || b == Ty::Null) return a;
   if (a == Ty::Null) return b;
+  if (a == Ty::Date || b == Ty::Date) return Ty::Unknown;
+  if ((a == Ty::Dec && isNumeric(b)) || (b == Ty::Dec && isNumeric(a))) return Ty::Dec;
   if (isNumeric(a) && isNumeric(b)) return arithmeticType(a, b);
   return Ty::Unknown;
 }
@@ -181,42 +184,45 @@ Typed Translator::call(const Expr& e, const Clause& c) {
     return t;
   }
   if (e.starArg) argCountError();
-  if (namesEqual(name, "IIF") || namesEqual(name, "SWITCH")) {
-    // IIf(condition, a, b); Switch(condition, value, ...): Null when no condition holds.
-    const bool iif = namesEqual(name, "IIF");
-    if (iif ? e.args.size() != 3 : e.args.empty() || e.args.size() % 2 != 0) argCountError();
-    Typed t;
-    t.type = Ty::Null;
-    t.sql = "(CASE";
-    for (size_t i = 0; i + 1 < e.args.size(); i += 2) {
-      Typed cond = expr(*e.args[i], c), v = value(*e.args[i + 1], c);
-      t.sql += " WHEN " + asCondition(cond) + " THEN " + v.sql;
-      t.type = eitherType(t.type, v.type);
-      absorb(t, cond);
-      absorb(t, v);
-    }
-    if (iif) {
-      Typed v = value(*e.args[2], c);
-      t.sql += " ELSE " + v.sql;
-      t.type = eitherType(t.type, v.type);
-      absorb(t, v);
-    }
-    t.sql += " END)";
-    return t;
+  if (namesEqual(name, "CVAR")) {
+    // Every value is a Variant already: CVar gives its argument as it is.
+    if (e.args.size() != 1) argCountError();
+    return value(*e.args[0], c);
   }
-  if (namesEqual(name, "CHOOSE")) {
-    // Choose(index, value, ...): the index-th value (the index's fraction dropped), Null outside them.
-    if (e.args.size() < 2) argCountError();
-    Typed index = value(*e.args[0], c);
+  // IIf(condition, a, b); Switch(condition, value, ...): Null when no
+  // condition holds; Choose(index, value, ...): the index-th value (the
+  // index's fraction dropped), Null outside them. A CASE of the values: when
+  // one is a Decimal, the others are made Decimals too, so that the column
+  // holds one kind of value.
+  const bool iif = namesEqual(name, "IIF"), choose = namesEqual(name, "CHOOSE");
+  if (iif || choose || namesEqual(name, "SWITCH")) {
+    if (iif ? e.args.size() != 3 : choose ? e.args.size() < 2 : e.args.empty() || e.args.size() % 2 != 0)
+      argCountError();
     Typed t;
     t.type = Ty::Null;
-    t.sql = "(CASE jet_fix(" + variantArg(index) + ")";
-    absorb(t, index);
-    for (size_t i = 1; i < e.args.size(); ++i) {
-      Typed v = value(*e.args[i], c);
-      t.sql += " WHEN " + std::to_string(i) + " THEN " + v.sql;
-      t.type = eitherType(t.type, v.type);
-      absorb(t, v);
+    std::vector<std::pair<std::string, Typed>> branches;  // WHEN ... THEN, and the value
+    auto branch = [&](std::string when, const Expr& v) {
+      branches.emplace_back(std::move(when), value(v, c));
+      t.type = eitherType(t.type, branches.back().second.type);
+      absorb(t, branches.back().second);
+    };
+    if (choose) {
+      Typed index = value(*e.args[0], c);
+      t.sql = "(CASE jet_fix(" + variantArg(index) + ")";
+      absorb(t, index);
+      for (size_t i = 1; i < e.args.size(); ++i) branch(" WHEN " + std::to_string(i) + " THEN ", *e.args[i]);
+    } else {
+      t.sql = "(CASE";
+      for (size_t i = 0; i + 1 < e.args.size(); i += 2) {
+        Typed cond = expr(*e.args[i], c);
+        absorb(t, cond);
+        branch(" WHEN " + asCondition(cond) + " THEN ", *e.args[i + 1]);
+      }
+      if (iif) branch(" ELSE ", *e.args[2]);
+    }
+    for (const auto& [when, v] : branches) {
+      const bool toDecimal = t.type == Ty::Dec && v.type != Ty::Dec && v.type != Ty::Null;
+      t.sql += when + (toDecimal ? "jet_decimal(" + variantArg(v) + ")" : v.sql);
     }
     t.sql += " END)";
     return t;

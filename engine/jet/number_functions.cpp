@@ -77,8 +77,6 @@ Variant fnCCur(const Args& a) {
   return Variant(roundHalfEven(d * 10000.0) / 10000.0);
 }
 
-Variant fnCVar(const Args& a) { return a[0]; }
-
 Variant fnIsNumeric(const Args& a) {
   double d = 0;
   const Variant& v = a[0];
@@ -98,7 +96,6 @@ constexpr Registration kNumbers[] = {
     {"jet_rnd", 0, call<fnRnd>, false},
     {"jet_rnd", 1, call<fnRnd>, false},
     {"jet_ccur", 1, call<fnCCur>},
-    {"jet_cvar", 1, call<fnCVar>},
     {"jet_isnumeric", 1, call<fnIsNumeric>},
     {"jet_isempty", 1, call<fnIsEmpty>},
 };

@@ -140,7 +140,13 @@ void Translator::select(const SelectStmt& s, Translation& out, Use use) {
                    std::any_of(keys.begin(), keys.end(), [](const auto& k) { return k.first.aggregate; });
   if (aggregate) checkAggregate(outputs, groups, keys, s.having ? &having : nullptr);
 
-  for (const auto& o : outputs) out.columns.push_back(ResultColumn{o.name, o.typed.dao});
+  // A computed Decimal or date is read as one: neither is stored as its value.
+  for (const auto& o : outputs) {
+    DaoType dao = o.typed.dao;
+    if (dao == DaoType::Unknown && o.typed.type == Ty::Dec) dao = DaoType::Decimal;
+    if (dao == DaoType::Unknown && o.typed.type == Ty::Date) dao = DaoType::Date;
+    out.columns.push_back(ResultColumn{o.name, dao});
+  }
 
   std::string tail;
   if (!from.empty()) tail += " FROM " + from;

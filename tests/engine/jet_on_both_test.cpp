@@ -56,6 +56,10 @@ TEST_P(JetOnBothTest, ExpressionsGiveTheSameValue) {
       {"CStr(Max(A)) & '|' & Len(First(A)) & '|' & Sum(A)", "-1234567890123456.789|21|-1.23456789012346E+15"},
       {"IIf(A > -1234567890123456.5, 'y', 'n') & IIf(A = '-1234567890123456.7890', 'y', 'n') & IIf(A IN (1, A), 'y', 'n')", "yyy"},
       {"CDec('0.12345678901234567890123456789012') & ' ' & CDec(D / 3) & ' ' & Format(A, '0.0')", "0.1234567890123456789012345679 0.833333333333333 -1234567890123460.0"},
+      // a Decimal or a date given back as it is, or as one value of several, is read as one
+      {"CVar(A)", "-1234567890123456.789"}, {"IIf(N = 5, A, 0)", "-1234567890123456.789"}, {"IIf(N = 6, A, 0)", "0"},
+      {"Switch(N = 6, 1, N = 5, A)", "-1234567890123456.789"}, {"Choose(2, 1, A)", "-1234567890123456.789"},
+      {"CVar(DT)", "1/31/2014 12:30:00 PM"}, {"IIf(N = 5, DT, Null)", "1/31/2014 12:30:00 PM"}, {"DT + 1", "2/1/2014 12:30:00 PM"},
       // dates: the origin, before 1900, serials, intervals
       {"Year(DT) & Month(DT) & Day(DT) & Hour(DT) & Minute(DT)", "20141311230"}, {"CDate(0)", "12/30/1899"},
       {"Format(CDate(-1.25), 'm/d/yyyy h:nn')", "12/29/1899 6:00"}, {"Year(#1/1/1800#)", "1800"}, {"Weekday(DT)", "6"},
