@@ -68,24 +68,29 @@ std::filesystem::path freshCopy(const char* name) {
   return path;
 }
 
-void engineUpgrade(benchmark::State& state) {
-  ScopedMessageCallback quiet([](const std::string&, int) {});
+// `work` timed on a fresh copy of the first-layout file in each iteration.
+template <class Work>
+void onFreshCopies(benchmark::State& state, const char* name, Work work) {
   for (auto _ : state) {
     state.PauseTiming();
-    auto path = freshCopy("upgrade_bench_engine.mdb");
+    auto path = freshCopy(name);
     state.ResumeTiming();
+    work(path);
+  }
+}
+
+void engineUpgrade(benchmark::State& state) {
+  ScopedMessageCallback quiet([](const std::string&, int) {});
+  onFreshCopies(state, "upgrade_bench_engine.mdb", [](const std::filesystem::path& path) {
     cZIVETraspaso traspaso;
     traspaso.mdbmod(path.string());
     traspaso.mdbPath(scratchDir().string() + "/");
     benchmark::DoNotOptimize(traspaso.Traspaso());
-  }
+  });
 }
 
 void sqliteCopy(benchmark::State& state, bool indexed) {
-  for (auto _ : state) {
-    state.PauseTiming();
-    auto path = freshCopy("upgrade_bench_sqlite.mdb");
-    state.ResumeTiming();
+  onFreshCopies(state, "upgrade_bench_sqlite.mdb", [&](const std::filesystem::path& path) {
     RawDb raw(path);
     raw.exec("BEGIN");
     raw.exec("CREATE TABLE C02 AS SELECT * FROM T02_DECLARACIONES WHERE 0");
@@ -100,7 +105,7 @@ void sqliteCopy(benchmark::State& state, bool indexed) {
       raw.exec("CREATE INDEX C08_SECDEC ON C08 (T08_SECDEC)");
     }
     raw.exec("COMMIT");
-  }
+  });
 }
 
 // The tables of a file the upgrade brought to the current layout: their
@@ -156,10 +161,7 @@ void sqliteSameChanges(benchmark::State& state) {
       {"T08_TIPOLOGIA6", "' ', 0, 0, 0"},
   };
   upgradedTables();
-  for (auto _ : state) {
-    state.PauseTiming();
-    auto path = freshCopy("upgrade_bench_sqlite.mdb");
-    state.ResumeTiming();
+  onFreshCopies(state, "upgrade_bench_sqlite.mdb", [&](const std::filesystem::path& path) {
     RawDb raw(path);
     raw.exec("PRAGMA ignore_check_constraints = ON");
     raw.exec("BEGIN");
@@ -181,7 +183,7 @@ void sqliteSameChanges(benchmark::State& state) {
         raw.exec("CREATE INDEX \"path_" + table.name + "\" ON " + quoted + " (\"" + table.pathColumn + "\")");
     }
     raw.exec("COMMIT");
-  }
+  });
 }
 
 }  // namespace

@@ -4,6 +4,20 @@
 
 namespace svrZIVE::engine {
 
+bool isPlainNumberType(DaoType type) {
+  switch (type) {
+    case DaoType::Boolean:
+    case DaoType::Byte:
+    case DaoType::Integer:
+    case DaoType::Long:
+    case DaoType::Currency:
+    case DaoType::Single:
+    case DaoType::Double:
+    case DaoType::Date: return true;
+    default: return false;
+  }
+}
+
 std::string_view daoTypeName(DaoType type) {
   switch (type) {
     case DaoType::Unknown: return "Unknown";

@@ -32,6 +32,10 @@ enum class DaoType : int16_t {
 
 std::string_view daoTypeName(DaoType type);  // "Boolean", "Byte", ..., "Text", "Memo", "GUID"
 
+// A type whose values the store keeps as plain numbers (a date as its day
+// number); a Decimal is kept as a key text.
+bool isPlainNumberType(DaoType type);
+
 // The most bytes a Binary field holds.
 inline constexpr int32_t kMaxBinarySize = 510;
 

@@ -48,19 +48,7 @@ std::string storeCall(const std::string& value, const ColumnInfo& column, const 
 // only a Null reaching a Required field still goes to jet_store to fail.
 std::string storedValue(const Typed& t, const std::string& value, const ColumnInfo& column, const TableInfo& table) {
   const ColumnInfo* from = t.column;
-  bool sameValues = from && from->type == column.type;
-  switch (column.type) {
-    case DaoType::Boolean:
-    case DaoType::Byte:
-    case DaoType::Integer:
-    case DaoType::Long:
-    case DaoType::Currency:
-    case DaoType::Single:
-    case DaoType::Double:
-    case DaoType::Date: break;
-    default: sameValues = false;
-  }
-  if (!sameValues) return storeCall(value, column, table);
+  if (!from || from->type != column.type || !isPlainNumberType(column.type)) return storeCall(value, column, table);
   if (!column.required) return value;
   return "coalesce(" + value + ", " + storeCall("NULL", column, table) + ")";
 }
