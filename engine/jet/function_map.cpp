@@ -2,6 +2,8 @@
 // behind them, with their argument counts and result types; IIf, Switch,
 // Choose and IsNull, written as SQL; and the aggregates, which only some
 // clauses allow (3096).
+#include <algorithm>
+
 #include "engine/jet/translator_internal.h"
 
 namespace svrZIVE::engine::jet {
@@ -135,8 +137,7 @@ Ty eitherType(Ty a, Ty b) {
 
 }  // namespace
 
-Typed Translator::call(const Expr& e, const Clause& c) {
-  const std::string& name = e.text;
+Typed Translator::call(const Expr& e, const std::string& name, const Clause& c) {
   auto argCountError = [&]() {
     raise(kSyntaxErrorInExpression,
           "Wrong number of arguments for the function '" + name + "' in the query expression.");
@@ -254,6 +255,24 @@ Typed Translator::call(const Expr& e, const Clause& c) {
       absorb(t, a);
       return t;
     }
+  }
+  // Mid$(...) and the other text functions with a '$' give a text, never
+  // Null: CStr of the function's value, which fails on Null as they do.
+  if (name.size() > 1 && name.back() == '$') {
+    static constexpr std::string_view kTextFunctions[] = {"CHR",  "FORMAT", "LCASE",  "LEFT",  "LTRIM", "MID",
+                                                          "RIGHT", "RTRIM", "SPACE", "STR", "STRING", "TRIM", "UCASE"};
+    const std::string base = name.substr(0, name.size() - 1);
+    if (std::none_of(std::begin(kTextFunctions), std::end(kTextFunctions),
+                     [&](std::string_view f) { return namesEqual(f, base); }))
+      raise(kUndefinedFunction, "Undefined function '" + name + "' in expression.");
+    Typed v = call(e, base, c);
+    Typed t;
+    t.sql = "jet_cstr(" + variantArg(v) + ")";
+    t.type = Ty::Text;
+    t.dao = DaoType::Text;
+    t.nest = v.nest + 1;
+    absorb(t, v);
+    return t;
   }
   const FunctionInfo* f = findFunction(name);
   if (f == nullptr) raise(kUndefinedFunction, "Undefined function '" + name + "' in expression.");

@@ -50,6 +50,12 @@ void scanTokens(std::string_view sql, const std::function<void(TokenKind, size_t
     const size_t start = i;
     if (isNameStart(static_cast<unsigned char>(c))) {
       while (i < n && isNameChar(static_cast<unsigned char>(sql[i]))) ++i;
+      // The runtime's text functions may be called with a '$': Mid$(...).
+      if (i < n && sql[i] == '$') {
+        size_t j = i + 1;
+        while (j < n && isBlank(sql[j])) ++j;
+        if (j < n && sql[j] == '(') ++i;
+      }
       push(TokenKind::Name, start);
       continue;
     }

@@ -446,6 +446,7 @@ class Parser {
     auto s = std::make_unique<UpdateStmt>();
     ctx_ = Context{kSyntaxErrorInUpdate, std::string_view::npos};
     expectKeyword("UPDATE");
+    acceptKeyword("DISTINCTROW");  // as Access writes it; the rows set are those of one table
     s->join = joinSource();
     if (!s->join->isJoin) s->table = std::move(s->join->table), s->join.reset();
     ctx_ = Context{kSyntaxErrorInUpdate, std::string_view::npos};
@@ -469,6 +470,7 @@ class Parser {
     auto s = std::make_unique<DeleteStmt>();
     ctx_ = Context{kSyntaxErrorInFrom, std::string_view::npos};
     expectKeyword("DELETE");
+    acceptKeyword("DISTINCTROW");  // as Access writes it; the rows deleted are those of one table
     if (!acceptSymbol("*")) {
       if (atName() && peek(1).isSymbol(".") && peek(2).isSymbol("*")) {
         s->target = name().name;

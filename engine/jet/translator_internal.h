@@ -183,7 +183,9 @@ class Translator {
   Typed predicate(const Expr& e, const Clause& c);
 
   // function_map.cpp
-  Typed call(const Expr& e, const Clause& c);
+  Typed call(const Expr& e, const Clause& c) { return call(e, e.text, c); }
+  // The call `e` as a call of the function `name`.
+  Typed call(const Expr& e, const std::string& name, const Clause& c);
 
   // translate_select.cpp
   struct Output {

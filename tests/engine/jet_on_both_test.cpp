@@ -43,7 +43,7 @@ TEST_P(JetOnBothTest, ExpressionsGiveTheSameValue) {
       {"Trim('  a ') & '|'", "a|"}, {"UCase('ñé')", "ÑÉ"}, {"InStr(S, 'C')", "3"}, {"InStr(2, 'abcb', 'b', 0)", "2"},
       {"InStrRev('abcb', 'b')", "4"}, {"Replace('aXbx', 'x', '-')", "a-b-"}, {"StrComp('a', 'A')", "0"},
       {"StrComp('a', 'A', 0)", "1"}, {"StrConv('hello wORLD', 3)", "Hello World"}, {"Asc('€') & Chr(128)", "128€"},
-      {"Str(-0.5) & Str(3)", "-.5 3"}, {"String(3, 'xy') & Space(1) & StrReverse(S)", "xxx cba"},
+      {"Str(-0.5) & Str(3)", "-.5 3"}, {"Mid$(S, 2, 1) & Left$ (S, 1) & UCase$(Z & 'x') & Str$(N)", "baX 5"}, {"String(3, 'xy') & Space(1) & StrReverse(S)", "xxx cba"},
       // numbers and conversions: banker's rounding, text to number
       {"CInt(2.5) & CInt(3.5) & CLng(-2.5)", "24-2"}, {"CLng(T10) + 1", "11"}, {"CDbl('1e3')", "1000"},
       {"Val(' 12 3.5e2x')", "12350"}, {"Val('abc')", "0"}, {"CBool('true') & CBool(0)", "-10"}, {"CCur(1.23456)", "1.2346"},
@@ -85,7 +85,7 @@ TEST_P(JetOnBothTest, BadArgumentsFailWithTheSameError) {
       {"N / 0", 11},                          {"S > N", kTypeMismatchInExpression}, {"S & N > 5", kTypeMismatchInExpression}, {"Year('x')", kTypeMismatch},
       {"DateAdd('x', 1, DT)", kInvalidProcedureCall}, {"Chr(256)", kInvalidProcedureCall}, {"Left(S, Null)", kInvalidUseOfNull},
       {"CDec('x')", kTypeMismatchInExpression}, {"CDec('1e29') + A", kOverflow}, {"CInt('&H10000')", kOverflow},
-      {"A > 'x'", kTypeMismatchInExpression},
+      {"A > 'x'", kTypeMismatchInExpression}, {"Left$(Z, 1)", kInvalidUseOfNull}, {"Len$(S)", kUndefinedFunction},
   };
   for (const auto& [expression, number] : cases) {
     SCOPED_TRACE(expression);
