@@ -123,7 +123,6 @@ const AggregateInfo* findAggregate(std::string_view name) {
   return nullptr;
 }
 
-// The type of a value that is either `a` or `b`.
 // The type of a value that is one of two: a Decimal beside another number
 // is a Decimal; a date beside anything but a date keeps no one type.
 Ty eitherType(Ty a, Ty b) {
