@@ -43,14 +43,6 @@ std::string trimBrackets(std::string_view sql) {
 void validateColumn(ColumnInfo& c, std::string_view source) {
   checkJetName(c.name, source);
   switch (c.type) {
-    case DaoType::Boolean:
-    case DaoType::Byte:
-    case DaoType::Integer:
-    case DaoType::Long:
-    case DaoType::Currency:
-    case DaoType::Single:
-    case DaoType::Double:
-    case DaoType::Date:
     case DaoType::Memo:
     case DaoType::LongBinary:
     case DaoType::GUID: c.size = fixedSize(c.type); break;
@@ -65,7 +57,9 @@ void validateColumn(ColumnInfo& c, std::string_view source) {
       if (c.precision > kMaxDecimalPrecision || c.scale > c.precision) raiseJet(kInvalidArgument, source);
       c.size = fixedSize(c.type);
       break;
-    default: raiseJet(kInvalidFieldType, source);
+    default:
+      if (!isPlainNumberType(c.type)) raiseJet(kInvalidFieldType, source);
+      c.size = fixedSize(c.type);
   }
   if (c.autoIncrement && c.type != DaoType::Long) raiseJet(kInvalidFieldType, source);
 }
