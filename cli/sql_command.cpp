@@ -22,7 +22,7 @@ bool isQuery(std::string_view sql) {
   std::string word;
   while (i < sql.size() && std::isalpha(static_cast<unsigned char>(sql[i])))
     word += static_cast<char>(std::toupper(static_cast<unsigned char>(sql[i++])));
-  return word == "SELECT";
+  return word == "SELECT" || word == "TRANSFORM";
 }
 
 // Numbers plain whatever their type; a Double that is not finite, and texts,

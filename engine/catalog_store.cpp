@@ -8,6 +8,7 @@
 #include "base/decimal.h"
 #include "base/legacy_text.h"
 #include "engine/dao.h"
+#include "engine/engine_impl.h"
 
 namespace svrZIVE::engine::detail {
 
@@ -162,6 +163,14 @@ bool CatalogStore::checkForeignChanges() {
   dataVersion_ = v;
   if (changed) invalidate();
   return changed;
+}
+
+std::vector<Variant> CatalogStore::columnValues(const std::string& sql, DaoType type) {
+  traceStatement("", sql);
+  auto st = connection_.prepare(sql, kSrcDatabase);
+  std::vector<Variant> values;
+  while (st->step()) values.push_back(columnValue(*st, 0, type));
+  return values;
 }
 
 const TableInfo* CatalogStore::findTable(std::string_view name) {

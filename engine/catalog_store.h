@@ -58,6 +58,7 @@ class CatalogStore : public Catalog {
   virtual bool isOurs() = 0;
 
   const TableInfo* findTable(std::string_view name) override;
+  std::vector<Variant> columnValues(const std::string& sql, DaoType type) override;
   const TableEntry* findEntry(std::string_view name);
   // Table names as created, alphabetical, without the store's and ours.
   virtual std::vector<std::string> tableNames() = 0;

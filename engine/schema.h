@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/variant.h"
+
 namespace svrZIVE::engine {
 
 // DAO field type codes.
@@ -87,6 +89,10 @@ class Catalog {
   virtual SqlTarget target() const { return SqlTarget::Sqlite; }
   // Case-insensitive lookup by table name; nullptr when there is no such table.
   virtual const TableInfo* findTable(std::string_view name) = 0;
+  // The values of the one column of the translated query `sql`, read as
+  // `type`: the headings of a crosstab's columns. None where nothing can be
+  // read.
+  virtual std::vector<Variant> columnValues(const std::string& /*sql*/, DaoType /*type*/) { return {}; }
 };
 
 }  // namespace svrZIVE::engine

@@ -148,6 +148,8 @@ struct SelectStmt {
   std::vector<OrderItem> orderBy;  // of the whole union when there is one
   // UNION [ALL] select ...: the selects after this one (ALL, the select).
   std::vector<std::pair<bool, std::unique_ptr<SelectStmt>>> unions;
+  // Where FROM begins in the statement, and where its FROM and WHERE end.
+  size_t fromStart = 0, fromEnd = 0;
 };
 
 struct NamedRef {
@@ -183,9 +185,22 @@ struct DeleteStmt {
   ExprPtr where;
 };
 
+// TRANSFORM aggregate(value) SELECT ... PIVOT heading [IN (literal, ...)]:
+// a crosstab, kept as the texts its columns are written from once its
+// headings are known.
+struct Transform {
+  std::string aggregate;        // the aggregate function's name
+  std::string value;            // its argument ("1" for Count(*))
+  std::string heading;          // the expression whose values head the columns
+  bool fixed = false;           // IN (...) was written: those headings, in that order
+  std::vector<std::string> in;  // the literals of IN, as written
+  std::string headingsSql;      // SELECT DISTINCT heading FROM ... WHERE ... ORDER BY heading
+};
+
 struct Statement {
   StatementKind kind = StatementKind::Select;
   std::unique_ptr<SelectStmt> select;
+  std::optional<Transform> transform;  // with `select`: its row headings
   std::unique_ptr<InsertStmt> insert;
   std::unique_ptr<UpdateStmt> update;
   std::unique_ptr<DeleteStmt> del;

@@ -54,6 +54,7 @@ constexpr JetErrorText kTexts[] = {
     {kSyntaxErrorInInsert, "Syntax error in the INSERT INTO statement."},
     {kSyntaxErrorInOrderBy, "Syntax error in the ORDER BY clause."},
     {kTextAfterEnd, "Characters found after end of SQL statement."},
+    {kSyntaxErrorInTransform, "Syntax error in the TRANSFORM statement."},
     {kSyntaxErrorInUpdate, "Syntax error in the UPDATE statement."},
     {kFieldTooSmall,
      "The field is too small to accept the amount of data you attempted to add. Try inserting or pasting less "

@@ -47,6 +47,7 @@ enum JetErrorNumber : int32_t {
   kSyntaxErrorInInsert = 3134,
   kSyntaxErrorInOrderBy = 3138,
   kTextAfterEnd = 3142,
+  kSyntaxErrorInTransform = 3143,
   kSyntaxErrorInUpdate = 3144,
   kFieldTooSmall = 3163,
   kFieldNotUpdatable = 3164,

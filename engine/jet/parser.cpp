@@ -24,8 +24,8 @@ std::string clauseDescription(int32_t number) {
 }
 
 bool isClauseWord(const Token& t) {
-  static constexpr std::string_view kWords[] = {"FROM",  "WHERE", "GROUP", "HAVING",
-                                                "ORDER", "UNION", "SET",   "VALUES"};
+  static constexpr std::string_view kWords[] = {"FROM",  "WHERE", "GROUP",  "HAVING", "ORDER",
+                                                "UNION", "SET",   "VALUES", "PIVOT"};
   for (auto w : kWords)
     if (t.isKeyword(w)) return true;
   return false;
@@ -47,7 +47,9 @@ class Parser {
       expectSymbol(";");
     }
     const Token& first = peek();
-    if (first.isKeyword("SELECT")) {
+    if (first.isKeyword("TRANSFORM")) {
+      transform(st);
+    } else if (first.isKeyword("SELECT")) {
       st.select = select();
       st.kind = st.select->into.empty() ? StatementKind::Select : StatementKind::SelectInto;
     } else if (first.isKeyword("INSERT")) {
@@ -214,7 +216,7 @@ class Parser {
       return true;
     static constexpr std::string_view kFollowers[] = {
         "FROM", "WHERE", "GROUP", "HAVING", "ORDER", "AS",  "ASC",
-        "DESC", "INNER", "LEFT",  "RIGHT",  "JOIN",  "ON",  "UNION", "SET", "INTO"};
+        "DESC", "INNER", "LEFT",  "RIGHT",  "JOIN",  "ON",  "UNION", "SET", "INTO", "PIVOT"};
     for (auto k : kFollowers)
       if (t.isKeyword(k)) return true;
     return false;
@@ -223,6 +225,11 @@ class Parser {
   // ---- SELECT -------------------------------------------------------------
 
   std::unique_ptr<SelectStmt> select() {
+    struct Depth {
+      int& depth;
+      explicit Depth(int& d) : depth(++d) {}
+      ~Depth() { --depth; }
+    } depth(selectDepth_);
     auto s = std::make_unique<SelectStmt>();
     ctx_ = Context{kSyntaxErrorInExpression, std::string_view::npos};
     expectKeyword("SELECT");
@@ -255,12 +262,13 @@ class Parser {
     } while (acceptSymbol(","));
     if (acceptKeyword("INTO")) s->into = name().name;
 
+    s->fromStart = peek().offset;
     if (acceptKeyword("FROM")) {
       ctx_ = Context{kSyntaxErrorInFrom, std::string_view::npos};
       do {
         s->from.push_back(joinSource());
       } while (acceptSymbol(","));
-    } else if (!peek().isKeyword("WHERE") && !peek().isKeyword("GROUP") &&
+    } else if (!peek().isKeyword("WHERE") && !peek().isKeyword("GROUP") && !atPivot() &&
                !peek().isKeyword("HAVING") && !peek().isKeyword("ORDER") &&
                !peek().isSymbol(";") && peek().kind != TokenKind::End && !peek().isSymbol(")")) {
       // Something follows the select list that continues no clause.
@@ -270,6 +278,7 @@ class Parser {
       ctx_ = Context{kSyntaxErrorInExpression, std::string_view::npos};
       s->where = expression(kSyntaxErrorInExpression);
     }
+    s->fromEnd = peek().offset;
     if (peek().isKeyword("GROUP")) {
       next();
       ctx_ = Context{kSyntaxErrorInExpression, std::string_view::npos};
@@ -308,8 +317,77 @@ class Parser {
       } while (acceptSymbol(","));
     }
     // What follows the last clause belongs to no clause.
-    if (!peek().isSymbol(";") && peek().kind != TokenKind::End && !peek().isSymbol(")")) fail();
+    if (!peek().isSymbol(";") && peek().kind != TokenKind::End && !peek().isSymbol(")") && !atPivot()) fail();
     return s;
+  }
+
+  // The PIVOT that ends the select of a TRANSFORM.
+  bool atPivot() const { return inTransform_ && selectDepth_ == 1 && peek().isKeyword("PIVOT"); }
+
+  // TRANSFORM aggregate(value) select PIVOT heading [IN (literal, ...)]
+  void transform(Statement& st) {
+    const Context syntax{kSyntaxErrorInTransform, std::string_view::npos};
+    ctx_ = syntax;
+    expectKeyword("TRANSFORM");
+    Transform x;
+    auto textOf = [&](size_t start) {
+      const Token& last = tokens_[pos_ - 1];
+      return std::string(sql_.substr(start, last.offset + last.length - start));
+    };
+    // The aggregate: one call of one argument, or Count(*).
+    static constexpr std::string_view kAggregates[] = {"Avg", "Count", "First", "Last", "Max",  "Min",
+                                                       "StDev", "StDevP", "Sum", "Var", "VarP"};
+    if (!atName() || !peek(1).isSymbol("(") ||
+        std::none_of(std::begin(kAggregates), std::end(kAggregates), [&](auto a) { return peek().isKeyword(a); }))
+      fail();
+    x.aggregate = next().text;
+    next();
+    if (peek().isSymbol("*") && peek(1).isSymbol(")")) {
+      next();
+      x.value = "1";
+    } else {
+      const size_t start = peek().offset;
+      expression(kSyntaxErrorInExpression);
+      x.value = textOf(start);
+    }
+    ctx_ = syntax;
+    expectSymbol(")");
+    if (!peek().isKeyword("SELECT")) fail();
+    inTransform_ = true;
+    st.select = select();
+    inTransform_ = false;
+    ctx_ = syntax;
+    if (!st.select->unions.empty() || st.select->groupBy.empty() || !st.select->into.empty()) fail();
+    expectKeyword("PIVOT");
+    // The heading: an expression without comparisons, so that IN is the list's.
+    const size_t start = peek().offset;
+    within(kSyntaxErrorInExpression, true, [&] {
+      concatExpr();
+      if (!atExpressionEnd() && !peek().isKeyword("IN")) fail();
+      return 0;
+    });
+    x.heading = textOf(start);
+    ctx_ = syntax;
+    if (acceptKeyword("IN")) {
+      x.fixed = true;
+      expectSymbol("(");
+      do {
+        const size_t at = peek().offset;
+        ExprPtr literal = expression(kSyntaxErrorInExpression);
+        const Expr& v = literal->kind == ExprKind::Unary ? *literal->args.at(0) : *literal;
+        if (v.kind != ExprKind::Number && v.kind != ExprKind::String && v.kind != ExprKind::Date &&
+            v.kind != ExprKind::Null && v.kind != ExprKind::Boolean)
+          within(kSyntaxErrorInTransform, true, [&]() -> int { fail(); });
+        x.in.push_back(textOf(at));
+      } while (acceptSymbol(","));
+      ctx_ = syntax;
+      expectSymbol(")");
+    }
+    x.headingsSql = "SELECT DISTINCT " + x.heading + " " +
+                    std::string(sql_.substr(st.select->fromStart, st.select->fromEnd - st.select->fromStart)) +
+                    " ORDER BY " + x.heading;
+    st.kind = StatementKind::Select;
+    st.transform = std::move(x);
   }
 
   // "(SELECT ...)", the '(' read: the select and its ')'.
@@ -933,6 +1011,8 @@ class Parser {
   std::string_view sql_;
   std::vector<Token> tokens_;
   size_t pos_ = 0;
+  bool inTransform_ = false;  // reading the select of a TRANSFORM
+  int selectDepth_ = 0;       // selects being read, one inside the other
   int depth_ = 0;
   Context ctx_;
 };

@@ -86,6 +86,10 @@ std::string Literal::sql() const { return text ? quoteText(value) : value; }
 
 StatementShape statementShape(std::string_view jetSql) {
   StatementShape shape;
+  // A crosstab's columns come from the rows it reads: it has no shape.
+  const size_t first = jetSql.find_first_not_of(" \t\r\n");
+  if (first != std::string_view::npos && jetSql.size() - first >= 9 && namesEqual(jetSql.substr(first, 9), "TRANSFORM"))
+    return shape;
   if (std::any_of(jetSql.begin(), jetSql.end(), [](char c) { return c >= '\0' && c <= kMarkDecimal; })) return shape;
   size_t pos = 0;
   bool invalid = false;

@@ -1,9 +1,12 @@
 // SELECT: the FROM clause (RIGHT JOIN written as LEFT JOIN where it can
 // be; derived tables), DISTINCT and DISTINCTROW, the select list and its output names, WHERE, GROUP BY and HAVING with
 // the check that every column outside an aggregate is grouped on, ORDER BY
-// with keys outside the select list, and TOP n with the rows that tie.
+// with keys outside the select list, TOP n with the rows that tie, and
+// TRANSFORM's crosstabs.
 #include <algorithm>
+#include <cstdio>
 
+#include "engine/jet/parser.h"
 #include "engine/jet/translator_internal.h"
 
 namespace svrZIVE::engine::jet {
@@ -96,6 +99,63 @@ std::vector<Translator::Output> Translator::outputs(const SelectStmt& s) {
     if (clash) outputs[i].name = bindings_[outputs[i].typed.binding].name + "." + outputs[i].typed.column->name;
   }
   return outputs;
+}
+
+namespace {
+
+// A heading's value written back as a literal of the dialect that gives
+// that value exactly.
+std::string jetLiteral(const Variant& v) {
+  if (v.isString()) {
+    std::string out = "'";
+    for (char c : v.asString()) out += c == '\'' ? std::string("''") : std::string(1, c);
+    return out + "'";
+  }
+  if (v.isDecimal()) return "CDec('" + v.asDecimal().text() + "')";
+  if (v.type() == VarType::Boolean) return v.toDouble() != 0 ? "True" : "False";
+  char number[40];
+  std::snprintf(number, sizeof number, "%.17g", v.toDouble());
+  return v.isDate() ? "CDate(" + std::string(number) + ")" : std::string(number);
+}
+
+}  // namespace
+
+// TRANSFORM agg(value) SELECT ... PIVOT heading: the select's row headings,
+// then a column for each heading value (the IN list's, or the values the
+// rows hold, in order, Null as "<>") holding agg over the group's rows with
+// that heading, Null where the group has none.
+void Translator::transform(Statement& st, Translation& out) {
+  const Transform& x = *st.transform;
+  const std::string heading = "(" + x.heading + ")";
+  std::vector<std::pair<std::string, std::string>> columns;  // name, the rows it takes
+  if (x.fixed) {
+    for (const auto& literal : x.in) {
+      std::string name = literal;
+      if (name.size() >= 2 && (name.front() == '\'' || name.front() == '"' || name.front() == '#'))
+        name = name.substr(1, name.size() - 2);
+      if (namesEqual(literal, "Null")) columns.emplace_back("<>", heading + " Is Null");
+      else columns.emplace_back(name, heading + " = " + literal);
+    }
+  } else {
+    Statement headings = parseStatement(x.headingsSql);
+    Translation values = Translator(catalog_).run(headings);
+    for (const Variant& v : catalog_.columnValues(values.sql, values.columns.at(0).type)) {
+      if (v.isNull()) columns.emplace_back("<>", heading + " Is Null");
+      else columns.emplace_back(v.toText(), heading + " = " + jetLiteral(v));
+    }
+  }
+  std::string cells;
+  for (const auto& [name, rows] : columns)
+    cells += std::string(cells.empty() ? "SELECT " : ", ") + "IIf(Count(IIf(" + rows + ", 1, Null)) = 0, Null, " +
+             x.aggregate + "(IIf(" + rows + ", " + x.value + ", Null)))";
+  if (!cells.empty()) {
+    Statement parsed = parseStatement(cells);
+    for (size_t i = 0; i < parsed.select->items.size(); ++i) {
+      parsed.select->items[i].alias = columns[i].first;
+      st.select->items.push_back(std::move(parsed.select->items[i]));
+    }
+  }
+  select(*st.select, out, Use::Result);
 }
 
 void Translator::select(const SelectStmt& s, Translation& out, Use use) {

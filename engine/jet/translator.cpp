@@ -5,13 +5,16 @@
 
 namespace svrZIVE::engine::jet {
 
-Translation Translator::run(const Statement& st) {
+Translation Translator::run(Statement& st) {
   // Declared parameters get no values here: each is a missing one (3061).
   for (const auto& name : st.parameters) unknownName(name);
   Translation t;
   t.kind = st.kind;
   switch (st.kind) {
-    case StatementKind::Select: select(*st.select, t, Use::Result); break;
+    case StatementKind::Select:
+      if (st.transform) transform(st, t);
+      else select(*st.select, t, Use::Result);
+      break;
     case StatementKind::SelectInto: selectInto(*st.select, t); break;
     case StatementKind::Insert: insert(*st.insert, t); break;
     case StatementKind::Update: update(*st.update, t); break;

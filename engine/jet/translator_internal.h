@@ -162,7 +162,8 @@ class Translator {
   Translator(Catalog& catalog, const StatementShape* shape, std::vector<char>* pinned)
       : catalog_(catalog), shape_(shape), pinned_(pinned) {}
 
-  Translation run(const Statement& st);
+  // A TRANSFORM's select gets its columns here.
+  Translation run(Statement& st);
 
  private:
   // resolve.cpp
@@ -188,6 +189,8 @@ class Translator {
   Typed call(const Expr& e, const std::string& name, const Clause& c);
 
   // translate_select.cpp
+  // A crosstab: the select of `st` with a column for each heading.
+  void transform(Statement& st, Translation& out);
   struct Output {
     std::string name;
     Typed typed;

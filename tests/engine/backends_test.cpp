@@ -48,6 +48,37 @@ TEST_P(BackendsTest, QueriesReadTheSameRows) {
   }
 }
 
+// A crosstab: its row headings, then a column for each heading, the values
+// the rows hold in order or those of its IN list, Null as "<>".
+TEST_P(BackendsTest, CrosstabsHaveAColumnForEachHeading) {
+  const struct {
+    const char* sql;
+    std::vector<std::string> table;  // the column names, then the rows
+  } cases[] = {
+      {"TRANSFORM Sum(N) SELECT B FROM T GROUP BY B PIVOT NAME", {"B|Ana|bea|Carl", "10|1|Null|Null", "20|Null|2|3"}},
+      {"TRANSFORM Count(*) SELECT B, Sum(N) AS S FROM T WHERE N > 1 GROUP BY B PIVOT M", {"B|S|<>", "20|5|2"}},
+      {"TRANSFORM Max(D) SELECT B FROM T GROUP BY B ORDER BY B DESC PIVOT N Mod 2 IN (1, 0, 7)",
+       {"B|1|0|7", "20|0.25|2.5|Null", "10|1.5|Null|Null"}},
+      {"TRANSFORM Sum(N) SELECT B FROM T WHERE N > 9 GROUP BY B PIVOT NAME", {"B"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.sql);
+    auto rs = db->openRecordset(c.sql);
+    std::string names;
+    for (int32_t i = 0; i < rs->fields().count(); ++i) names += (i ? "|" : "") + rs->fields().item(i)->name();
+    std::vector<std::string> table = rows(c.sql);
+    table.insert(table.begin(), names);
+    EXPECT_EQ(table, c.table);
+  }
+  const std::pair<const char*, int32_t> errors[] = {
+      {"TRANSFORM Left(NAME, 1) SELECT B FROM T GROUP BY B PIVOT N", kSyntaxErrorInTransform},
+      {"TRANSFORM Sum(N) SELECT B FROM T GROUP BY B", kSyntaxErrorInTransform},
+      {"TRANSFORM Sum(N) SELECT B FROM T GROUP BY B PIVOT N IN (B)", kSyntaxErrorInTransform},
+      {"SELECT B FROM T GROUP BY B PIVOT N", kSyntaxErrorInExpression},
+  };
+  for (const auto& [sql, number] : errors) EXPECT_JET_ERROR(db->openRecordset(sql), number) << sql;
+}
+
 TEST_P(BackendsTest, WritesThatBreakAFieldsRuleFailWholeWithJetsError) {
   const struct {
     const char* sql;
