@@ -86,16 +86,14 @@ std::string Literal::sql() const { return text ? quoteText(value) : value; }
 
 StatementShape statementShape(std::string_view jetSql) {
   StatementShape shape;
-  // A crosstab's columns come from the rows it reads: it has no shape.
-  const size_t first = jetSql.find_first_not_of(" \t\r\n");
-  if (first != std::string_view::npos && jetSql.size() - first >= 9 && namesEqual(jetSql.substr(first, 9), "TRANSFORM"))
-    return shape;
   if (std::any_of(jetSql.begin(), jetSql.end(), [](char c) { return c >= '\0' && c <= kMarkDecimal; })) return shape;
   size_t pos = 0;
   bool invalid = false;
   shape.key.reserve(jetSql.size());
   scanTokens(jetSql, [&](TokenKind kind, size_t offset, size_t length) {
     invalid = invalid || kind == TokenKind::Invalid;
+    // A crosstab's columns come from the rows it reads: it has no shape.
+    invalid = invalid || (kind == TokenKind::Name && namesEqual(jetSql.substr(offset, length), "TRANSFORM"));
     const bool text = kind == TokenKind::String;
     if (invalid || (!text && kind != TokenKind::Number)) return;
     bool decimal = false;
