@@ -220,10 +220,13 @@ Typed Translator::call(const Expr& e, const std::string& name, const Clause& c) 
       }
       if (iif) branch(" ELSE ", *e.args[2]);
     }
+    std::optional<DaoType> dao;  // the field type every value that is not Null has
     for (const auto& [when, v] : branches) {
       const bool toDecimal = t.type == Ty::Dec && v.type != Ty::Dec && v.type != Ty::Null;
       t.sql += when + (toDecimal ? "jet_decimal(" + variantArg(v) + ")" : v.sql);
+      if (v.type != Ty::Null) dao = !dao || *dao == v.dao ? v.dao : DaoType::Unknown;
     }
+    if (dao && t.type != Ty::Dec) t.dao = *dao;
     t.sql += " END)";
     return t;
   }

@@ -70,6 +70,9 @@ TEST_P(BackendsTest, CrosstabsHaveAColumnForEachHeading) {
     return out;
   };
   for (const auto& c : cases) EXPECT_EQ(table(c.sql), c.table) << c.sql;
+  // Its cells have the aggregate's type, whatever the first row holds.
+  EXPECT_EQ(db->openRecordset("TRANSFORM Count(*) SELECT B FROM T GROUP BY B PIVOT NAME")->fields().item("bea")->type(),
+            DaoType::Long);
   // A heading that comes with a new row is a new column the next time.
   db->execute("INSERT INTO T (NAME, N, B) VALUES ('Dan', 4, 10)");
   EXPECT_EQ(table(cases[0].sql), (std::vector<std::string>{"B|Ana|bea|Carl|Dan", "10|1|Null|Null|4", "20|Null|2|3|Null"}));
