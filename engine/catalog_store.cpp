@@ -204,6 +204,7 @@ std::unique_ptr<TableEntry> CatalogStore::load(std::string_view name) {
   std::optional<StoredTable> table = storedTable(name);
   if (!table) return nullptr;
   entry->info.name = table->name;
+  entry->info.rowids = table->rowids;
   const std::vector<StoredColumn>& stored = table->columns;
   std::vector<ColumnInfo>& described = table->described;
   int32_t nextPosition = 0;

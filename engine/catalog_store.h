@@ -45,6 +45,7 @@ struct StoredTable {
   std::string name;
   std::vector<StoredColumn> columns;
   std::vector<ColumnInfo> described;
+  bool rowids = true;  // TableInfo::rowids
 };
 
 class CatalogStore : public Catalog {

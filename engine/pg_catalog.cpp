@@ -155,9 +155,13 @@ std::optional<StoredTable> PgCatalogStore::storedTable(std::string_view name) {
   std::unordered_set<std::string> described;
   for (const auto& d : table.described) described.insert(lowerAscii(d.name));
   auto columns = connection_.prepare("SELECT * FROM " + relation + " LIMIT 0", kSrc);
+  table.rowids = false;
   for (int i = 0; i < columns->columnCount(); ++i) {
     std::string column = columns->origin(i);
-    if (column == "rowid") continue;
+    if (column == "rowid") {
+      table.rowids = true;
+      continue;
+    }
     if (described.count(lowerAscii(column)) == 0) return anyTable(name);
     table.columns.push_back({std::move(column), "", "", false});
   }
@@ -184,14 +188,17 @@ std::optional<StoredTable> PgCatalogStore::anyTable(std::string_view name) {
       "LEFT JOIN pg_attrdef d ON d.adrelid = a.attrelid AND d.adnum = a.attnum "
       "LEFT JOIN (SELECT DISTINCT lower(field_name) AS field FROM c) k ON k.field = lower(a.attname::text) "
       "WHERE a.attnum > 0 AND NOT a.attisdropped AND a.attname <> 'rowid' "
+      "UNION ALL SELECT '', '', '', '', '', '', '', '', 2, 0, t.name FROM t JOIN pg_attribute a "
+      "ON a.attrelid = t.oid AND a.attname = 'rowid' AND NOT a.attisdropped "
       "UNION ALL SELECT field_name, dao_type::text, size::text, required::text, allow_zero_length::text, "
       "default_value, ordinal_position::text, auto_increment::text, 1, 0, t.name FROM c, t ORDER BY 9, 10",
       kSrc);
   st->bindText(1, name);
   std::optional<StoredTable> table;
   while (st->step()) {
-    if (!table) table = StoredTable{st->text(10), {}, {}};
+    if (!table) table = StoredTable{st->text(10), {}, {}, false};
     const int64_t kind = st->int64(8);
+    if (kind == 2) table->rowids = true;
     if (kind == 0) table->columns.push_back({st->text(0), st->text(1), st->text(5), st->int64(3) != 0});
     if (kind == 1) table->described.push_back(catalogRow(*st, table->name));
   }

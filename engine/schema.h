@@ -61,6 +61,10 @@ inline constexpr uint8_t kMaxDecimalPrecision = 28;
 struct TableInfo {
   std::string name;                 // as created (letter case kept)
   std::vector<ColumnInfo> columns;  // in field-collection order: by OrdinalPosition, equal positions by name
+  // Its rows carry the engine's row numbers (rowid). A table another tool
+  // made on a server has none: its rows are read, never written through a
+  // recordset, and rows that tie on ORDER BY come in no promised order.
+  bool rowids = true;
 
   // Case-insensitive lookup; nullptr when there is no such column.
   const ColumnInfo* findColumn(std::string_view column) const;

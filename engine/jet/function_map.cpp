@@ -158,8 +158,12 @@ Typed Translator::call(const Expr& e, const std::string& name, const Clause& c) 
     Typed a = value(*e.args[0], c.argument());
     t.nest = a.nest + 1;
     t.sql = std::string(agg->sqlName) + "(" + (agg->numericArg ? numeric(a) : agg->rowids ? variantArg(a) : a.sql);
-    if (agg->rowids)
+    if (agg->rowids) {
+      // Rows without rowids (a derived table's, a server table another tool
+      // made) are taken in the order they come.
       for (const auto& r : rowids_) t.sql += ", " + r;
+      if (rowids_.empty()) t.sql += ", 0";
+    }
     switch (agg->result) {
       case Result::Count:
         t.type = Ty::Int;

@@ -114,7 +114,7 @@ void Translator::bind(const FromNode& node) {
       info.columns.push_back(c);
       b.derivedSql += (i ? ", " : "") + quoteName("c" + std::to_string(i)) + " AS " + quoteName(c.name);
     }
-    b.derivedSql += " FROM (" + t.sql + "))";
+    b.derivedSql += " FROM (" + t.sql + ")" + derivedName() + ")";
     b.table = &info;
     b.name = info.name;
   } else {

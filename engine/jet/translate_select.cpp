@@ -168,7 +168,7 @@ void Translator::select(const SelectStmt& s, Translation& out, Use use) {
   rowids_.clear();
   if (std::all_of(s.from.begin(), s.from.end(), [](const auto& n) { return unnested(*n); }))
     for (const auto& b : bindings_)
-      if (b.derivedSql.empty()) rowids_.push_back(quoteName(b.name) + ".rowid");
+      if (b.derivedSql.empty() && b.table->rowids) rowids_.push_back(quoteName(b.name) + ".rowid");
   std::vector<Output> outputs = this->outputs(s);
   resultTypes_.clear();
   for (const auto& o : outputs) resultTypes_.emplace_back(o.typed.type, o.typed.column);
@@ -269,7 +269,7 @@ void Translator::select(const SelectStmt& s, Translation& out, Use use) {
       sql += (i ? ", " : "") + itemSql(outputs[i].typed) + " AS " + outName(i);
     const bool updatable =
         !positional && s.from.size() == 1 && !s.from[0]->isJoin && !distinct && !s.top && !aggregate &&
-        bindings_[0].derivedSql.empty();
+        bindings_[0].derivedSql.empty() && bindings_[0].table->rowids;
     if (updatable) {
       out.updatableTable = bindings_[0].table->name;
       sql += ", " + quoteName(bindings_[0].name) + ".rowid";

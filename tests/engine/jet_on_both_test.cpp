@@ -147,5 +147,27 @@ TEST_P(JetOnBothTest, AColumnAddedBehindTheEnginesBackIsReadAsTheServerHoldsIt) 
 
 INSTANTIATE_ON_BOTH_BACKENDS(JetOnBothTest);
 
+// A table another tool made on the server has no rowids of ours: its rows
+// are read (in order, in derived tables, by First and Last) and changed by
+// statements; a recordset over it is read-only.
+TEST_P(JetOnBothTest, ATableAnotherToolMadeOnTheServerIsRead) {
+  if (GetParam() == Backend::File) GTEST_SKIP() << "every table of a file has rowids";
+  ServerAdmin().value("CREATE TABLE " + schema_->name() + ".made (a integer, b text); INSERT INTO " +
+                      schema_->name() + ".made VALUES (2, 'y'), (1, 'x')");
+  auto read = [&](const std::string& sql) {
+    std::string out;
+    for (auto rs = db->openRecordset(sql); !rs->eof(); rs->moveNext())
+      for (int32_t i = 0; i < rs->fields().count(); ++i) out += rs->value(i).toText() + "|";
+    return out;
+  };
+  EXPECT_EQ(read("SELECT a, b FROM made ORDER BY b DESC"), "2|y|1|x|");
+  EXPECT_EQ(read("SELECT First(x) & Last(x) FROM (SELECT b AS x FROM made) AS d"), "yx|");
+  EXPECT_EQ(read("SELECT d.b, T.N FROM (SELECT b, a FROM made WHERE a > 1) AS d, T"), "y|5|");
+  db->execute("UPDATE made SET b = 'z' WHERE a = 2");
+  auto rs = db->openRecordset("SELECT * FROM made WHERE a = 2");
+  EXPECT_EQ(rs->value("b").toText(), "z");
+  EXPECT_JET_ERROR(rs->edit(), kReadOnlyDatabase);
+}
+
 }  // namespace
 }  // namespace svrZIVE::engine::testing
