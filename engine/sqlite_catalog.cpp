@@ -24,6 +24,27 @@ namespace svrZIVE::engine::detail {
 
 namespace {
 constexpr std::string_view kSrc = kSrcDatabase;
+
+// Runs `work` with SQLite's CHECK constraints off; they are on again
+// afterwards, whatever happens.
+template <class Work>
+void withChecksIgnored(Connection& connection, Work&& work) {
+  connection.exec("PRAGMA ignore_check_constraints = ON", kSrc);
+  try {
+    work();
+  } catch (...) {
+    connection.exec("PRAGMA ignore_check_constraints = OFF", kSrc);
+    throw;
+  }
+  connection.exec("PRAGMA ignore_check_constraints = OFF", kSrc);
+}
+
+// True when the file has SQLite's table of counters' next numbers (made
+// with the first AUTOINCREMENT column).
+bool hasSequenceTable(sqlite3* db) {
+  SqliteStatement st(db, "SELECT 1 FROM sqlite_schema WHERE name = 'sqlite_sequence'", kSrc);
+  return st.step();
+}
 }  // namespace
 
 void SqliteCatalogStore::initialize() {
@@ -193,14 +214,8 @@ void SqliteCatalogStore::addColumn(std::string table, const ColumnInfo& column) 
     forget(table);
     return;
   }
-  connection_.exec("PRAGMA ignore_check_constraints = ON", kSrc);
-  try {
-    connection_.exec("ALTER TABLE " + quoteName(table) + " ADD COLUMN " + definition, kSrc);
-  } catch (...) {
-    connection_.exec("PRAGMA ignore_check_constraints = OFF", kSrc);
-    throw;
-  }
-  connection_.exec("PRAGMA ignore_check_constraints = OFF", kSrc);
+  withChecksIgnored(connection_,
+                    [&] { connection_.exec("ALTER TABLE " + quoteName(table) + " ADD COLUMN " + definition, kSrc); });
   insertCatalogRow(table, column);
   forget(table);
 }
@@ -306,13 +321,10 @@ void SqliteCatalogStore::dropRewritten(const std::string& table) {
     return;
   }
   for (const auto& index : indexes) connection_.exec("DROP INDEX " + quoteName(index), kSrc);
-  {
-    SqliteStatement st(db(), "SELECT 1 FROM sqlite_schema WHERE name = 'sqlite_sequence'", kSrc);
-    if (st.step()) {
-      SqliteStatement seq(db(), "DELETE FROM sqlite_sequence WHERE name = ?1", kSrc);
-      seq.bindText(1, table);
-      seq.run();
-    }
+  if (hasSequenceTable(db())) {
+    SqliteStatement seq(db(), "DELETE FROM sqlite_sequence WHERE name = ?1", kSrc);
+    seq.bindText(1, table);
+    seq.run();
   }
   const std::string aside = "zive_rebuild." + std::to_string(setAside_.size()) + "." + table;
   if (writeDeclaration(table, aside, "CREATE TABLE " + quoteName(aside) + sql.substr(declared.size() - 2)))
@@ -360,13 +372,10 @@ void SqliteCatalogStore::rebuildTable(std::string table, const std::vector<Colum
   };
 
   std::optional<int64_t> sequence;
-  {
-    SqliteStatement st(db(), "SELECT 1 FROM sqlite_schema WHERE name = 'sqlite_sequence'", kSrc);
-    if (st.step()) {
-      SqliteStatement seq(db(), "SELECT seq FROM sqlite_sequence WHERE name = ?1", kSrc);
-      seq.bindText(1, realName);
-      if (seq.step()) sequence = seq.int64(0);
-    }
+  if (hasSequenceTable(db())) {
+    SqliteStatement seq(db(), "SELECT seq FROM sqlite_sequence WHERE name = ?1", kSrc);
+    seq.bindText(1, realName);
+    if (seq.step()) sequence = seq.int64(0);
   }
   // The indexes come back on the new table; an access path whose column is
   // gone goes with it.
@@ -448,16 +457,11 @@ void SqliteCatalogStore::rebuildTable(std::string table, const std::vector<Colum
   if (newValues.empty()) {
     connection_.exec(copy, kSrc);
   } else {
-    connection_.exec("PRAGMA ignore_check_constraints = ON", kSrc);
-    try {
+    withChecksIgnored(connection_, [&] {
       auto st = connection_.prepare(copy, kSrc);
       for (size_t i = 0; i < parameters.size(); ++i) st->bind(static_cast<int>(i + 1), parameters[i]);
       st->run();
-    } catch (...) {
-      connection_.exec("PRAGMA ignore_check_constraints = OFF", kSrc);
-      throw;
-    }
-    connection_.exec("PRAGMA ignore_check_constraints = OFF", kSrc);
+    });
   }
   dropRewritten(realName);
   // The copy takes the table's name as SQLite's RENAME would give it, without
