@@ -106,11 +106,7 @@ namespace {
 // A heading's value written back as a literal of the dialect that gives
 // that value exactly.
 std::string jetLiteral(const Variant& v) {
-  if (v.isString()) {
-    std::string out = "'";
-    for (char c : v.asString()) out += c == '\'' ? std::string("''") : std::string(1, c);
-    return out + "'";
-  }
+  if (v.isString()) return quoteText(v.asString());
   if (v.isDecimal()) return "CDec('" + v.asDecimal().text() + "')";
   if (v.type() == VarType::Boolean) return v.toDouble() != 0 ? "True" : "False";
   char number[40];
